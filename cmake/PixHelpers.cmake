@@ -1,0 +1,46 @@
+# Project-wide compile flags and small helpers that keep each folder's
+# CMakeLists.txt a few lines long.
+
+add_library(pix_flags INTERFACE)
+target_compile_options(pix_flags INTERFACE -Wall -Wextra -Wno-missing-field-initializers
+    $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
+if(PIX_WERROR)
+    target_compile_options(pix_flags INTERFACE -Werror)
+endif()
+if(PIX_SANITIZE)
+    target_compile_options(pix_flags INTERFACE
+        -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(pix_flags INTERFACE -fsanitize=address,undefined)
+endif()
+if(PIX_FUZZ)
+    target_compile_options(pix_flags INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
+# pix_add_library(NAME SOURCES a.cpp b.cpp DEPS x y [PRIVATE_DEPS z] [QT_AUTOMOC])
+function(pix_add_library name)
+    cmake_parse_arguments(ARG "QT_AUTOMOC" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC pix_flags ${ARG_DEPS})
+    if(ARG_PRIVATE_DEPS)
+        target_link_libraries(${name} PRIVATE ${ARG_PRIVATE_DEPS})
+    endif()
+    if(ARG_QT_AUTOMOC)
+        set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    endif()
+endfunction()
+
+# pix_add_test(NAME SOURCES a.cpp DEPS lib [QT_GUI])
+# One GoogleTest executable per library, registered with CTest. QT_GUI tests
+# run on the offscreen platform.
+function(pix_add_test name)
+    cmake_parse_arguments(ARG "QT_GUI" "" "SOURCES;DEPS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE pix_flags pix_test_support ${ARG_DEPS} GTest::gtest)
+    add_test(NAME ${name} COMMAND ${name})
+    set(env "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1" "UBSAN_OPTIONS=print_stacktrace=1")
+    if(ARG_QT_GUI)
+        list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
+endfunction()

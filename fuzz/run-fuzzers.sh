@@ -1,0 +1,23 @@
+#!/bin/sh
+# Runs every libFuzzer target for the given number of seconds on its corpus
+# in fuzz/corpus/<name> (new finds are kept there), seeded also from the
+# shared image corpus when it is present. Stops at the first crash.
+set -eu
+bindir="$1"
+seconds="${2:-600}"
+here=$(cd "$(dirname "$0")" && pwd)
+shared="$here/../../shared/corpus"
+for target in bmp dib wmf; do
+    corpus="$here/corpus/$target"
+    mkdir -p "$corpus"
+    seeds=""
+    case $target in
+        bmp) [ -d "$shared/bmp" ] && seeds="$shared/bmp" ;;
+        wmf) [ -d "$shared/wmf" ] && seeds="$shared/wmf" ;;
+    esac
+    echo "== fuzzing $target for $seconds s"
+    # shellcheck disable=SC2086
+    QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=allocator_may_return_null=1 \
+        "$bindir/fuzz_$target" -max_total_time="$seconds" -rss_limit_mb=4096 -max_len=262144 \
+        -timeout=20 -print_final_stats=1 -artifact_prefix="$here/" "$corpus" $seeds
+done

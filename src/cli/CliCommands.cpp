@@ -1,0 +1,241 @@
+#include "cli/CliCommands.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QRegularExpression>
+#include <filesystem>
+#include <ostream>
+#include <set>
+#include <sstream>
+
+#include "common/Prompter.h"
+#include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
+#include "render/ImageConversion.h"
+
+namespace pix {
+
+namespace {
+
+// Reports writer messages on stderr and remembers that something failed.
+class CliPrompter final : public Prompter {
+public:
+    explicit CliPrompter(std::ostream& err) : err_(err) {}
+    int shown = 0;
+
+protected:
+    Answer Present(const MessageSpec& spec, const std::string& text) override
+    {
+        ++shown;
+        std::string line = text;
+        for (char& c : line)
+            if (c == '\n' || c == '\r')
+                c = ' ';
+        err_ << "pixadrome-cli: " << line << '\n';
+        return spec.buttons == MsgButtons::Ok ? Answer::Ok : Answer::No;
+    }
+
+private:
+    std::ostream& err_;
+};
+
+// Parses args for one command; on --help or an error prints and returns
+// the exit status through status.
+bool Parse(QCommandLineParser& parser, const QStringList& args, const char* synopsis, CliStreams io, int& status)
+{
+    parser.setApplicationDescription(QString::fromLatin1(synopsis));
+    QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    parser.addOption(help);
+    if (!parser.parse(args)) {
+        io.err << "pixadrome-cli: " << parser.errorText().toStdString() << '\n';
+        status = 2;
+        return false;
+    }
+    if (parser.isSet(help)) {
+        io.out << parser.helpText().toStdString();
+        status = 0;
+        return false;
+    }
+    return true;
+}
+
+bool ParseSize(const QString& text, uint32_t& w, uint32_t& h)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{1,6})[xX](\\d{1,6})$"));
+    auto m = re.match(text);
+    if (!m.hasMatch())
+        return false;
+    w = m.captured(1).toUInt();
+    h = m.captured(2).toUInt();
+    return true;
+}
+
+std::string Native(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+
+// Saves buf, telling whether the writer succeeded: no message shown and
+// the file is there.
+bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io)
+{
+    const FormatCodec* codec = CodecForPath(path);
+    if (!codec) {
+        io.err << "pixadrome-cli: " << path << ": unknown image type\n";
+        return false;
+    }
+    if (!codec->write) {
+        io.err << "pixadrome-cli: " << path << ": writing this image type is not available\n";
+        return false;
+    }
+    CliPrompter prompter(io.err);
+    buf.Save(path, prompter);
+    std::error_code ec;
+    if (prompter.shown > 0 || !std::filesystem::is_regular_file(path, ec)) {
+        io.err << "pixadrome-cli: " << path << ": could not write\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int CmdInfo(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Pictures to describe."), QStringLiteral("FILE..."));
+    int status = 0;
+    if (!Parse(parser, args, "Prints PATH, width, height and colour count of each picture.", io, status))
+        return status;
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty()) {
+        io.err << "pixadrome-cli: info needs at least one FILE\n";
+        return 2;
+    }
+    for (const QString& file : files) {
+        const std::string path = Native(file);
+        CImageBuffer buf;
+        buf.Load(path);
+        if (buf.IsEmpty()) {
+            io.err << "pixadrome-cli: " << path << ": not a picture Pixadrome can read\n";
+            status = 1;
+            continue;
+        }
+        io.out << path << '\t' << buf.Width() << '\t' << buf.Height() << '\t';
+        if (buf.HasIndexPlane())
+            io.out << buf.ColorCount();
+        else
+            io.out << "16M";
+        io.out << '\n';
+    }
+    return status;
+}
+
+int CmdConvert(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("IN"), QStringLiteral("Picture to read."));
+    parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("Picture to write; its extension chooses the format."));
+    QCommandLineOption hint(QStringLiteral("hint"), QStringLiteral("Size the picture will be scaled to."),
+                            QStringLiteral("WxH"));
+    parser.addOption(hint);
+    int status = 0;
+    if (!Parse(parser, args, "Reads IN and writes it as OUT.", io, status))
+        return status;
+    const QStringList pos = parser.positionalArguments();
+    if (pos.size() != 2) {
+        io.err << "pixadrome-cli: convert needs IN and OUT\n";
+        return 2;
+    }
+    uint32_t w = 0, h = 0;
+    if (parser.isSet(hint) && !ParseSize(parser.value(hint), w, h)) {
+        io.err << "pixadrome-cli: --hint wants WxH, e.g. 160x120\n";
+        return 2;
+    }
+    const std::string in = Native(pos[0]);
+    const std::string out = Native(pos[1]);
+    CImageBuffer buf;
+    buf.Load(in, w, h);
+    if (buf.IsEmpty()) {
+        io.err << "pixadrome-cli: " << in << ": not a picture Pixadrome can read\n";
+        return 1;
+    }
+    return SaveChecked(buf, out, io) ? 0 : 1;
+}
+
+int CmdSamples(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write into (made when missing)."));
+    int status = 0;
+    if (!Parse(parser, args, "Writes one sample picture per writable format.", io, status))
+        return status;
+    const QStringList pos = parser.positionalArguments();
+    if (pos.size() != 1) {
+        io.err << "pixadrome-cli: samples needs DIR\n";
+        return 2;
+    }
+    QDir dir(pos[0]);
+    if (!dir.mkpath(QStringLiteral("."))) {
+        io.err << "pixadrome-cli: cannot make folder " << Native(pos[0]) << '\n';
+        return 1;
+    }
+
+    // A picture with smooth gradients, hard edges and text.
+    QImage image(480, 320, QImage::Format_RGB32);
+    {
+        QPainter p(&image);
+        QLinearGradient sky(0, 0, 0, 320);
+        sky.setColorAt(0, QColor(30, 60, 140));
+        sky.setColorAt(1, QColor(250, 190, 120));
+        p.fillRect(image.rect(), sky);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(QColor(255, 230, 90));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QPoint(360, 110), 50, 50);
+        p.setBrush(QColor(40, 90, 50));
+        p.drawPolygon(QPolygon({QPoint(0, 320), QPoint(140, 170), QPoint(260, 260), QPoint(380, 200),
+                                QPoint(480, 320)}));
+        p.setPen(Qt::white);
+        QFont font = p.font();
+        font.setPixelSize(28);
+        p.setFont(font);
+        p.drawText(QRect(0, 10, 480, 40), Qt::AlignHCenter, QStringLiteral("Pixadrome"));
+    }
+    CImageBuffer picture;
+    FromQImage(image, picture);
+
+    std::set<ImageFormat> done;
+    for (const FormatKey& key : FormatKeys()) {
+        if (key.key[0] != '.' || done.count(key.format) || !CodecFor(key.format).write)
+            continue;
+        done.insert(key.format);
+        std::string ext = QString::fromLatin1(key.key.data(), 4).toLower().toStdString();
+        CImageBuffer copy = picture;
+        std::string path = Native(dir.filePath(QString::fromStdString("sample" + ext)));
+        if (!SaveChecked(copy, path, io))
+            status = 1;
+    }
+    // A palette picture as well: eight bands of colour.
+    CImageBuffer bands;
+    if (bands.Create(256, 64)) {
+        std::vector<uint8_t> plane(256 * 64);
+        for (int i = 0; i < 8; ++i) {
+            bands.Red()[i] = static_cast<uint8_t>((i & 1) * 255);
+            bands.Green()[i] = static_cast<uint8_t>(((i >> 1) & 1) * 255);
+            bands.Blue()[i] = static_cast<uint8_t>(((i >> 2) & 1) * 255);
+        }
+        for (uint32_t y = 0; y < 64; ++y)
+            for (uint32_t x = 0; x < 256; ++x) {
+                uint8_t i = static_cast<uint8_t>(x / 32);
+                plane[y * 256 + x] = i;
+                bands.SetPixel(x, 63 - y, bands.Red()[i], bands.Green()[i], bands.Blue()[i]);
+            }
+        bands.SetIndexPlane(std::move(plane), 8);
+        if (!SaveChecked(bands, Native(dir.filePath(QStringLiteral("sample-palette.bmp"))), io))
+            status = 1;
+    }
+    return status;
+}
+
+}  // namespace pix

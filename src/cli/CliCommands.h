@@ -1,0 +1,20 @@
+#pragma once
+// The subcommands of pixadrome-cli, each taking its own arguments (after
+// the subcommand name) and the streams to report on.
+
+#include <QStringList>
+#include <iosfwd>
+
+namespace pix {
+
+struct CliStreams {
+    std::ostream& out;
+    std::ostream& err;
+};
+
+int CmdInfo(const QStringList& args, CliStreams io);
+int CmdConvert(const QStringList& args, CliStreams io);
+// Writes a small set of pictures, one per writable format, into a folder.
+int CmdSamples(const QStringList& args, CliStreams io);
+
+}  // namespace pix

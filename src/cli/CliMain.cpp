@@ -1,0 +1,50 @@
+#include "cli/CliMain.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+#include <functional>
+#include <iostream>
+#include <map>
+
+#include "cli/CliCommands.h"
+#include "render/RenderFormats.h"
+
+namespace pix {
+
+namespace {
+
+const char* const kUsage =
+    "Usage: pixadrome-cli COMMAND [ARGS]\n"
+    "Commands:\n"
+    "  info FILE...                          size and colours of each picture\n"
+    "  convert IN OUT [--hint WxH]           read IN and write OUT (format by extension)\n"
+    "  samples DIR                           write one sample picture per writable format\n"
+    "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
+
+}  // namespace
+
+int RunCli(int argc, char** argv)
+{
+    RegisterRenderFormats();
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    CliStreams io{std::cout, std::cerr};
+    if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
+        (args.isEmpty() ? std::cerr : std::cout) << kUsage;
+        return args.isEmpty() ? 2 : 0;
+    }
+    const std::map<QString, std::function<int(const QStringList&, CliStreams)>> commands{
+        {QStringLiteral("info"), CmdInfo},
+        {QStringLiteral("convert"), CmdConvert},
+        {QStringLiteral("samples"), CmdSamples},
+    };
+    auto it = commands.find(args[0]);
+    if (it == commands.end()) {
+        std::cerr << "pixadrome-cli: unknown command '" << args[0].toStdString() << "'\n" << kUsage;
+        return 2;
+    }
+    return it->second(args, io);
+}
+
+}  // namespace pix

@@ -1,0 +1,41 @@
+#pragma once
+// Writes a file through a temporary file in the same folder that replaces
+// the target only on Commit, so a failed or interrupted write never leaves
+// a half-written file or destroys the old one.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace pix {
+
+class AtomicFile {
+public:
+    AtomicFile() = default;
+    ~AtomicFile();  // discards the temporary file unless committed
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    // Creates the temporary file beside path; false when that is impossible.
+    bool Open(const std::string& path);
+    // The stream to write to (valid between Open and Commit/Discard).
+    std::FILE* Stream() const { return file_; }
+    // Writes size bytes; false (and the file is marked failed) on error.
+    bool Write(const void* data, size_t size);
+    bool Failed() const { return failed_; }
+    // Flushes, syncs and renames the temporary file over the target.
+    bool Commit();
+    // Deletes the temporary file; the target is left as it was.
+    void Discard();
+
+private:
+    std::FILE* file_ = nullptr;
+    std::string target_;
+    std::string temp_;
+    bool failed_ = false;
+};
+
+// Writes bytes to path atomically; false on any failure.
+bool WriteFileAtomically(const std::string& path, const void* data, size_t size);
+
+}  // namespace pix

@@ -1,0 +1,31 @@
+#include "common/Messages.h"
+
+#include <array>
+
+namespace pix {
+namespace {
+
+constexpr std::array<MessageSpec, static_cast<size_t>(MsgId::Count_)> kCatalogue{{
+    {MsgId::BmpCantOpenForWriting, "Can't open file for writing", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::BmpWriteError, "fwrite error\nGiving up", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::BmpNo24BitPalette, "We don't do 24-bit files in here, sorry", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::BmpPaletteCantOpen, "Can't Open", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::BmpTooManyBits, "?????nBits > 8????", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::BmpSizeMismatch, "byteswritten != filesize", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::GifNeeds256Colors, "Failed to make 256 color image", MsgIcon::Stop, MsgButtons::Ok},
+}};
+
+constexpr bool CatalogueInIdOrder()
+{
+    for (size_t i = 0; i < kCatalogue.size(); ++i)
+        if (static_cast<size_t>(kCatalogue[i].id) != i)
+            return false;
+    return true;
+}
+static_assert(CatalogueInIdOrder(), "every message id needs its entry, in id order");
+
+}  // namespace
+
+const MessageSpec& Message(MsgId id) { return kCatalogue[static_cast<size_t>(id)]; }
+
+}  // namespace pix

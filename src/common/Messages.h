@@ -1,0 +1,38 @@
+#pragma once
+// The catalogue of every user-facing message: its text (printf-style
+// directives for the parts filled in at run time), icon and buttons.
+// Code names messages by id and hands them to a Prompter.
+
+#include <cstdint>
+#include <string_view>
+
+namespace pix {
+
+enum class MsgIcon : uint8_t { None, Stop, Question, Information, Exclamation };
+enum class MsgButtons : uint8_t { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer : uint8_t { Ok, Cancel, Yes, No };
+
+enum class MsgId : uint16_t {
+    // Image writers
+    BmpCantOpenForWriting,
+    BmpWriteError,
+    BmpNo24BitPalette,
+    BmpPaletteCantOpen,
+    BmpTooManyBits,
+    BmpSizeMismatch,
+    GifNeeds256Colors,
+
+    Count_
+};
+
+struct MessageSpec {
+    MsgId id;
+    std::string_view text;  // may hold %d, %u, %s, %x and %% directives
+    MsgIcon icon;
+    MsgButtons buttons;
+};
+
+// The entry of a message; every id has one.
+const MessageSpec& Message(MsgId id);
+
+}  // namespace pix

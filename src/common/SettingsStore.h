@@ -1,0 +1,44 @@
+#pragma once
+// Persistent settings by section and key. The application stores them with
+// QSettings; tests and the CLI may use the in-memory store.
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace pix {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    virtual std::optional<std::string> ReadString(const std::string& section, const std::string& key) const = 0;
+    virtual void WriteString(const std::string& section, const std::string& key, const std::string& value) = 0;
+    virtual std::optional<std::vector<uint8_t>> ReadBinary(const std::string& section,
+                                                           const std::string& key) const = 0;
+    virtual void WriteBinary(const std::string& section, const std::string& key,
+                             const std::vector<uint8_t>& value) = 0;
+
+    // An integer, or fallback when the key is missing or not a whole number.
+    int GetInt(const std::string& section, const std::string& key, int fallback) const;
+    void SetInt(const std::string& section, const std::string& key, int value);
+    std::string GetString(const std::string& section, const std::string& key, const std::string& fallback) const;
+};
+
+// Keeps everything in memory.
+class MemorySettingsStore final : public SettingsStore {
+public:
+    std::optional<std::string> ReadString(const std::string& section, const std::string& key) const override;
+    void WriteString(const std::string& section, const std::string& key, const std::string& value) override;
+    std::optional<std::vector<uint8_t>> ReadBinary(const std::string& section, const std::string& key) const override;
+    void WriteBinary(const std::string& section, const std::string& key, const std::vector<uint8_t>& value) override;
+
+private:
+    std::map<std::pair<std::string, std::string>, std::string> strings_;
+    std::map<std::pair<std::string, std::string>, std::vector<uint8_t>> binaries_;
+};
+
+}  // namespace pix

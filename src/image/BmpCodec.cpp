@@ -1,0 +1,287 @@
+#include "image/BmpCodec.h"
+
+#include <new>
+#include <vector>
+
+#include "common/AtomicFile.h"
+#include "common/ByteReader.h"
+#include "common/FileBytes.h"
+#include "common/Prompter.h"
+#include "image/CImageBuffer.h"
+#include "image/DibPixels.h"
+
+namespace pix {
+
+namespace {
+
+// Information headers that begin with the 40-byte fields. 52, 56, 108 and
+// 124 are the later forms current programs write; their extra fields are
+// skipped.
+bool IsInfoHeader(uint32_t size)
+{
+    return size == 40 || size == 64 || size == 52 || size == 56 || size == 108 || size == 124;
+}
+
+}  // namespace
+
+void ReadBmpBytes(std::span<const uint8_t> file, CImageBuffer& buf)
+{
+    buf.Clear();
+    ByteReader in(file);
+    if (in.U8() != 'B' || in.U8() != 'M')
+        return;
+    in.U32();  // file size
+    in.U16();
+    in.U16();
+    const uint32_t dataOffset = in.U32();
+    const uint32_t headerSize = in.U32();
+
+    int64_t width = 0;
+    int64_t height = 0;
+    uint32_t planes = 0;
+    uint32_t bpp = 0;
+    uint32_t compression = 0;
+    uint32_t colorsUsed = 0;
+    const bool infoHeader = IsInfoHeader(headerSize);
+    if (infoHeader) {
+        width = in.I32();
+        height = in.I32();
+        planes = in.U16();
+        bpp = in.U16();
+        compression = in.U32();
+        in.U32();  // image size
+        in.U32();  // resolutions
+        in.U32();
+        colorsUsed = in.U32();
+        in.U32();  // important colours
+    } else {
+        width = in.U16();
+        height = in.U16();
+        planes = in.U16();
+        bpp = in.U16();
+    }
+    if (in.Failed())
+        return;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24)
+        return;
+    if (planes != 1 || compression > 2)
+        return;
+    if ((bpp == 1 || bpp == 24) && compression != 0)
+        return;
+    if ((bpp == 4 && compression == 1) || (bpp == 8 && compression == 2))
+        return;
+    // Rows stored top-down carry a negative height; only uncompressed
+    // pixels may be stored that way.
+    const bool topDown = height < 0;
+    if (topDown) {
+        if (compression != 0)
+            return;
+        height = -height;
+    }
+    if (width <= 0 || height <= 0 || width > UINT32_MAX || height > UINT32_MAX)
+        return;
+    const auto w = static_cast<uint32_t>(width);
+    const auto h = static_cast<uint32_t>(height);
+
+    int64_t gap = 0;
+    if (infoHeader) {
+        in.Skip(headerSize - 40);
+        gap = static_cast<int64_t>(dataOffset) - headerSize - 14;
+    }
+
+    DibPalette palette;
+    if (bpp <= 8) {
+        uint64_t entries = colorsUsed != 0 ? colorsUsed : (1u << bpp);
+        const size_t entrySize = infoHeader ? 4 : 3;
+        // Entries beyond the 256 a palette can hold are skipped.
+        uint64_t kept = entries > 256 ? 256 : entries;
+        for (uint64_t i = 0; i < kept; ++i) {
+            palette.blue[i] = in.U8();
+            palette.green[i] = in.U8();
+            palette.red[i] = in.U8();
+            if (infoHeader) {
+                in.U8();
+                gap -= 4;
+            }
+        }
+        if (entries > kept) {
+            uint64_t skip = (entries - kept) * entrySize;
+            if (skip > in.Remaining())
+                return;
+            in.Skip(static_cast<size_t>(skip));
+            if (infoHeader)
+                gap -= static_cast<int64_t>(skip);
+        }
+        if (in.Failed())
+            return;
+        palette.count = static_cast<int>(kept);
+    }
+
+    if (infoHeader) {
+        int64_t target = static_cast<int64_t>(in.Position()) + gap;
+        if (target < 0)
+            target = 0;
+        if (static_cast<uint64_t>(target) > in.Size())
+            target = static_cast<int64_t>(in.Size());
+        in.Seek(static_cast<size_t>(target));
+    }
+
+    if (!DibSizePlausible(w, h, bpp, compression != 0, in.Remaining()))
+        return;
+    if (!buf.Create(w, h))
+        return;
+
+    if (bpp == 24) {
+        DecodeTrueColorRows(in, 24, {}, topDown, buf);
+        return;
+    }
+    std::vector<uint8_t> plane(static_cast<size_t>(w) * h, 0);
+    if (compression == 0)
+        DecodeIndexedRows(in, bpp, w, h, topDown, plane.data());
+    else
+        DecodeRunLength(in, compression == 2, w, h, plane.data());
+    ExpandIndexPlane(plane.data(), palette, buf);
+    buf.Red() = palette.red;
+    buf.Green() = palette.green;
+    buf.Blue() = palette.blue;
+    buf.SetIndexPlane(std::move(plane), palette.count);
+}
+
+void ReadBmp(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
+{
+    buf.Clear();
+    auto bytes = ReadFileBytes(path);
+    if (!bytes)
+        return;
+    ReadBmpBytes(*bytes, buf);
+}
+
+namespace {
+
+void PutHeader(std::vector<uint8_t>& out, uint32_t fileSize, uint32_t dataOffset, uint32_t width, uint32_t height,
+               uint16_t bpp, uint32_t imageSize, uint32_t colors)
+{
+    out.push_back('B');
+    out.push_back('M');
+    PutU32(out, fileSize);
+    PutU16(out, 0);
+    PutU16(out, 0);
+    PutU32(out, dataOffset);
+    PutU32(out, 40);
+    PutU32(out, width);
+    PutU32(out, height);
+    PutU16(out, 1);
+    PutU16(out, bpp);
+    PutU32(out, 0);  // compression
+    PutU32(out, imageSize);
+    PutU32(out, 0);  // resolutions
+    PutU32(out, 0);
+    PutU32(out, colors);  // colours used
+    PutU32(out, colors);  // important colours
+}
+
+}  // namespace
+
+void WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path, Prompter& prompter)
+{
+    AtomicFile file;
+    if (!file.Open(path)) {
+        prompter.Show(MsgId::BmpCantOpenForWriting);
+        return;
+    }
+    std::vector<uint8_t> header;
+    const uint64_t fileSize = static_cast<uint64_t>(buf.Stride()) * buf.Height() + 54;
+    PutHeader(header, static_cast<uint32_t>(fileSize), 54, buf.Width(), buf.Height(), 24, 0, 0);
+    file.Write(header.data(), header.size());
+    for (uint32_t y = 0; y < buf.Height(); ++y) {
+        if (!file.Write(buf.Row(y), buf.Stride())) {
+            prompter.Show(MsgId::BmpWriteError);
+            return;  // the temporary file is discarded; the old file stays
+        }
+    }
+    if (!file.Commit())
+        prompter.Show(MsgId::BmpWriteError);
+}
+
+void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter& prompter)
+{
+    const int colors = buf.ColorCount();
+    uint32_t bits = colors <= 2 ? 1 : colors <= 16 ? 4 : colors <= 256 ? 8 : 24;
+    if (bits == 24) {
+        prompter.Show(MsgId::BmpNo24BitPalette);
+        return;
+    }
+    const uint32_t width = buf.Width();
+    const uint32_t height = buf.Height();
+    const uint64_t rowSize = DibRowBytes(width, bits);
+    const uint64_t imageSize = rowSize * height;
+    const uint32_t dataOffset = static_cast<uint32_t>(colors) * 4 + 54;
+    const uint64_t fileSize = imageSize + dataOffset;
+
+    AtomicFile file;
+    if (!file.Open(path)) {
+        prompter.Show(MsgId::BmpPaletteCantOpen);
+        return;
+    }
+    std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(dataOffset));
+    PutHeader(out, static_cast<uint32_t>(fileSize), dataOffset, width, height, static_cast<uint16_t>(bits),
+              static_cast<uint32_t>(imageSize), static_cast<uint32_t>(colors));
+    for (int i = 0; i < colors; ++i) {
+        out.push_back(buf.Blue()[i]);
+        out.push_back(buf.Green()[i]);
+        out.push_back(buf.Red()[i]);
+        out.push_back(0);
+    }
+    uint64_t written = file.Write(out.data(), out.size()) ? out.size() : 0;
+
+    const std::vector<uint8_t>& plane = buf.IndexPlane();
+    const uint8_t valueMask = static_cast<uint8_t>((1u << bits) - 1);
+    std::vector<uint8_t> row;
+    row.reserve(static_cast<size_t>(rowSize));
+    uint64_t sinceData = 0;
+    for (uint32_t r = height; r-- > 0;) {
+        row.clear();
+        const uint8_t* src = plane.data() + static_cast<size_t>(r) * width;
+        uint32_t pending = 0;
+        uint32_t acc = 0;
+        for (uint32_t x = 0; x < width; ++x) {
+            if (pending + bits > 8) {
+                prompter.Show(MsgId::BmpTooManyBits);
+                return;
+            }
+            acc = (acc << bits) | (src[x] & valueMask);
+            pending += bits;
+            if (pending == 8) {
+                row.push_back(static_cast<uint8_t>(acc));
+                acc = 0;
+                pending = 0;
+            }
+        }
+        if (pending > 0)
+            row.push_back(static_cast<uint8_t>(acc << (8 - pending)));
+        sinceData += row.size();
+        while (sinceData % 4 != 0) {
+            row.push_back(0);
+            ++sinceData;
+        }
+        if (file.Write(row.data(), row.size()))
+            written += row.size();
+    }
+    if (written != fileSize || file.Failed()) {
+        prompter.Show(MsgId::BmpSizeMismatch);
+        return;  // nothing replaces the old file
+    }
+    if (!file.Commit())
+        prompter.Show(MsgId::BmpSizeMismatch);
+}
+
+void WriteBmp(CImageBuffer& buf, const std::string& path, Prompter& prompter)
+{
+    if (buf.HasIndexPlane())
+        WriteBmpPalette(buf, path, prompter);
+    else
+        WriteBmpTrueColor(buf, path, prompter);
+}
+
+}  // namespace pix

@@ -1,0 +1,65 @@
+#include "image/FormatTable.h"
+
+#include <array>
+#include <cctype>
+
+#include "image/BmpCodec.h"
+
+namespace pix {
+namespace {
+
+constexpr std::array<FormatKey, 11> kKeys{{
+    {".JPG", ImageFormat::Jpeg},
+    {"JPEG", ImageFormat::Jpeg},
+    {".JIF", ImageFormat::Jpeg},
+    {".JPE", ImageFormat::Jpeg},
+    {".GIF", ImageFormat::Gif},
+    {".PNG", ImageFormat::Png},
+    {".WMF", ImageFormat::Wmf},
+    {".TIF", ImageFormat::Tiff},
+    {".BMP", ImageFormat::Bmp},
+    {".DIB", ImageFormat::Bmp},
+    {".PXF", ImageFormat::Pxf},
+}};
+
+std::array<FormatCodec, kFormatCount>& Codecs()
+{
+    // The formats of this layer are known from the start.
+    static std::array<FormatCodec, kFormatCount> codecs = [] {
+        std::array<FormatCodec, kFormatCount> c{};
+        c[static_cast<size_t>(ImageFormat::Bmp)] = {ReadBmp, WriteBmp};
+        return c;
+    }();
+    return codecs;
+}
+
+}  // namespace
+
+std::span<const FormatKey> FormatKeys() { return kKeys; }
+
+std::optional<ImageFormat> FormatForPath(std::string_view path)
+{
+    if (path.size() < 4)
+        return std::nullopt;
+    char key[4];
+    for (int i = 0; i < 4; ++i)
+        key[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(path[path.size() - 4 + i])));
+    for (const FormatKey& k : kKeys)
+        if (std::string_view(key, 4) == k.key)
+            return k.format;
+    return std::nullopt;
+}
+
+const FormatCodec* CodecForPath(std::string_view path)
+{
+    auto format = FormatForPath(path);
+    if (!format)
+        return nullptr;
+    return &Codecs()[static_cast<size_t>(*format)];
+}
+
+void RegisterCodec(ImageFormat format, FormatCodec codec) { Codecs()[static_cast<size_t>(format)] = codec; }
+
+const FormatCodec& CodecFor(ImageFormat format) { return Codecs()[static_cast<size_t>(format)]; }
+
+}  // namespace pix

@@ -1,0 +1,74 @@
+#pragma once
+// The one table that maps a path's last four characters, upper-cased, to
+// its image format, and each format to its reader and writer. Formats whose
+// codec lives in a higher layer (metafiles are drawn with the render layer)
+// are registered there at start-up; until then their keys load nothing.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace pix {
+
+class CImageBuffer;
+class Prompter;
+
+enum class ImageFormat : uint8_t { Jpeg, Gif, Png, Wmf, Tiff, Bmp, Pxf };
+inline constexpr int kFormatCount = 7;
+
+// A reader fills buf from path (buf is empty on entry and stays empty on
+// failure); hints are the size the caller will scale to, 0 × 0 for full size.
+using ImageReader = void (*)(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+// A writer writes buf to path and reports its own failures.
+using ImageWriter = void (*)(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+
+struct FormatCodec {
+    ImageReader read = nullptr;
+    ImageWriter write = nullptr;
+};
+
+struct FormatKey {
+    std::string_view key;  // last four characters, upper case
+    ImageFormat format;
+};
+
+// The keys in the order they are compared.
+std::span<const FormatKey> FormatKeys();
+
+// The format chosen by a path's last four characters, or nothing.
+std::optional<ImageFormat> FormatForPath(std::string_view path);
+
+// The codec of a path, or null when no format or no codec is known.
+const FormatCodec* CodecForPath(std::string_view path);
+
+// Installs the reader and writer of a format (at start-up, before threads).
+void RegisterCodec(ImageFormat format, FormatCodec codec);
+const FormatCodec& CodecFor(ImageFormat format);
+
+// The system's extension list, separated by full stops.
+inline constexpr std::string_view kExtensionList = "jpeg.jpg.jif.jpe.bmp.dib.gif.png.tif.wmf.pxf";
+
+// File-type filters: description|patterns pairs ended by "||".
+inline constexpr std::string_view kOpenFilter =
+    "Only image files|*.jpg;*.jif;*.jpe;*.jpeg;*.bmp;*.dib;*.gif;*.png;*.tif;*.wmf|"
+    "Pixadrome contact sheets (*.pxc)|*.pxc|All files (*.*)|*.*|"
+    "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpe;*.jpeg|"
+    "Windows Bitmaps (*.bmp,*.dib)|*.bmp;*.dib|GIF images (*.gif)|*.gif|PNG images (*.png)|*.png|"
+    "Tiff images (*.tif)|*.tif|Windows Metafiles (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+inline constexpr std::string_view kImagesFilter =
+    "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe|"
+    "Windows Bitmaps (*.bmp,*.dib)|*.bmp;*.dib|GIF images (*.gif)|*.gif|PNG images (*.png)|*.png|"
+    "Tiff images (*.tif)|*.tif|Windows Metafiles (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+inline constexpr std::string_view kSaveSheetFilter =
+    "Pixadrome contact sheet (*.pxc)|*.pxc|Webpage (*.html,*.htm)|*.html;*.htm|"
+    "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe|"
+    "Windows Bitmap (*.bmp,*.dib)|*.bmp;*.dib|GIF image (*.gif)|*.gif|PNG image (*.png)|*.png|"
+    "Tiff images (*.tif)|*.tif|Windows Metafile (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+inline constexpr std::string_view kSaveImageFilter =
+    "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe|"
+    "Windows Bitmap (*.bmp,*.dib)|*.bmp;*.dib|GIF image (*.gif)|*.gif|PNG image (*.png)|*.png|"
+    "Tiff images (*.tif)|*.tif|Windows Metafile (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+
+}  // namespace pix

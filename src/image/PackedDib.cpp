@@ -1,0 +1,163 @@
+#include "image/PackedDib.h"
+
+#include <cstring>
+
+#include "common/ByteReader.h"
+#include "image/CImageBuffer.h"
+#include "image/DibPixels.h"
+
+namespace pix {
+
+namespace {
+constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
+}
+
+bool ParsePackedDibHeader(std::span<const uint8_t> dib, PackedDibInfo& info)
+{
+    ByteReader in(dib);
+    info = {};
+    info.headerSize = in.U32();
+    uint32_t planes = 0;
+    if (info.headerSize == 12) {
+        info.width = in.U16();
+        info.height = in.U16();
+        planes = in.U16();
+        info.bpp = in.U16();
+    } else if (info.headerSize >= 40 && info.headerSize <= 256) {
+        info.width = in.I32();
+        info.height = in.I32();
+        planes = in.U16();
+        info.bpp = in.U16();
+        info.compression = in.U32();
+        in.U32();
+        in.U32();
+        in.U32();
+        info.colorsUsed = in.U32();
+    } else {
+        return false;
+    }
+    if (in.Failed() || planes != 1 || info.headerSize > dib.size())
+        return false;
+    const uint32_t bpp = info.bpp;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+        return false;
+    switch (info.compression) {
+    case kRgb:
+        break;
+    case kRle8:
+        if (bpp != 8)
+            return false;
+        break;
+    case kRle4:
+        if (bpp != 4)
+            return false;
+        break;
+    case kBitFields:
+    case kAlphaBitFields:
+        if (bpp != 16 && bpp != 32)
+            return false;
+        break;
+    default:
+        return false;
+    }
+    if (info.width <= 0 || info.height == 0 || info.height == INT32_MIN)
+        return false;
+    if (info.height < 0 && info.compression != kRgb && info.compression != kBitFields &&
+        info.compression != kAlphaBitFields)
+        return false;
+
+    uint64_t table = 0;
+    if (info.headerSize == 12) {
+        table = bpp <= 8 ? (uint64_t{1} << bpp) * 3 : 0;
+    } else {
+        if (info.headerSize == 40 && info.compression == kBitFields)
+            table += 12;
+        else if (info.headerSize == 40 && info.compression == kAlphaBitFields)
+            table += 16;
+        uint64_t entries = info.colorsUsed != 0 ? info.colorsUsed : (bpp <= 8 ? (uint64_t{1} << bpp) : 0);
+        table += entries * 4;
+    }
+    if (table > dib.size() - info.headerSize)
+        return false;
+    info.colorTableBytes = static_cast<size_t>(table);
+    info.pixelOffset = info.headerSize + info.colorTableBytes;
+    return true;
+}
+
+bool ReadPackedDib(std::span<const uint8_t> dib, CImageBuffer& buf)
+{
+    buf.Clear();
+    PackedDibInfo info;
+    if (!ParsePackedDibHeader(dib, info))
+        return false;
+    const uint32_t width = static_cast<uint32_t>(info.width);
+    const bool topDown = info.height < 0;
+    const uint32_t height = static_cast<uint32_t>(topDown ? -static_cast<int64_t>(info.height) : info.height);
+    const bool compressed = info.compression == kRle8 || info.compression == kRle4;
+    if (!DibSizePlausible(width, height, info.bpp, compressed, dib.size() - info.pixelOffset))
+        return false;
+
+    ByteReader table(dib.data() + info.headerSize, info.colorTableBytes);
+    ByteReader pixels(dib.data() + info.pixelOffset, dib.size() - info.pixelOffset);
+
+    if (info.bpp > 8) {
+        DibMasks masks = DefaultMasks(info.bpp);
+        if (info.compression == kBitFields || info.compression == kAlphaBitFields) {
+            // Masks follow a 40-byte header, or sit inside the later headers.
+            ByteReader m = info.headerSize == 40 ? table : ByteReader(dib.data() + 40, info.headerSize - 40);
+            if (m.Remaining() < 12)
+                return false;
+            masks.red = m.U32();
+            masks.green = m.U32();
+            masks.blue = m.U32();
+        }
+        if (!buf.Create(width, height))
+            return false;
+        DecodeTrueColorRows(pixels, info.bpp, masks, topDown, buf);
+        return true;
+    }
+
+    DibPalette palette;
+    const uint64_t entries = info.headerSize == 12 ? (uint64_t{1} << info.bpp) : info.colorTableBytes / 4;
+    palette.count = static_cast<int>(entries > 256 ? 256 : entries);
+    for (int i = 0; i < palette.count; ++i) {
+        palette.blue[i] = table.U8();
+        palette.green[i] = table.U8();
+        palette.red[i] = table.U8();
+        if (info.headerSize != 12)
+            table.U8();
+    }
+    if (!buf.Create(width, height))
+        return false;
+    std::vector<uint8_t> plane(static_cast<size_t>(width) * height, 0);
+    if (compressed)
+        DecodeRunLength(pixels, info.compression == kRle4, width, height, plane.data());
+    else
+        DecodeIndexedRows(pixels, info.bpp, width, height, topDown, plane.data());
+    ExpandIndexPlane(plane.data(), palette, buf);
+    buf.Red() = palette.red;
+    buf.Green() = palette.green;
+    buf.Blue() = palette.blue;
+    if (palette.count >= 1)
+        buf.SetIndexPlane(std::move(plane), palette.count);
+    return true;
+}
+
+std::vector<uint8_t> MakePackedDib(const CImageBuffer& buf)
+{
+    std::vector<uint8_t> out;
+    if (buf.IsEmpty())
+        return out;
+    out.reserve(40 + buf.BitsSize());
+    PutU32(out, 40);
+    PutU32(out, buf.Width());
+    PutU32(out, buf.Height());
+    PutU16(out, 1);
+    PutU16(out, 24);
+    for (int i = 0; i < 6; ++i)
+        PutU32(out, 0);
+    out.insert(out.end(), buf.Bits(), buf.Bits() + buf.BitsSize());
+    return out;
+}
+
+}  // namespace pix

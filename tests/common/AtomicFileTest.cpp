@@ -1,0 +1,67 @@
+#include "common/AtomicFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+size_t CountEntries(const std::filesystem::path& dir)
+{
+    size_t n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
+        ++n;
+    return n;
+}
+
+TEST(AtomicFile, ReplacesOnlyOnCommitAndKeepsTheModeOfTheOldFile)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("picture.bmp");
+    test::WriteAll(path, {1, 2, 3});
+    ::chmod(path.c_str(), 0640);
+
+    {
+        AtomicFile file;
+        ASSERT_TRUE(file.Open(path));
+        ASSERT_TRUE(file.Write("abcd", 4));
+        // Until committed the old content is untouched.
+        EXPECT_EQ(test::ReadAll(path), (std::vector<uint8_t>{1, 2, 3}));
+        ASSERT_TRUE(file.Commit());
+    }
+    EXPECT_EQ(test::ReadAll(path), (std::vector<uint8_t>{'a', 'b', 'c', 'd'}));
+    struct stat st {};
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(CountEntries(dir.Path()), 1u);  // no temporary file left
+}
+
+TEST(AtomicFile, AbandonedWriteLeavesOldFileAndNoTemporary)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("db");
+    test::WriteAll(path, {9});
+    {
+        AtomicFile file;
+        ASSERT_TRUE(file.Open(path));
+        file.Write("partial", 7);
+    }  // destroyed without Commit, as after a failed write
+    EXPECT_EQ(test::ReadAll(path), std::vector<uint8_t>{9});
+    EXPECT_EQ(CountEntries(dir.Path()), 1u);
+}
+
+TEST(AtomicFile, RefusesFoldersAndMissingParents)
+{
+    test::TempDir dir;
+    AtomicFile file;
+    EXPECT_FALSE(file.Open(dir.Path().string()));
+    EXPECT_FALSE(file.Open(dir.File("no/such/folder/x.bmp")));
+    EXPECT_FALSE(file.Open(""));
+}
+
+}  // namespace
+}  // namespace pix
