@@ -109,7 +109,9 @@ constexpr uint8_t kColorRefPaletteIndex = 1;
 
 // Work accounting: what each kind of effort costs.
 constexpr uint64_t kRecordCost = 8;
-constexpr uint64_t kGlyphCost = 32;
+constexpr uint64_t kTextRecordCost = 4096;  // font set-up and measuring
+constexpr uint64_t kGlyphCost = 256;
+constexpr uint64_t kRegionRectCost = 16;
 constexpr uint64_t kPixelsPerWorkUnit = 16;
 
 // Device coordinates are kept within this range so that hostile extents
@@ -965,9 +967,11 @@ private:
 
     // ---- clipping -------------------------------------------------------------
 
-    QRegion DeviceRegion(const Region& region) const
+    QRegion DeviceRegion(const Region& region)
     {
         QRegion out;
+        if (!budget_.Spend(region.rects.size() * kRegionRectCost))
+            return out;
         for (const QRect& r : region.rects)
             out += DeviceRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1).toRect();
         return out;
@@ -975,8 +979,13 @@ private:
 
     QRegion CurrentClip() const { return dc_.clip ? *dc_.clip : QRegion(0, 0, target_.width(), target_.height()); }
 
+    // Clip regions grow with every exclusion; working with them costs in
+    // proportion to their rectangles.
+    uint64_t ClipCost() const { return dc_.clip ? static_cast<uint64_t>(dc_.clip->rectCount()) * kRegionRectCost : 0; }
+
     void SetClip(std::optional<QRegion> clip)
     {
+        budget_.Spend(ClipCost());
         dc_.clip = std::move(clip);
         clipDirty_ = true;
     }
@@ -1007,6 +1016,7 @@ private:
             return;
         const int y = p.S16();
         const int x = p.S16();
+        budget_.Spend(ClipCost());
         dc_.clip->translate(static_cast<int>(std::lround(Clamped(x * ScaleX()))),
                             static_cast<int>(std::lround(Clamped(y * ScaleY()))));
         clipDirty_ = true;
@@ -1048,7 +1058,7 @@ private:
     {
         const QRectF visible = deviceArea.normalized().intersected(QRectF(0, 0, target_.width(), target_.height()));
         const uint64_t area = Measuring() ? 0 : static_cast<uint64_t>(visible.width() * visible.height());
-        if (!budget_.Spend(elements + area / kPixelsPerWorkUnit))
+        if (!budget_.Spend(elements + area / kPixelsPerWorkUnit + ClipCost()))
             return false;
         if (Measuring()) {
             ExtendBounds(deviceArea);
@@ -1436,6 +1446,8 @@ private:
 
     void DrawTextRecord(const TextRequest& request)
     {
+        if (!budget_.Spend(kTextRecordCost))
+            return;
         const bool updateCp = (dc_.textAlign & kTaUpdateCp) != 0;
         const QPointF reference = updateCp ? dc_.position : request.reference;
         if (Measuring()) {

@@ -4,8 +4,10 @@
 
 #include <QColor>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
