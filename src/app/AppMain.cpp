@@ -3,26 +3,40 @@
 #include <QApplication>
 #include <QScreen>
 
-#include "app/MainFrame.h"
+#include "app/CMainFrame.h"
+#include "app/CPixadromeApp.h"
+#include "app/FileChooser.h"
+#include "app/QtPrompter.h"
+#include "platform/QSettingsStore.h"
+#include "platform/SingleInstance.h"
 #include "render/RenderFormats.h"
 
 namespace pix {
 
 int RunPixadromeApp(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pixadrome"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setOrganizationName(QStringLiteral("Pixadrome"));
+
+    const StartOptions options = ParseCommandLine(QApplication::arguments().mid(1));
+    SingleInstance instance;
+    if (instance.HandOver(options.paths))
+        return 0;  // the running program takes over
+    instance.Listen();
+
     RegisterRenderFormats();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         SetScreenDpi(static_cast<int>(screen->logicalDotsPerInchX() + 0.5));
-    MainFrame frame;
-    frame.show();
-    const QStringList args = QApplication::arguments().mid(1);
-    for (const QString& arg : args) {
-        const bool isSwitch = arg.size() == 2 && (arg[0] == QLatin1Char('-') || arg[0] == QLatin1Char('/'));
-        if (!isSwitch)
-            frame.OpenPath(arg);
-    }
+
+    QSettingsStore settings;
+    QtPrompter prompter;
+    DialogFileChooser files;
+    CPixadromeApp app(settings, prompter, files);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &app, &CPixadromeApp::OnActivationRequest);
+    app.Start(options);
+    prompter.SetParent(app.MainWindow());
     return QApplication::exec();
 }
 

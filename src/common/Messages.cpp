@@ -13,6 +13,21 @@ constexpr std::array<MessageSpec, static_cast<size_t>(MsgId::Count_)> kCatalogue
     {MsgId::BmpTooManyBits, "?????nBits > 8????", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::BmpSizeMismatch, "byteswritten != filesize", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::GifNeeds256Colors, "Failed to make 256 color image", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::JpegWriteError, "Write Error", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::JpegMemoryError, "~DWORD Memory Error", MsgIcon::Stop, MsgButtons::Ok},
+
+    {MsgId::DoesNotUnderstand, "Pixadrome doesn't understand %s", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::ShellOpenFailed, "%s", MsgIcon::Stop, MsgButtons::Ok, "Windows says:"},
+    {MsgId::NoWebBrowser, "Could not launch web browser.", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::WallpaperFailed, "Could not write wallpaper bitmap to\n%s", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::ConfirmOverwrite, "%s already exists.\nDo you want to replace it?", MsgIcon::Question,
+     MsgButtons::YesNo},
+    {MsgId::ConfirmTrash, "Do you want to move %s to the trash?", MsgIcon::Question, MsgButtons::YesNo},
+    {MsgId::CopyFailed, "Could not copy %s to %s:\n%s", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::MoveFailed, "Could not move %s to %s:\n%s", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::TrashFailed, "Could not move %s to the trash.", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::MailFailed, "Could not start the mail program.", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::SaveChanges, "Save changes to %s?", MsgIcon::Exclamation, MsgButtons::YesNoCancel},
 }};
 
 constexpr bool CatalogueInIdOrder()

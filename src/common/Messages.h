@@ -21,6 +21,21 @@ enum class MsgId : uint16_t {
     BmpTooManyBits,
     BmpSizeMismatch,
     GifNeeds256Colors,
+    JpegWriteError,
+    JpegMemoryError,
+
+    // Application and image documents
+    DoesNotUnderstand,
+    ShellOpenFailed,
+    NoWebBrowser,
+    WallpaperFailed,
+    ConfirmOverwrite,
+    ConfirmTrash,
+    CopyFailed,
+    MoveFailed,
+    TrashFailed,
+    MailFailed,
+    SaveChanges,
 
     Count_
 };
@@ -30,6 +45,7 @@ struct MessageSpec {
     std::string_view text;  // may hold %d, %u, %s, %x and %% directives
     MsgIcon icon;
     MsgButtons buttons;
+    std::string_view title = "Pixadrome";  // caption of the message box
 };
 
 // The entry of a message; every id has one.

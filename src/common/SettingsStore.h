@@ -26,6 +26,10 @@ public:
     int GetInt(const std::string& section, const std::string& key, int fallback) const;
     void SetInt(const std::string& section, const std::string& key, int value);
     std::string GetString(const std::string& section, const std::string& key, const std::string& fallback) const;
+    void SetString(const std::string& section, const std::string& key, const std::string& value)
+    {
+        WriteString(section, key, value);
+    }
 };
 
 // Keeps everything in memory.

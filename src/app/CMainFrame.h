@@ -1,0 +1,65 @@
+#pragma once
+// The main window: menus, tool bar, status bar and the area of the
+// document windows. Document commands go to the active window's document
+// and view.
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace pix {
+
+class CChildFrame;
+class CPixadromeApp;
+class CPixadromeDoc;
+class CPixadromeView;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(CPixadromeApp& app);
+    ~CMainFrame() override;
+
+    // Puts a new document window into the area; view is null for windows
+    // that are not image views.
+    void AddChild(CChildFrame* frame, CPixadromeView* view);
+    CChildFrame* FindImageWindow(const QString& path) const;
+    void Activate(CChildFrame* frame);
+    QList<CChildFrame*> Children() const;
+    CPixadromeView* ActiveImageView() const;
+    QMdiArea* MdiArea() const { return mdi_; }
+    void UpdateRecentFiles();
+    // Enables and disables the commands for the active window.
+    void UpdateActions();
+    QString StatusPaneText() const;
+    QAction* Action(const QString& name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QAction* MakeAction(const QString& name, const QString& text, const QString& prompt,
+                        const QKeySequence& key = {});
+    void BuildMenus();
+    void OnSubWindowActivated(QMdiSubWindow* window);
+    void OnSave();
+    template <typename F>
+    void WithDoc(F f);
+    template <typename F>
+    void WithView(F f);
+
+    CPixadromeApp& app_;
+    QMdiArea* mdi_;
+    QLabel* infoPane_;
+    QLabel* middlePane_;
+    QMenu* recentMenu_ = nullptr;
+    QPointer<CPixadromeView> connectedView_;
+    QList<QMetaObject::Connection> viewConnections_;
+};
+
+}  // namespace pix

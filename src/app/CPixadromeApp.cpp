@@ -1,0 +1,209 @@
+#include "app/CPixadromeApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "app/CChildFrame.h"
+#include "app/CMainFrame.h"
+#include "app/DocTemplates.h"
+#include "app/FileChooser.h"
+#include "common/Prompter.h"
+#include "common/SettingsKeys.h"
+#include "common/SettingsStore.h"
+#include "image/FormatTable.h"
+#include "platform/DesktopServices.h"
+
+namespace pix {
+
+namespace {
+
+CPixadromeApp* g_app = nullptr;
+
+const QString kWebPage = QStringLiteral("https://pixadrome.invalid/");
+
+}  // namespace
+
+StartOptions ParseCommandLine(const QStringList& args)
+{
+    StartOptions options;
+    for (const QString& arg : args) {
+        const bool isSwitch = arg.size() == 2 && (arg[0] == QLatin1Char('-') || arg[0] == QLatin1Char('/'));
+        if (isSwitch) {
+            if (arg[1] == QLatin1Char('m'))
+                options.maximized = true;
+            else if (arg[1] == QLatin1Char('s'))
+                options.slideShow = true;
+            else if (arg[1] == QLatin1Char('f'))
+                options.fullScreen = true;
+            continue;
+        }
+        options.paths << arg;
+    }
+    return options;
+}
+
+CPixadromeApp::CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileChooser& files)
+    : settings_(settings), prompter_(prompter), files_(files)
+{
+    g_app = this;
+    recent_.Load(settings_);
+    imageTemplate_ = std::make_unique<CImageTemplate>(*this);
+    sheetTemplate_ = std::make_unique<CSheetTemplate>(*this);
+}
+
+CPixadromeApp::~CPixadromeApp()
+{
+    recent_.Save(settings_);
+    mainFrame_.reset();
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CPixadromeApp* CPixadromeApp::Instance() { return g_app; }
+
+QWidget* CPixadromeApp::MainWindow() { return mainFrame_.get(); }
+
+bool CPixadromeApp::Start(const StartOptions& options)
+{
+    mainFrame_ = std::make_unique<CMainFrame>(*this);
+    // The window is laid out before documents open, so they can fit.
+    if (options.maximized)
+        mainFrame_->showMaximized();
+    else
+        mainFrame_->show();
+    QApplication::processEvents();
+    bool ok = true;
+    // With no file named, nothing opens (no empty document).
+    for (const QString& path : options.paths)
+        ok = OpenPath(path) != nullptr && ok;
+    if (options.fullScreen)
+        mainFrame_->showFullScreen();
+    return ok;
+}
+
+CChildFrame* CPixadromeApp::OpenPath(const QString& path)
+{
+    QFileInfo info(path);
+    if (info.isDir()) {
+        // A folder becomes a contact sheet of its files, titled after the
+        // path with ":" and the separators replaced by "-".
+        QStringList files;
+        const auto entries = QDir(path).entryInfoList(QDir::Files | QDir::Hidden, QDir::Name);
+        for (const QFileInfo& entry : entries)
+            files << entry.filePath();
+        QString title = QDir::toNativeSeparators(path);
+        title.replace(QLatin1Char(':'), QLatin1Char('-')).replace(QDir::separator(), QLatin1Char('-'));
+        return NewSheetFromFiles(files, title);
+    }
+    CChildFrame* frame = nullptr;
+    if (path.endsWith(QLatin1String(".pxc"), Qt::CaseInsensitive))
+        frame = sheetTemplate_->OpenDocumentFile(path);
+    else
+        frame = imageTemplate_->OpenDocumentFile(path);
+    if (frame)
+        return frame;
+
+    // Not ours to read: the desktop's program for it, unless that is us.
+    if (AssociatedWithThisProgram(path)) {
+        prompter_.Show(MsgId::DoesNotUnderstand, {QDir::toNativeSeparators(path).toStdString()});
+        return nullptr;
+    }
+    QString error;
+    if (!OpenWithAssociatedProgram(path, error))
+        prompter_.Show(MsgId::ShellOpenFailed, {error.toStdString()});
+    return nullptr;
+}
+
+CChildFrame* CPixadromeApp::OpenImageWindow(const QString& path) { return imageTemplate_->OpenDocumentFile(path); }
+
+std::optional<QStringList> CPixadromeApp::TakePendingFiles() { return std::exchange(pendingFiles_, std::nullopt); }
+
+std::optional<std::vector<uint8_t>> CPixadromeApp::TakePendingBitmap()
+{
+    return std::exchange(pendingBitmap_, std::nullopt);
+}
+
+QString CPixadromeApp::NextUntitledName() { return QStringLiteral("Image%1").arg(++untitledCount_); }
+
+void CPixadromeApp::AddToRecentFiles(const QString& path)
+{
+    recent_.Add(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdString());
+    if (mainFrame_)
+        mainFrame_->UpdateRecentFiles();
+}
+
+bool CPixadromeApp::MailIsAvailable()
+{
+    if (!mailAvailable_)
+        mailAvailable_ = MailAvailable();
+    return *mailAvailable_;
+}
+
+CChildFrame* CPixadromeApp::NewSheetFromFiles(const QStringList& files, const QString& title)
+{
+    SetPendingFiles(files);
+    CChildFrame* frame = sheetTemplate_->NewDocument();
+    pendingFiles_.reset();
+    if (frame && !title.isEmpty())
+        frame->setWindowTitle(title);
+    return frame;
+}
+
+void CPixadromeApp::OnFileOpen()
+{
+    int filterIndex = settings_.GetInt(settings::kSrcFilter.section, settings::kSrcFilter.key,
+                                       settings::kSrcFilter.fallback);
+    const QString folder = QString::fromStdString(
+        settings_.GetString(settings::kSrcDir.section, settings::kSrcDir.key, QDir::currentPath().toStdString()));
+    const QStringList chosen =
+        files_.ChooseOpen(MainWindow(), tr("Open one or more files"), folder, kOpenFilter, filterIndex);
+    settings_.SetInt(settings::kSrcFilter.section, settings::kSrcFilter.key, filterIndex);
+    if (chosen.isEmpty())
+        return;
+    settings_.SetString(settings::kSrcDir.section, settings::kSrcDir.key,
+                        QDir::toNativeSeparators(QFileInfo(chosen.first()).absolutePath()).toStdString());
+    if (chosen.size() == 1)
+        OpenPath(chosen.first());
+    else
+        NewSheetFromFiles(chosen, QString());
+}
+
+void CPixadromeApp::OnPaste() { imageTemplate_->NewDocument(); }
+
+void CPixadromeApp::OnExit()
+{
+    if (!mainFrame_)
+        return;
+    mainFrame_->showMinimized();
+    if (!mainFrame_->close())
+        mainFrame_->showNormal();
+}
+
+void CPixadromeApp::OnWebPage()
+{
+    if (!OpenWebPage(kWebPage))
+        prompter_.Show(MsgId::NoWebBrowser);
+}
+
+void CPixadromeApp::OnAbout()
+{
+    QMessageBox::about(MainWindow(), tr("About Pixadrome"),
+                       tr("<b>Pixadrome</b> %1<br>An image viewer with contact sheets and an image database.")
+                           .arg(QApplication::applicationVersion()));
+}
+
+void CPixadromeApp::OnActivationRequest(const QStringList& paths)
+{
+    if (!mainFrame_)
+        return;
+    if (mainFrame_->isMinimized())
+        mainFrame_->showNormal();
+    mainFrame_->raise();
+    mainFrame_->activateWindow();
+    for (const QString& path : paths)
+        OpenPath(path);
+}
+
+}  // namespace pix

@@ -1,0 +1,98 @@
+#pragma once
+// The application object: start-up, the document templates, the pending
+// file list and bitmap, the opening of any path, the application commands
+// and the settings.
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "common/RecentFileList.h"
+
+namespace pix {
+
+class CChildFrame;
+class CMainFrame;
+class CDocTemplate;
+class FileChooser;
+class Prompter;
+class SettingsStore;
+
+struct StartOptions {
+    bool maximized = false;   // "m"
+    bool slideShow = false;   // "s"
+    bool fullScreen = false;  // "f"
+    QStringList paths;
+};
+
+// Splits a command line (without the program name) into switches and paths.
+StartOptions ParseCommandLine(const QStringList& args);
+
+class CPixadromeApp : public QObject {
+    Q_OBJECT
+public:
+    CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileChooser& files);
+    ~CPixadromeApp() override;
+    static CPixadromeApp* Instance();
+
+    // Creates the main window and opens what the command line names; false
+    // when a named path could not be opened.
+    bool Start(const StartOptions& options);
+
+    SettingsStore& Settings() { return settings_; }
+    Prompter& Prompt() { return prompter_; }
+    FileChooser& Files() { return files_; }
+    CMainFrame* MainFrame() { return mainFrame_.get(); }
+    QWidget* MainWindow();
+
+    CDocTemplate& ImageTemplate() { return *imageTemplate_; }
+    CDocTemplate& SheetTemplate() { return *sheetTemplate_; }
+
+    // Opens a folder, a sheet or an image; hands other files to their
+    // program. Returns the window that opened, or null.
+    CChildFrame* OpenPath(const QString& path);
+    // Opens path as an image in a new window (an open window on the same
+    // path is activated instead).
+    CChildFrame* OpenImageWindow(const QString& path);
+
+    // The pending file list, taken over by a new contact sheet.
+    void SetPendingFiles(QStringList files) { pendingFiles_ = std::move(files); }
+    std::optional<QStringList> TakePendingFiles();
+    // The pending bitmap (a packed DIB), taken over by a new image document.
+    void SetPendingBitmap(std::vector<uint8_t> dib) { pendingBitmap_ = std::move(dib); }
+    std::optional<std::vector<uint8_t>> TakePendingBitmap();
+
+    QString NextUntitledName();
+    void AddToRecentFiles(const QString& path);
+    const RecentFileList& RecentFiles() const { return recent_; }
+    bool MailIsAvailable();
+
+    // Commands.
+    void OnFileOpen();
+    void OnPaste();
+    void OnExit();
+    void OnWebPage();
+    void OnAbout();
+
+    // Paths given by another start of the program.
+    void OnActivationRequest(const QStringList& paths);
+
+private:
+    CChildFrame* NewSheetFromFiles(const QStringList& files, const QString& title);
+
+    SettingsStore& settings_;
+    Prompter& prompter_;
+    FileChooser& files_;
+    std::unique_ptr<CMainFrame> mainFrame_;
+    std::unique_ptr<CDocTemplate> imageTemplate_;
+    std::unique_ptr<CDocTemplate> sheetTemplate_;
+    std::optional<QStringList> pendingFiles_;
+    std::optional<std::vector<uint8_t>> pendingBitmap_;
+    RecentFileList recent_;
+    int untitledCount_ = 0;
+    std::optional<bool> mailAvailable_;
+};
+
+}  // namespace pix

@@ -1,0 +1,212 @@
+#include "app/CPixadromeDoc.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include "app/CPixadromeApp.h"
+#include "app/FileChooser.h"
+#include "common/Prompter.h"
+#include "common/SettingsKeys.h"
+#include "common/SettingsStore.h"
+#include "image/BmpCodec.h"
+#include "image/FormatTable.h"
+#include "image/PackedDib.h"
+#include "platform/ClipboardImage.h"
+#include "platform/DesktopServices.h"
+#include "platform/FileOperations.h"
+#include "processing/Geometry.h"
+
+namespace pix {
+
+namespace {
+
+std::string Native(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+CPixadromeDoc::CPixadromeDoc(CPixadromeApp& app, QObject* parent) : QObject(parent), app_(app) {}
+
+void CPixadromeDoc::RecordSize()
+{
+    openWidth_ = static_cast<int>(image_.Width());
+    openHeight_ = static_cast<int>(image_.Height());
+}
+
+bool CPixadromeDoc::OpenDocument(const QString& path)
+{
+    WaitCursor wait;
+    image_.Load(Native(path));
+    if (image_.IsEmpty())
+        return false;
+    RecordSize();
+    SetPathName(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CPixadromeDoc::NewDocument()
+{
+    WaitCursor wait;
+    if (auto pending = app_.TakePendingBitmap()) {
+        ReadPackedDib(*pending, image_);
+    } else {
+        ReadClipboardImage(image_);
+    }
+    if (image_.IsEmpty())
+        return false;
+    RecordSize();
+    SetTitle(app_.NextUntitledName());
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CPixadromeDoc::SaveDocument(const QString& path)
+{
+    // Pictures are written by the format's writer; the written file then
+    // opens in its own window, showing it as it was written.
+    image_.Save(Native(path), app_.Prompt());
+    if (path == path_)
+        SetModifiedFlag(false);
+    app_.OpenImageWindow(path);
+    return true;
+}
+
+void CPixadromeDoc::SetPathName(const QString& path)
+{
+    path_ = path;
+    SetTitle(QFileInfo(path).fileName());
+    app_.AddToRecentFiles(path);
+}
+
+void CPixadromeDoc::SetTitle(const QString& title)
+{
+    if (title_ == title)
+        return;
+    title_ = title;
+    emit titleChanged();
+}
+
+void CPixadromeDoc::SetModifiedFlag(bool modified)
+{
+    if (modified_ == modified)
+        return;
+    modified_ = modified;
+    emit modifiedChanged(modified);
+}
+
+void CPixadromeDoc::UpdateAllViews() { emit imageChanged(); }
+
+bool CPixadromeDoc::SaveModified()
+{
+    if (!modified_)
+        return true;
+    switch (app_.Prompt().Show(MsgId::SaveChanges, {title_.toStdString()})) {
+    case Answer::Yes:
+        if (path_.isEmpty())
+            return OnSaveAs();  // cancelling the dialog cancels closing
+        return SaveDocument(path_);
+    case Answer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CPixadromeDoc::OnSaveAs()
+{
+    SettingsStore& settings = app_.Settings();
+    const QString folder = QString::fromStdString(
+        settings.GetString(settings::kDestDir.section, settings::kDestDir.key, QDir::currentPath().toStdString()));
+    const QString chosen = app_.Files().ChooseSave(app_.MainWindow(), tr("Save As"), folder, title_, kSaveImageFilter);
+    if (chosen.isEmpty())
+        return false;
+    settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
+                       QFileInfo(chosen).absolutePath().toStdString());
+    WaitCursor wait;
+    return SaveDocument(chosen);
+}
+
+void CPixadromeDoc::CopyOrMove(bool move)
+{
+    SettingsStore& settings = app_.Settings();
+    const QString folder = QString::fromStdString(
+        settings.GetString(settings::kDestDir.section, settings::kDestDir.key, QDir::currentPath().toStdString()));
+    const QString title = move ? tr("Move: Choose new directory or new name") : tr("Copy: Choose new directory or new name");
+    const QString chosen =
+        app_.Files().ChooseSave(app_.MainWindow(), title, folder, QFileInfo(path_).fileName(), std::string_view());
+    if (chosen.isEmpty())
+        return;
+    settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
+                       QFileInfo(chosen).absolutePath().toStdString());
+    // A folder as the target keeps the file's name.
+    QString target = chosen;
+    if (QFileInfo(target).isDir())
+        target = QDir(target).filePath(QFileInfo(path_).fileName());
+    const FileOpResult result =
+        move ? MoveFileTo(path_, target, app_.Prompt()) : CopyFileTo(path_, target, app_.Prompt());
+    if (result == FileOpResult::Done)
+        SetPathName(target);
+}
+
+void CPixadromeDoc::OnCopy() { CopyOrMove(false); }
+
+void CPixadromeDoc::OnMove() { CopyOrMove(true); }
+
+void CPixadromeDoc::OnDelete()
+{
+    if (MoveToTrash(path_, app_.Prompt()) == FileOpResult::Done)
+        emit closeRequested();
+}
+
+void CPixadromeDoc::OnUseAsWallpaper()
+{
+    const QString path = QDir(WallpaperFolder()).filePath(QStringLiteral("wallppr.bmp"));
+    WriteBmp(image_, Native(path), app_.Prompt());
+    if (!QFileInfo::exists(path) || !SetDesktopWallpaper(path))
+        app_.Prompt().Show(MsgId::WallpaperFailed, {Native(path)});
+}
+
+void CPixadromeDoc::OnFlipVertical()
+{
+    FlipVertical(image_);
+    SetModifiedFlag(true);
+    UpdateAllViews();
+}
+
+void CPixadromeDoc::OnFlipHorizontal()
+{
+    FlipHorizontal(image_);
+    SetModifiedFlag(true);
+    UpdateAllViews();
+}
+
+void CPixadromeDoc::OnSendTo()
+{
+    if (!SendFileByMail(path_))
+        app_.Prompt().Show(MsgId::MailFailed);
+}
+
+bool CPixadromeDoc::Reload()
+{
+    WaitCursor wait;
+    image_.Load(Native(path_));
+    RecordSize();
+    SetModifiedFlag(false);
+    UpdateAllViews();
+    return !image_.IsEmpty();
+}
+
+bool CPixadromeDoc::CanCopy() const { return FileExists(path_); }
+
+bool CPixadromeDoc::CanMoveOrDelete() const { return FileIsWritable(path_); }
+
+bool CPixadromeDoc::CanSendTo() const { return FileExists(path_) && app_.MailIsAvailable(); }
+
+}  // namespace pix

@@ -1,0 +1,81 @@
+#pragma once
+// The document behind an image window: one picture, the file it came from,
+// and the file commands of an image window.
+
+#include <QObject>
+#include <QString>
+
+#include "image/CImageBuffer.h"
+
+namespace pix {
+
+class CPixadromeApp;
+
+class CPixadromeDoc : public QObject {
+    Q_OBJECT
+public:
+    explicit CPixadromeDoc(CPixadromeApp& app, QObject* parent = nullptr);
+
+    // Loads the file; false when it gives no picture.
+    bool OpenDocument(const QString& path);
+    // A new untitled picture from the pending scan or the clipboard; false
+    // when there is none.
+    bool NewDocument();
+    // Writes the picture to path and opens the written file in a new window.
+    bool SaveDocument(const QString& path);
+
+    CImageBuffer& Image() { return image_; }
+    const CImageBuffer& Image() const { return image_; }
+    // The size recorded when the document was opened or created (or by
+    // operations that change the size).
+    int Width() const { return openWidth_; }
+    int Height() const { return openHeight_; }
+    void RecordSize();
+
+    const QString& PathName() const { return path_; }
+    const QString& Title() const { return title_; }
+    void SetPathName(const QString& path);
+    void SetTitle(const QString& title);
+    bool IsModified() const { return modified_; }
+    void SetModifiedFlag(bool modified = true);
+    // Tells the views that the picture changed.
+    void UpdateAllViews();
+    // Asks about unsaved changes; false when the user cancels closing.
+    bool SaveModified();
+
+    // Commands.
+    bool OnSaveAs();  // false when the dialog was cancelled
+    void OnCopy();
+    void OnMove();
+    void OnDelete();
+    void OnUseAsWallpaper();
+    void OnFlipVertical();
+    void OnFlipHorizontal();
+    void OnSendTo();
+    // Reloads the picture from its file (the view's Undo).
+    bool Reload();
+
+    bool CanCopy() const;
+    bool CanMoveOrDelete() const;
+    bool CanSendTo() const;
+
+signals:
+    void imageChanged();
+    void titleChanged();
+    void modifiedChanged(bool modified);
+    // The document is gone (deleted); its windows close.
+    void closeRequested();
+
+private:
+    void CopyOrMove(bool move);
+
+    CPixadromeApp& app_;
+    CImageBuffer image_;
+    int openWidth_ = 0;
+    int openHeight_ = 0;
+    QString path_;
+    QString title_;
+    bool modified_ = false;
+};
+
+}  // namespace pix

@@ -1,0 +1,42 @@
+#pragma once
+// The document templates: factories that make a document, its view and
+// its window. The image template opens any file the readers accept; the
+// contact-sheet template takes the pending file list or a ".pxc" file;
+// the slide-show template only serves the slide-show command.
+
+#include <QString>
+
+namespace pix {
+
+class CChildFrame;
+class CPixadromeApp;
+
+class CDocTemplate {
+public:
+    explicit CDocTemplate(CPixadromeApp& app) : app_(app) {}
+    virtual ~CDocTemplate() = default;
+    // A window on path; null when it does not open.
+    virtual CChildFrame* OpenDocumentFile(const QString& path) = 0;
+    // A new untitled document; null when it cannot be made.
+    virtual CChildFrame* NewDocument() = 0;
+
+protected:
+    CPixadromeApp& app_;
+};
+
+class CImageTemplate final : public CDocTemplate {
+public:
+    using CDocTemplate::CDocTemplate;
+    CChildFrame* OpenDocumentFile(const QString& path) override;
+    CChildFrame* NewDocument() override;
+};
+
+// Until contact sheets exist, a sheet opens as a window listing its files.
+class CSheetTemplate final : public CDocTemplate {
+public:
+    using CDocTemplate::CDocTemplate;
+    CChildFrame* OpenDocumentFile(const QString& path) override;
+    CChildFrame* NewDocument() override;
+};
+
+}  // namespace pix

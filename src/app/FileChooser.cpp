@@ -1,0 +1,55 @@
+#include "app/FileChooser.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace pix {
+
+QStringList QtFilters(std::string_view filter)
+{
+    const QStringList parts =
+        QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // The description already names its patterns; Qt takes the ones in
+        // the last parentheses, so give it the real list there.
+        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+    }
+    return out;
+}
+
+QStringList DialogFileChooser::ChooseOpen(QWidget* parent, const QString& title, const QString& folder,
+                                          std::string_view filter, int& filterIndex)
+{
+    const QStringList filters = QtFilters(filter);
+    QFileDialog dialog(parent, title, folder);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(filters);
+    if (filterIndex >= 1 && filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[filterIndex - 1]);
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+    if (chosen >= 0)
+        filterIndex = chosen + 1;
+    return accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QString DialogFileChooser::ChooseSave(QWidget* parent, const QString& title, const QString& folder,
+                                      const QString& proposedName, std::string_view filter)
+{
+    QFileDialog dialog(parent, title, folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!filter.empty())
+        dialog.setNameFilters(QtFilters(filter));
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+}  // namespace pix

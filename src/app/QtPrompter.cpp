@@ -1,0 +1,54 @@
+#include "app/QtPrompter.h"
+
+#include <QMessageBox>
+
+namespace pix {
+
+Answer QtPrompter::Present(const MessageSpec& spec, const std::string& text)
+{
+    QMessageBox box(parent_);
+    box.setWindowTitle(QString::fromUtf8(spec.title.data(), static_cast<qsizetype>(spec.title.size())));
+    box.setText(QString::fromStdString(text));
+    switch (spec.icon) {
+    case MsgIcon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::None:
+        break;
+    }
+    switch (spec.buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        return spec.buttons == MsgButtons::YesNo ? Answer::No : Answer::Ok;
+    }
+}
+
+}  // namespace pix

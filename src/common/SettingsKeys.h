@@ -1,0 +1,48 @@
+#pragma once
+// Every settings section and key of the program, with the defaults of the
+// integer keys. String keys whose default is "the current folder" or "the
+// database beside the program" take it from the caller.
+
+namespace pix::settings {
+
+inline constexpr const char* kSettings = "Settings";
+inline constexpr const char* kState = "State";
+inline constexpr const char* kStateBars = "State\\Bars";
+inline constexpr const char* kSlides = "Slides";
+inline constexpr const char* kThumbnails = "Thumbnails";
+inline constexpr const char* kRecentFiles = "Recent File List";
+
+struct IntKey {
+    const char* section;
+    const char* key;
+    int fallback;
+};
+struct StringKey {
+    const char* section;
+    const char* key;
+};
+
+// "Settings"
+inline constexpr StringKey kDbPath{kSettings, "dbpath"};
+inline constexpr IntKey kPageWidth{kSettings, "DRes_W", 1024};
+inline constexpr IntKey kPageHeight{kSettings, "DRes_H", 768};
+inline constexpr IntKey kPrintQuality{kSettings, "PrintQuality", 0};
+
+// "State"
+inline constexpr StringKey kSrcDir{kState, "SrcDir"};
+inline constexpr IntKey kSrcFilter{kState, "SrcFilter", 1};
+inline constexpr StringKey kDestDir{kState, "DestDir"};
+inline constexpr StringKey kDestExtCS{kState, "DestExtCS"};  // default ".pxc"
+inline constexpr IntKey kDestFilterCS{kState, "DestFilterCS", 1};
+inline constexpr StringKey kTfmDir{kState, "TfmDir"};
+inline constexpr IntKey kDbPane{kState, "dbPane", 0};
+inline constexpr IntKey kDbPaneWidth{kState, "dbPaneWidth", 100};
+
+// "Slides"
+inline constexpr IntKey kSlideDelay{kSlides, "Spd", 3000};
+inline constexpr IntKey kSlideFit{kSlides, "Stf", 1};
+inline constexpr IntKey kSlideRandom{kSlides, "Rnd", 0};
+
+inline constexpr int kRecentFileCount = 8;
+
+}  // namespace pix::settings

@@ -1,0 +1,35 @@
+#pragma once
+// The desktop's services: the program associated with a file, the web
+// browser, the wallpaper and the mail program.
+
+#include <QString>
+
+namespace pix {
+
+// The desktop-file id this program is installed under.
+inline constexpr const char* kDesktopFileId = "pixadrome.desktop";
+
+// The desktop-file id of the default program for path's type, or empty.
+QString AssociatedProgram(const QString& path);
+// True when the desktop's default program for path is this program.
+bool AssociatedWithThisProgram(const QString& path);
+
+// Starts the default program on path without waiting; false with an
+// explanation in error when nothing could be started.
+bool OpenWithAssociatedProgram(const QString& path, QString& error);
+// Opens a web address in the default browser.
+bool OpenWebPage(const QString& url);
+
+// Makes the picture at path the desktop background. False when no known
+// desktop accepted it.
+bool SetDesktopWallpaper(const QString& path);
+// The folder for "wallppr.bmp": beside the program when it may be written
+// there, else the user's data folder.
+QString WallpaperFolder();
+
+// Whether a mail program can be asked to send an attachment.
+bool MailAvailable();
+// Opens a new message with path attached.
+bool SendFileByMail(const QString& path);
+
+}  // namespace pix

@@ -1,0 +1,96 @@
+#pragma once
+// The scrolling view of an image document: draws the picture at a zoom,
+// zooms by menu, click and point, scrolls by keys, selects a rectangle (left
+// drag) or a uniform region (right drag) and copies it to the clipboard,
+// copies the whole picture, undoes by reloading, and describes the picture
+// for the status bar.
+
+#include <QAbstractScrollArea>
+#include <QCursor>
+#include <QTimer>
+
+#include "processing/UniformRegion.h"
+
+class QMdiSubWindow;
+
+namespace pix {
+
+class CPixadromeDoc;
+
+class CPixadromeView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit CPixadromeView(CPixadromeDoc& doc, QWidget* parent = nullptr);
+
+    CPixadromeDoc& Document() { return doc_; }
+    double Zoom() const { return zoom_; }
+    // Zooms by num/den keeping the picture point under p (viewport
+    // coordinates) in view.
+    void ZoomAt(int num, int den, QPoint p);
+    // The caption: the document's title and the zoom ratio.
+    QString Caption() const;
+    // The status pane text.
+    QString StatusText() const;
+
+    // Commands.
+    void OnZoomIn();
+    void OnZoomOut();
+    bool CanZoomIn() const { return zoom_ < 8; }
+    bool CanZoomOut() const { return zoom_ > 0.125; }
+    void FitWindowToImage();
+    void OnEditCopy();
+    void OnUndo();
+    bool CanUndo() const;
+    void OnRotateRight();
+    void OnRotateLeft();
+
+    // The scrollable size: the recorded picture size times the zoom.
+    QSize ScrollSize() const;
+
+signals:
+    void statusTextChanged(const QString& text);
+    void captionChanged(const QString& caption);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool focusNextPrevChild(bool) override { return false; }
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    void OnImageChanged();
+    void UpdateScrollBars();
+    void UpdateCaption();
+    void UpdateCursor();
+    void SetStatus();
+    QMdiSubWindow* Frame() const;
+    QPoint ScrollPos() const;
+    // The picture pixel under a viewport point, clamped to the picture.
+    QPoint PixelAt(QPoint p) const;
+    QRect SelectionOnScreen() const;
+    void CopyRectToClipboard(int left, int top, int right, int bottom);
+    void OnAutoScroll();
+    void EndDrag(bool copy);
+
+    CPixadromeDoc& doc_;
+    double zoom_ = 1.0;
+    QString status_;
+
+    // Selection state.
+    QPoint anchor_;
+    QPoint corner_;
+    PixelRect region_{};
+    bool rectDrag_ = false;
+    bool regionDrag_ = false;
+    bool buttonDown_ = false;
+    Qt::MouseButton button_ = Qt::NoButton;
+    int ignoreReleases_ = 0;
+    QPoint lastMouse_;
+    QTimer autoScroll_;
+};
+
+}  // namespace pix

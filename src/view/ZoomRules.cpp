@@ -1,0 +1,51 @@
+#include "view/ZoomRules.h"
+
+#include <cstdio>
+
+namespace pix {
+
+std::string ZoomRatioText(double zoom)
+{
+    int a, b;
+    if (zoom >= 1) {
+        const int n = static_cast<int>(zoom);
+        const int h = static_cast<int>(zoom + 0.5 - n);
+        a = n + 2 * h;
+        b = h + 1;
+    } else {
+        const double q = 1 / zoom;
+        const int n = static_cast<int>(q);
+        const int h = static_cast<int>(q + 0.5 - n);
+        a = h + 1;
+        b = n + 2 * h;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%d:%d", a, b);
+    return text;
+}
+
+namespace {
+
+int HalfStepParity(double zoom)
+{
+    const int k = zoom >= 1 ? static_cast<int>(2 * zoom + 0.5) : static_cast<int>(2 / zoom + 0.5);
+    return ((2 * k) & k) != 0 ? 1 : 0;
+}
+
+}  // namespace
+
+ZoomFactor ZoomInStep(double zoom)
+{
+    const int t = HalfStepParity(zoom);
+    const int b = zoom >= 1 ? t : 1 - t;
+    return {b + 3, b + 2};
+}
+
+ZoomFactor ZoomOutStep(double zoom)
+{
+    const int t = HalfStepParity(zoom);
+    const int b = zoom > 1 ? 1 - t : t;
+    return {b + 2, b + 3};
+}
+
+}  // namespace pix

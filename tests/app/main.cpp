@@ -1,0 +1,25 @@
+// The user-interface tests drive real widgets on the offscreen platform,
+// with the trash and the settings in a temporary folder.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "render/RenderFormats.h"
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    // No desktop programs are known, so nothing outside the test is started.
+    qputenv("XDG_DATA_DIRS", home.filePath(QStringLiteral("none")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", home.filePath(QStringLiteral("none")).toUtf8());
+    QDir().mkpath(home.filePath(QStringLiteral("data")));
+    QApplication app(argc, argv);
+    pix::RegisterRenderFormats();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
