@@ -4,6 +4,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -40,6 +43,7 @@ CMainFrame::CMainFrame(CPixadromeApp& app) : app_(app), mdi_(new QMdiArea(this))
     statusBar()->addPermanentWidget(infoPane_);
     statusBar()->showMessage(tr("Ready"));
     resize(1024, 720);
+    setAcceptDrops(true);
     UpdateActions();
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateActions);
 }
@@ -331,6 +335,26 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         return;
     }
     QMainWindow::closeEvent(event);
+}
+
+}  // namespace pix
+
+namespace pix {
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    // Dropped files open one by one, as if named on the command line.
+    const auto urls = event->mimeData()->urls();
+    for (const QUrl& url : urls)
+        if (url.isLocalFile())
+            app_.OpenPath(url.toLocalFile());
+    event->acceptProposedAction();
 }
 
 }  // namespace pix

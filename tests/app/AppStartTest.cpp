@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QListWidget>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -72,6 +73,44 @@ TEST(SingleInstance, ASecondStartHandsItsPathsToTheFirst)
 
     SingleInstance nobody(name + QStringLiteral("-none"));
     EXPECT_FALSE(nobody.HandOver({"/tmp/x.bmp"}));
+}
+
+}  // namespace
+}  // namespace pix::test
+
+namespace pix::test {
+namespace {
+
+// Makes this program the desktop's default for bitmaps, in the test's own
+// configuration folders.
+void ClaimBitmapsForUs()
+{
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString apps = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
+    QDir().mkpath(config);
+    QDir().mkpath(apps);
+    QFile desktop(apps + QStringLiteral("/pixadrome.desktop"));
+    ASSERT_TRUE(desktop.open(QIODevice::WriteOnly));
+    desktop.write("[Desktop Entry]\nType=Application\nName=Pixadrome\nExec=/bin/true %F\n"
+                  "MimeType=image/bmp;\n");
+    desktop.close();
+    QFile list(config + QStringLiteral("/mimeapps.list"));
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write("[Default Applications]\nimage/bmp=pixadrome.desktop;\n");
+}
+
+TEST(OpenPath, AFileOnlyWeAreAssociatedWithIsReportedAsNotUnderstood)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
+        GTEST_SKIP() << "xdg-mime not installed";
+    ClaimBitmapsForUs();
+    TempDir dir;
+    RunningApp app;
+    WriteAll(dir.File("odd.bmp"), {'B', 'M', 1});
+    EXPECT_EQ(app.app->OpenPath(Q(dir.File("odd.bmp"))), nullptr);
+    ASSERT_EQ(app.prompter.texts.size(), 1u);
+    EXPECT_EQ(app.prompter.texts[0], "Pixadrome doesn't understand " + dir.File("odd.bmp"));
+    QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // with the trash and the settings in a temporary folder.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,8 +15,11 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
-    // No desktop programs are known, so nothing outside the test is started.
-    qputenv("XDG_DATA_DIRS", home.filePath(QStringLiteral("none")).toUtf8());
+    // No desktop programs are known, so nothing outside the test is started;
+    // only the system's MIME database is shared.
+    QDir().mkpath(home.filePath(QStringLiteral("shared")));
+    QFile::link(QStringLiteral("/usr/share/mime"), home.filePath(QStringLiteral("shared/mime")));
+    qputenv("XDG_DATA_DIRS", home.filePath(QStringLiteral("shared")).toUtf8());
     qputenv("XDG_CONFIG_DIRS", home.filePath(QStringLiteral("none")).toUtf8());
     QDir().mkpath(home.filePath(QStringLiteral("data")));
     QApplication app(argc, argv);
