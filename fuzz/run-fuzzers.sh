@@ -7,13 +7,17 @@ bindir="$1"
 seconds="${2:-600}"
 here=$(cd "$(dirname "$0")" && pwd)
 shared="$here/../../shared/corpus"
-for target in bmp dib wmf; do
+for target in bmp dib wmf jpeg png tiff gif; do
     corpus="$here/corpus/$target"
     mkdir -p "$corpus"
     seeds=""
     case $target in
         bmp) [ -d "$shared/bmp" ] && seeds="$shared/bmp" ;;
         wmf) [ -d "$shared/wmf" ] && seeds="$shared/wmf" ;;
+        jpeg) [ -d "$shared/jpeg" ] && seeds="$shared/jpeg" ;;
+        png) [ -d "$shared/png" ] && seeds="$shared/png" ;;
+        tiff) [ -d "$shared/tiff" ] && seeds="$shared/tiff" ;;
+        gif) [ -d "$shared/gif" ] && seeds="$shared/gif" ;;
     esac
     echo "== fuzzing $target for $seconds s"
     # shellcheck disable=SC2086

@@ -14,6 +14,8 @@
 #include "common/Prompter.h"
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
+#include "image/JpegCodec.h"
+#include "processing/ColorReduction.h"
 #include "render/ImageConversion.h"
 
 namespace pix {
@@ -139,6 +141,9 @@ int CmdConvert(const QStringList& args, CliStreams io)
     QCommandLineOption hint(QStringLiteral("hint"), QStringLiteral("Size the picture will be scaled to."),
                             QStringLiteral("WxH"));
     parser.addOption(hint);
+    QCommandLineOption quality(QStringLiteral("quality"), QStringLiteral("JPEG quality, 0 to 100 (default 75)."),
+                               QStringLiteral("Q"));
+    parser.addOption(quality);
     int status = 0;
     if (!Parse(parser, args, "Reads IN and writes it as OUT.", io, status))
         return status;
@@ -154,10 +159,95 @@ int CmdConvert(const QStringList& args, CliStreams io)
     }
     const std::string in = Native(pos[0]);
     const std::string out = Native(pos[1]);
+    int jpegQuality = -1;
+    if (parser.isSet(quality)) {
+        bool number = false;
+        jpegQuality = parser.value(quality).toInt(&number);
+        if (!number || jpegQuality < 0 || jpegQuality > 100) {
+            io.err << "pixadrome-cli: --quality wants a whole number from 0 to 100\n";
+            return 2;
+        }
+        if (FormatForPath(out) != ImageFormat::Jpeg) {
+            io.err << "pixadrome-cli: --quality applies to JPEG output only\n";
+            return 2;
+        }
+    }
     CImageBuffer buf;
     buf.Load(in, w, h);
     if (buf.IsEmpty()) {
         io.err << "pixadrome-cli: " << in << ": not a picture Pixadrome can read\n";
+        return 1;
+    }
+    if (jpegQuality >= 0) {
+        CliPrompter prompter(io.err);
+        if (!WriteJpeg(buf, out, jpegQuality, prompter)) {
+            io.err << "pixadrome-cli: " << out << ": could not write\n";
+            return 1;
+        }
+        return 0;
+    }
+    return SaveChecked(buf, out, io) ? 0 : 1;
+}
+
+int CmdReduce(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("IN"), QStringLiteral("Picture to read."));
+    parser.addPositionalArgument(QStringLiteral("OUT"), QStringLiteral("Picture to write; its extension chooses the format."));
+    QCommandLineOption colors(QStringLiteral("colors"), QStringLiteral("Number of colours, 2 to 256."), QStringLiteral("N"));
+    QCommandLineOption nearest(QStringLiteral("nearest"), QStringLiteral("Nearest colour instead of dithering."));
+    QCommandLineOption prefer(QStringLiteral("prefer"),
+                              QStringLiteral("-16 (colour over detail) to 16 (detail over colour); default 0."),
+                              QStringLiteral("S"));
+    QCommandLineOption preserve(QStringLiteral("preserve"), QStringLiteral("Keep colours the picture really uses."));
+    QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the histogram jitter."), QStringLiteral("N"));
+    parser.addOptions({colors, nearest, prefer, preserve, seed});
+    int status = 0;
+    if (!Parse(parser, args, "Reduces IN to at most N colours and writes it as OUT.", io, status))
+        return status;
+    const QStringList pos = parser.positionalArguments();
+    if (pos.size() != 2) {
+        io.err << "pixadrome-cli: reduce needs IN and OUT\n";
+        return 2;
+    }
+    ReduceOptions options;
+    options.writeBack = true;
+    options.dither = !parser.isSet(nearest);
+    options.preserve = parser.isSet(preserve);
+    bool number = false;
+    options.colors = parser.value(colors).toInt(&number);
+    if (!parser.isSet(colors) || !number || options.colors < 2 || options.colors > 256) {
+        io.err << "pixadrome-cli: reduce needs --colors N, N from 2 to 256\n";
+        return 2;
+    }
+    if (parser.isSet(prefer)) {
+        options.preference = parser.value(prefer).toInt(&number);
+        if (!number || options.preference < -16 || options.preference > 16) {
+            io.err << "pixadrome-cli: --prefer wants a whole number from -16 to 16\n";
+            return 2;
+        }
+        if (options.preserve) {
+            io.err << "pixadrome-cli: --prefer does not apply with --preserve\n";
+            return 2;
+        }
+    }
+    if (parser.isSet(seed)) {
+        options.seed = parser.value(seed).toULongLong(&number);
+        if (!number) {
+            io.err << "pixadrome-cli: --seed wants a whole number from 0 to 18446744073709551615\n";
+            return 2;
+        }
+    }
+    const std::string in = Native(pos[0]);
+    const std::string out = Native(pos[1]);
+    CImageBuffer buf;
+    buf.Load(in);
+    if (buf.IsEmpty()) {
+        io.err << "pixadrome-cli: " << in << ": not a picture Pixadrome can read\n";
+        return 1;
+    }
+    if (!ReduceColors(buf, options)) {
+        io.err << "pixadrome-cli: " << in << ": not enough memory to reduce the colours\n";
         return 1;
     }
     return SaveChecked(buf, out, io) ? 0 : 1;

@@ -14,6 +14,9 @@ struct CliStreams {
 
 int CmdInfo(const QStringList& args, CliStreams io);
 int CmdConvert(const QStringList& args, CliStreams io);
+// Reduces IN to at most --colors N colours, writes the colours back and
+// saves OUT.
+int CmdReduce(const QStringList& args, CliStreams io);
 // Writes a small set of pictures, one per writable format, into a folder.
 int CmdSamples(const QStringList& args, CliStreams io);
 

@@ -18,6 +18,8 @@ const char* const kUsage =
     "Commands:\n"
     "  info FILE...                          size and colours of each picture\n"
     "  convert IN OUT [--hint WxH]           read IN and write OUT (format by extension)\n"
+    "  reduce IN OUT --colors N [--nearest] [--prefer S] [--preserve] [--seed N]\n"
+    "                                        reduce IN to N colours and write OUT\n"
     "  samples DIR                           write one sample picture per writable format\n"
     "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
 
@@ -37,6 +39,7 @@ int RunCli(int argc, char** argv)
     const std::map<QString, std::function<int(const QStringList&, CliStreams)>> commands{
         {QStringLiteral("info"), CmdInfo},
         {QStringLiteral("convert"), CmdConvert},
+        {QStringLiteral("reduce"), CmdReduce},
         {QStringLiteral("samples"), CmdSamples},
     };
     auto it = commands.find(args[0]);

@@ -13,6 +13,10 @@ constexpr std::array<MessageSpec, static_cast<size_t>(MsgId::Count_)> kCatalogue
     {MsgId::BmpTooManyBits, "?????nBits > 8????", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::BmpSizeMismatch, "byteswritten != filesize", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::GifNeeds256Colors, "Failed to make 256 color image", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::GifCantOpenForWriting, "Can't open GIF for writing", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::GifWriteError, "Write Error in GIF file", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::GifTooLarge, "A GIF picture is at most 65535 pixels wide and 65535 pixels high", MsgIcon::Stop,
+     MsgButtons::Ok},
     {MsgId::JpegWriteError, "Write Error", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::JpegMemoryError, "~DWORD Memory Error", MsgIcon::Stop, MsgButtons::Ok},
 
@@ -28,6 +32,11 @@ constexpr std::array<MessageSpec, static_cast<size_t>(MsgId::Count_)> kCatalogue
     {MsgId::TrashFailed, "Could not move %s to the trash.", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::MailFailed, "Could not start the mail program.", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::SaveChanges, "Save changes to %s?", MsgIcon::Exclamation, MsgButtons::YesNoCancel},
+    {MsgId::JpegCopyFailed, "Could not write file %s %d", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::IntegerRange, "Please enter an integer between %d and %d.", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::MosaicNoSources, "You must provide at least one source image.", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::MosaicTooFewSources, "You need more source images to cover this number of rows and columns.",
+     MsgIcon::Exclamation, MsgButtons::Ok},
 }};
 
 constexpr bool CatalogueInIdOrder()

@@ -21,6 +21,9 @@ enum class MsgId : uint16_t {
     BmpTooManyBits,
     BmpSizeMismatch,
     GifNeeds256Colors,
+    GifCantOpenForWriting,
+    GifWriteError,
+    GifTooLarge,
     JpegWriteError,
     JpegMemoryError,
 
@@ -36,6 +39,10 @@ enum class MsgId : uint16_t {
     TrashFailed,
     MailFailed,
     SaveChanges,
+    JpegCopyFailed,
+    IntegerRange,
+    MosaicNoSources,
+    MosaicTooFewSources,
 
     Count_
 };

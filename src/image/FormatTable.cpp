@@ -4,6 +4,10 @@
 #include <cctype>
 
 #include "image/BmpCodec.h"
+#include "image/GifCodec.h"
+#include "image/JpegCodec.h"
+#include "image/PngCodec.h"
+#include "image/TiffCodec.h"
 
 namespace pix {
 namespace {
@@ -28,6 +32,10 @@ std::array<FormatCodec, kFormatCount>& Codecs()
     static std::array<FormatCodec, kFormatCount> codecs = [] {
         std::array<FormatCodec, kFormatCount> c{};
         c[static_cast<size_t>(ImageFormat::Bmp)] = {ReadBmp, WriteBmp};
+        c[static_cast<size_t>(ImageFormat::Gif)] = {ReadGif, WriteGif};
+        c[static_cast<size_t>(ImageFormat::Jpeg)] = {ReadJpeg, WriteJpegDefault};
+        c[static_cast<size_t>(ImageFormat::Png)] = {ReadPng, WritePng};
+        c[static_cast<size_t>(ImageFormat::Tiff)] = {ReadTiff, WriteTiff};
         return c;
     }();
     return codecs;

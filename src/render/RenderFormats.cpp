@@ -1,6 +1,7 @@
 #include "render/RenderFormats.h"
 
 #include "image/FormatTable.h"
+#include "processing/GifSave.h"
 #include "render/WmfPlayer.h"
 #include "render/WmfWriter.h"
 
@@ -11,7 +12,11 @@ constexpr int kDefaultScreenDpi = 96;
 int screenDpi = kDefaultScreenDpi;
 }  // namespace
 
-void RegisterRenderFormats() { RegisterCodec(ImageFormat::Wmf, {ReadWmf, WriteWmf}); }
+void RegisterRenderFormats()
+{
+    RegisterCodec(ImageFormat::Wmf, {ReadWmf, WriteWmf});
+    RegisterReducingGifWriter();
+}
 
 int ScreenDpi() { return screenDpi; }
 

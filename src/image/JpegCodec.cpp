@@ -1,0 +1,271 @@
+#include "image/JpegCodec.h"
+
+// clang-format off
+#include <csetjmp>
+#include <cstdio>
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "common/AtomicFile.h"
+#include "common/Prompter.h"
+
+// libjpeg reports fatal errors through error_exit, which must not return:
+// ours jumps back to the function that set the jump buffer. Every C++
+// object with a destructor in those functions is constructed before
+// setjmp, so the jump skips no destructor.
+
+namespace pix {
+namespace {
+
+// Progressive files may hold any number of scans, each a pass over the
+// whole picture; real encoders use a dozen or so.
+constexpr int kMaxScans = 500;
+// What libjpeg may allocate for the whole-picture coefficient buffers of
+// progressive and multi-scan files (it has no backing store, so a larger
+// need ends the decode).
+constexpr uint64_t kMaxLibraryMemory = uint64_t{1} << 30;
+
+struct ErrorManager {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void ErrorExit(j_common_ptr cinfo)
+{
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    std::longjmp(err->jump, 1);
+}
+
+void EmitMessage(j_common_ptr, int) {}
+void OutputMessage(j_common_ptr) {}
+
+void InstallErrorManager(ErrorManager& err)
+{
+    jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = ErrorExit;
+    err.mgr.emit_message = EmitMessage;
+    err.mgr.output_message = OutputMessage;
+}
+
+void ScanLimit(j_common_ptr cinfo)
+{
+    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans) {
+        cinfo->err->msg_code = JERR_BAD_SCAN_SCRIPT;
+        cinfo->err->error_exit(cinfo);
+    }
+}
+
+// Destroys a libjpeg object however its function ends. Destroying an
+// object that was never created (mem still null) does nothing.
+struct DecompressGuard {
+    jpeg_decompress_struct* cinfo;
+    ~DecompressGuard() { jpeg_destroy_decompress(cinfo); }
+};
+struct CompressGuard {
+    jpeg_compress_struct* cinfo;
+    ~CompressGuard() { jpeg_destroy_compress(cinfo); }
+};
+
+// Adobe CMYK (the common case, written by Photoshop) stores the inks
+// inverted; plain CMYK stores them as they are.
+void CmykToBgr(const uint8_t* cmyk, uint32_t width, bool inverted, uint8_t* bgr)
+{
+    for (uint32_t x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
+        bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
+    }
+}
+
+// Decodes from the memory range, or from file when it is not null.
+// The rows are read straight into the buffer's bottom-up rows in blue,
+// green, red order, which gives the same bytes as reading red-green-blue
+// rows top down and then swapping, padding and flipping them.
+bool Decode(const uint8_t* data, size_t size, std::FILE* file, uint32_t hintWidth, uint32_t hintHeight,
+            uint64_t maxPixels, CImageBuffer& buf)
+{
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    jpeg_progress_mgr progress{};
+    std::vector<JSAMPROW> rows;
+    std::vector<uint8_t> cmykRow;
+    DecompressGuard guard{&cinfo};
+
+    InstallErrorManager(err);
+    cinfo.err = &err.mgr;
+    if (setjmp(err.jump)) {
+        buf.Clear();
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    const uint64_t memory = std::min<uint64_t>(kMaxLibraryMemory, maxPixels * 8 + (uint64_t{16} << 20));
+    cinfo.mem->max_memory_to_use = static_cast<long>(memory);
+    progress.progress_monitor = ScanLimit;
+    cinfo.progress = &progress;
+    if (file)
+        jpeg_stdio_src(&cinfo, file);
+    else
+        jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+
+    jpeg_read_header(&cinfo, TRUE);
+    if (!SizeAllowed(cinfo.image_width, cinfo.image_height) ||
+        uint64_t{cinfo.image_width} * cinfo.image_height > maxPixels)
+        return false;
+
+    bool cmyk = false;
+    switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+        cinfo.out_color_space = JCS_EXT_BGR;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        cinfo.out_color_space = JCS_CMYK;
+        cmyk = true;
+        break;
+    default:
+        return false;
+    }
+
+    const int denom = JpegScaleDenominator(cinfo.image_width, cinfo.image_height, hintWidth, hintHeight);
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = static_cast<unsigned>(denom);
+
+    jpeg_start_decompress(&cinfo);
+    const uint32_t width = cinfo.output_width;
+    const uint32_t height = cinfo.output_height;
+    if (cinfo.output_components != (cmyk ? 4 : 3) || !buf.Create(width, height))
+        return false;
+    try {
+        if (cmyk) {
+            cmykRow.resize(static_cast<size_t>(width) * 4);
+        } else {
+            rows.resize(height);
+            for (uint32_t y = 0; y < height; ++y)
+                rows[y] = buf.Row(height - 1 - y);
+        }
+    } catch (const std::bad_alloc&) {
+        buf.Clear();
+        return false;
+    }
+
+    if (cmyk) {
+        const bool inverted = cinfo.saw_Adobe_marker;
+        JSAMPROW row = cmykRow.data();
+        while (cinfo.output_scanline < height) {
+            const uint32_t y = cinfo.output_scanline;
+            if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+                break;
+            CmykToBgr(cmykRow.data(), width, inverted, buf.Row(height - 1 - y));
+        }
+    } else {
+        while (cinfo.output_scanline < height) {
+            const uint32_t y = cinfo.output_scanline;
+            if (jpeg_read_scanlines(&cinfo, rows.data() + y, height - y) == 0)
+                break;
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    return true;
+}
+
+bool Encode(const CImageBuffer& buf, std::FILE* out, int quality, bool& outOfMemory)
+{
+    jpeg_compress_struct cinfo{};
+    ErrorManager err{};
+    CompressGuard guard{&cinfo};
+
+    InstallErrorManager(err);
+    cinfo.err = &err.mgr;
+    if (setjmp(err.jump)) {
+        outOfMemory = err.mgr.msg_code == JERR_OUT_OF_MEMORY;
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, out);
+    cinfo.image_width = buf.Width();
+    cinfo.image_height = buf.Height();
+    cinfo.input_components = 3;
+    // The buffer's own blue-green-red rows go in as they are; libjpeg
+    // converts them exactly as it converts red-green-blue input.
+    cinfo.in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    const uint32_t height = buf.Height();
+    while (cinfo.next_scanline < height) {
+        JSAMPROW row = const_cast<JSAMPROW>(buf.Row(height - 1 - cinfo.next_scanline));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    return true;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+int JpegScaleDenominator(uint32_t width, uint32_t height, uint32_t hintWidth, uint32_t hintHeight)
+{
+    if (hintWidth == 0 && hintHeight == 0)
+        return 1;
+    const uint64_t w = width, h = height, hw = hintWidth, hh = hintHeight;
+    for (int denom : {8, 4, 2})
+        if (w >= denom * hw || h >= denom * hh)
+            return denom;
+    return 1;
+}
+
+void ReadJpegBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+                   uint64_t maxPixels)
+{
+    buf.Clear();
+    Decode(file.data(), file.size(), nullptr, maxWidth, maxHeight, maxPixels, buf);
+}
+
+void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf)
+{
+    buf.Clear();
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return;
+    Decode(nullptr, 0, file.get(), maxWidth, maxHeight, kMaxPixels, buf);
+}
+
+bool WriteJpeg(const CImageBuffer& buf, const std::string& path, int quality, Prompter& prompter)
+{
+    quality = std::clamp(quality, 0, 100);
+    bool outOfMemory = false;
+    bool ok = false;
+    if (!buf.IsEmpty()) {
+        AtomicFile file;
+        if (file.Open(path) && Encode(buf, file.Stream(), quality, outOfMemory))
+            ok = file.Commit();
+    }
+    if (!ok)
+        prompter.Show(outOfMemory ? MsgId::JpegMemoryError : MsgId::JpegWriteError);
+    return ok;
+}
+
+void WriteJpegDefault(CImageBuffer& buf, const std::string& path, Prompter& prompter)
+{
+    WriteJpeg(buf, path, kDefaultJpegQuality, prompter);
+}
+
+}  // namespace pix

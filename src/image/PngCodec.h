@@ -1,0 +1,35 @@
+#pragma once
+// PNG files through libpng. The reader composes transparency on black,
+// corrects gamma when the file states one, and keeps the index plane and
+// palette of palette files; the writer writes palette files from the index
+// plane, true colour otherwise.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "image/CImageBuffer.h"
+
+namespace pix {
+
+class Prompter;
+
+// Reads a PNG file; buf is empty on failure (the hints are not used).
+void ReadPng(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+// Reads a PNG file held in memory. Pictures declaring more than maxPixels
+// are refused before anything is allocated for them.
+void ReadPngBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
+
+// zlib level for a picture: 9, or 7 for large ones (more than 0x140000
+// pixels without an index plane, more than 0x3C0000 pixels in any case).
+int PngCompressionLevel(uint64_t pixels, bool hasIndexPlane);
+// Bits per index of a palette file with colorCount entries: 1, 2, 4 or 8.
+int PngPaletteBitDepth(int colorCount);
+
+// Writes buf as PNG through a temporary file; false on failure, leaving any
+// old file untouched. Reports nothing.
+bool WritePngFile(const CImageBuffer& buf, const std::string& path);
+// The writer of the format table: fails silently.
+void WritePng(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+
+}  // namespace pix

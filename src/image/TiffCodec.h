@@ -1,0 +1,28 @@
+#pragma once
+// TIFF files through libtiff. The reader takes whatever libtiff's RGBA
+// interface can convert (old-style JPEG compression refused); the writer
+// writes one LZW strip, palette from the index plane or RGB.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "image/CImageBuffer.h"
+
+namespace pix {
+
+class Prompter;
+
+// Reads a TIFF file; buf is empty on failure (the hints are not used).
+void ReadTiff(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+// Reads a TIFF file held in memory. Pictures declaring more than maxPixels
+// are refused before anything is allocated for them.
+void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
+
+// Writes buf as TIFF through a temporary file; false on failure, leaving
+// any old file untouched. Reports nothing.
+bool WriteTiffFile(const CImageBuffer& buf, const std::string& path);
+// The writer of the format table: fails silently.
+void WriteTiff(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+
+}  // namespace pix

@@ -1,0 +1,457 @@
+#include "image/PngCodec.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "CodecTestHelpers.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+using test::BigEndian32;
+using test::CountEntries;
+using test::Gradient;
+using test::Indexed;
+using test::SamePixels;
+
+// What libpng is asked to write for a test file; rows are in the file's
+// own sample layout, top row first.
+struct PngSpec {
+    uint32_t width = 1;
+    uint32_t height = 1;
+    int colorType = PNG_COLOR_TYPE_RGB;
+    int depth = 8;
+    bool interlaced = false;
+    std::vector<std::vector<uint8_t>> rows;
+    std::vector<png_color> palette;
+    std::vector<uint8_t> paletteAlpha;
+    std::optional<double> gamma;
+};
+
+void Append(png_structp png, png_bytep data, size_t length)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+std::vector<uint8_t> MakePng(const PngSpec& spec)
+{
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        ADD_FAILURE() << "libpng could not write the test file";
+        return {};
+    }
+    png_set_write_fn(png, &out, Append, nullptr);
+    png_set_check_for_invalid_index(png, -1);  // some files break that rule on purpose
+    png_set_IHDR(png, info, spec.width, spec.height, spec.depth, spec.colorType,
+                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    if (!spec.palette.empty())
+        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
+    if (!spec.paletteAlpha.empty())
+        png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()), nullptr);
+    if (spec.gamma)
+        png_set_gAMA(png, info, *spec.gamma);
+    png_write_info(png, info);
+    std::vector<png_bytep> rows;
+    for (const auto& row : spec.rows)
+        rows.push_back(const_cast<png_bytep>(row.data()));
+    png_write_image(png, rows.data());
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+// A chunk with its length and CRC.
+std::vector<uint8_t> Chunk(std::string_view type, const std::vector<uint8_t>& data, bool goodCrc = true)
+{
+    std::vector<uint8_t> c;
+    for (int shift : {24, 16, 8, 0})
+        c.push_back(static_cast<uint8_t>(data.size() >> shift));
+    c.insert(c.end(), type.begin(), type.end());
+    c.insert(c.end(), data.begin(), data.end());
+    uLong crc = crc32(0, c.data() + 4, static_cast<uInt>(c.size() - 4));
+    if (!goodCrc)
+        crc ^= 1;
+    for (int shift : {24, 16, 8, 0})
+        c.push_back(static_cast<uint8_t>(crc >> shift));
+    return c;
+}
+
+// file with chunk inserted right after the header chunk.
+std::vector<uint8_t> WithChunk(std::vector<uint8_t> file, const std::vector<uint8_t>& chunk)
+{
+    file.insert(file.begin() + 33, chunk.begin(), chunk.end());
+    return file;
+}
+
+std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data)
+{
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    std::vector<uint8_t> out(size);
+    EXPECT_EQ(compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 9), Z_OK);
+    out.resize(size);
+    return out;
+}
+
+CImageBuffer Read(const std::vector<uint8_t>& file, uint64_t maxPixels = kMaxPixels)
+{
+    CImageBuffer buf = Gradient(2, 2);  // a previous picture that must go
+    ReadPngBytes(file, buf, maxPixels);
+    return buf;
+}
+
+void ExpectPixel(const CImageBuffer& buf, uint32_t x, uint32_t topRow, int r, int g, int b)
+{
+    uint8_t pr, pg, pb;
+    buf.GetPixel(x, buf.Height() - 1 - topRow, pr, pg, pb);
+    EXPECT_EQ(pr, r) << "at " << x << "," << topRow;
+    EXPECT_EQ(pg, g) << "at " << x << "," << topRow;
+    EXPECT_EQ(pb, b) << "at " << x << "," << topRow;
+}
+
+// The concatenated IDAT data of a file.
+std::vector<uint8_t> ImageData(const std::vector<uint8_t>& file)
+{
+    std::vector<uint8_t> data;
+    for (size_t at = 8; at + 12 <= file.size();) {
+        const uint32_t length = BigEndian32(file.data() + at);
+        if (std::memcmp(file.data() + at + 4, "IDAT", 4) == 0)
+            data.insert(data.end(), file.begin() + static_cast<long>(at + 8),
+                        file.begin() + static_cast<long>(at + 8 + length));
+        at += 12 + static_cast<size_t>(length);
+    }
+    return data;
+}
+
+// The image data deflated afresh in one go at a level with the writer's
+// other settings (memory level 9, default strategy); deflate output does
+// not depend on how its input was handed over.
+std::vector<uint8_t> Recompressed(const std::vector<uint8_t>& stream, int level)
+{
+    std::vector<uint8_t> raw(64 << 20);
+    uLongf rawSize = static_cast<uLongf>(raw.size());
+    EXPECT_EQ(uncompress(raw.data(), &rawSize, stream.data(), static_cast<uLong>(stream.size())), Z_OK);
+    z_stream z{};
+    EXPECT_EQ(deflateInit2(&z, level, Z_DEFLATED, 15, 9, Z_DEFAULT_STRATEGY), Z_OK);
+    std::vector<uint8_t> out(deflateBound(&z, rawSize));
+    z.next_in = raw.data();
+    z.avail_in = static_cast<uInt>(rawSize);
+    z.next_out = out.data();
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+TEST(PngWriter, CompressionLevelFollowsThePixelCountRule)
+{
+    EXPECT_EQ(PngCompressionLevel(1300 * 1100, false), 7);
+    EXPECT_EQ(PngCompressionLevel(1300 * 1100, true), 9);
+    EXPECT_EQ(PngCompressionLevel(0x140000, false), 9);
+    EXPECT_EQ(PngCompressionLevel(0x140001, false), 7);
+    EXPECT_EQ(PngCompressionLevel(0x3C0000, true), 9);
+    EXPECT_EQ(PngCompressionLevel(0x3C0001, true), 7);
+
+    // And the files show it: a 1300 x 1100 true-colour picture is deflated
+    // at level 7, the same picture with an index plane at level 9.
+    test::TempDir dir;
+    CImageBuffer photo = Gradient(1300, 1100);
+    ASSERT_TRUE(WritePngFile(photo, dir.File("photo.png")));
+    const auto photoData = ImageData(test::ReadAll(dir.File("photo.png")));
+    ASSERT_GT(photoData.size(), 2u);
+    EXPECT_EQ(photoData[1] >> 6, 3);  // zlib header: one of the slow levels
+    EXPECT_EQ(photoData, Recompressed(photoData, 7));
+    EXPECT_NE(photoData, Recompressed(photoData, 9));
+
+    CImageBuffer indexed = Indexed(1300, 1100, 200);
+    std::vector<uint8_t> plane = indexed.IndexPlane();
+    for (size_t i = 0; i < plane.size(); ++i) {  // long repeats at varying distances: the levels differ
+        const size_t x = i % 1300, y = i / 1300;
+        plane[i] = static_cast<uint8_t>(((x / 3) * (y / 5) + x % 17) % 200);
+    }
+    ASSERT_TRUE(indexed.SetIndexPlane(std::move(plane), 200));
+    ASSERT_TRUE(WritePngFile(indexed, dir.File("indexed.png")));
+    const auto indexedData = ImageData(test::ReadAll(dir.File("indexed.png")));
+    EXPECT_EQ(indexedData, Recompressed(indexedData, 9));
+    EXPECT_NE(indexedData, Recompressed(indexedData, 7));
+}
+
+TEST(PngWriter, PaletteBitDepthFollowsTheColourCountAndReadsBackWithItsPalette)
+{
+    test::TempDir dir;
+    const std::pair<int, int> cases[] = {{1, 1}, {2, 1}, {3, 2}, {4, 2}, {5, 4}, {16, 4}, {17, 8}, {256, 8}};
+    for (auto [colors, depth] : cases) {
+        SCOPED_TRACE(colors);
+        EXPECT_EQ(PngPaletteBitDepth(colors), depth);
+        const CImageBuffer buf = Indexed(13, 7, colors);  // 13: rows end mid-byte
+        const std::string path = dir.File("p" + std::to_string(colors) + ".png");
+        ASSERT_TRUE(WritePngFile(buf, path));
+        const auto file = test::ReadAll(path);
+        ASSERT_GT(file.size(), 26u);
+        EXPECT_EQ(file[24], depth);  // IHDR bit depth
+        EXPECT_EQ(file[25], 3);      // palette
+
+        CImageBuffer back;
+        back.Load(path);
+        ASSERT_TRUE(back.HasIndexPlane());
+        EXPECT_EQ(back.ColorCount(), colors);
+        EXPECT_EQ(back.IndexPlane(), buf.IndexPlane());
+        EXPECT_TRUE(SamePixels(back, buf));
+        for (int i = 0; i < colors; ++i)
+            ASSERT_TRUE(back.Red()[i] == buf.Red()[i] && back.Green()[i] == buf.Green()[i] &&
+                        back.Blue()[i] == buf.Blue()[i]);
+    }
+}
+
+TEST(PngWriter, TrueColourRoundTripIsExact)
+{
+    test::TempDir dir;
+    test::RecordingPrompter prompter;
+    CImageBuffer buf = Gradient(37, 23);
+    buf.Save(dir.File("out.PNG"), prompter);
+    const auto file = test::ReadAll(dir.File("out.PNG"));
+    ASSERT_GT(file.size(), 26u);
+    EXPECT_EQ(BigEndian32(file.data() + 16), 37u);
+    EXPECT_EQ(BigEndian32(file.data() + 20), 23u);
+    EXPECT_EQ(file[24], 8);
+    EXPECT_EQ(file[25], 2);  // RGB
+    EXPECT_EQ(file[28], 0);  // not interlaced
+    CImageBuffer back;
+    back.Load(dir.File("out.PNG"));
+    EXPECT_TRUE(SamePixels(back, buf));
+    EXPECT_FALSE(back.HasIndexPlane());
+    EXPECT_TRUE(prompter.texts.empty());
+}
+
+TEST(PngWriter, FailsSilentlyAndLeavesTheOldFile)
+{
+    test::TempDir dir;
+    test::RecordingPrompter prompter;
+    const std::string path = dir.File("picture.png");
+    const std::vector<uint8_t> old{'o', 'l', 'd'};
+    test::WriteAll(path, old);
+    EXPECT_FALSE(WritePngFile(Gradient(4, 4), dir.File("missing/x.png")));
+    {
+        test::FileSizeLimit limit(2048);
+        CImageBuffer big = Gradient(300, 300);
+        EXPECT_FALSE(WritePngFile(big, path));
+        big.Save(path, prompter);
+    }
+    EXPECT_TRUE(prompter.texts.empty());
+    EXPECT_EQ(test::ReadAll(path), old);
+    EXPECT_EQ(CountEntries(dir.Path()), 1u);
+}
+
+TEST(PngReader, AlphaIsComposedOnBlack)
+{
+    PngSpec rgba{.width = 3, .colorType = PNG_COLOR_TYPE_RGBA};
+    rgba.rows = {{255, 0, 0, 255, 0, 255, 0, 0, 255, 255, 255, 128}};
+    CImageBuffer buf = Read(MakePng(rgba));
+    ASSERT_EQ(buf.Width(), 3u);
+    ExpectPixel(buf, 0, 0, 255, 0, 0);
+    ExpectPixel(buf, 1, 0, 0, 0, 0);
+    ExpectPixel(buf, 2, 0, 128, 128, 128);
+
+    PngSpec greyAlpha{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY_ALPHA};
+    greyAlpha.rows = {{200, 255, 200, 0}};
+    buf = Read(MakePng(greyAlpha));
+    ExpectPixel(buf, 0, 0, 200, 200, 200);
+    ExpectPixel(buf, 1, 0, 0, 0, 0);
+
+    // Transparent palette entries: the index stays, its colour is black.
+    PngSpec palette{.width = 2, .colorType = PNG_COLOR_TYPE_PALETTE};
+    palette.palette = {{10, 20, 30}, {200, 100, 50}};
+    palette.paletteAlpha = {255, 0};
+    palette.rows = {{0, 1}};
+    buf = Read(MakePng(palette));
+    ASSERT_TRUE(buf.HasIndexPlane());
+    EXPECT_EQ(buf.IndexPlane(), (std::vector<uint8_t>{0, 1}));
+    EXPECT_EQ(buf.ColorCount(), 2);
+    ExpectPixel(buf, 0, 0, 10, 20, 30);
+    ExpectPixel(buf, 1, 0, 0, 0, 0);
+}
+
+TEST(PngReader, GreyIsWidenedToEightBitsAndThreeEqualBytes)
+{
+    PngSpec sixteen{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 16};
+    sixteen.rows = {{0x12, 0x34, 0xFF, 0x00}};
+    CImageBuffer buf = Read(MakePng(sixteen));
+    ExpectPixel(buf, 0, 0, 0x12, 0x12, 0x12);
+    ExpectPixel(buf, 1, 0, 0xFF, 0xFF, 0xFF);
+
+    PngSpec oneBit{.width = 10, .height = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 1};
+    oneBit.rows = {{0b10110000, 0b01000000}, {0, 0}};
+    buf = Read(MakePng(oneBit));
+    ASSERT_EQ(buf.Width(), 10u);
+    const int top[10] = {1, 0, 1, 1, 0, 0, 0, 0, 0, 1};
+    for (uint32_t x = 0; x < 10; ++x) {
+        ExpectPixel(buf, x, 0, top[x] * 255, top[x] * 255, top[x] * 255);
+        ExpectPixel(buf, x, 1, 0, 0, 0);
+    }
+    EXPECT_FALSE(buf.HasIndexPlane());
+
+    PngSpec rgb16{.width = 1, .colorType = PNG_COLOR_TYPE_RGB, .depth = 16};
+    rgb16.rows = {{0xAB, 0xCD, 0x01, 0x02, 0x80, 0xFF}};
+    buf = Read(MakePng(rgb16));
+    ExpectPixel(buf, 0, 0, 0xAB, 0x01, 0x80);
+}
+
+TEST(PngReader, InterlacedFilesGiveTheSamePixelsAsPlainOnes)
+{
+    const uint32_t w = 13, h = 11;
+    PngSpec rgb{.width = w, .height = h};
+    PngSpec indexed{.width = w, .height = h, .colorType = PNG_COLOR_TYPE_PALETTE, .depth = 2};
+    for (int i = 0; i < 4; ++i)
+        indexed.palette.push_back({static_cast<png_byte>(i * 60), static_cast<png_byte>(255 - i * 50), 7});
+    for (uint32_t y = 0; y < h; ++y) {
+        std::vector<uint8_t> row, packed((w * 2 + 7) / 8);
+        for (uint32_t x = 0; x < w; ++x) {
+            row.insert(row.end(),
+                       {static_cast<uint8_t>(x * 19 + y), static_cast<uint8_t>(y * 23), static_cast<uint8_t>(x * y)});
+            packed[x / 4] |= static_cast<uint8_t>(((x + 2 * y) % 4) << (6 - 2 * (x % 4)));
+        }
+        rgb.rows.push_back(row);
+        indexed.rows.push_back(packed);
+    }
+    const CImageBuffer plain = Read(MakePng(rgb));
+    rgb.interlaced = true;
+    const CImageBuffer interlaced = Read(MakePng(rgb));
+    ASSERT_EQ(plain.Width(), w);
+    EXPECT_TRUE(SamePixels(plain, interlaced));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            ExpectPixel(interlaced, x, y, rgb.rows[y][3 * x], rgb.rows[y][3 * x + 1], rgb.rows[y][3 * x + 2]);
+
+    const CImageBuffer plainIndexed = Read(MakePng(indexed));
+    indexed.interlaced = true;
+    const CImageBuffer interlacedIndexed = Read(MakePng(indexed));
+    ASSERT_TRUE(interlacedIndexed.HasIndexPlane());
+    EXPECT_EQ(interlacedIndexed.IndexPlane(), plainIndexed.IndexPlane());
+    EXPECT_TRUE(SamePixels(plainIndexed, interlacedIndexed));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            ASSERT_EQ(interlacedIndexed.IndexPlane()[y * w + x], (x + 2 * y) % 4);
+}
+
+TEST(PngReader, StatedGammaIsCorrectedForTheScreen)
+{
+    PngSpec grey{.width = 1, .colorType = PNG_COLOR_TYPE_GRAY};
+    grey.rows = {{128}};
+    EXPECT_EQ(Read(MakePng(grey)).Bits()[0], 128);  // no gamma chunk: as it is
+    grey.gamma = 1.0;  // linear samples brighten on a 2.2 screen
+    const uint8_t linear = Read(MakePng(grey)).Bits()[0];
+    EXPECT_GT(linear, 180);
+    EXPECT_LT(linear, 192);
+    grey.gamma = 1 / 2.2;  // already for the screen
+    EXPECT_NEAR(Read(MakePng(grey)).Bits()[0], 128, 1);
+}
+
+TEST(PngReader, WarningsTheOldLibraryNeverGaveDoNotStopTheLoad)
+{
+    PngSpec grey{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 1};
+    grey.rows = {{0b10000000}};
+    const auto base = MakePng(grey);
+
+    // A broken colour profile chunk is skipped unread.
+    const std::vector<uint8_t> profile{'x', 0, 0, 1, 2, 3, 4, 5};
+    CImageBuffer buf = Read(WithChunk(base, Chunk("iCCP", profile)));
+    EXPECT_EQ(buf.Width(), 2u);
+    ExpectPixel(buf, 0, 0, 255, 255, 255);
+    // A transparent grey value that no 1-bit sample can have.
+    buf = Read(WithChunk(base, Chunk("tRNS", {0, 2})));
+    EXPECT_EQ(buf.Width(), 2u);
+    ExpectPixel(buf, 0, 0, 255, 255, 255);
+
+    // Indices past the palette: the colour count covers them, in black.
+    PngSpec palette{.width = 3, .colorType = PNG_COLOR_TYPE_PALETTE};
+    palette.palette = {{1, 2, 3}, {4, 5, 6}};
+    palette.rows = {{0, 1, 5}};
+    buf = Read(MakePng(palette));
+    ASSERT_TRUE(buf.HasIndexPlane());
+    EXPECT_EQ(buf.ColorCount(), 6);
+    ExpectPixel(buf, 1, 0, 4, 5, 6);
+    ExpectPixel(buf, 2, 0, 0, 0, 0);
+
+    // A CRC error stays an error, in known and skipped chunks alike.
+    EXPECT_TRUE(Read(WithChunk(base, Chunk("iCCP", profile, false))).IsEmpty());
+    EXPECT_TRUE(Read(WithChunk(base, Chunk("tEXt", {'a', 0, 'b'}, false))).IsEmpty());
+    EXPECT_FALSE(Read(WithChunk(base, Chunk("tEXt", {'a', 0, 'b'}))).IsEmpty());
+}
+
+TEST(PngReader, DamagedFilesLeaveAnEmptyBuffer)
+{
+    const auto good = MakePng({.width = 40, .height = 30, .rows = std::vector<std::vector<uint8_t>>(
+                                                              30, std::vector<uint8_t>(120, 77))});
+    ASSERT_FALSE(Read(good).IsEmpty());
+    EXPECT_TRUE(Read({}).IsEmpty());
+    EXPECT_TRUE(Read(std::vector<uint8_t>(good.begin(), good.begin() + 8)).IsEmpty());
+    // Cut inside the image data: refused, not half a picture.
+    EXPECT_TRUE(Read(std::vector<uint8_t>(good.begin(), good.end() - 30)).IsEmpty());
+    auto badSignature = good;
+    badSignature[1] = 'Q';
+    EXPECT_TRUE(Read(badSignature).IsEmpty());
+    auto badHeaderCrc = good;
+    badHeaderCrc[30] ^= 0x40;
+    EXPECT_TRUE(Read(badHeaderCrc).IsEmpty());
+    EXPECT_TRUE(Read(good, 40 * 30 - 1).IsEmpty());
+
+    test::TempDir dir;
+    test::WriteAll(dir.File("good.png"), good);
+    CImageBuffer fromPath;
+    fromPath.Load(dir.File("good.png"));
+    EXPECT_TRUE(SamePixels(fromPath, Read(good)));
+}
+
+// good with its header's size replaced (and the header CRC made right).
+std::vector<uint8_t> WithSize(const std::vector<uint8_t>& good, uint32_t w, uint32_t h)
+{
+    std::vector<uint8_t> header(good.begin() + 16, good.begin() + 29);
+    for (int i = 0; i < 4; ++i) {
+        header[i] = static_cast<uint8_t>(w >> (24 - 8 * i));
+        header[4 + i] = static_cast<uint8_t>(h >> (24 - 8 * i));
+    }
+    std::vector<uint8_t> out(good.begin(), good.begin() + 8);
+    const auto ihdr = Chunk("IHDR", header);
+    out.insert(out.end(), ihdr.begin(), ihdr.end());
+    out.insert(out.end(), good.begin() + 33, good.end());
+    return out;
+}
+
+TEST(PngReader, HostileSizesAndBombsEndWithNothing)
+{
+    const auto good = MakePng({.width = 4, .height = 4, .rows = std::vector<std::vector<uint8_t>>(
+                                                            4, std::vector<uint8_t>(12, 9))});
+    EXPECT_TRUE(Read(WithSize(good, 100000, 100000)).IsEmpty());  // over 2^28 pixels
+    EXPECT_TRUE(Read(WithSize(good, 16000, 16000)).IsEmpty());    // more than its bytes can inflate to
+
+    // 64 MB of zero rows deflated into 64 KB for a 1 x 1 picture: the rest
+    // of the stream is never kept, and its excess ends the load.
+    std::vector<uint8_t> bomb(good.begin(), good.begin() + 8);
+    std::vector<uint8_t> header(good.begin() + 16, good.begin() + 29);
+    header[3] = 1;
+    header[7] = 1;
+    for (const auto& chunk : {Chunk("IHDR", header), Chunk("IDAT", Deflate(std::vector<uint8_t>(64 << 20))),
+                              Chunk("IEND", {})})
+        bomb.insert(bomb.end(), chunk.begin(), chunk.end());
+    EXPECT_TRUE(Read(bomb).IsEmpty());
+
+    // Text that inflates to 64 MB exceeds what one chunk may take.
+    std::vector<uint8_t> text{'k', 0, 0};
+    const auto packed = Deflate(std::vector<uint8_t>(64 << 20, 'a'));
+    text.insert(text.end(), packed.begin(), packed.end());
+    EXPECT_TRUE(Read(WithChunk(good, Chunk("zTXt", text))).IsEmpty());
+}
+
+}  // namespace
+}  // namespace pix

@@ -1,0 +1,376 @@
+#include "processing/ColorQuantizer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <climits>
+#include <random>
+#include <vector>
+
+namespace pix {
+namespace {
+
+using Packed = std::vector<uint8_t>;
+
+// Pixels at the centres of the given cells (jitter cannot move a centre
+// into another cell), count copies of each.
+Packed AtCentres(const std::vector<std::array<int, 3>>& cells, int count = 1)
+{
+    Packed p;
+    for (const auto& c : cells)
+        for (int n = 0; n < count; ++n) {
+            p.push_back(static_cast<uint8_t>(4 * c[0] + 2));
+            p.push_back(static_cast<uint8_t>(8 * c[1] + 4));
+            p.push_back(static_cast<uint8_t>(8 * c[2] + 4));
+        }
+    return p;
+}
+
+struct Result {
+    int made = 0;
+    std::vector<uint8_t> index;
+    std::array<uint8_t, 256> p0{}, p1{}, p2{};
+    std::vector<ColorBox> boxes;
+};
+
+Result Build(const Packed& pixels, int colors, ColorWeights w, bool dither = false, uint64_t seed = kDefaultJitterSeed)
+{
+    Result r;
+    const auto n = static_cast<uint32_t>(pixels.size() / 3);
+    r.index.assign(n, 0xEE);
+    ColorQuantizer q(seed);
+    r.made = q.Quantize(pixels.data(), r.index.data(), n, 1, colors, dither, true, r.p0.data(), r.p1.data(),
+                        r.p2.data(), w, true);
+    r.boxes = q.Boxes();
+    return r;
+}
+
+int AxisOfSplit(const Result& r)
+{
+    // Two boxes from one: the component along which they no longer overlap.
+    EXPECT_EQ(r.boxes.size(), 2u);
+    for (int c = 0; c < 3; ++c)
+        if (r.boxes[0].max[c] < r.boxes[1].min[c])
+            return c;
+    return -1;
+}
+
+TEST(ColorQuantizer, SplitsAlongTheLargestWeightedExtentWithTheTieOrder)
+{
+    // Cells A (0,0,0), C (0,1,0), B (2,1,0): with equal weights the extents
+    // 4·4·2 along component 0 and 8·4·1 along component 1 tie.
+    const Packed abc = AtCentres({{0, 0, 0}, {0, 1, 0}, {2, 1, 0}});
+    EXPECT_EQ(AxisOfSplit(Build(abc, 2, {4, 4, 4})), 1);  // tie: component 1 first
+    EXPECT_EQ(AxisOfSplit(Build(abc, 2, {5, 4, 4})), 0);
+    EXPECT_EQ(AxisOfSplit(Build(abc, 2, {4, 3, 4})), 0);
+
+    // Components 0 and 2 tie: 0 before 2. Components 1 and 2: 1 before 2.
+    const Packed ac = AtCentres({{0, 0, 0}, {0, 0, 1}, {2, 0, 1}});
+    EXPECT_EQ(AxisOfSplit(Build(ac, 2, {4, 4, 4})), 0);
+    EXPECT_EQ(AxisOfSplit(Build(ac, 2, {4, 4, 5})), 2);
+    const Packed bc = AtCentres({{0, 0, 0}, {0, 0, 1}, {0, 1, 1}});
+    EXPECT_EQ(AxisOfSplit(Build(bc, 2, {4, 4, 4})), 1);
+
+    // The lower half keeps min..(min+max)/2 and stays first in the list;
+    // both halves are shrunk to their occupied cells.
+    const Packed far = AtCentres({{3, 5, 7}, {3, 5, 9}, {3, 5, 20}});
+    Result r = Build(far, 2, {4, 4, 4});
+    ASSERT_EQ(r.boxes.size(), 2u);
+    EXPECT_EQ(r.boxes[0].min, (std::array<int, 3>{3, 5, 7}));
+    EXPECT_EQ(r.boxes[0].max, (std::array<int, 3>{3, 5, 9}));
+    EXPECT_EQ(r.boxes[1].min, (std::array<int, 3>{3, 5, 20}));
+    EXPECT_EQ(r.boxes[1].max, (std::array<int, 3>{3, 5, 20}));
+    EXPECT_EQ(r.boxes[0].occupied, 2);
+    EXPECT_EQ(r.boxes[0].volume, (8 * 4 * 2) * (8 * 4 * 2));
+    EXPECT_EQ(r.boxes[1].volume, 0);
+}
+
+TEST(ColorQuantizer, ChoosesByOccupiedCellsFirstThenByVolume)
+{
+    // P: eight cells packed in a corner (many cells, small volume); Q: two
+    // cells far apart along component 0 (few cells, large volume). The
+    // first split separates them.
+    std::vector<std::array<int, 3>> cells;
+    for (int a = 0; a < 2; ++a)
+        for (int b = 0; b < 2; ++b)
+            for (int c = 0; c < 2; ++c)
+                cells.push_back({a, b, c});
+    cells.push_back({40, 20, 20});
+    cells.push_back({63, 20, 20});
+    const Packed pixels = AtCentres(cells);
+
+    // Three colours: 2 · 2 > 3, so the largest volume (Q) is split.
+    Result three = Build(pixels, 3, {4, 4, 4});
+    ASSERT_EQ(three.boxes.size(), 3u);
+    EXPECT_EQ(three.boxes[0].occupied, 8);
+    EXPECT_EQ(three.boxes[1].occupied + three.boxes[2].occupied, 2);
+
+    // Four colours: 2 · 2 <= 4, so the box with most cells (P) goes first,
+    // its upper half appended; then (2 · 3 > 4) the largest volume, Q,
+    // whose upper half comes last.
+    Result four = Build(pixels, 4, {4, 4, 4});
+    ASSERT_EQ(four.boxes.size(), 4u);
+    EXPECT_EQ(four.boxes[0].occupied, 4);
+    EXPECT_EQ(four.boxes[1].occupied, 1);
+    EXPECT_EQ(four.boxes[2].occupied, 4);
+    EXPECT_EQ(four.boxes[3].occupied, 1);
+    EXPECT_EQ(four.boxes[3].min[0], 63);
+
+    // Fewer cells than colours: splitting stops when no box has volume.
+    Result many = Build(pixels, 256, {4, 4, 4});
+    EXPECT_EQ(many.made, 10);
+    EXPECT_EQ(many.boxes.size(), 10u);
+}
+
+TEST(ColorQuantizer, ZeroWeightsNeverSplitAlongTheirComponents)
+{
+    // Component 0 and components 1/2 vary independently, so every box
+    // spans the whole range of a component it is never split along.
+    Packed pixels;
+    std::mt19937 rng(5);
+    for (int i = 0; i < 200000; ++i) {
+        pixels.push_back(static_cast<uint8_t>(rng()));
+        pixels.push_back(static_cast<uint8_t>(rng()));
+        pixels.push_back(static_cast<uint8_t>(rng()));
+    }
+    Result lumaOff = Build(pixels, 64, {0, 20, 20});
+    ASSERT_EQ(lumaOff.made, 64);
+    for (const ColorBox& b : lumaOff.boxes) {
+        EXPECT_EQ(b.min[0], 0);
+        EXPECT_EQ(b.max[0], 63);
+    }
+    Result chromaOff = Build(pixels, 64, {20, 0, 0});
+    ASSERT_EQ(chromaOff.made, 64);
+    for (const ColorBox& b : chromaOff.boxes) {
+        EXPECT_EQ(b.min[1], 0);
+        EXPECT_EQ(b.max[1], 31);
+        EXPECT_EQ(b.min[2], 0);
+        EXPECT_EQ(b.max[2], 31);
+    }
+    // With every weight 0 no box has volume: one colour.
+    EXPECT_EQ(Build(pixels, 64, {0, 0, 0}).made, 1);
+}
+
+TEST(ColorQuantizer, PaletteIsTheCountWeightedMeanOfCellCentresWithSaturatingCounts)
+{
+    // One box over cells 0 and 1 of component 0 (centres 2 and 6), three
+    // pixels in the first, one in the second: (3·2 + 6 + 2) / 4 = 3.
+    Packed pixels = AtCentres({{0, 0, 0}}, 3);
+    Packed more = AtCentres({{1, 0, 0}}, 1);
+    pixels.insert(pixels.end(), more.begin(), more.end());
+    Result r = Build(pixels, 1, {4, 4, 4});
+    ASSERT_EQ(r.made, 1);
+    EXPECT_EQ(r.p0[0], 3);
+    EXPECT_EQ(r.p1[0], 4);
+    EXPECT_EQ(r.p2[0], 4);
+
+    // 200000 pixels count as 65535: with 65535 in the other cell the mean
+    // is the midpoint, 4, where true counts would give 3.
+    Packed big = AtCentres({{0, 0, 0}}, 200000);
+    Packed other = AtCentres({{1, 0, 0}}, 65535);
+    big.insert(big.end(), other.begin(), other.end());
+    EXPECT_EQ(Build(big, 1, {4, 4, 4}).p0[0], 4);
+}
+
+TEST(ColorQuantizer, JitterIsSeededAndNeverMakesColoursUp)
+{
+    // A colour on a cell boundary would spread over neighbouring cells if
+    // the jitter could reach cells the picture does not use.
+    const Packed one(3 * 5000, 128);
+    for (uint64_t seed : {uint64_t{1}, uint64_t{2}, kDefaultJitterSeed}) {
+        Result r = Build(one, 256, {4, 4, 4}, true, seed);
+        EXPECT_EQ(r.made, 1);
+        EXPECT_EQ(r.index, std::vector<uint8_t>(5000, 0));
+    }
+    // A noisy picture: the same seed gives the same palette, another seed
+    // another one.
+    Packed noisy;
+    std::mt19937 rng(8);
+    for (int i = 0; i < 30000; ++i)
+        for (int c = 0; c < 3; ++c)
+            noisy.push_back(static_cast<uint8_t>(rng() % 256));
+    Result a = Build(noisy, 256, {4, 4, 4}, true, 42);
+    Result b = Build(noisy, 256, {4, 4, 4}, true, 42);
+    Result c = Build(noisy, 256, {4, 4, 4}, true, 43);
+    EXPECT_EQ(a.index, b.index);
+    EXPECT_EQ(a.p0, b.p0);
+    EXPECT_NE(a.index, c.index);
+}
+
+// The index nearest to the centre of the pixel's cell, earliest on ties,
+// found by trying every palette entry.
+int BruteNearest(const uint8_t* px, const std::array<std::array<int, 256>, 3>& pal, int n, ColorWeights w)
+{
+    const int centre[3] = {(px[0] >> 2) * 4 + 2, (px[1] >> 3) * 8 + 4, (px[2] >> 3) * 8 + 4};
+    const int wt[3] = {w.w0, w.w1, w.w2};
+    int best = -1;
+    long long bestDist = LLONG_MAX;
+    for (int p = 0; p < n; ++p) {
+        long long d = 0;
+        for (int c = 0; c < 3; ++c) {
+            const long long diff = static_cast<long long>(wt[c]) * (centre[c] - pal[c][p]);
+            d += diff * diff;
+        }
+        if (d < bestDist) {
+            bestDist = d;
+            best = p;
+        }
+    }
+    return best;
+}
+
+TEST(ColorQuantizer, CachedNearestMappingFindsTheTrueNearestColour)
+{
+    std::mt19937 rng(17);
+    for (ColorWeights w : {ColorWeights{4, 4, 4}, ColorWeights{0, 20, 20}, ColorWeights{11, 4, 4},
+                           ColorWeights{1, 1, 1}}) {
+        for (int n : {2, 7, 64, 256}) {
+            SCOPED_TRACE(n);
+            std::array<std::array<int, 256>, 3> pal{};
+            std::array<uint8_t, 256> r{}, g{}, b{};
+            for (int p = 0; p < n; ++p) {
+                // Some duplicates, so ties are exercised.
+                const unsigned v = (p % 5 == 4) ? rng() % static_cast<unsigned>(p) : rng();
+                r[p] = static_cast<uint8_t>(p % 5 == 4 ? r[v] : rng());
+                g[p] = static_cast<uint8_t>(p % 5 == 4 ? g[v] : rng());
+                b[p] = static_cast<uint8_t>(p % 5 == 4 ? b[v] : rng());
+                pal[0][p] = r[p];
+                pal[1][p] = g[p];
+                pal[2][p] = b[p];
+            }
+            Packed pixels;
+            for (int i = 0; i < 40000; ++i)
+                pixels.push_back(static_cast<uint8_t>(rng()));
+            std::vector<uint8_t> index(pixels.size() / 3);
+            ColorQuantizer q;
+            ASSERT_EQ(q.Quantize(pixels.data(), index.data(), static_cast<uint32_t>(index.size()), 1, n, false, false,
+                                 r.data(), g.data(), b.data(), w, true),
+                      n);
+            int wrong = 0;
+            for (size_t i = 0; i < index.size(); ++i)
+                wrong += index[i] != BruteNearest(&pixels[3 * i], pal, n, w);
+            EXPECT_EQ(wrong, 0);
+        }
+    }
+}
+
+// Floyd–Steinberg written out plainly: 7/16 ahead, 3/16 below behind,
+// 5/16 below, 1/16 below ahead, rows alternating direction, errors kept in
+// sixteenths and rounded down when applied, optionally limited.
+std::vector<uint8_t> PlainDiffusion(const Packed& px, uint32_t w, uint32_t h,
+                                    const std::array<std::array<int, 256>, 3>& pal, int n, ColorWeights wt, bool limit)
+{
+    auto limited = [&](int e) {
+        const int m = std::abs(e);
+        if (!limit || m <= 15)
+            return e;
+        const int v = m >= 48 ? 32 : 16 + (m - 16) / 2;
+        return e < 0 ? -v : v;
+    };
+    std::vector<uint8_t> out(static_cast<size_t>(w) * h);
+    std::vector<std::array<int, 3>> fromAbove(w + 2), toBelow(w + 2);
+    for (uint32_t y = 0; y < h; ++y) {
+        const int dir = y % 2 == 0 ? 1 : -1;
+        std::fill(toBelow.begin(), toBelow.end(), std::array<int, 3>{});
+        std::array<int, 3> ahead{};
+        for (uint32_t k = 0; k < w; ++k) {
+            const int x = dir > 0 ? int(k) : int(w - 1 - k);
+            const uint8_t* p = &px[(static_cast<size_t>(y) * w + x) * 3];
+            uint8_t v[3];
+            for (int c = 0; c < 3; ++c) {
+                const int e = static_cast<int>(std::floor((ahead[c] + fromAbove[x + 1][c] + 8) / 16.0));
+                v[c] = static_cast<uint8_t>(std::clamp(p[c] + limited(e), 0, 255));
+            }
+            const int i = BruteNearest(v, pal, n, wt);
+            out[static_cast<size_t>(y) * w + x] = static_cast<uint8_t>(i);
+            for (int c = 0; c < 3; ++c) {
+                const int err = v[c] - pal[c][i];
+                ahead[c] = 7 * err;
+                toBelow[x + 1 - dir][c] += 3 * err;
+                toBelow[x + 1][c] += 5 * err;
+                toBelow[x + 1 + dir][c] += err;
+            }
+        }
+        std::swap(fromAbove, toBelow);
+    }
+    return out;
+}
+
+TEST(ColorQuantizer, DiffusionFollowsFloydSteinbergSerpentine)
+{
+    std::mt19937 rng(23);
+    for (ColorWeights wt : {ColorWeights{4, 4, 4}, ColorWeights{1, 1, 1}, ColorWeights{9, 4, 4}})
+        for (bool limit : {true, false})
+            for (int n : {2, 16, 200}) {
+                SCOPED_TRACE(n + (limit ? 1000 : 0));
+                std::array<std::array<int, 256>, 3> pal{};
+                std::array<uint8_t, 256> r{}, g{}, b{};
+                for (int p = 0; p < n; ++p) {
+                    pal[0][p] = r[p] = static_cast<uint8_t>(rng());
+                    pal[1][p] = g[p] = static_cast<uint8_t>(rng());
+                    pal[2][p] = b[p] = static_cast<uint8_t>(rng());
+                }
+                const uint32_t w = 33, h = 9;
+                Packed px;
+                for (uint32_t i = 0; i < w * h; ++i) {
+                    // Smooth with some noise, so errors build up and cancel.
+                    px.push_back(static_cast<uint8_t>(i * 255 / (w * h)));
+                    px.push_back(static_cast<uint8_t>((i % w) * 7 + rng() % 9));
+                    px.push_back(static_cast<uint8_t>(128 + rng() % 60));
+                }
+                std::vector<uint8_t> ours(w * h);
+                ColorQuantizer q;
+                q.Quantize(px.data(), ours.data(), w, h, n, true, false, r.data(), g.data(), b.data(), wt, limit);
+                EXPECT_EQ(ours, PlainDiffusion(px, w, h, pal, n, wt, limit));
+            }
+}
+
+TEST(ColorQuantizer, DitheringColoursThatAreInThePaletteEqualsNearestMapping)
+{
+    // Palette colours at the centres of cells far apart; the picture uses
+    // only palette colours, so no error is ever carried.
+    std::array<uint8_t, 256> r{}, g{}, b{};
+    const int n = 27;
+    for (int p = 0; p < n; ++p) {
+        r[p] = static_cast<uint8_t>(4 * (5 + 20 * (p % 3)) + 2);
+        g[p] = static_cast<uint8_t>(8 * (3 + 10 * ((p / 3) % 3)) + 4);
+        b[p] = static_cast<uint8_t>(8 * (3 + 10 * (p / 9)) + 4);
+    }
+    const uint32_t w = 37, h = 23;
+    Packed pixels;
+    std::mt19937 rng(3);
+    std::vector<uint8_t> truth;
+    for (uint32_t i = 0; i < w * h; ++i) {
+        const auto p = static_cast<uint8_t>(rng() % n);
+        truth.push_back(p);
+        pixels.insert(pixels.end(), {r[p], g[p], b[p]});
+    }
+    for (bool limit : {true, false}) {
+        std::vector<uint8_t> nearest(w * h), dithered(w * h);
+        ColorQuantizer q;
+        q.Quantize(pixels.data(), nearest.data(), w, h, n, false, false, r.data(), g.data(), b.data(), {1, 1, 1},
+                   limit);
+        q.Quantize(pixels.data(), dithered.data(), w, h, n, true, false, r.data(), g.data(), b.data(), {1, 1, 1},
+                   limit);
+        EXPECT_EQ(nearest, truth);
+        EXPECT_EQ(dithered, nearest);
+    }
+}
+
+TEST(ColorQuantizer, RefusesWhatItCannotDo)
+{
+    std::array<uint8_t, 256> r{}, g{}, b{};
+    const Packed one(3, 10);
+    uint8_t index = 0;
+    ColorQuantizer q;
+    EXPECT_EQ(q.Quantize(one.data(), &index, 1, 1, 0, false, true, r.data(), g.data(), b.data(), {}, true), 0);
+    EXPECT_EQ(q.Quantize(one.data(), &index, 1, 1, 257, false, true, r.data(), g.data(), b.data(), {}, true), 0);
+    EXPECT_EQ(q.Quantize(one.data(), &index, 0, 1, 8, false, true, r.data(), g.data(), b.data(), {}, true), 0);
+    EXPECT_EQ(q.Quantize(nullptr, &index, 1, 1, 8, false, true, r.data(), g.data(), b.data(), {}, true), 0);
+    EXPECT_EQ(q.Quantize(one.data(), &index, 1, 1, 8, true, true, r.data(), g.data(), b.data(), {}, true), 1);
+}
+
+}  // namespace
+}  // namespace pix

@@ -1,0 +1,275 @@
+#include "processing/ColorReduction.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <set>
+
+#include "image/CImageBuffer.h"
+#include "processing/PreservingPalette.h"
+
+namespace pix {
+namespace {
+
+// Colours by position from the top-left corner.
+template <typename F>
+CImageBuffer Picture(uint32_t w, uint32_t h, F colour)
+{
+    CImageBuffer buf;
+    EXPECT_TRUE(buf.Create(w, h));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x) {
+            auto [r, g, b] = colour(x, y);
+            buf.SetPixel(x, h - 1 - y, static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b));
+        }
+    return buf;
+}
+
+// A smooth picture with some texture, like a photograph.
+CImageBuffer PhotoLike(uint32_t w, uint32_t h)
+{
+    return Picture(w, h, [&](uint32_t x, uint32_t y) {
+        const double fx = double(x) / w, fy = double(y) / h;
+        return std::array<int, 3>{int(40 + 180 * fx + 20 * std::sin(y * 0.3)),
+                                  int(200 - 150 * fy + 15 * std::cos(x * 0.2)), int(90 + 100 * fx * fy)};
+    });
+}
+
+std::array<uint8_t, 3> At(const CImageBuffer& buf, uint32_t x, uint32_t top)
+{
+    uint8_t r, g, b;
+    buf.GetPixel(x, buf.Height() - 1 - top, r, g, b);
+    return {r, g, b};
+}
+
+size_t DistinctIndices(const CImageBuffer& buf)
+{
+    return std::set<uint8_t>(buf.IndexPlane().begin(), buf.IndexPlane().end()).size();
+}
+
+double Psnr(const CImageBuffer& a, const CImageBuffer& b)
+{
+    double sum = 0;
+    for (uint32_t y = 0; y < a.Height(); ++y)
+        for (uint32_t i = 0; i < a.Width() * 3; ++i) {
+            const double d = double(a.Row(y)[i]) - double(b.Row(y)[i]);
+            sum += d * d;
+        }
+    const double mse = sum / (3.0 * a.Width() * a.Height());
+    return mse == 0 ? 99 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+TEST(ColorReduction, SliderTableAndYCbCrConversion)
+{
+    struct Row {
+        int s;
+        ColorWeights w;
+    };
+    for (Row row : {Row{-16, {0, 20, 20}}, Row{-15, {4, 19, 19}}, Row{-1, {4, 5, 5}}, Row{0, {4, 4, 4}},
+                    Row{1, {5, 4, 4}}, Row{15, {19, 4, 4}}, Row{16, {20, 0, 0}}}) {
+        const ColorWeights w = WeightsForPreference(row.s);
+        EXPECT_EQ(w.w0, row.w.w0) << row.s;
+        EXPECT_EQ(w.w1, row.w.w1) << row.s;
+        EXPECT_EQ(w.w2, row.w.w2) << row.s;
+    }
+    // Greys have neutral chroma; the inverse brings every colour back
+    // within a step or two.
+    uint8_t grey[3] = {77, 77, 77};
+    RgbToYCbCr(grey, 1);
+    EXPECT_EQ(grey[0], 77);
+    EXPECT_EQ(grey[1], 128);
+    EXPECT_EQ(grey[2], 128);
+    int worst = 0;
+    for (int r = 0; r < 256; r += 15)
+        for (int g = 0; g < 256; g += 15)
+            for (int b = 0; b < 256; b += 15) {
+                uint8_t px[3] = {uint8_t(r), uint8_t(g), uint8_t(b)};
+                RgbToYCbCr(px, 1);
+                YCbCrToRgb(px[0], px[1], px[2]);
+                worst = std::max({worst, std::abs(px[0] - r), std::abs(px[1] - g), std::abs(px[2] - b)});
+            }
+    EXPECT_LE(worst, 2);
+}
+
+TEST(ColorReduction, OneColourPictureGivesOnePaletteEntryAndIndexZero)
+{
+    for (auto colour : {std::array<int, 3>{255, 255, 255}, std::array<int, 3>{0, 0, 0},
+                        std::array<int, 3>{37, 201, 90}, std::array<int, 3>{128, 128, 128}}) {
+        for (ReduceOptions o : {ReduceOptions{256, true}, ReduceOptions{2, false}, ReduceOptions{16, true, -16},
+                                ReduceOptions{256, true, 0, true}, ReduceOptions{3, false, 0, true}}) {
+            SCOPED_TRACE(colour[1] * 1000 + o.colors);
+            CImageBuffer buf = Picture(31, 7, [&](uint32_t, uint32_t) { return colour; });
+            ASSERT_TRUE(ReduceColors(buf, o));
+            EXPECT_EQ(buf.ColorCount(), o.colors);
+            EXPECT_EQ(buf.IndexPlane(), std::vector<uint8_t>(31 * 7, 0));
+            // Entry 0 is the colour's cell (its centre, or with preserved
+            // colours its corner), so within a few steps of the colour; the
+            // other entries are not used. With preserved colours they
+            // repeat entry 0, else they are black.
+            for (int c = 0; c < 3; ++c) {
+                const uint8_t e = c == 0 ? buf.Red()[0] : c == 1 ? buf.Green()[0] : buf.Blue()[0];
+                EXPECT_NEAR(e, colour[c], 10);
+            }
+            for (int p = 1; p < o.colors; ++p) {
+                const bool repeat = o.preserve;
+                EXPECT_EQ(buf.Red()[p], repeat ? buf.Red()[0] : 0);
+                EXPECT_EQ(buf.Green()[p], repeat ? buf.Green()[0] : 0);
+            }
+        }
+    }
+}
+
+TEST(ColorReduction, SliderAtTheEndsSplitsOnlyAlongLumaOrChroma)
+{
+    // A grey ramp differs in luma only: with the luma weight 0 nothing can
+    // be split; with all weight on luma every grey level can.
+    CImageBuffer ramp = Picture(256, 4, [](uint32_t x, uint32_t) { return std::array<int, 3>{int(x), int(x), int(x)}; });
+    CImageBuffer lumaOff = ramp;
+    ASSERT_TRUE(ReduceColors(lumaOff, {64, false, -16}));
+    EXPECT_EQ(DistinctIndices(lumaOff), 1u);
+    CImageBuffer lumaOnly = ramp;
+    ASSERT_TRUE(ReduceColors(lumaOnly, {64, false, 16}));
+    EXPECT_EQ(DistinctIndices(lumaOnly), 64u);
+
+    // Colours of one luma cell and many chromas: the other way round.
+    CImageBuffer hues = Picture(64, 64, [](uint32_t x, uint32_t y) {
+        const int r = 60 + 2 * int(x), b = 60 + 2 * int(y);
+        const int g = (130 * 65536 - 19595 * r - 7471 * b + 19235) / 38470;  // Y = 130 (cell 32)
+        return std::array<int, 3>{r, g, b};
+    });
+    CImageBuffer chromaOff = hues;
+    ASSERT_TRUE(ReduceColors(chromaOff, {64, false, 16}));
+    EXPECT_EQ(DistinctIndices(chromaOff), 1u);
+    CImageBuffer chromaOnly = hues;
+    ASSERT_TRUE(ReduceColors(chromaOnly, {64, false, -16}));
+    EXPECT_EQ(DistinctIndices(chromaOnly), 64u);
+}
+
+TEST(ColorReduction, WriteBackPutsThePaletteColoursIntoThePixels)
+{
+    const CImageBuffer original = PhotoLike(120, 80);
+    CImageBuffer kept = original;
+    ASSERT_TRUE(ReduceColors(kept, {32, true}));
+    EXPECT_EQ(std::memcmp(kept.Bits(), original.Bits(), original.BitsSize()), 0);  // no write-back
+
+    CImageBuffer written = original;
+    ASSERT_TRUE(ReduceColors(written, {32, true, 0, false, true}));
+    EXPECT_EQ(written.IndexPlane(), kept.IndexPlane());  // same seed, same result
+    std::set<std::array<uint8_t, 3>> colours;
+    for (uint32_t top = 0; top < 80; ++top)
+        for (uint32_t x = 0; x < 120; ++x) {
+            const uint8_t i = written.IndexPlane()[top * 120 + x];
+            ASSERT_LT(i, 32);
+            const auto px = At(written, x, top);
+            ASSERT_EQ(px, (std::array<uint8_t, 3>{written.Red()[i], written.Green()[i], written.Blue()[i]}));
+            colours.insert(px);
+        }
+    EXPECT_LE(colours.size(), 32u);
+    EXPECT_GT(colours.size(), 24u);
+    EXPECT_GT(Psnr(original, written), 25.0);
+
+    // 256 colours of a smooth picture: close to the original.
+    CImageBuffer fine = original;
+    ASSERT_TRUE(ReduceColors(fine, {256, true, 0, false, true}));
+    EXPECT_GT(Psnr(original, fine), 30.0);
+}
+
+TEST(ColorReduction, FailureLeavesNoIndexPlaneAndThePixelsAlone)
+{
+    CImageBuffer empty;
+    EXPECT_FALSE(ReduceColors(empty, {}));
+    EXPECT_FALSE(empty.HasIndexPlane());
+
+    CImageBuffer buf = PhotoLike(20, 10);
+    ASSERT_TRUE(ReduceColors(buf, {16, true}));
+    const CImageBuffer before = buf;
+    for (int colors : {1, 257, 0}) {
+        EXPECT_FALSE(ReduceColors(buf, {colors, true, 0, false, true}));
+        EXPECT_FALSE(buf.HasIndexPlane());
+        EXPECT_EQ(std::memcmp(buf.Bits(), before.Bits(), before.BitsSize()), 0);
+    }
+}
+
+TEST(ColorReduction, PreservedColoursAreCellCornersAndRepeatWhenCellsRunOut)
+{
+    CImageBuffer photo = PhotoLike(90, 70);
+    for (bool dither : {true, false}) {
+        CImageBuffer buf = photo;
+        ASSERT_TRUE(ReduceColors(buf, {50, dither, 0, true}));
+        for (int p = 0; p < 50; ++p) {
+            EXPECT_EQ(buf.Red()[p] % 4, 0);
+            EXPECT_EQ(buf.Green()[p] % 8, 0);
+            EXPECT_EQ(buf.Blue()[p] % 8, 0);
+        }
+    }
+
+    // Three colours in three far-apart cells, eight entries asked for.
+    const std::array<int, 3> colours[3] = {{201, 10, 10}, {10, 205, 12}, {60, 60, 250}};
+    CImageBuffer three = Picture(30, 3, [&](uint32_t x, uint32_t) { return colours[x % 3]; });
+    ASSERT_TRUE(ReduceColors(three, {8, true, 0, true}));
+    std::set<std::array<int, 3>> chosen;
+    for (int p = 0; p < 3; ++p)
+        chosen.insert({three.Red()[p], three.Green()[p], three.Blue()[p]});
+    EXPECT_EQ(chosen, (std::set<std::array<int, 3>>{{200, 8, 8}, {8, 200, 8}, {60, 56, 248}}));
+    for (int p = 3; p < 8; ++p) {
+        EXPECT_EQ(three.Red()[p], three.Red()[2]);
+        EXPECT_EQ(three.Green()[p], three.Green()[2]);
+        EXPECT_EQ(three.Blue()[p], three.Blue()[2]);
+    }
+    EXPECT_EQ(DistinctIndices(three), 3u);
+}
+
+TEST(ColorReduction, PreservingSelectionTakesTheWorstRepresentedCellFirst)
+{
+    // One bright pixel and many mid-grey ones. Judged by diffusion the
+    // brightest colour is the worst represented by black; judged by the
+    // nearest colour the count weighs in and the large grey area wins.
+    std::vector<uint8_t> pixels = {250, 250, 250};
+    for (int i = 0; i < 10000; ++i)
+        pixels.insert(pixels.end(), {130, 130, 130});
+    std::array<uint8_t, 256> r{}, g{}, b{};
+    ChoosePreservingPalette(pixels.data(), pixels.size() / 3, 2, true, r.data(), g.data(), b.data());
+    EXPECT_EQ(r[0], 248);
+    EXPECT_EQ(r[1], 128);
+    ChoosePreservingPalette(pixels.data(), pixels.size() / 3, 2, false, r.data(), g.data(), b.data());
+    EXPECT_EQ(r[0], 128);
+    EXPECT_EQ(r[1], 248);
+
+    // Equal scores: the cell visited first (lower red cell) wins.
+    const std::vector<uint8_t> twin = {0, 248, 0, 248, 0, 0};
+    ChoosePreservingPalette(twin.data(), 2, 1, true, r.data(), g.data(), b.data());
+    EXPECT_EQ(r[0], 0);
+    EXPECT_EQ(g[0], 248);
+
+    // Nothing but black: entry 0 is black, and so is every later one.
+    const std::vector<uint8_t> black(30, 1);
+    r.fill(9);
+    ChoosePreservingPalette(black.data(), 10, 4, true, r.data(), g.data(), b.data());
+    for (int p = 0; p < 4; ++p)
+        EXPECT_EQ(r[p] + g[p] + b[p], 0);
+}
+
+TEST(ColorReduction, DitheringAPictureWhoseColoursAreInThePaletteChangesNothing)
+{
+    // Colours that are corners of cells far apart: preserving selection
+    // takes each of them, and diffusion then has no error to carry.
+    const std::array<int, 3> colours[5] = {{0, 0, 0}, {200, 40, 40}, {40, 200, 40}, {40, 40, 200}, {160, 160, 160}};
+    std::mt19937 rng(4);
+    std::vector<int> which(41 * 29);
+    for (int& w : which)
+        w = static_cast<int>(rng() % 5);
+    CImageBuffer pic = Picture(41, 29, [&](uint32_t x, uint32_t y) { return colours[which[y * 41 + x]]; });
+    // The two choose the colours in different orders; every pixel keeps
+    // its own colour in both.
+    CImageBuffer nearest = pic, dithered = pic;
+    ASSERT_TRUE(ReduceColors(nearest, {8, false, 0, true, true}));
+    ASSERT_TRUE(ReduceColors(dithered, {8, true, 0, true, true}));
+    EXPECT_EQ(std::memcmp(nearest.Bits(), pic.Bits(), pic.BitsSize()), 0);
+    EXPECT_EQ(std::memcmp(dithered.Bits(), pic.Bits(), pic.BitsSize()), 0);
+}
+
+}  // namespace
+}  // namespace pix

@@ -1,0 +1,81 @@
+#include "processing/GifSave.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+
+#include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+CImageBuffer Gradient(uint32_t w, uint32_t h)
+{
+    CImageBuffer buf;
+    EXPECT_TRUE(buf.Create(w, h));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            buf.SetPixel(x, y, static_cast<uint8_t>(x * 255 / w), static_cast<uint8_t>(y * 255 / h),
+                         static_cast<uint8_t>((x + y) * 3));
+    return buf;
+}
+
+TEST(GifSave, ReducesATrueColourPictureAndSavesItsIndices)
+{
+    RegisterReducingGifWriter();
+    test::TempDir dir;
+    const CImageBuffer original = Gradient(97, 61);
+    CImageBuffer buf = original;
+    test::RecordingPrompter prompter;
+    buf.Save(dir.File("g.gif"), prompter);
+    EXPECT_TRUE(prompter.texts.empty());
+    // The buffer gained its 256-colour form; its pixels stayed.
+    ASSERT_TRUE(buf.HasIndexPlane());
+    EXPECT_EQ(buf.ColorCount(), 256);
+    EXPECT_EQ(std::memcmp(buf.Bits(), original.Bits(), original.BitsSize()), 0);
+
+    CImageBuffer back;
+    back.Load(dir.File("g.gif"));
+    ASSERT_EQ(back.Width(), 97u);
+    ASSERT_EQ(back.Height(), 61u);
+    for (uint32_t top = 0; top < 61; ++top)
+        for (uint32_t x = 0; x < 97; ++x) {
+            const uint8_t i = buf.IndexPlane()[top * 97 + x];
+            uint8_t r, g, b;
+            back.GetPixel(x, 60 - top, r, g, b);
+            ASSERT_EQ(r, buf.Red()[i]);
+            ASSERT_EQ(g, buf.Green()[i]);
+            ASSERT_EQ(b, buf.Blue()[i]);
+        }
+
+    // Saved again, the index plane is used as it stands: the same file.
+    const auto first = test::ReadAll(dir.File("g.gif"));
+    buf.Save(dir.File("again.gif"), prompter);
+    EXPECT_EQ(test::ReadAll(dir.File("again.gif")), first);
+}
+
+TEST(GifSave, ReportsWhenNoIndexPlaneCanBeMade)
+{
+    test::TempDir dir;
+    CImageBuffer empty;
+    test::RecordingPrompter prompter;
+    WriteGifReducing(empty, dir.File("e.gif"), prompter);
+    EXPECT_EQ(prompter.texts, std::vector<std::string>{"Failed to make 256 color image"});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 0);
+
+    // Too wide for GIF: refused before any reduction is made.
+    CImageBuffer wide;
+    ASSERT_TRUE(wide.Create(70000, 1));
+    test::RecordingPrompter wider;
+    WriteGifReducing(wide, dir.File("w.gif"), wider);
+    EXPECT_EQ(wider.ids, std::vector<MsgId>{MsgId::GifTooLarge});
+    EXPECT_FALSE(wide.HasIndexPlane());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 0);
+}
+
+}  // namespace
+}  // namespace pix

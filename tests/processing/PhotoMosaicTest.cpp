@@ -1,0 +1,194 @@
+#include "processing/PhotoMosaic.h"
+
+#include <gtest/gtest.h>
+
+#include "common/Progress.h"
+#include "image/CImageBuffer.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+// Records the texts and cancels at the given step (counted from 1).
+class CancellingProgress final : public Progress {
+public:
+    explicit CancellingProgress(int cancelAt = -1) : cancelAt_(cancelAt) {}
+    std::vector<std::string> texts;
+    void SetRange(int, int) override {}
+    bool Step(std::string_view text, int) override
+    {
+        texts.emplace_back(text);
+        if (static_cast<int>(texts.size()) == cancelAt_)
+            cancelled_ = true;  // cancelling is one-way
+        return !cancelled_;
+    }
+    bool Pump() override { return true; }
+
+private:
+    int cancelAt_;
+    bool cancelled_ = false;
+};
+
+CImageBuffer Solid(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
+{
+    CImageBuffer img;
+    EXPECT_TRUE(img.Create(w, h));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            img.SetPixel(x, y, r, g, b);
+    return img;
+}
+
+std::string WriteSolid(const test::TempDir& dir, const std::string& name, uint8_t r, uint8_t g, uint8_t b)
+{
+    test::RecordingPrompter p;
+    CImageBuffer img = Solid(64, 48, r, g, b);
+    img.Save(dir.File(name), p);
+    return dir.File(name);
+}
+
+std::array<uint8_t, 3> At(const CImageBuffer& img, uint32_t x, uint32_t top)
+{
+    uint8_t r, g, b;
+    img.GetPixel(x, img.Height() - 1 - top, r, g, b);
+    return {r, g, b};
+}
+
+TEST(PhotoMosaic, SourceChecksComeInOrder)
+{
+    MosaicSettings s;
+    s.rows = 4;
+    s.columns = 5;
+    s.clipsPerChopped = 3;
+    EXPECT_EQ(CheckMosaicSources(s, 0, 0, 0), MsgId::MosaicNoSources);
+    EXPECT_EQ(CheckMosaicSources(s, 2, 5, 0), MsgId::MosaicTooFewSources);  // 20 > 15 + 2
+    EXPECT_EQ(CheckMosaicSources(s, 5, 5, 0), std::nullopt);                 // exactly enough
+    EXPECT_EQ(CheckMosaicSources(s, 0, 0, 1), std::nullopt);                 // reusable covers all
+    EXPECT_EQ(Message(MsgId::MosaicTooFewSources).text,
+              "You need more source images to cover this number of rows and columns.");
+}
+
+TEST(PhotoMosaic, ClipsAreCentredOrCutInsideTheSource)
+{
+    CImageBuffer target = Solid(100, 100, 0, 0, 0);
+    MosaicSettings s;
+    s.rows = 10;
+    s.columns = 10;  // tiles 10 x 10: square clips
+    PhotoMosaic mosaic(target, s, {});
+    auto centred = mosaic.CutClip(100, 60, MosaicSourceKind::AsIs);
+    ASSERT_TRUE(centred);
+    EXPECT_EQ(centred->width, 60);
+    EXPECT_EQ(centred->height, 60);
+    EXPECT_EQ(centred->left, 20);
+    EXPECT_EQ(centred->top, 0);
+    EXPECT_FALSE(mosaic.CutClip(15, 40, MosaicSourceKind::Reusable));  // narrower than 16
+    for (int i = 0; i < 200; ++i) {
+        auto chopped = mosaic.CutClip(120, 90, MosaicSourceKind::Chopped);
+        if (!chopped)
+            continue;
+        EXPECT_EQ(chopped->width, chopped->height);
+        EXPECT_GE(chopped->width, 16);
+        EXPECT_LT(chopped->left + chopped->width, 120);
+        EXPECT_LT(chopped->top + chopped->height, 90);
+    }
+}
+
+TEST(PhotoMosaic, BusiestNeighbourhoodsComeFirstAndTiesKeepRowOrder)
+{
+    // 8 x 8 tiles of 16 x 16 pixels (the analysis copy is the picture
+    // itself), with a checkerboard in the tile at column 3, row 3.
+    CImageBuffer target = Solid(128, 128, 100, 100, 100);
+    for (uint32_t top = 48; top < 64; ++top)
+        for (uint32_t x = 48; x < 64; ++x) {
+            const uint8_t v = ((x + top) & 1) ? 255 : 0;
+            target.SetPixel(x, 127 - top, v, v, v);
+        }
+    MosaicSettings s;
+    s.rows = 8;
+    s.columns = 8;
+    PhotoMosaic mosaic(target, s, {});
+    NullProgress progress;
+    mosaic.AnalyseTarget(progress);
+    const auto& order = mosaic.Order();
+    ASSERT_EQ(order.size(), 64u);
+    // Every tile within two of (3, 3) shares its busy detail; the first of
+    // them in row order is (1, 1).
+    EXPECT_EQ(order[0].column, 1);
+    EXPECT_EQ(order[0].row, 1);
+    EXPECT_GT(mosaic.Detail()[3 * 8 + 3], 0u);
+    EXPECT_EQ(mosaic.Detail()[0], 0u);
+    // The quiet tiles follow in row-major order, starting with (0, 0).
+    EXPECT_EQ(order[25].column, 0);
+    EXPECT_EQ(order[25].row, 0);
+}
+
+TEST(PhotoMosaic, TilesTakeTheNearestClipAndTheRemainderStaysBlack)
+{
+    test::TempDir dir;
+    const std::string red = WriteSolid(dir, "red.bmp", 250, 10, 10);
+    const std::string blue = WriteSolid(dir, "blue.bmp", 10, 10, 250);
+    // Left half reddish, right half bluish; 85 wide with 4 columns: the
+    // last 5 pixel columns are not covered.
+    CImageBuffer image(Solid(85, 40, 200, 30, 30));
+    for (uint32_t y = 0; y < 40; ++y)
+        for (uint32_t x = 42; x < 85; ++x)
+            image.SetPixel(x, y, 30, 30, 200);
+    MosaicSettings s;
+    s.rows = 2;
+    s.columns = 4;
+    CancellingProgress progress;
+    int repaints = 0;
+    RunPhotoMosaic(image, s, {{red, MosaicSourceKind::Reusable}, {blue, MosaicSourceKind::Reusable}}, progress,
+                   [&] { ++repaints; });
+    EXPECT_EQ(At(image, 5, 5), (std::array<uint8_t, 3>{250, 10, 10}));
+    EXPECT_EQ(At(image, 70, 30), (std::array<uint8_t, 3>{10, 10, 250}));
+    EXPECT_EQ(At(image, 84, 10), (std::array<uint8_t, 3>{0, 0, 0}));
+    EXPECT_EQ(repaints, 1 + 8);
+    EXPECT_EQ(progress.texts.front(), "Analyzing red.bmp 100%");
+    EXPECT_EQ(progress.texts.back(), "Processing Tile No. 8 of 8");
+}
+
+TEST(PhotoMosaic, CancellingKeepsWhatWasPlacedOrLeavesTheImageBlack)
+{
+    test::TempDir dir;
+    const std::string green = WriteSolid(dir, "green.bmp", 10, 240, 10);
+    MosaicSettings s;
+    s.rows = 2;
+    s.columns = 2;
+    {
+        CImageBuffer image = Solid(40, 40, 10, 240, 10);
+        CancellingProgress progress(1);  // the first analysis step
+        RunPhotoMosaic(image, s, {{green, MosaicSourceKind::Reusable}}, progress, nullptr);
+        for (uint32_t y : {0u, 39u})
+            EXPECT_EQ(At(image, 20, y), (std::array<uint8_t, 3>{0, 0, 0}));
+    }
+    {
+        CImageBuffer image = Solid(40, 40, 10, 240, 10);
+        // Steps: 1 analysis, 1 target, then tiles; cancel at the third tile.
+        CancellingProgress progress(5);
+        RunPhotoMosaic(image, s, {{green, MosaicSourceKind::Reusable}}, progress, nullptr);
+        int placed = 0;
+        for (uint32_t ty = 0; ty < 2; ++ty)
+            for (uint32_t tx = 0; tx < 2; ++tx)
+                placed += At(image, tx * 20 + 5, ty * 20 + 5)[1] == 240 ? 1 : 0;
+        EXPECT_EQ(placed, 2);
+    }
+}
+
+TEST(PhotoMosaic, UsedClipsAreNotTakenAgain)
+{
+    test::TempDir dir;
+    const std::string only = WriteSolid(dir, "one.bmp", 200, 200, 0);
+    CImageBuffer image = Solid(40, 20, 200, 200, 0);
+    MosaicSettings s;
+    s.rows = 1;
+    s.columns = 2;
+    NullProgress progress;
+    RunPhotoMosaic(image, s, {{only, MosaicSourceKind::AsIs}}, progress, nullptr);
+    // One as-is clip fills the first tile in the order; the other stays black.
+    const int filled = (At(image, 5, 5)[0] == 200) + (At(image, 25, 5)[0] == 200);
+    EXPECT_EQ(filled, 1);
+}
+
+}  // namespace
+}  // namespace pix
