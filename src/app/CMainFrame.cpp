@@ -117,6 +117,12 @@ void CMainFrame::BuildMenus()
             [this] { WithDoc([](CPixadromeDoc& d) { d.OnUseAsWallpaper(); }); });
     QAction* sendTo = MakeAction(QStringLiteral("sendTo"), tr("Send &to..."), tr("Send the image as mail\nSend to"));
     connect(sendTo, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnSendTo(); }); });
+    QAction* print = MakeAction(QStringLiteral("print"), tr("&Print..."), tr("Print the active document\nPrint"),
+                                QKeySequence::Print);
+    connect(print, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnPrint(); }); });
+    QAction* preview = MakeAction(QStringLiteral("printPreview"), tr("Print Pre&view"),
+                                  tr("Display full pages\nPrint Preview"));
+    connect(preview, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnPrintPreview(); }); });
     QAction* exit = MakeAction(QStringLiteral("exit"), tr("E&xit"), tr("Quit Pixadrome\nExit"),
                                QKeySequence(Qt::Key_Escape));
     connect(exit, &QAction::triggered, &app_, &CPixadromeApp::OnExit);
@@ -125,6 +131,8 @@ void CMainFrame::BuildMenus()
     file->addActions({open, save, saveAs});
     file->addSeparator();
     file->addActions({copyFile, moveFile, deleteFile, wallpaper, sendTo});
+    file->addSeparator();
+    file->addActions({print, preview});
     file->addSeparator();
     recentMenu_ = file->addMenu(tr("Recent &Files"));
     file->addSeparator();
@@ -173,8 +181,24 @@ void CMainFrame::BuildMenus()
     QAction* rotL = MakeAction(QStringLiteral("rotateLeft"), tr("Rotate 90° &left"),
                                tr("Rotate by 90° left°\nRotate 90° left"));
     connect(rotL, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnRotateLeft(); }); });
+    QAction* resize = MakeAction(QStringLiteral("resize"), tr("Re&size..."), tr("Change size of image\nResize"));
+    connect(resize, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnResize(); }); });
+    QAction* enhance = MakeAction(QStringLiteral("enhance"), tr("&Enhance"), tr("Enhance image\nEnhance"));
+    connect(enhance, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnEnhance(); }); });
+    QAction* correct = MakeAction(QStringLiteral("colorCorrection"), tr("&Color Correction..."),
+                                  tr("Change contrast / brightness, gamma...\nColor Correction"));
+    connect(correct, &QAction::triggered, this,
+            [this] { WithView([](CPixadromeView& v) { v.OnColorCorrection(); }); });
+    QAction* reduce = MakeAction(QStringLiteral("colorReduction"), tr("Color &Reduction..."),
+                                 tr("Reduce number of colors used\nColor Reduction"));
+    connect(reduce, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnColorReduction(); }); });
+    QAction* mosaic = MakeAction(QStringLiteral("photoMosaic"), tr("&Photo mosaic..."),
+                                 tr("Tile image with small images\nPhotomosaic"));
+    connect(mosaic, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnPhotoMosaic(); }); });
     QMenu* image = menuBar()->addMenu(tr("&Image"));
-    image->addActions({flipV, flipH, rotR, rotL});
+    image->addActions({flipV, flipH, rotR, rotL, resize});
+    image->addSeparator();
+    image->addActions({enhance, correct, reduce, mosaic});
     connect(image, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
 
     // Window
@@ -300,7 +324,7 @@ void CMainFrame::UpdateActions()
             a->setEnabled(on);
     };
     for (const char* name : {"save", "saveAs", "wallpaper", "copy", "fit", "flipVertical", "flipHorizontal",
-                             "rotateRight", "rotateLeft"})
+                             "rotateRight", "rotateLeft", "resize", "enhance", "colorCorrection", "colorReduction", "print", "printPreview", "photoMosaic"})
         set(name, view != nullptr);
     set("copyFile", doc && doc->CanCopy());
     set("moveFile", doc && doc->CanMoveOrDelete());

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 
 #include "app/CChildFrame.h"
+#include "app/CJpegDialog.h"
 #include "app/CMainFrame.h"
 #include "app/DocTemplates.h"
 #include "app/FileChooser.h"
@@ -13,6 +14,7 @@
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
 #include "image/FormatTable.h"
+#include "image/JpegCodec.h"
 #include "platform/DesktopServices.h"
 
 namespace pix {
@@ -49,6 +51,10 @@ CPixadromeApp::CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileCh
 {
     g_app = this;
     recent_.Load(settings_);
+    jpegSaver_ = [this](const CImageBuffer& image, const QString& path) {
+        CJpegDialog dialog(&image, path, kDefaultJpegQuality, prompter_, MainWindow());
+        return dialog.exec() == QDialog::Accepted;
+    };
     imageTemplate_ = std::make_unique<CImageTemplate>(*this);
     sheetTemplate_ = std::make_unique<CSheetTemplate>(*this);
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -14,6 +15,7 @@
 namespace pix {
 
 class CChildFrame;
+class CImageBuffer;
 class CMainFrame;
 class CDocTemplate;
 class FileChooser;
@@ -69,6 +71,12 @@ public:
     const RecentFileList& RecentFiles() const { return recent_; }
     bool MailIsAvailable();
 
+    // Saves a picture under a JPEG name through the compression dialog;
+    // false when the user cancels. Tests replace the dialog.
+    using JpegSaver = std::function<bool(const CImageBuffer& image, const QString& path)>;
+    bool SaveJpeg(const CImageBuffer& image, const QString& path) { return jpegSaver_(image, path); }
+    void SetJpegSaver(JpegSaver saver) { jpegSaver_ = std::move(saver); }
+
     // Commands.
     void OnFileOpen();
     void OnPaste();
@@ -93,6 +101,7 @@ private:
     RecentFileList recent_;
     int untitledCount_ = 0;
     std::optional<bool> mailAvailable_;
+    JpegSaver jpegSaver_;
 };
 
 }  // namespace pix

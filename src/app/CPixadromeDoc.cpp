@@ -5,6 +5,7 @@
 #include <QFileInfo>
 
 #include "app/CPixadromeApp.h"
+#include "app/CProgressDlg.h"
 #include "app/FileChooser.h"
 #include "common/Prompter.h"
 #include "common/SettingsKeys.h"
@@ -16,6 +17,8 @@
 #include "platform/DesktopServices.h"
 #include "platform/FileOperations.h"
 #include "processing/Geometry.h"
+#include "processing/PhotoMosaic.h"
+#include "view/CMosaicDlg.h"
 
 namespace pix {
 
@@ -69,9 +72,15 @@ bool CPixadromeDoc::NewDocument()
 
 bool CPixadromeDoc::SaveDocument(const QString& path)
 {
-    // Pictures are written by the format's writer; the written file then
-    // opens in its own window, showing it as it was written.
-    image_.Save(Native(path), app_.Prompt());
+    // JPEG goes through the compression dialog, which writes the file;
+    // other pictures are written by their format's writer. The written
+    // file then opens in its own window, showing it as it was written.
+    if (FormatForPath(Native(path)) == ImageFormat::Jpeg) {
+        if (!app_.SaveJpeg(image_, path))
+            return false;
+    } else {
+        image_.Save(Native(path), app_.Prompt());
+    }
     if (path == path_)
         SetModifiedFlag(false);
     app_.OpenImageWindow(path);
@@ -191,6 +200,24 @@ void CPixadromeDoc::OnSendTo()
 {
     if (!SendFileByMail(path_))
         app_.Prompt().Show(MsgId::MailFailed);
+}
+
+void CPixadromeDoc::OnPhotoMosaic()
+{
+    CMosaicDlg dialog(openWidth_, openHeight_, app_.Prompt(), app_.Files(), app_.MainWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    CProgressDlg progress(app_.MainWindow());
+    MakePhotoMosaic(dialog.Settings(), dialog.Sources(), progress);
+}
+
+void CPixadromeDoc::MakePhotoMosaic(const MosaicSettings& settings, const std::vector<MosaicSource>& sources,
+                                    Progress& progress)
+{
+    WaitCursor wait;
+    RunPhotoMosaic(image_, settings, sources, progress, [this] { UpdateAllViews(); });
+    SetModifiedFlag(true);
+    UpdateAllViews();
 }
 
 bool CPixadromeDoc::Reload()

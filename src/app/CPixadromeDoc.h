@@ -4,12 +4,15 @@
 
 #include <QObject>
 #include <QString>
+#include <vector>
 
 #include "image/CImageBuffer.h"
+#include "processing/PhotoMosaic.h"
 
 namespace pix {
 
 class CPixadromeApp;
+class Progress;
 
 class CPixadromeDoc : public QObject {
     Q_OBJECT
@@ -52,6 +55,10 @@ public:
     void OnFlipVertical();
     void OnFlipHorizontal();
     void OnSendTo();
+    void OnPhotoMosaic();
+    // Builds the mosaic with the given values under a progress window.
+    void MakePhotoMosaic(const MosaicSettings& settings, const std::vector<MosaicSource>& sources,
+                         Progress& progress);
     // Reloads the picture from its file (the view's Undo).
     bool Reload();
 

@@ -6,10 +6,21 @@
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QScrollBar>
 #include <cmath>
 
+#include "app/CPixadromeApp.h"
 #include "app/CPixadromeDoc.h"
+#include "common/SettingsKeys.h"
+#include "common/SettingsStore.h"
+#include "processing/Enhance.h"
+#include "view/CColorReductionDlg.h"
+#include "view/CColorSettingsDlg.h"
+#include "view/CPixadromePrintDlg.h"
+#include "view/CResizeDlg.h"
+#include "view/ImagePrinting.h"
 #include "platform/ClipboardImage.h"
 #include "processing/Geometry.h"
 #include "render/ImageConversion.h"
@@ -488,22 +499,127 @@ void CPixadromeView::OnUndo()
     viewport()->update();
 }
 
-void CPixadromeView::OnRotateRight()
+void CPixadromeView::FollowNewSize()
 {
-    RotateRight(doc_.Image());
     doc_.RecordSize();
     doc_.SetModifiedFlag(true);
     doc_.UpdateAllViews();
-    FitWindowToImage();
+    QMdiSubWindow* frame = Frame();
+    if (frame && !frame->isMaximized())
+        FitWindowToImage();
+    viewport()->update();
+}
+
+void CPixadromeView::OnRotateRight()
+{
+    if (doc_.Image().IsEmpty())
+        return;
+    RotateRight(doc_.Image());
+    FollowNewSize();
 }
 
 void CPixadromeView::OnRotateLeft()
 {
+    if (doc_.Image().IsEmpty())
+        return;
     RotateLeft(doc_.Image());
-    doc_.RecordSize();
+    FollowNewSize();
+}
+
+void CPixadromeView::OnEnhance()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Enhance(doc_.Image());
+    QApplication::restoreOverrideCursor();
     doc_.SetModifiedFlag(true);
     doc_.UpdateAllViews();
-    FitWindowToImage();
+}
+
+void CPixadromeView::OnColorCorrection()
+{
+    CColorSettingsDlg dialog(doc_, this);
+    dialog.exec();
+}
+
+void CPixadromeView::OnResize()
+{
+    CPixadromeApp* app = CPixadromeApp::Instance();
+    if (!app)
+        return;
+    SettingsStore& settings = app->Settings();
+    CResizeDlg dialog(doc_.Width(), doc_.Height(),
+                      settings.GetInt(settings::kPageWidth.section, settings::kPageWidth.key,
+                                      settings::kPageWidth.fallback),
+                      settings.GetInt(settings::kPageHeight.section, settings::kPageHeight.key,
+                                      settings::kPageHeight.fallback),
+                      app->Prompt(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        ApplyResize(dialog.NewWidth(), dialog.NewHeight());
+}
+
+void CPixadromeView::OnColorReduction()
+{
+    CPixadromeApp* app = CPixadromeApp::Instance();
+    if (!app)
+        return;
+    CColorReductionDlg dialog(app->Prompt(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        ApplyColorReduction(dialog.Options());
+}
+
+bool CPixadromeView::ApplyColorReduction(const ReduceOptions& options)
+{
+    ReduceOptions o = options;
+    o.writeBack = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool done = ReduceColors(doc_.Image(), o);
+    QApplication::restoreOverrideCursor();
+    doc_.SetModifiedFlag(true);
+    doc_.UpdateAllViews();
+    return done;
+}
+
+void CPixadromeView::PrintTo(QPrinter& printer, bool highQuality, bool preview)
+{
+    QPainter painter(&printer);
+    if (!painter.isActive())
+        return;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    PrintImagePage(doc_.Image(), painter, QRect(0, 0, page.width(), page.height()), highQuality, preview);
+}
+
+void CPixadromeView::OnPrint()
+{
+    CPixadromeApp* app = CPixadromeApp::Instance();
+    if (!app)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(doc_.Title());
+    CPixadromePrintDlg dialog(&printer, app->Settings(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    PrintTo(printer, dialog.HighQuality(), false);
+    QApplication::restoreOverrideCursor();
+}
+
+void CPixadromeView::OnPrintPreview()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintPreviewDialog preview(&printer, this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this,
+            [this](QPrinter* p) { PrintTo(*p, false, true); });
+    preview.exec();
+}
+
+void CPixadromeView::ApplyResize(int width, int height)
+{
+    if (doc_.Image().IsEmpty() || width < 1 || height < 1)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    doc_.Image().Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    QApplication::restoreOverrideCursor();
+    FollowNewSize();
 }
 
 }  // namespace pix

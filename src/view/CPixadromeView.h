@@ -9,9 +9,11 @@
 #include <QCursor>
 #include <QTimer>
 
+#include "processing/ColorReduction.h"
 #include "processing/UniformRegion.h"
 
 class QMdiSubWindow;
+class QPrinter;
 
 namespace pix {
 
@@ -43,6 +45,18 @@ public:
     bool CanUndo() const;
     void OnRotateRight();
     void OnRotateLeft();
+    void OnEnhance();
+    void OnColorCorrection();
+    void OnResize();
+    void OnColorReduction();
+    void OnPrint();
+    void OnPrintPreview();
+    // Prints the picture on one page of printer.
+    void PrintTo(QPrinter& printer, bool highQuality, bool preview);
+    // Reduces the colours with write-back and marks the document.
+    bool ApplyColorReduction(const ReduceOptions& options);
+    // Resamples the picture to width × height and follows the new size.
+    void ApplyResize(int width, int height);
 
     // The scrollable size: the recorded picture size times the zoom.
     QSize ScrollSize() const;
@@ -74,6 +88,8 @@ private:
     QRect SelectionOnScreen() const;
     void CopyRectToClipboard(int left, int top, int right, int bottom);
     void OnAutoScroll();
+    // After an operation changed the picture's size.
+    void FollowNewSize();
     void EndDrag(bool copy);
 
     CPixadromeDoc& doc_;

@@ -1,0 +1,46 @@
+#include "view/CPixadromePrintDlg.h"
+
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "common/SettingsKeys.h"
+#include "common/SettingsStore.h"
+
+namespace pix {
+
+CPixadromePrintDlg::CPixadromePrintDlg(QPrinter* printer, SettingsStore& settings, QWidget* parent)
+    : QPrintDialog(printer, parent), settings_(settings)
+{
+    setOption(QAbstractPrintDialog::PrintToFile, false);
+    setOption(QAbstractPrintDialog::PrintSelection, false);
+    setOption(QAbstractPrintDialog::PrintPageRange, false);
+    setMinMax(1, 65535);
+    auto* group = new QGroupBox(tr("Quality"));
+    group->setWindowTitle(tr("Quality"));
+    normal_ = new QRadioButton(tr("Normal"), group);
+    high_ = new QRadioButton(tr("High (slow and memory intensive)"), group);
+    auto* layout = new QVBoxLayout(group);
+    layout->addWidget(normal_);
+    layout->addWidget(high_);
+    layout->addStretch();
+    SetHighQuality(settings_.GetInt(settings::kPrintQuality.section, settings::kPrintQuality.key,
+                                    settings::kPrintQuality.fallback) != 0);
+    setOptionTabs({group});
+}
+
+bool CPixadromePrintDlg::HighQuality() const { return high_->isChecked(); }
+
+void CPixadromePrintDlg::SetHighQuality(bool high)
+{
+    high_->setChecked(high);
+    normal_->setChecked(!high);
+}
+
+void CPixadromePrintDlg::accept()
+{
+    settings_.SetInt(settings::kPrintQuality.section, settings::kPrintQuality.key, HighQuality() ? 1 : 0);
+    QPrintDialog::accept();
+}
+
+}  // namespace pix
