@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliSupport.h"
+
 #include <QCommandLineParser>
 #include <QDir>
 #include <QImage>
@@ -20,94 +22,13 @@
 
 namespace pix {
 
-namespace {
-
-// Reports writer messages on stderr and remembers that something failed.
-class CliPrompter final : public Prompter {
-public:
-    explicit CliPrompter(std::ostream& err) : err_(err) {}
-    int shown = 0;
-
-protected:
-    Answer Present(const MessageSpec& spec, const std::string& text) override
-    {
-        ++shown;
-        std::string line = text;
-        for (char& c : line)
-            if (c == '\n' || c == '\r')
-                c = ' ';
-        err_ << "pixadrome-cli: " << line << '\n';
-        return spec.buttons == MsgButtons::Ok ? Answer::Ok : Answer::No;
-    }
-
-private:
-    std::ostream& err_;
-};
-
-// Parses args for one command; on --help or an error prints and returns
-// the exit status through status.
-bool Parse(QCommandLineParser& parser, const QStringList& args, const char* synopsis, CliStreams io, int& status)
-{
-    parser.setApplicationDescription(QString::fromLatin1(synopsis));
-    QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
-    parser.addOption(help);
-    if (!parser.parse(args)) {
-        io.err << "pixadrome-cli: " << parser.errorText().toStdString() << '\n';
-        status = 2;
-        return false;
-    }
-    if (parser.isSet(help)) {
-        io.out << parser.helpText().toStdString();
-        status = 0;
-        return false;
-    }
-    return true;
-}
-
-bool ParseSize(const QString& text, uint32_t& w, uint32_t& h)
-{
-    static const QRegularExpression re(QStringLiteral("^(\\d{1,6})[xX](\\d{1,6})$"));
-    auto m = re.match(text);
-    if (!m.hasMatch())
-        return false;
-    w = m.captured(1).toUInt();
-    h = m.captured(2).toUInt();
-    return true;
-}
-
-std::string Native(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
-
-// Saves buf, telling whether the writer succeeded: no message shown and
-// the file is there.
-bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io)
-{
-    const FormatCodec* codec = CodecForPath(path);
-    if (!codec) {
-        io.err << "pixadrome-cli: " << path << ": unknown image type\n";
-        return false;
-    }
-    if (!codec->write) {
-        io.err << "pixadrome-cli: " << path << ": writing this image type is not available\n";
-        return false;
-    }
-    CliPrompter prompter(io.err);
-    buf.Save(path, prompter);
-    std::error_code ec;
-    if (prompter.shown > 0 || !std::filesystem::is_regular_file(path, ec)) {
-        io.err << "pixadrome-cli: " << path << ": could not write\n";
-        return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 int CmdInfo(const QStringList& args, CliStreams io)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Pictures to describe."), QStringLiteral("FILE..."));
     int status = 0;
-    if (!Parse(parser, args, "Prints PATH, width, height and colour count of each picture.", io, status))
+    if (!ParseCommand(parser, args, "Prints PATH, width, height and colour count of each picture.", io, status))
         return status;
     const QStringList files = parser.positionalArguments();
     if (files.isEmpty()) {
@@ -115,7 +36,7 @@ int CmdInfo(const QStringList& args, CliStreams io)
         return 2;
     }
     for (const QString& file : files) {
-        const std::string path = Native(file);
+        const std::string path = NativePath(file);
         CImageBuffer buf;
         buf.Load(path);
         if (buf.IsEmpty()) {
@@ -145,7 +66,7 @@ int CmdConvert(const QStringList& args, CliStreams io)
                                QStringLiteral("Q"));
     parser.addOption(quality);
     int status = 0;
-    if (!Parse(parser, args, "Reads IN and writes it as OUT.", io, status))
+    if (!ParseCommand(parser, args, "Reads IN and writes it as OUT.", io, status))
         return status;
     const QStringList pos = parser.positionalArguments();
     if (pos.size() != 2) {
@@ -157,8 +78,8 @@ int CmdConvert(const QStringList& args, CliStreams io)
         io.err << "pixadrome-cli: --hint wants WxH, e.g. 160x120\n";
         return 2;
     }
-    const std::string in = Native(pos[0]);
-    const std::string out = Native(pos[1]);
+    const std::string in = NativePath(pos[0]);
+    const std::string out = NativePath(pos[1]);
     int jpegQuality = -1;
     if (parser.isSet(quality)) {
         bool number = false;
@@ -203,7 +124,7 @@ int CmdReduce(const QStringList& args, CliStreams io)
     QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of the histogram jitter."), QStringLiteral("N"));
     parser.addOptions({colors, nearest, prefer, preserve, seed});
     int status = 0;
-    if (!Parse(parser, args, "Reduces IN to at most N colours and writes it as OUT.", io, status))
+    if (!ParseCommand(parser, args, "Reduces IN to at most N colours and writes it as OUT.", io, status))
         return status;
     const QStringList pos = parser.positionalArguments();
     if (pos.size() != 2) {
@@ -238,8 +159,8 @@ int CmdReduce(const QStringList& args, CliStreams io)
             return 2;
         }
     }
-    const std::string in = Native(pos[0]);
-    const std::string out = Native(pos[1]);
+    const std::string in = NativePath(pos[0]);
+    const std::string out = NativePath(pos[1]);
     CImageBuffer buf;
     buf.Load(in);
     if (buf.IsEmpty()) {
@@ -258,7 +179,7 @@ int CmdSamples(const QStringList& args, CliStreams io)
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("DIR"), QStringLiteral("Folder to write into (made when missing)."));
     int status = 0;
-    if (!Parse(parser, args, "Writes one sample picture per writable format.", io, status))
+    if (!ParseCommand(parser, args, "Writes one sample picture per writable format.", io, status))
         return status;
     const QStringList pos = parser.positionalArguments();
     if (pos.size() != 1) {
@@ -267,7 +188,7 @@ int CmdSamples(const QStringList& args, CliStreams io)
     }
     QDir dir(pos[0]);
     if (!dir.mkpath(QStringLiteral("."))) {
-        io.err << "pixadrome-cli: cannot make folder " << Native(pos[0]) << '\n';
+        io.err << "pixadrome-cli: cannot make folder " << NativePath(pos[0]) << '\n';
         return 1;
     }
 
@@ -302,7 +223,7 @@ int CmdSamples(const QStringList& args, CliStreams io)
         done.insert(key.format);
         std::string ext = QString::fromLatin1(key.key.data(), 4).toLower().toStdString();
         CImageBuffer copy = picture;
-        std::string path = Native(dir.filePath(QString::fromStdString("sample" + ext)));
+        std::string path = NativePath(dir.filePath(QString::fromStdString("sample" + ext)));
         if (!SaveChecked(copy, path, io))
             status = 1;
     }
@@ -322,7 +243,7 @@ int CmdSamples(const QStringList& args, CliStreams io)
                 bands.SetPixel(x, 63 - y, bands.Red()[i], bands.Green()[i], bands.Blue()[i]);
             }
         bands.SetIndexPlane(std::move(plane), 8);
-        if (!SaveChecked(bands, Native(dir.filePath(QStringLiteral("sample-palette.bmp"))), io))
+        if (!SaveChecked(bands, NativePath(dir.filePath(QStringLiteral("sample-palette.bmp"))), io))
             status = 1;
     }
     return status;

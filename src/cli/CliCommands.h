@@ -18,6 +18,10 @@ int CmdConvert(const QStringList& args, CliStreams io);
 // saves OUT.
 int CmdReduce(const QStringList& args, CliStreams io);
 // Writes a small set of pictures, one per writable format, into a folder.
+// Picture operations in order: rotate, flip, resize, enhance, correct.
+int CmdEdit(const QStringList& args, CliStreams io);
+// The photo mosaic of a picture.
+int CmdMosaic(const QStringList& args, CliStreams io);
 int CmdSamples(const QStringList& args, CliStreams io);
 
 }  // namespace pix

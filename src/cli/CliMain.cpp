@@ -20,6 +20,10 @@ const char* const kUsage =
     "  convert IN OUT [--hint WxH]           read IN and write OUT (format by extension)\n"
     "  reduce IN OUT --colors N [--nearest] [--prefer S] [--preserve] [--seed N]\n"
     "                                        reduce IN to N colours and write OUT\n"
+    "  edit IN OUT OP...                     rotate-right, rotate-left, flip-v, flip-h, resize=WxH,\n"
+    "                                        enhance, correct=B,C,R,G,Bl,Gm, applied in order\n"
+    "  mosaic TARGET -o OUT --rows R --cols C [--as-is F]... [--chop F]... [--clips N]\n"
+    "         [--reuse F]... [--seed N]      rebuild TARGET from tiles of other pictures\n"
     "  samples DIR                           write one sample picture per writable format\n"
     "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
 
@@ -41,6 +45,8 @@ int RunCli(int argc, char** argv)
         {QStringLiteral("convert"), CmdConvert},
         {QStringLiteral("reduce"), CmdReduce},
         {QStringLiteral("samples"), CmdSamples},
+        {QStringLiteral("edit"), CmdEdit},
+        {QStringLiteral("mosaic"), CmdMosaic},
     };
     auto it = commands.find(args[0]);
     if (it == commands.end()) {

@@ -1,0 +1,82 @@
+#include "cli/CliSupport.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <sys/stat.h>
+
+#include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
+
+namespace pix {
+
+Answer CliPrompter::Present(const MessageSpec& spec, const std::string& text)
+{
+    ++shown;
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    err_ << "pixadrome-cli: " << line << '\n';
+    return spec.buttons == MsgButtons::Ok ? Answer::Ok : Answer::No;
+}
+
+bool ParseCommand(QCommandLineParser& parser, const QStringList& args, const char* synopsis, CliStreams io,
+                  int& status)
+{
+    parser.setApplicationDescription(QString::fromLatin1(synopsis));
+    QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    parser.addOption(help);
+    if (!parser.parse(args)) {
+        io.err << "pixadrome-cli: " << parser.errorText().toStdString() << '\n';
+        status = 2;
+        return false;
+    }
+    if (parser.isSet(help)) {
+        io.out << parser.helpText().toStdString();
+        status = 0;
+        return false;
+    }
+    return true;
+}
+
+bool ParseSize(const QString& text, uint32_t& w, uint32_t& h)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{1,6})[xX](\\d{1,6})$"));
+    auto m = re.match(text);
+    if (!m.hasMatch())
+        return false;
+    w = m.captured(1).toUInt();
+    h = m.captured(2).toUInt();
+    return true;
+}
+
+std::string NativePath(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+
+bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io)
+{
+    const FormatCodec* codec = CodecForPath(path);
+    if (!codec) {
+        io.err << "pixadrome-cli: " << path << ": unknown image type\n";
+        return false;
+    }
+    if (!codec->write) {
+        io.err << "pixadrome-cli: " << path << ": writing this image type is not available\n";
+        return false;
+    }
+    // Writers replace a file by renaming a new one over it, so a written
+    // file is always a new one; some writers fail without a word.
+    struct stat before {};
+    const bool existed = ::stat(path.c_str(), &before) == 0;
+    CliPrompter prompter(io.err);
+    buf.Save(path, prompter);
+    struct stat after {};
+    const bool exists = ::stat(path.c_str(), &after) == 0 && S_ISREG(after.st_mode);
+    const bool replaced = exists && (!existed || after.st_ino != before.st_ino || after.st_dev != before.st_dev);
+    if (prompter.shown > 0 || !replaced) {
+        io.err << "pixadrome-cli: " << path << ": could not write\n";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace pix

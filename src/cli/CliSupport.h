@@ -1,0 +1,44 @@
+#pragma once
+// What every subcommand of pixadrome-cli shares: option parsing with
+// --help, size arguments, reporting writer messages on stderr and saving
+// with a check that the file was really written.
+
+#include <QCommandLineParser>
+#include <QString>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "cli/CliCommands.h"
+#include "common/Prompter.h"
+
+namespace pix {
+
+class CImageBuffer;
+
+// Writes messages to stderr, one line each, and counts them.
+class CliPrompter final : public Prompter {
+public:
+    explicit CliPrompter(std::ostream& err) : err_(err) {}
+    int shown = 0;
+
+protected:
+    Answer Present(const MessageSpec& spec, const std::string& text) override;
+
+private:
+    std::ostream& err_;
+};
+
+// Parses args for one command; on --help or an error prints and gives the
+// exit status through status, returning false.
+bool ParseCommand(QCommandLineParser& parser, const QStringList& args, const char* synopsis, CliStreams io,
+                  int& status);
+// "WxH" with whole numbers.
+bool ParseSize(const QString& text, uint32_t& w, uint32_t& h);
+std::string NativePath(const QString& path);
+// Saves buf by path's extension; false (reported on io.err) when the type
+// is unknown or not writable, the writer reported a failure, or the file
+// was not replaced.
+bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io);
+
+}  // namespace pix
