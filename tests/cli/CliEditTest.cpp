@@ -9,25 +9,13 @@
 #include "image/CImageBuffer.h"
 #include "processing/Geometry.h"
 #include "render/RenderFormats.h"
+#include "CliTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace pix {
 namespace {
 
-struct Result {
-    int status;
-    std::string err;
-};
-
-Result CallCmd(int (*cmd)(const QStringList&, CliStreams), QStringList args)
-{
-    RegisterRenderFormats();
-    std::ostringstream out, err;
-    int status = cmd(args, CliStreams{out, err});
-    return {status, err.str()};
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using test::Q;
 
 CImageBuffer Picture(uint32_t w, uint32_t h)
 {
@@ -45,7 +33,7 @@ TEST(CliEdit, AppliesTheOperationsInOrder)
     test::RecordingPrompter p;
     CImageBuffer original = Picture(6, 4);
     original.Save(dir.File("in.bmp"), p);
-    Result r = CallCmd(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("out.bmp")), "rotate-right", "flip-h"});
+    test::CliRun r = test::Call(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("out.bmp")), "rotate-right", "flip-h"});
     ASSERT_EQ(r.status, 0) << r.err;
     CImageBuffer expected = original;
     RotateRight(expected);
@@ -55,7 +43,7 @@ TEST(CliEdit, AppliesTheOperationsInOrder)
     ASSERT_EQ(got.Width(), 4u);
     EXPECT_EQ(std::memcmp(got.Bits(), expected.Bits(), got.BitsSize()), 0);
 
-    ASSERT_EQ(CallCmd(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("small.bmp")), "resize=3x2",
+    ASSERT_EQ(test::Call(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("small.bmp")), "resize=3x2",
                             "correct=0,256,0,0,0,0"})
                   .status,
               0);
@@ -70,7 +58,7 @@ TEST(CliEdit, RefusesUnknownOperationsBeforeWriting)
     test::RecordingPrompter p;
     Picture(4, 4).Save(dir.File("in.bmp"), p);
     for (const char* bad : {"spin", "resize=0x5", "correct=1,2,3", "correct=0,0,0,0,0,999"}) {
-        Result r = CallCmd(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("out.bmp")), "flip-v", bad});
+        test::CliRun r = test::Call(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("out.bmp")), "flip-v", bad});
         EXPECT_EQ(r.status, 2) << bad;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.bmp")));
@@ -82,13 +70,13 @@ TEST(CliMosaic, ChecksTheSourcesAndWritesTheMosaic)
     test::RecordingPrompter p;
     Picture(64, 48).Save(dir.File("target.bmp"), p);
     Picture(40, 40).Save(dir.File("tile.bmp"), p);
-    Result none = CallCmd(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp"))});
+    test::CliRun none = test::Call(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp"))});
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("You must provide at least one source image."), std::string::npos);
-    Result few = CallCmd(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp")), "--rows", "2",
+    test::CliRun few = test::Call(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp")), "--rows", "2",
                                  "--cols", "2", "--as-is", Q(dir.File("tile.bmp"))});
     EXPECT_EQ(few.status, 1);
-    Result ok = CallCmd(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp")), "--rows", "2",
+    test::CliRun ok = test::Call(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp")), "--rows", "2",
                                 "--cols", "2", "--reuse", Q(dir.File("tile.bmp")), "--seed", "7"});
     ASSERT_EQ(ok.status, 0) << ok.err;
     CImageBuffer m;

@@ -11,26 +11,15 @@
 #include "common/Prompter.h"
 #include "image/CImageBuffer.h"
 #include "render/RenderFormats.h"
+#include "CliTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace pix {
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun Call(int (*cmd)(const QStringList&, CliStreams), QStringList args)
-{
-    RegisterRenderFormats();
-    std::ostringstream out, err;
-    const int status = cmd(args, CliStreams{out, err});
-    return {status, out.str(), err.str()};
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using test::Call;
+using test::CliRun;
+using test::Q;
 
 // A picture with smooth gradients in every channel and some noise.
 CImageBuffer Gradient(uint32_t w, uint32_t h)

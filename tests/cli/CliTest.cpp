@@ -5,26 +5,15 @@
 #include "cli/CliCommands.h"
 #include "image/CImageBuffer.h"
 #include "render/RenderFormats.h"
+#include "CliTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace pix {
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-CliRun Call(int (*cmd)(const QStringList&, CliStreams), QStringList args)
-{
-    RegisterRenderFormats();
-    std::ostringstream out, err;
-    int status = cmd(args, CliStreams{out, err});
-    return {status, out.str(), err.str()};
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+using test::Call;
+using test::CliRun;
+using test::Q;
 
 void WriteGradient(const std::string& path, uint32_t w, uint32_t h)
 {

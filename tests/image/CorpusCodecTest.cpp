@@ -31,31 +31,11 @@ namespace {
 namespace fs = std::filesystem;
 using test::BigEndian32;
 
-struct ManifestRow {
-    std::string path;
-    std::string expected;
-    std::string reference;
-    std::string note;
-};
+using test::ManifestRow;
 
 std::vector<ManifestRow> Rows(const fs::path& corpus, std::initializer_list<std::string_view> folders)
 {
-    std::vector<ManifestRow> rows;
-    std::ifstream manifest(corpus / "MANIFEST.tsv");
-    std::string line;
-    std::getline(manifest, line);  // header
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t'))
-            cols.push_back(col);
-        cols.resize(7);
-        for (std::string_view folder : folders)
-            if (cols[0].rfind(folder, 0) == 0)
-                rows.push_back({cols[0], cols[4], cols[5], cols[6]});
-    }
-    return rows;
+    return test::ReadManifest(corpus, folders);
 }
 
 // The manifest was worked out with every libpng warning counting as an

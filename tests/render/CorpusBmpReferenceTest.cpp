@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "image/CImageBuffer.h"
 #include "render/ImageConversion.h"
@@ -19,32 +17,22 @@ TEST(CorpusBmpReference, DecodedPixelsMatchTheReferences)
     const auto corpus = test::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "corpus not present";
-    std::ifstream manifest(corpus / "MANIFEST.tsv");
-    std::string line;
-    std::getline(manifest, line);
     int compared = 0;
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t'))
-            cols.push_back(col);
-        if (cols.size() < 6 || cols[0].rfind("bmp/", 0) != 0 || cols[5].empty() ||
-            cols[4].rfind("loads", 0) != 0)
+    for (const test::ManifestRow& row : test::ReadManifest(corpus, {"bmp/"})) {
+        if (row.reference.empty() || row.expected.rfind("loads", 0) != 0)
             continue;
         // Files whose manifest note says the picture is shifted or cut
         // short are not expected to match their reference.
-        const std::string note = cols.size() > 6 ? cols[6] : "";
-        if (note.find("shifted") != std::string::npos || note.find("cut short") != std::string::npos)
+        if (row.note.find("shifted") != std::string::npos || row.note.find("cut short") != std::string::npos)
             continue;
         // Run-length files that skip pixels leave them undefined; the
         // references paint them in their own way.
-        if (cols[0].find("rletrns") != std::string::npos || cols[0].find("rlecut") != std::string::npos)
+        if (row.path.find("rletrns") != std::string::npos || row.path.find("rlecut") != std::string::npos)
             continue;
-        SCOPED_TRACE(cols[0]);
+        SCOPED_TRACE(row.path);
         CImageBuffer buf;
-        buf.Load((corpus / cols[0]).string());
-        QImage ref(QString::fromStdString((corpus / cols[5]).string()));
+        buf.Load((corpus / row.path).string());
+        QImage ref(QString::fromStdString((corpus / row.reference).string()));
         ASSERT_FALSE(ref.isNull());
         ref = ref.convertToFormat(QImage::Format_ARGB32);
         QImage ours = ToQImage(buf);

@@ -1,7 +1,9 @@
 #include "support/TestSupport.h"
 
 #include <cstdlib>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <iterator>
 
 namespace pix::test {
@@ -40,6 +42,32 @@ std::filesystem::path CorpusDir()
         return std::filesystem::canonical(p, ec);
 #endif
     return {};
+}
+
+std::vector<ManifestRow> ReadManifest(const std::filesystem::path& corpus,
+                                      std::initializer_list<std::string_view> folders)
+{
+    std::vector<ManifestRow> rows;
+    std::ifstream manifest(corpus / "MANIFEST.tsv");
+    std::string line;
+    std::getline(manifest, line);  // header
+    while (std::getline(manifest, line)) {
+        std::vector<std::string> cols;
+        std::stringstream ss(line);
+        std::string col;
+        while (std::getline(ss, col, '\t'))
+            cols.push_back(col);
+        cols.resize(7);
+        for (std::string_view folder : folders)
+            if (cols[0].rfind(folder, 0) == 0)
+                rows.push_back({cols[0], cols[4], cols[5], cols[6]});
+    }
+    return rows;
+}
+
+bool ExpectedSize(const ManifestRow& row, unsigned& width, unsigned& height)
+{
+    return std::sscanf(row.expected.c_str(), "loads %ux%u", &width, &height) == 2;
 }
 
 std::vector<uint8_t> ReadAll(const std::string& path)

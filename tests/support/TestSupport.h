@@ -2,6 +2,8 @@
 // Helpers shared by the test executables.
 
 #include <filesystem>
+#include <initializer_list>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,20 @@ private:
 
 // The shared corpus folder, or an empty path when it is absent.
 std::filesystem::path CorpusDir();
+
+// One row of the corpus manifest.
+struct ManifestRow {
+    std::string path;       // relative to the corpus folder
+    std::string expected;   // "loads WxH", "refused" or "unknown"
+    std::string reference;  // a reference rendering, or empty
+    std::string note;
+};
+
+// The manifest rows whose path starts with one of the folders.
+std::vector<ManifestRow> ReadManifest(const std::filesystem::path& corpus,
+                                      std::initializer_list<std::string_view> folders);
+// The size of a "loads WxH" row; false for other rows.
+bool ExpectedSize(const ManifestRow& row, unsigned& width, unsigned& height);
 
 std::vector<uint8_t> ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes);

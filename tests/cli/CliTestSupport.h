@@ -1,0 +1,30 @@
+#pragma once
+// Runs a pixadrome-cli subcommand in the test process and keeps what it
+// printed.
+
+#include <QStringList>
+#include <sstream>
+#include <string>
+
+#include "cli/CliCommands.h"
+#include "render/RenderFormats.h"
+
+namespace pix::test {
+
+struct CliRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+inline CliRun Call(int (*cmd)(const QStringList&, CliStreams), const QStringList& args)
+{
+    RegisterRenderFormats();
+    std::ostringstream out, err;
+    const int status = cmd(args, CliStreams{out, err});
+    return {status, out.str(), err.str()};
+}
+
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace pix::test
