@@ -100,3 +100,24 @@ TEST(Enhance, GreyPicturesAreNotStretched)
 
 }  // namespace
 }  // namespace pix
+
+namespace pix {
+namespace {
+
+TEST(Enhance, ASingleRowOrColumnIsFilteredButNotStretched)
+{
+    for (auto [w, h] : {std::pair{9u, 1u}, std::pair{1u, 9u}}) {
+        CImageBuffer img;
+        ASSERT_TRUE(img.Create(w, h));
+        for (uint32_t i = 0; i < 9; ++i)
+            img.SetPixel(w == 1 ? 0 : i, h == 1 ? 0 : i, static_cast<uint8_t>(20 * i), 60, 200);
+        CImageBuffer filtered = img;
+        EnhanceAdaptiveFilter(filtered);
+        Enhance(img);
+        // No 2 x 2 block exists, so the stretch leaves stage one's result.
+        EXPECT_EQ(std::memcmp(img.Bits(), filtered.Bits(), img.BitsSize()), 0);
+    }
+}
+
+}  // namespace
+}  // namespace pix
