@@ -37,6 +37,7 @@ constexpr std::array<MessageSpec, static_cast<size_t>(MsgId::Count_)> kCatalogue
     {MsgId::MosaicNoSources, "You must provide at least one source image.", MsgIcon::Exclamation, MsgButtons::Ok},
     {MsgId::MosaicTooFewSources, "You need more source images to cover this number of rows and columns.",
      MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::PxfWriteFailed, "Could not write %s", MsgIcon::Stop, MsgButtons::Ok},
 }};
 
 constexpr bool CatalogueInIdOrder()

@@ -43,6 +43,7 @@ enum class MsgId : uint16_t {
     IntegerRange,
     MosaicNoSources,
     MosaicTooFewSources,
+    PxfWriteFailed,
 
     Count_
 };

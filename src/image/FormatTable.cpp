@@ -7,6 +7,7 @@
 #include "image/GifCodec.h"
 #include "image/JpegCodec.h"
 #include "image/PngCodec.h"
+#include "image/PxfCodec.h"
 #include "image/TiffCodec.h"
 
 namespace pix {
@@ -36,6 +37,7 @@ std::array<FormatCodec, kFormatCount>& Codecs()
         c[static_cast<size_t>(ImageFormat::Jpeg)] = {ReadJpeg, WriteJpegDefault};
         c[static_cast<size_t>(ImageFormat::Png)] = {ReadPng, WritePng};
         c[static_cast<size_t>(ImageFormat::Tiff)] = {ReadTiff, WriteTiff};
+        c[static_cast<size_t>(ImageFormat::Pxf)] = {ReadPxf, WritePxf};
         return c;
     }();
     return codecs;

@@ -1,6 +1,8 @@
 #pragma once
-// Installs the image formats whose codecs need the render layer (metafiles)
-// into the format table. Both executables call it once at start-up.
+// Installs the codecs that live above the image layer into the format
+// table: metafiles (drawn with Qt's painter) and the GIF writer that
+// reduces true-colour pictures to 256 colours first. Both executables call
+// it once at start-up.
 
 namespace pix {
 

@@ -97,3 +97,20 @@ TEST(CliSamples, WritesOneReadablePicturePerWritableFormat)
 
 }  // namespace
 }  // namespace pix
+
+namespace pix {
+namespace {
+
+TEST(CliConvert, ThroughPxfAndBackIsLossless)
+{
+    test::TempDir dir;
+    WriteGradient(dir.File("in.bmp"), 37, 23);
+    ASSERT_EQ(Call(CmdConvert, {"convert", Q(dir.File("in.bmp")), Q(dir.File("mid.pxf"))}).status, 0);
+    ASSERT_EQ(Call(CmdConvert, {"convert", Q(dir.File("mid.pxf")), Q(dir.File("out.bmp"))}).status, 0);
+    EXPECT_EQ(test::ReadAll(dir.File("in.bmp")), test::ReadAll(dir.File("out.bmp")));
+    CliRun info = Call(CmdInfo, {"info", Q(dir.File("mid.pxf"))});
+    EXPECT_EQ(info.out, dir.File("mid.pxf") + "\t37\t23\t16M\n");
+}
+
+}  // namespace
+}  // namespace pix
