@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzSupport.h"
 #include "image/CImageBuffer.h"
 #include "image/GifCodec.h"
 #include "processing/ColorReduction.h"
@@ -21,11 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     pix::ReadGifBytes({data, size}, buf, kFuzzMaxPixels);
     if (buf.IsEmpty())
         return 0;
-    // Touch every pixel so reads past the allocation would show.
-    volatile uint8_t sink = 0;
-    for (size_t i = 0; i < buf.BitsSize(); i += 61)
-        sink = static_cast<uint8_t>(sink + buf.Bits()[i]);
-    (void)sink;
+    pix::fuzz::TouchPixels(buf);
 
     if (uint64_t{buf.Width()} * buf.Height() > kRoundTripPixels || size < 16)
         return 0;

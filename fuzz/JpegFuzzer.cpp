@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzSupport.h"
 #include "image/CImageBuffer.h"
 #include "image/JpegCodec.h"
 
@@ -13,10 +14,7 @@ constexpr uint64_t kFuzzMaxPixels = uint64_t{1} << 22;
 
 void Touch(const pix::CImageBuffer& buf)
 {
-    volatile uint8_t sink = 0;
-    for (size_t i = 0; i < buf.BitsSize(); i += 61)
-        sink = static_cast<uint8_t>(sink + buf.Bits()[i]);
-    (void)sink;
+    pix::fuzz::TouchPixels(buf);
 }
 }  // namespace
 

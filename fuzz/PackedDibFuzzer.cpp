@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzSupport.h"
 #include "image/CImageBuffer.h"
 #include "image/PackedDib.h"
 
@@ -9,10 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     pix::CImageBuffer buf;
     if (pix::ReadPackedDib({data, size}, buf)) {
-        volatile uint8_t sink = 0;
-        for (size_t i = 0; i < buf.BitsSize(); i += 61)
-            sink = static_cast<uint8_t>(sink + buf.Bits()[i]);
-        (void)sink;
+        pix::fuzz::TouchPixels(buf);
     }
     return 0;
 }
