@@ -4,12 +4,12 @@
 
 namespace pix {
 
-Answer QtPrompter::Present(const MessageSpec& spec, const std::string& text)
+Answer QtPrompter::Present(const MessageSpec& message, const std::string& text)
 {
     QMessageBox box(parent_);
-    box.setWindowTitle(QString::fromUtf8(spec.title.data(), static_cast<qsizetype>(spec.title.size())));
+    box.setWindowTitle(QString::fromUtf8(message.title.data(), static_cast<qsizetype>(message.title.size())));
     box.setText(QString::fromStdString(text));
-    switch (spec.icon) {
+    switch (message.icon) {
     case MsgIcon::Stop:
         box.setIcon(QMessageBox::Critical);
         break;
@@ -25,7 +25,7 @@ Answer QtPrompter::Present(const MessageSpec& spec, const std::string& text)
     case MsgIcon::None:
         break;
     }
-    switch (spec.buttons) {
+    switch (message.buttons) {
     case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
         break;
@@ -47,7 +47,7 @@ Answer QtPrompter::Present(const MessageSpec& spec, const std::string& text)
     case QMessageBox::Cancel:
         return Answer::Cancel;
     default:
-        return spec.buttons == MsgButtons::YesNo ? Answer::No : Answer::Ok;
+        return message.buttons == MsgButtons::YesNo ? Answer::No : Answer::Ok;
     }
 }
 

@@ -9,7 +9,7 @@
 
 namespace pix {
 
-Answer CliPrompter::Present(const MessageSpec& spec, const std::string& text)
+Answer CliPrompter::Present(const MessageSpec& message, const std::string& text)
 {
     ++shown;
     std::string line = text;
@@ -17,7 +17,7 @@ Answer CliPrompter::Present(const MessageSpec& spec, const std::string& text)
         if (c == '\n' || c == '\r')
             c = ' ';
     err_ << "pixadrome-cli: " << line << '\n';
-    return spec.buttons == MsgButtons::Ok ? Answer::Ok : Answer::No;
+    return message.buttons == MsgButtons::Ok ? Answer::Ok : Answer::No;
 }
 
 bool ParseCommand(QCommandLineParser& parser, const QStringList& args, const char* synopsis, CliStreams io,

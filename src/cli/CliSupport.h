@@ -23,7 +23,7 @@ public:
     int shown = 0;
 
 protected:
-    Answer Present(const MessageSpec& spec, const std::string& text) override;
+    Answer Present(const MessageSpec& message, const std::string& text) override;
 
 private:
     std::ostream& err_;

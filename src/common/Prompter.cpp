@@ -28,7 +28,7 @@ std::string FormatMessage(std::string_view text, const std::vector<MessageArg>& 
             out.append(text.substr(i));
             break;
         }
-        std::string spec(text.substr(i, j - i));
+        std::string directive(text.substr(i, j - i));
         char conv = text[j];
         i = j;
         const MessageArg* arg = next < args.size() ? &args[next++] : nullptr;
@@ -43,11 +43,11 @@ std::string FormatMessage(std::string_view text, const std::vector<MessageArg>& 
             long long v = 0;
             if (arg && std::holds_alternative<long long>(*arg))
                 v = std::get<long long>(*arg);
-            std::string fmt = spec + "ll" + conv;
+            std::string fmt = directive + "ll" + conv;
             std::snprintf(buf, sizeof buf, fmt.c_str(), v);
             out += buf;
         } else {
-            out += spec;
+            out += directive;
             out += conv;
         }
     }
@@ -56,18 +56,18 @@ std::string FormatMessage(std::string_view text, const std::vector<MessageArg>& 
 
 Answer Prompter::Show(MsgId id, std::initializer_list<MessageArg> args)
 {
-    const MessageSpec& spec = Message(id);
-    return Present(spec, FormatMessage(spec.text, std::vector<MessageArg>(args)));
+    const MessageSpec& message = Message(id);
+    return Present(message, FormatMessage(message.text, std::vector<MessageArg>(args)));
 }
 
-Answer StreamPrompter::Present(const MessageSpec& spec, const std::string& text)
+Answer StreamPrompter::Present(const MessageSpec& message, const std::string& text)
 {
     std::string line = text;
     for (auto& ch : line)
         if (ch == '\n' || ch == '\r')
             ch = ' ';
     out_ << line << '\n';
-    switch (spec.buttons) {
+    switch (message.buttons) {
     case MsgButtons::Ok:
         return Answer::Ok;
     case MsgButtons::OkCancel:

@@ -27,8 +27,8 @@ public:
     Answer Show(MsgId id, std::initializer_list<MessageArg> args = {});
 
 protected:
-    // Presents the fully formatted text of spec.
-    virtual Answer Present(const MessageSpec& spec, const std::string& text) = 0;
+    // Presents the fully formatted text of message.
+    virtual Answer Present(const MessageSpec& message, const std::string& text) = 0;
 };
 
 // Writes every message as one line to a stream; questions get a fixed answer.
@@ -40,7 +40,7 @@ public:
     }
 
 protected:
-    Answer Present(const MessageSpec& spec, const std::string& text) override;
+    Answer Present(const MessageSpec& message, const std::string& text) override;
 
 private:
     std::ostream& out_;

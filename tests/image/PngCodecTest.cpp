@@ -40,7 +40,7 @@ void Append(png_structp png, png_bytep data, size_t length)
     out->insert(out->end(), data, data + length);
 }
 
-std::vector<uint8_t> MakePng(const PngSpec& spec)
+std::vector<uint8_t> MakePng(const PngSpec& params)
 {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -52,18 +52,18 @@ std::vector<uint8_t> MakePng(const PngSpec& spec)
     }
     png_set_write_fn(png, &out, Append, nullptr);
     png_set_check_for_invalid_index(png, -1);  // some files break that rule on purpose
-    png_set_IHDR(png, info, spec.width, spec.height, spec.depth, spec.colorType,
-                 spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, params.width, params.height, params.depth, params.colorType,
+                 params.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec.palette.empty())
-        png_set_PLTE(png, info, spec.palette.data(), static_cast<int>(spec.palette.size()));
-    if (!spec.paletteAlpha.empty())
-        png_set_tRNS(png, info, spec.paletteAlpha.data(), static_cast<int>(spec.paletteAlpha.size()), nullptr);
-    if (spec.gamma)
-        png_set_gAMA(png, info, *spec.gamma);
+    if (!params.palette.empty())
+        png_set_PLTE(png, info, params.palette.data(), static_cast<int>(params.palette.size()));
+    if (!params.paletteAlpha.empty())
+        png_set_tRNS(png, info, params.paletteAlpha.data(), static_cast<int>(params.paletteAlpha.size()), nullptr);
+    if (params.gamma)
+        png_set_gAMA(png, info, *params.gamma);
     png_write_info(png, info);
     std::vector<png_bytep> rows;
-    for (const auto& row : spec.rows)
+    for (const auto& row : params.rows)
         rows.push_back(const_cast<png_bytep>(row.data()));
     png_write_image(png, rows.data());
     png_write_end(png, nullptr);

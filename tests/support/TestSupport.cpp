@@ -8,14 +8,14 @@
 
 namespace pix::test {
 
-Answer RecordingPrompter::Present(const MessageSpec& spec, const std::string& text)
+Answer RecordingPrompter::Present(const MessageSpec& message, const std::string& text)
 {
     texts.push_back(text);
-    ids.push_back(spec.id);
+    ids.push_back(message.id);
     size_t n = texts.size() - 1;
     if (n < script.size())
         return script[n];
-    return spec.buttons == MsgButtons::Ok ? Answer::Ok : Answer::No;
+    return message.buttons == MsgButtons::Ok ? Answer::Ok : Answer::No;
 }
 
 TempDir::TempDir()

@@ -19,7 +19,7 @@ public:
     std::vector<Answer> script;  // answers to hand out in order; Ok/No after that
 
 protected:
-    Answer Present(const MessageSpec& spec, const std::string& text) override;
+    Answer Present(const MessageSpec& message, const std::string& text) override;
 };
 
 // A fresh temporary folder, removed with everything in it on destruction.
