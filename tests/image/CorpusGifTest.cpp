@@ -3,8 +3,6 @@
 // Skipped when the corpus is absent.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 
 #include "image/CImageBuffer.h"
 #include "support/TestSupport.h"
@@ -17,35 +15,23 @@ TEST(CorpusGif, EveryFileAsTheManifestExpects)
     const auto corpus = test::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "corpus not present";
-    std::ifstream manifest(corpus / "MANIFEST.tsv");
-    std::string line;
-    std::getline(manifest, line);  // header
     int loaded = 0, refused = 0, unknown = 0;
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t'))
-            cols.push_back(col);
-        if (cols.size() < 5 || cols[0].rfind("gif/", 0) != 0)
-            continue;
-        SCOPED_TRACE(cols[0]);
+    for (const test::ManifestRow& row : test::ReadManifest(corpus, {"gif/"})) {
+        SCOPED_TRACE(row.path);
         CImageBuffer buf;
-        buf.Load((corpus / cols[0]).string());
+        buf.Load((corpus / row.path).string());
         EXPECT_FALSE(buf.HasIndexPlane());  // GIFs load as true colour
         if (!buf.IsEmpty()) {
             EXPECT_EQ(buf.Stride(), StrideFor(buf.Width()));
             EXPECT_EQ(buf.BitsSize(), static_cast<size_t>(buf.Stride()) * buf.Height());
         }
-        const std::string& expected = cols[4];
-        if (expected.rfind("loads ", 0) == 0) {
-            unsigned w = 0, h = 0;
-            ASSERT_EQ(std::sscanf(expected.c_str(), "loads %ux%u", &w, &h), 2);
+        unsigned w = 0, h = 0;
+        if (test::ExpectedSize(row, w, h)) {
             EXPECT_FALSE(buf.IsEmpty());
             EXPECT_EQ(buf.Width(), w);
             EXPECT_EQ(buf.Height(), h);
             ++loaded;
-        } else if (expected == "refused") {
+        } else if (row.expected == "refused") {
             EXPECT_TRUE(buf.IsEmpty());
             ++refused;
         } else {

@@ -42,27 +42,19 @@ TEST(CorpusGifReference, DecodedPixelsMatchTheReferences)
     const auto corpus = test::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "corpus not present";
-    std::ifstream manifest(corpus / "MANIFEST.tsv");
-    std::string line;
-    std::getline(manifest, line);
     int compared = 0;
     bool interlacedSeen = false;
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t'))
-            cols.push_back(col);
-        if (cols.size() < 6 || cols[0].rfind("gif/", 0) != 0 || cols[5].empty() || cols[4].rfind("loads", 0) != 0)
+    for (const test::ManifestRow& row : test::ReadManifest(corpus, {"gif/"})) {
+        if (row.reference.empty() || row.expected.rfind("loads", 0) != 0)
             continue;
-        SCOPED_TRACE(cols[0]);
+        SCOPED_TRACE(row.path);
         CImageBuffer buf;
-        buf.Load((corpus / cols[0]).string());
-        QImage ref(QString::fromStdString((corpus / cols[5]).string()));
+        buf.Load((corpus / row.path).string());
+        QImage ref(QString::fromStdString((corpus / row.reference).string()));
         ASSERT_FALSE(ref.isNull());
         ref = ref.convertToFormat(QImage::Format_ARGB32);
         QImage ours = ToQImage(buf);
-        const QPoint offset = FirstImageOffset(test::ReadAll((corpus / cols[0]).string()));
+        const QPoint offset = FirstImageOffset(test::ReadAll((corpus / row.path).string()));
         // Parts of the image off the screen are not in the reference.
         const int w = std::min(ours.width(), ref.width() - offset.x());
         const int h = std::min(ours.height(), ref.height() - offset.y());
@@ -80,7 +72,7 @@ TEST(CorpusGifReference, DecodedPixelsMatchTheReferences)
             }
         EXPECT_EQ(mismatches, 0);
         EXPECT_GT(opaque, 0);
-        interlacedSeen |= cols.size() > 6 && cols[6].find("interlaced") != std::string::npos;
+        interlacedSeen |= row.note.find("interlaced") != std::string::npos;
         ++compared;
     }
     EXPECT_EQ(compared, 9);

@@ -1105,30 +1105,18 @@ TEST(WmfCorpus, EveryMetafileAsTheManifestExpects)
     if (corpus.empty())
         GTEST_SKIP() << "corpus not present";
     RegisterRenderFormats();
-    std::ifstream manifest(corpus / "MANIFEST.tsv");
-    std::string line;
-    std::getline(manifest, line);  // header
     int checked = 0;
-    while (std::getline(manifest, line)) {
-        std::vector<std::string> cols;
-        std::stringstream ss(line);
-        std::string col;
-        while (std::getline(ss, col, '\t'))
-            cols.push_back(col);
-        if (cols.size() < 5 || cols[0].rfind("wmf/", 0) != 0)
-            continue;
-        SCOPED_TRACE(cols[0]);
+    for (const test::ManifestRow& row : test::ReadManifest(corpus, {"wmf/"})) {
+        SCOPED_TRACE(row.path);
         CImageBuffer buf;
-        buf.Load((corpus / cols[0]).string());
-        const std::string& expected = cols[4];
-        if (expected.rfind("loads ", 0) == 0) {
-            unsigned w = 0, h = 0;
-            ASSERT_EQ(std::sscanf(expected.c_str(), "loads %ux%u", &w, &h), 2);
+        buf.Load((corpus / row.path).string());
+        unsigned w = 0, h = 0;
+        if (test::ExpectedSize(row, w, h)) {
             EXPECT_EQ(buf.Width(), w);
             EXPECT_EQ(buf.Height(), h);
             ASSERT_FALSE(buf.IsEmpty());
             EXPECT_FALSE(AllWhite(buf)) << "nothing was drawn";
-        } else if (expected == "refused") {
+        } else if (row.expected == "refused") {
             EXPECT_TRUE(buf.IsEmpty());
         }
         ++checked;
