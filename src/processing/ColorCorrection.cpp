@@ -88,17 +88,14 @@ void SavedPlanes::Apply(const ColorTables& t, CImageBuffer& image) const
 
 void SavedPlanes::Restore(CImageBuffer& image) const
 {
-    if (!Matches(image))
-        return;
-    size_t k = 0;
-    for (uint32_t y = 0; y < height_; ++y) {
-        uint8_t* p = image.Row(y);
-        for (uint32_t x = 0; x < width_; ++x, ++k, p += 3) {
-            p[0] = blue_[k];
-            p[1] = green_[k];
-            p[2] = red_[k];
-        }
-    }
+    // Putting the saved pixels back is applying identity tables.
+    static const ColorTables identity = [] {
+        ColorTables t;
+        for (int i = 0; i < 256; ++i)
+            t.red[i] = t.green[i] = t.blue[i] = static_cast<uint8_t>(i);
+        return t;
+    }();
+    Apply(identity, image);
 }
 
 }  // namespace pix

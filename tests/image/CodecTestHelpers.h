@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "image/CImageBuffer.h"
+#include "support/TestSupport.h"
 
 namespace pix::test {
 
@@ -106,6 +107,29 @@ inline std::vector<uint8_t> Slurp(const std::string& path)
 inline uint32_t BigEndian32(const uint8_t* p)
 {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// A writer that fails without a word (no existing folder, a file-size
+// limit hit mid-write) must not touch the old file, leave no temporary
+// file, and report nothing through Save either.
+inline void ExpectSilentFailureKeepsOldFile(bool (*write)(const CImageBuffer&, const std::string&),
+                                           const std::string& name)
+{
+    TempDir dir;
+    RecordingPrompter prompter;
+    const std::string path = dir.File(name);
+    const std::vector<uint8_t> old{'o', 'l', 'd'};
+    WriteAll(path, old);
+    EXPECT_FALSE(write(Gradient(4, 4), dir.File("missing/" + name)));
+    {
+        FileSizeLimit limit(2048);
+        CImageBuffer big = Gradient(300, 300);
+        EXPECT_FALSE(write(big, path));
+        big.Save(path, prompter);
+    }
+    EXPECT_TRUE(prompter.texts.empty());
+    EXPECT_EQ(ReadAll(path), old);
+    EXPECT_EQ(CountEntries(dir.Path()), 1u);
 }
 
 }  // namespace pix::test
