@@ -45,6 +45,35 @@ enum class MsgId : uint16_t {
     MosaicTooFewSources,
     PxfWriteFailed,
 
+    // Image database
+    NotADatabase,
+    NowUsingDatabase,
+    TooManyResultWindows,
+    NoMatchesFound,
+    NoSimilarImage,
+    AttributeExists,
+    ConfirmDeleteAttribute,
+    FileNotAccessibleRemove,
+    FileNotAccessible,
+    DuplicateFoundNewPath,
+    DeleteDuplicateAt,
+    DeleteCopyAt,
+    LocateResult,
+    AllFilesFound,
+    RemovedFiles,
+    RemoveFromDatabase,
+
+    // Contact sheets
+    NotEnoughMemory,
+    NotEnoughMemoryFewerFiles,
+    ThumbnailsReduced,
+    FormatCouldNotWrite,
+    FormatCouldNotRead,
+    FormatDamaged,
+    SheetDamaged,
+    UseFormatAsDefault,
+    MustBeImageFile,
+
     Count_
 };
 

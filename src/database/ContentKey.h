@@ -1,0 +1,28 @@
+#pragma once
+// The content key of a file: the CRC-32 of all its bytes (polynomial
+// 0x04C11DB7 processed most significant bit first, initial value
+// 0xFFFFFFFF, result inverted), written as its four bytes from the least
+// significant to the most significant, two lower-case hex digits each.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace pix {
+
+// Continues a CRC over size more bytes. Start with kCrcInitial and invert
+// the final state (FinishCrc) to get the checksum.
+inline constexpr uint32_t kCrcInitial = 0xFFFFFFFFu;
+uint32_t UpdateCrc(uint32_t state, const uint8_t* data, size_t size);
+inline uint32_t FinishCrc(uint32_t state) { return ~state; }
+
+// The checksum of a byte range.
+uint32_t Crc32(const uint8_t* data, size_t size);
+
+// The checksum as the eight-character key.
+std::string CrcToKey(uint32_t crc);
+
+// The key of the file at path, or the empty string when it cannot be read.
+std::string ContentKey(const std::string& path);
+
+}  // namespace pix
