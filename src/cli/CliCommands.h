@@ -23,5 +23,7 @@ int CmdEdit(const QStringList& args, CliStreams io);
 // The photo mosaic of a picture.
 int CmdMosaic(const QStringList& args, CliStreams io);
 int CmdSamples(const QStringList& args, CliStreams io);
+// Lists and maintains an image database file.
+int CmdDb(const QStringList& args, CliStreams io);
 
 }  // namespace pix

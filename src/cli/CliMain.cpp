@@ -24,6 +24,8 @@ const char* const kUsage =
     "                                        enhance, correct=B,C,R,G,Bl,Gm, applied in order\n"
     "  mosaic TARGET -o OUT --rows R --cols C [--as-is F]... [--chop F]... [--clips N]\n"
     "         [--reuse F]... [--seed N]      rebuild TARGET from tiles of other pictures\n"
+    "  db --db FILE (dump | register PATH... | locate PATH... | clean | attr ...)\n"
+    "                                        list and maintain an image database\n"
     "  samples DIR                           write one sample picture per writable format\n"
     "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
 
@@ -47,6 +49,7 @@ int RunCli(int argc, char** argv)
         {QStringLiteral("samples"), CmdSamples},
         {QStringLiteral("edit"), CmdEdit},
         {QStringLiteral("mosaic"), CmdMosaic},
+        {QStringLiteral("db"), CmdDb},
     };
     auto it = commands.find(args[0]);
     if (it == commands.end()) {

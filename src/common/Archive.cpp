@@ -94,7 +94,7 @@ bool ArchiveReader::Length(uint32_t& length, bool& wide)
     }
 }
 
-bool ArchiveReader::String(std::string& out)
+bool ArchiveReader::StringView(std::string_view& out, std::string& scratch)
 {
     uint32_t length = 0;
     bool wide = false;
@@ -105,7 +105,7 @@ bool ArchiveReader::String(std::string& out)
             failed_ = true;
             return false;
         }
-        out.assign(reinterpret_cast<const char*>(in_.Current()), length);
+        out = std::string_view(reinterpret_cast<const char*>(in_.Current()), length);
         in_.Skip(length);
         return true;
     }
@@ -116,8 +116,19 @@ bool ArchiveReader::String(std::string& out)
     std::vector<uint16_t> units(length);
     for (auto& u : units)
         u = U16();
-    out = Utf16ToUtf8(units.data(), units.size());
+    scratch = Utf16ToUtf8(units.data(), units.size());
+    out = scratch;
     return !Failed();
+}
+
+bool ArchiveReader::String(std::string& out)
+{
+    std::string_view view;
+    std::string scratch;
+    if (!StringView(view, scratch))
+        return false;
+    out.assign(view);
+    return true;
 }
 
 bool ArchiveReader::StringList(std::vector<std::string>& out)

@@ -66,6 +66,9 @@ public:
     // A string; the 16-bit form (0xFF 0xFFFE prefix) is converted from
     // UTF-16LE to UTF-8.
     bool String(std::string& out);
+    // A string without copying it when it is stored as 8-bit text: out
+    // views the input, or scratch for the converted 16-bit form.
+    bool StringView(std::string_view& out, std::string& scratch);
     // A count and that many strings; out is replaced.
     bool StringList(std::vector<std::string>& out);
 

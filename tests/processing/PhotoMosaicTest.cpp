@@ -9,25 +9,7 @@
 namespace pix {
 namespace {
 
-// Records the texts and cancels at the given step (counted from 1).
-class CancellingProgress final : public Progress {
-public:
-    explicit CancellingProgress(int cancelAt = -1) : cancelAt_(cancelAt) {}
-    std::vector<std::string> texts;
-    void SetRange(int, int) override {}
-    bool Step(std::string_view text, int) override
-    {
-        texts.emplace_back(text);
-        if (static_cast<int>(texts.size()) == cancelAt_)
-            cancelled_ = true;  // cancelling is one-way
-        return !cancelled_;
-    }
-    bool Pump() override { return true; }
-
-private:
-    int cancelAt_;
-    bool cancelled_ = false;
-};
+using CancellingProgress = test::RecordingProgress;
 
 CImageBuffer Solid(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
 {

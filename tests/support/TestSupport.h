@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Progress.h"
 #include "common/Prompter.h"
 
 namespace pix::test {
@@ -20,6 +21,35 @@ public:
 
 protected:
     Answer Present(const MessageSpec& message, const std::string& text) override;
+};
+
+// Records the texts and positions and cancels at the given step (counted
+// from 1); once cancelled it stays cancelled.
+class RecordingProgress final : public Progress {
+public:
+    explicit RecordingProgress(int cancelAt = -1) : cancelAt_(cancelAt) {}
+    std::vector<std::string> texts;
+    std::vector<int> positions;
+    int lower = 0;
+    int upper = 0;
+    void SetRange(int low, int high) override
+    {
+        lower = low;
+        upper = high;
+    }
+    bool Step(std::string_view text, int position) override
+    {
+        texts.emplace_back(text);
+        positions.push_back(position);
+        if (static_cast<int>(texts.size()) == cancelAt_)
+            cancelled_ = true;
+        return !cancelled_;
+    }
+    bool Pump() override { return !cancelled_; }
+
+private:
+    int cancelAt_;
+    bool cancelled_ = false;
 };
 
 // A fresh temporary folder, removed with everything in it on destruction.

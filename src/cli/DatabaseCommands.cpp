@@ -1,0 +1,229 @@
+// pixadrome-cli db: listing and maintaining an image database file.
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <iostream>
+
+#include "cli/CliSupport.h"
+#include "common/Progress.h"
+#include "database/Attributes.h"
+#include "database/ContentKey.h"
+#include "database/ImageDatabase.h"
+#include "database/Maintenance.h"
+
+namespace pix {
+namespace {
+
+const char* const kDbSynopsis =
+    "Lists and maintains an image database.\n"
+    "  dump                      every record, strings separated by tabs\n"
+    "  register PATH...          remember files by their content (a moved file gets its new path)\n"
+    "  locate PATH...            update the stored paths of moved files\n"
+    "  clean [--dry-run]         remove the records of files that no longer exist\n"
+    "  attr tree                 the attribute tree, one node per line\n"
+    "  attr show FILE            the attributes of a file\n"
+    "  attr tick FILE NODE...    give a file the attribute NODE > ... (and its parents)\n"
+    "  attr untick FILE NODE...  take an attribute and everything below it from a file\n"
+    "  attr rename NODE... --to LABEL   rename an attribute for every file\n"
+    "  attr delete NODE...       delete an attribute from every file\n"
+    "  attr find NODE...         the stored paths of the files that have the attribute\n"
+    "Folders given to register and locate stand for the files in them.";
+
+// Files and the files of folders (not recursive), folders sorted by name.
+std::vector<std::string> FilesOf(const QStringList& paths)
+{
+    std::vector<std::string> files;
+    for (const QString& p : paths) {
+        QFileInfo info(p);
+        if (info.isDir()) {
+            const auto entries = QDir(p).entryInfoList(QDir::Files, QDir::Name);
+            for (const QFileInfo& e : entries)
+                files.push_back(NativePath(e.absoluteFilePath()));
+        } else {
+            files.push_back(NativePath(info.absoluteFilePath()));
+        }
+    }
+    return files;
+}
+
+CStrList NodePath(const QStringList& labels)
+{
+    CStrList path{kAttributesNode};
+    for (const QString& l : labels)
+        path.push_back(l.toStdString());
+    return path;
+}
+
+void PrintTree(const CImageDatabase& db, const CStrList& path, int depth, std::ostream& out)
+{
+    for (const auto& child : ChildNodes(db, path)) {
+        const NodeString node = SplitNode(child);
+        if (node.flags & kNodeTarget)
+            continue;
+        out << std::string(static_cast<size_t>(depth) * 2, ' ') << node.label;
+        CStrList below = path;
+        below.push_back(child);
+        if (node.flags & kNodeLink)
+            out << " -> " << LinkTarget(db, "", below, node.flags & ~kNodeOwned);
+        out << '\n';
+        if (!(node.flags & kNodeLink))
+            PrintTree(db, below, depth + 1, out);
+    }
+}
+
+void PrintOwnerNodes(const CImageDatabase& db, const std::string& owner, const CStrList& path, std::ostream& out)
+{
+    for (const auto& child : ChildNodes(db, path)) {
+        CStrList below = path;
+        below.push_back(child);
+        if (!OwnerHasNode(db, owner, below) || (SplitNode(child).flags & kNodeTarget))
+            continue;
+        for (size_t i = 1; i < below.size(); ++i)
+            out << (i > 1 ? " > " : "") << SplitNode(below[i]).label;
+        out << '\n';
+        PrintOwnerNodes(db, owner, below, out);
+    }
+}
+
+}  // namespace
+
+int CmdDb(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("dump, register, locate, clean or attr"));
+    QCommandLineOption dbOption(QStringLiteral("db"), QStringLiteral("The database file."), QStringLiteral("FILE"));
+    QCommandLineOption dryRun(QStringLiteral("dry-run"), QStringLiteral("clean: only list the missing files."));
+    QCommandLineOption to(QStringLiteral("to"), QStringLiteral("attr rename: the new label."), QStringLiteral("LABEL"));
+    parser.addOption(dbOption);
+    parser.addOption(dryRun);
+    parser.addOption(to);
+    int status = 0;
+    if (!ParseCommand(parser, args, kDbSynopsis, io, status))
+        return status;
+    QStringList pos = parser.positionalArguments();
+    if (!parser.isSet(dbOption) || pos.isEmpty()) {
+        io.err << "pixadrome-cli: db needs --db FILE and a command (see db --help)\n";
+        return 2;
+    }
+    const std::string dbPath = NativePath(parser.value(dbOption));
+    CImageDatabase db;
+    if (!db.Load(dbPath)) {
+        io.err << "pixadrome-cli: Not a Pixadrome database! " << dbPath << '\n';
+        return 1;
+    }
+    const QString command = pos.takeFirst();
+    CliPrompter prompter(io.err);
+    auto save = [&]() {
+        if (db.Save(dbPath))
+            return 0;
+        io.err << "pixadrome-cli: " << dbPath << ": could not write\n";
+        return 1;
+    };
+    auto usage = [&io](const char* text) {
+        io.err << "pixadrome-cli: db " << text << '\n';
+        return 2;
+    };
+
+    if (command == QLatin1String("dump")) {
+        for (const auto& record : db.Records()) {
+            for (size_t i = 0; i < record.size(); ++i)
+                io.out << (i ? "\t" : "") << record[i];
+            io.out << '\n';
+        }
+        return 0;
+    }
+    if (command == QLatin1String("register")) {
+        if (pos.isEmpty())
+            return usage("register needs files");
+        int failed = 0;
+        for (const auto& path : FilesOf(pos)) {
+            const RegisterResult r = RegisterFile(db, path, false, prompter);
+            if (r.key.empty())
+                ++failed;
+            else
+                io.out << r.key << '\t' << path << '\n';
+        }
+        const int saved = save();
+        return saved ? saved : (failed ? 1 : 0);
+    }
+    if (command == QLatin1String("locate")) {
+        if (pos.isEmpty())
+            return usage("locate needs files");
+        TerminalProgress progress;
+        StreamPrompter result(io.out);
+        LocateFiles(db, FilesOf(pos), progress, result);
+        return save();
+    }
+    if (command == QLatin1String("clean")) {
+        TerminalProgress progress;
+        StreamPrompter result(io.out);
+        const bool listOnly = parser.isSet(dryRun);
+        const CleanCounts counts = CleanDatabase(db, progress, result, [&](const std::vector<std::string>& paths) {
+            for (const auto& p : paths)
+                io.out << "missing\t" << p << '\n';
+            return !listOnly;
+        });
+        return counts.removed > 0 ? save() : 0;
+    }
+    if (command != QLatin1String("attr") || pos.isEmpty())
+        return usage("needs one of dump, register, locate, clean, attr");
+
+    const QString verb = pos.takeFirst();
+    if (verb == QLatin1String("tree")) {
+        io.out << kAttributesNode << '\n';
+        PrintTree(db, {kAttributesNode}, 1, io.out);
+        return 0;
+    }
+    if (verb == QLatin1String("find")) {
+        if (pos.isEmpty())
+            return usage("attr find needs a node");
+        const CStrList node = NodePath(pos);
+        for (const auto& owner : Owners(db)) {
+            const std::string path = StoredPath(db, owner);
+            if (!path.empty() && OwnerHasNode(db, owner, node))
+                io.out << path << '\n';
+        }
+        return 0;
+    }
+    if (verb == QLatin1String("rename") || verb == QLatin1String("delete")) {
+        if (pos.isEmpty() || (verb == QLatin1String("rename") && !parser.isSet(to)))
+            return usage("attr rename needs a node and --to LABEL; attr delete a node");
+        const CStrList node = NodePath(pos);
+        const CStrList parent(node.begin(), node.end() - 1);
+        if (verb == QLatin1String("delete")) {
+            // The command line asked for it: no question.
+            CDbCursor cursor;
+            cursor.SetKey(node);
+            db.Delete(cursor, "", 1);
+            return save();
+        }
+        const NodeString old = SplitNode(node.back());
+        const LabelEdit edit = CommitNodeLabel(db, prompter, kNoFileOwner, parent, old.flags, old.label,
+                                               parser.value(to).toStdString(), false);
+        if (edit == LabelEdit::Duplicate)
+            return 1;
+        return save();
+    }
+    if (verb != QLatin1String("show") && verb != QLatin1String("tick") && verb != QLatin1String("untick"))
+        return usage("attr needs tree, show, tick, untick, rename, delete or find");
+    if (pos.isEmpty())
+        return usage("attr show, tick and untick need a file");
+    const std::string file = NativePath(QFileInfo(pos.takeFirst()).absoluteFilePath());
+    const RegisterResult r = RegisterFile(db, file, false, prompter);
+    if (r.key.empty())
+        return 1;
+    if (verb == QLatin1String("show")) {
+        PrintOwnerNodes(db, r.key, {kAttributesNode}, io.out);
+        return r.modified ? save() : 0;
+    }
+    if (pos.isEmpty())
+        return usage("attr tick and untick need a node");
+    if (verb == QLatin1String("tick"))
+        TickNode(db, r.key, NodePath(pos));
+    else
+        UntickNode(db, r.key, NodePath(pos), 0);
+    return save();
+}
+
+}  // namespace pix

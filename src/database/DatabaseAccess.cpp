@@ -1,0 +1,75 @@
+#include "database/DatabaseAccess.h"
+
+#include "common/Prompter.h"
+#include "common/SettingsKeys.h"
+#include "common/SettingsStore.h"
+
+namespace pix {
+
+DatabaseAccess::DatabaseAccess(SettingsStore& settings, Prompter& prompter, std::string defaultPath)
+    : settings_(settings), prompter_(prompter), defaultPath_(std::move(defaultPath))
+{
+}
+
+std::string DatabaseAccess::ConfiguredPath() const
+{
+    return settings_.GetString(settings::kDbPath.section, settings::kDbPath.key, defaultPath_);
+}
+
+CImageDatabase* DatabaseAccess::AcquireDatabase()
+{
+    if (useCount_ == 0) {
+        currentPath_ = ConfiguredPath();
+        auto database = std::make_unique<CImageDatabase>();
+        if (!database->Load(currentPath_)) {
+            prompter_.Show(MsgId::NotADatabase, {currentPath_});
+            return nullptr;
+        }
+        database_ = std::move(database);
+        // A fresh database has nothing to save yet.
+        modified_ = false;
+    }
+    ++useCount_;
+    return database_.get();
+}
+
+void DatabaseAccess::ReleaseDatabase()
+{
+    if (!database_)
+        return;
+    if (modified_ && useCount_ > 0) {
+        // A failed save keeps the flag, so the next release tries again.
+        if (database_->Save(currentPath_))
+            modified_ = false;
+    }
+    if (--useCount_ <= 0) {
+        useCount_ = 0;
+        database_.reset();
+        modified_ = false;
+    }
+}
+
+bool DatabaseAccess::ChangeDatabase(const std::string& path)
+{
+    CImageDatabase test;
+    if (!test.Load(path)) {
+        prompter_.Show(MsgId::NotADatabase, {path});
+        return false;
+    }
+    settings_.SetString(settings::kDbPath.section, settings::kDbPath.key, path);
+    if (useCount_ == 0)
+        currentPath_ = path;
+    return true;
+}
+
+std::string DatabaseAccess::DatabaseTitle(const std::string& path)
+{
+    const size_t slash = path.find_last_of("/\\");
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find('.');
+    if (dot != std::string::npos)
+        name.resize(dot);
+    return name;
+}
+
+}  // namespace pix

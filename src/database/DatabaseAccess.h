@@ -1,0 +1,54 @@
+#pragma once
+// The one database object the application shares: loaded by the first
+// holder, saved (when marked modified) and freed by the last.
+
+#include <memory>
+#include <string>
+
+#include "database/ImageDatabase.h"
+
+namespace pix {
+
+class Prompter;
+class SettingsStore;
+
+class DatabaseAccess {
+public:
+    // defaultPath: the database file used when the settings name none.
+    DatabaseAccess(SettingsStore& settings, Prompter& prompter, std::string defaultPath);
+
+    // Loads the database for the first holder (reporting a damaged file,
+    // then answering null) and counts the holder.
+    CImageDatabase* AcquireDatabase();
+    // Saves a modified database for the holder that lets it go; the last
+    // holder frees it.
+    void ReleaseDatabase();
+    void MarkDatabaseModified() { modified_ = true; }
+    bool Modified() const { return modified_; }
+    int UseCount() const { return useCount_; }
+
+    // The path in the settings, or the default.
+    std::string ConfiguredPath() const;
+    // The path of the loaded database (or of the next one to load).
+    const std::string& CurrentPath() const { return currentPath_; }
+
+    // The checks of choosing another database file: it must load (a
+    // missing file is a new, empty database). On success the path becomes
+    // the configured one; the caller releases and re-acquires its holders.
+    // A file that does not load is reported and changes nothing.
+    bool ChangeDatabase(const std::string& path);
+
+    // The file name without its folder, cut before its first '.'.
+    static std::string DatabaseTitle(const std::string& path);
+
+private:
+    SettingsStore& settings_;
+    Prompter& prompter_;
+    std::string defaultPath_;
+    std::string currentPath_;
+    std::unique_ptr<CImageDatabase> database_;
+    int useCount_ = 0;
+    bool modified_ = false;
+};
+
+}  // namespace pix

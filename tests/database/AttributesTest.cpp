@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "database/Attributes.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(Attributes, TickUntickAndTheSharedTree)
+{
+    CImageDatabase db;
+    TickNode(db, "f1", {"Attributes", "Animals", "Cat", "Black"});
+    ASSERT_EQ(db.RecordCount(), 1u);  // the ancestors come with the deepest node
+    EXPECT_TRUE(OwnerHasNode(db, "f1", {"Attributes", "Animals"}));
+    TickNode(db, "f1", {"Attributes", "Animals", "Dog"});
+    TickNode(db, "f2", {"Attributes", "Animals", "Cat"});
+
+    // Every owner's nodes are shown for every file; only its own are ticked.
+    EXPECT_EQ(ChildNodes(db, {"Attributes", "Animals"}), (Strings{"Cat", "Dog"}));
+    EXPECT_EQ(ChildNodes(db, {"Attributes", "Animals", "Cat"}), (Strings{"Black"}));
+    EXPECT_FALSE(OwnerHasNode(db, "f2", {"Attributes", "Animals", "Dog"}));
+
+    // Unticking an ancestor removes everything below it, for that owner only.
+    UntickNode(db, "f1", {"Attributes", "Animals"}, 0);
+    EXPECT_FALSE(OwnerHasNode(db, "f1", {"Attributes"}));
+    EXPECT_TRUE(OwnerHasNode(db, "f2", {"Attributes", "Animals", "Cat"}));
+}
+
+TEST(Attributes, AddRenameAndDuplicateLabels)
+{
+    CImageDatabase db;
+    test::RecordingPrompter prompter;
+    const CStrList parent{"Attributes", "Colour"};
+    EXPECT_EQ(CommitNodeLabel(db, prompter, "f1", parent, 0, "", "", true), LabelEdit::Unchanged);
+    EXPECT_EQ(db.RecordCount(), 0u);
+    EXPECT_EQ(CommitNodeLabel(db, prompter, "f1", parent, 0, "", "Red", true), LabelEdit::Added);
+    TickNode(db, "f2", {"Attributes", "Colour", "Red", "Dark"});
+    EXPECT_EQ(CommitNodeLabel(db, prompter, "f2", parent, 0, "", "Red", true), LabelEdit::Duplicate);
+    EXPECT_EQ(prompter.texts, (Strings{"The attribute already exists."}));
+    EXPECT_EQ(db.RecordCount(), 2u);
+
+    // A rename reaches every owner, also below the node.
+    EXPECT_EQ(CommitNodeLabel(db, prompter, "f1", parent, 0, "Red", "Crimson", false), LabelEdit::Renamed);
+    EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"f1", "Attributes", "Colour", "Crimson"},
+                                                   {"f2", "Attributes", "Colour", "Crimson", "Dark"}}));
+    // Flags are part of the stored string.
+    EXPECT_EQ(CommitNodeLabel(db, prompter, "f1", parent, kNodeLeaf, "", "Blue", true), LabelEdit::Added);
+    EXPECT_TRUE(OwnerHasNode(db, "f1", {"Attributes", "Colour", "@2Blue"}));
+    EXPECT_EQ(SplitNode("@2Blue").flags, 2);
+    EXPECT_EQ(SplitNode("@2Blue").label, "Blue");
+    EXPECT_EQ(SplitNode("@").label, "@");
+}
+
+TEST(Attributes, DeleteAsksForSharedNodesOnly)
+{
+    CImageDatabase db;
+    TickNode(db, "f1", {"Attributes", "Trip", "Rome"});
+    TickNode(db, "f2", {"Attributes", "Trip", "Paris"});
+    TickNode(db, "f2", {"Attributes", "Other"});
+    test::RecordingPrompter prompter;
+    prompter.script = {Answer::Cancel, Answer::Ok};
+    EXPECT_FALSE(DeleteNode(db, prompter, "f1", {"Attributes", "Trip"}, 0));
+    EXPECT_EQ(db.RecordCount(), 3u);
+    EXPECT_TRUE(DeleteNode(db, prompter, "f1", {"Attributes", "Trip"}, 0));
+    EXPECT_EQ(prompter.texts.at(1), "Delete \"Trip\" for all files ?");
+    EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"f2", "Attributes", "Other"}}));
+
+    // A link of one owner goes without a question, for that owner only.
+    ASSERT_TRUE(AddLink(db, "f2", {"Attributes", "Other"}, "/usr/bin/gimp", true));
+    ASSERT_TRUE(AddLink(db, "f3", {"Attributes", "Other"}, "/usr/bin/gimp", true));
+    EXPECT_TRUE(DeleteNode(db, prompter, "f2", {"Attributes", "Other", "@7gimp"}, 7));
+    EXPECT_EQ(prompter.texts.size(), 2u);
+    EXPECT_EQ(LinkTarget(db, "f2", {"Attributes", "Other", "@7gimp"}, 7), "");
+    EXPECT_EQ(LinkTarget(db, "f3", {"Attributes", "Other", "@7gimp"}, 7), "/usr/bin/gimp");
+}
+
+TEST(Attributes, LinksMovesAndAutoFillIn)
+{
+    CImageDatabase db;
+    EXPECT_TRUE(AddLink(db, "none", {"Attributes", "Tools"}, "/usr/bin/viewer", false));
+    EXPECT_FALSE(AddLink(db, "none", {"Attributes", "Tools"}, "/usr/bin/viewer", false));
+    EXPECT_EQ(db.Records().at(0), (CStrList{"none", "Attributes", "Tools", "@6viewer", "@8Path", "/usr/bin/viewer"}));
+    EXPECT_EQ(LinkTarget(db, "f9", {"Attributes", "Tools", "@6viewer"}, 6), "/usr/bin/viewer");
+
+    TickNode(db, "f1", {"Attributes", "Cat"});
+    TickNode(db, "f1", {"Attributes", "Pets"});
+    EXPECT_FALSE(MoveNode(db, {"Attributes", "Pets"}, {"Attributes", "Pets"}));
+    EXPECT_TRUE(MoveNode(db, {"Attributes", "Cat"}, {"Attributes", "Pets"}));
+    EXPECT_TRUE(OwnerHasNode(db, "f1", {"Attributes", "Pets", "Cat"}));
+    EXPECT_FALSE(MoveNode(db, {"Attributes", "Pets"}, {"Attributes", "Pets", "Cat"}));  // into itself
+    TickNode(db, "f1", {"Attributes", "Cat"});
+    EXPECT_FALSE(MoveNode(db, {"Attributes", "Cat"}, {"Attributes", "Pets"}));  // the name is taken
+
+    // f2 has a subset of f1's attributes, so it receives all of them.
+    TickNode(db, "f2", {"Attributes", "Pets", "Cat"});
+    TickNode(db, "f3", {"Attributes", "Dogs"});
+    EXPECT_TRUE(AutoFillIn(db, "f2"));
+    EXPECT_TRUE(OwnerHasNode(db, "f2", {"Attributes", "Cat"}));
+    EXPECT_FALSE(OwnerHasNode(db, "f2", {"Attributes", "Dogs"}));
+}
+
+TEST(Attributes, DialogQueriesBuildASelection)
+{
+    CImageDatabase db;
+    db.Append({"k1", "path", "/a.jpg"});
+    db.Append({"k2", "path", "/b.jpg"});
+    db.Append({"k3", "path", "/c.jpg"});
+    TickNode(db, "k1", {"Attributes", "Colour", "Red"});
+    TickNode(db, "k2", {"Attributes", "Colour", "Red"});
+    TickNode(db, "k2", {"Attributes", "Size", "Big"});
+    TickNode(db, "k3", {"Attributes", "Size", "Big"});
+
+    TickNode(db, "template", {"Attributes", "Colour", "Red"});
+    Strings selection{"/c.jpg"};
+    AddMatchingFiles(db, "template", selection);
+    EXPECT_EQ(selection, (Strings{"/c.jpg", "/a.jpg", "/b.jpg"}));
+
+    UntickNode(db, "template", {"Attributes", "Colour"}, -1);
+    TickNode(db, "template", {"Attributes", "Size", "Big"});
+    RemoveMatchingFiles(db, "template", selection);
+    EXPECT_EQ(selection, (Strings{"/a.jpg"}));
+    EXPECT_EQ(KeyOfPath(db, "/b.jpg"), "k2");
+}
+
+}  // namespace
+}  // namespace pix

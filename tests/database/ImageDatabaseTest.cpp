@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include "database/DatabaseAccess.h"
+#include "database/ImageDatabase.h"
+#include "common/SettingsStore.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+std::vector<uint8_t> Bytes(std::initializer_list<int> values)
+{
+    std::vector<uint8_t> out;
+    for (int v : values)
+        out.push_back(static_cast<uint8_t>(v));
+    return out;
+}
+void AppendText(std::vector<uint8_t>& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
+
+std::vector<std::string> Enumerate(const CImageDatabase& db, const CStrList& key, const std::string& value,
+                                   bool before, int start)
+{
+    CDbCursor cursor;
+    cursor.SetKey(key);
+    std::vector<std::string> out;
+    if (db.FindFirst(cursor, value, before, start))
+        while (cursor.HasResult())
+            out.push_back(db.GetNext(cursor));
+    return out;
+}
+
+TEST(DatabaseFile, OneRecordExampleBytesAndRoundTrip)
+{
+    CImageDatabase db;
+    db.Append({"a1b2c3d4", "path", "C:\\x.jpg"});
+    std::vector<uint8_t> expected = Bytes({1, 0, 0, 0, 0xFF, 0xFF, 1, 0, 8, 0});
+    AppendText(expected, "CStrList");
+    AppendText(expected, std::string("\x03\x00\x08", 3));
+    AppendText(expected, "a1b2c3d4\x04path\x08" "C:\\x.jpg");
+    EXPECT_EQ(db.Serialize(), expected);
+
+    // Later records reference the class; an empty record is its tag and 00 00.
+    db.Append({});
+    const auto two = db.Serialize();
+    EXPECT_EQ(std::vector<uint8_t>(two.end() - 4, two.end()), Bytes({0x01, 0x80, 0, 0}));
+    EXPECT_EQ(two[0], 2);
+
+    CImageDatabase back;
+    ASSERT_TRUE(back.Parse(two.data(), two.size()));
+    EXPECT_EQ(back.Records(), (std::vector<CStrList>{{"a1b2c3d4", "path", "C:\\x.jpg"}, {}}));
+
+    CImageDatabase empty;
+    EXPECT_EQ(empty.Serialize(), Bytes({0, 0, 0, 0}));
+}
+
+TEST(DatabaseFile, LongStringsAndLongListsKeepTheirPrefixes)
+{
+    CImageDatabase db;
+    CStrList many(65535, "s");
+    many[0] = std::string(254, 'a');
+    many[1] = std::string(255, 'b');
+    db.Append(many);
+    const auto bytes = db.Serialize();
+    const size_t list = 4 + 2 + 2 + 2 + 8;
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + list, bytes.begin() + list + 7),
+              Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFE}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + list + 7 + 254, bytes.begin() + list + 7 + 254 + 3),
+              Bytes({0xFF, 0xFF, 0x00}));
+    CImageDatabase back;
+    ASSERT_TRUE(back.Parse(bytes.data(), bytes.size()));
+    EXPECT_EQ(back.Records().at(0), many);
+}
+
+TEST(DatabaseFile, DamagedFilesAreRefusedAndLeaveTheDatabaseAlone)
+{
+    CImageDatabase good;
+    good.Append({"k", "path", "/p"});
+    good.Append({"k", "Attributes", "Red"});
+    const auto valid = good.Serialize();
+
+    CImageDatabase db;
+    db.Append({"keep"});
+    // Every cut of a valid file, an empty file.
+    for (size_t cut = 0; cut < valid.size(); ++cut)
+        EXPECT_FALSE(db.Parse(valid.data(), cut)) << cut;
+    auto withName = [](std::string_view name, int schema) {
+        std::vector<uint8_t> b = Bytes({1, 0, 0, 0, 0xFF, 0xFF, schema, 0, static_cast<int>(name.size()), 0});
+        AppendText(b, name);
+        AppendText(b, std::string("\x00\x00", 2));
+        return b;
+    };
+    const std::vector<std::vector<uint8_t>> bad{
+        withName("CObList", 1),
+        withName("CStrList", 2),
+        Bytes({1, 0, 0, 0, 0x01, 0x80, 0, 0}),         // reference before the class
+        Bytes({1, 0, 0, 0, 0x00, 0x00, 0, 0}),         // null object
+        Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF}),   // 2^31-1 records in 6 bytes
+    };
+    for (const auto& b : bad)
+        EXPECT_FALSE(db.Parse(b.data(), b.size()));
+    EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"keep"}}));
+
+    // A negative count is an empty database.
+    const auto negative = Bytes({0xFE, 0xFF, 0xFF, 0xFF});
+    EXPECT_TRUE(db.Parse(negative.data(), negative.size()));
+    EXPECT_EQ(db.RecordCount(), 0u);
+
+    // A 16-bit string is read and converted.
+    std::vector<uint8_t> wide = withName("CStrList", 1);
+    wide.resize(wide.size() - 2);
+    AppendText(wide, std::string("\x01\x00\xFF\xFE\xFF\x02\x41\x00\xE9\x00", 10));
+    ASSERT_TRUE(db.Parse(wide.data(), wide.size()));
+    EXPECT_EQ(db.Records().at(0), (CStrList{"A\xC3\xA9"}));
+}
+
+TEST(DatabaseFile, LoadAndSaveThroughTheFileSystem)
+{
+    test::TempDir dir;
+    CImageDatabase db;
+    db.Append({"x"});
+    EXPECT_TRUE(db.Load(dir.File("missing.db")));  // a new database
+    EXPECT_EQ(db.RecordCount(), 1u);
+    test::WriteAll(dir.File("empty.db"), {});
+    EXPECT_FALSE(db.Load(dir.File("empty.db")));
+    ASSERT_TRUE(db.Save(dir.File("a.db")));
+    CImageDatabase back;
+    ASSERT_TRUE(back.Load(dir.File("a.db")));
+    EXPECT_EQ(back.Records(), db.Records());
+    // A folder in the way: the save fails and nothing is left behind.
+    std::filesystem::create_directory(dir.File("sub.db"));
+    EXPECT_FALSE(db.Save(dir.File("sub.db")));
+}
+
+TEST(DatabaseEngine, InsertRemovesProperPrefixesButNotEqualRecords)
+{
+    CImageDatabase db;
+    db.Append({"K"});
+    db.Append({"K", "path"});
+    db.Append({"other"});
+    db.Append({});
+    CDbCursor cursor;
+    cursor.SetKey({"K", "path"});
+    db.Insert(cursor, "P");
+    EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"other"}, {"K", "path", "P"}}));
+    db.Insert(cursor, "P");
+    EXPECT_EQ(db.RecordCount(), 3u);  // the same path twice
+    // An empty value adds nothing to the key.
+    cursor.SetKey({"other"});
+    db.Insert(cursor, "");
+    EXPECT_EQ(db.Records().back(), (CStrList{"other"}));
+}
+
+TEST(DatabaseEngine, RunSearchRules)
+{
+    const CStrList r{"K", "path", "P", "path", "Q"};
+    EXPECT_EQ(Match(r, {"path"}, false, -1), 2);
+    EXPECT_EQ(Match(r, {"path"}, true, -1), 0);
+    EXPECT_EQ(Match(r, {"path"}, false, 3), 4);
+    EXPECT_EQ(Match(r, {"path", "Q"}, false, -1), -1);  // the run ends the record
+    EXPECT_TRUE(Contains(r, {"path", "Q"}, -1));
+    EXPECT_EQ(Match(r, {"K"}, true, 0), -1);  // nothing before the record start
+    EXPECT_EQ(Match(r, {}, false, 3), 0);
+    EXPECT_EQ(Match({"a"}, {"a", "b"}, false, -1), -1);
+    EXPECT_EQ(FindStart(r, {"path", "Q"}, -1), 3);
+    EXPECT_EQ(FindStart(r, {"P"}, 1), -1);
+    EXPECT_TRUE(Contains({}, {}, 0));
+
+    CImageDatabase db;
+    db.Append({"K", "path"});
+    db.Append({"K2", "path", "/a/b.jpg"});
+    CDbCursor cursor;
+    cursor.SetKey({"K", "path"});
+    EXPECT_FALSE(db.FindFirst(cursor, "", false, 0));
+    cursor.SetKey({"path"});
+    ASSERT_TRUE(db.FindFirst(cursor, "/a/b.jpg", true, -1));
+    EXPECT_EQ(db.GetNext(cursor), "K2");
+    EXPECT_FALSE(cursor.HasResult());
+    EXPECT_FALSE(db.FindFirst(cursor, "/never/seen", true, -1));
+}
+
+TEST(DatabaseEngine, GetNextYieldsDistinctValuesInRecordOrder)
+{
+    CImageDatabase db;
+    db.Append({"A", "x"});
+    db.Append({"B", "z"});
+    db.Append({"A", "y"});
+    db.Append({"A", "x"});
+    db.Append({"C"});
+    EXPECT_EQ(Enumerate(db, {"A"}, "", false, 0), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(Enumerate(db, {}, "", false, -1), (std::vector<std::string>{"A", "B", "C"}));
+
+    // Removing the current record between calls does not lose the place:
+    // its value was found already, and the scan goes on behind it.
+    CDbCursor cursor;
+    ASSERT_TRUE(db.FindFirst(cursor, "", false, -1));
+    EXPECT_EQ(db.GetNext(cursor), "A");
+    CDbCursor del;
+    del.SetKey({"B"});
+    db.Delete(del, "", 0);
+    EXPECT_EQ(db.GetNext(cursor), "B");
+    EXPECT_EQ(db.GetNext(cursor), "C");
+    EXPECT_FALSE(cursor.HasResult());
+
+    // Deleting with a start index only matches there.
+    del.SetKey({"x"});
+    db.Delete(del, "", 0);
+    EXPECT_EQ(db.RecordCount(), 4u);
+    db.Delete(del, "", 1);
+    EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"A", "y"}, {"C"}}));
+}
+
+TEST(DatabaseEngine, ReplaceCopySubtreeAndSubtreeIncludes)
+{
+    CImageDatabase db;
+    db.Append({"f1", "Attributes", "Animals", "Cat"});
+    db.Append({"f1", "Attributes", "Colour", "Red"});
+    db.Append({"f2", "Attributes", "Animals", "Cat"});
+    db.Append({"f3", "path", "/p"});
+
+    EXPECT_TRUE(db.SubtreeIncludes({"f2", "Attributes"}, {"f1", "Attributes"}));
+    EXPECT_FALSE(db.SubtreeIncludes({"f1", "Attributes"}, {"f2", "Attributes"}));
+    EXPECT_FALSE(db.SubtreeIncludes({"f2", "Attributes"}, {"f3", "Attributes"}));
+
+    EXPECT_TRUE(db.CopySubtree({"f3", "Attributes"}, {"f1", "Attributes"}));
+    EXPECT_TRUE(db.SubtreeIncludes({"f1", "Attributes"}, {"f3", "Attributes"}));
+    EXPECT_FALSE(db.CopySubtree({"f4"}, {"nobody"}));
+
+    db.Replace({"Animals", "Cat"}, {"Pets", "Small", "Cat"});
+    const auto records = db.Records();
+    EXPECT_EQ(records[0], (CStrList{"f1", "Attributes", "Pets", "Small", "Cat"}));
+    EXPECT_EQ(records[2], (CStrList{"f2", "Attributes", "Pets", "Small", "Cat"}));
+    // The index follows the new strings.
+    EXPECT_EQ(Enumerate(db, {"Pets", "Small"}, "", false, -1), (std::vector<std::string>{"Cat"}));
+    CDbCursor cursor;
+    cursor.SetKey({"Animals"});
+    EXPECT_FALSE(db.Exists(cursor, "", -1));
+}
+
+TEST(DatabaseEngine, ManyRemovalsKeepQueriesRight)
+{
+    CImageDatabase db;
+    CDbCursor cursor;
+    for (int i = 0; i < 20000; ++i) {
+        cursor.SetKey({"k" + std::to_string(i % 100), "path"});
+        db.Insert(cursor, "/p" + std::to_string(i));
+    }
+    for (int i = 0; i < 100; i += 2) {
+        cursor.SetKey({"k" + std::to_string(i)});
+        db.Delete(cursor, "", 0);
+    }
+    EXPECT_EQ(db.RecordCount(), 10000u);
+    cursor.SetKey({"k3", "path"});
+    EXPECT_EQ(Enumerate(db, {"k3", "path"}, "", false, 0).size(), 200u);
+    EXPECT_EQ(Enumerate(db, {}, "", false, -1).size(), 50u);
+    EXPECT_FALSE(db.Exists(cursor, "/p2", 0));
+    EXPECT_TRUE(db.Exists(cursor, "/p19903", 0));
+}
+
+TEST(DatabaseAccess, UseCountSavesOnReleaseAndReportsDamage)
+{
+    test::TempDir dir;
+    MemorySettingsStore settings;
+    test::RecordingPrompter prompter;
+    DatabaseAccess access(settings, prompter, dir.File("pixadrome.db"));
+
+    CImageDatabase* db = access.AcquireDatabase();
+    ASSERT_NE(db, nullptr);
+    EXPECT_TRUE(prompter.texts.empty());  // a missing file is an empty database
+    EXPECT_EQ(access.AcquireDatabase(), db);
+    db->Append({"k", "path", "/x"});
+    access.MarkDatabaseModified();
+    access.ReleaseDatabase();
+    EXPECT_EQ(access.UseCount(), 1);
+    access.ReleaseDatabase();
+    EXPECT_EQ(access.UseCount(), 0);
+    CImageDatabase saved;
+    ASSERT_TRUE(saved.Load(dir.File("pixadrome.db")));
+    EXPECT_EQ(saved.RecordCount(), 1u);
+
+    test::WriteAll(dir.File("bad.db"), {1, 2});
+    EXPECT_FALSE(access.ChangeDatabase(dir.File("bad.db")));
+    EXPECT_EQ(prompter.texts.back(), "Not a Pixadrome database!\n" + dir.File("bad.db"));
+    settings.SetString("Settings", "dbpath", dir.File("bad.db"));
+    EXPECT_EQ(access.AcquireDatabase(), nullptr);
+    EXPECT_EQ(access.UseCount(), 0);
+    EXPECT_TRUE(access.ChangeDatabase(dir.File("new.db")));
+    EXPECT_EQ(settings.GetString("Settings", "dbpath", ""), dir.File("new.db"));
+    EXPECT_EQ(DatabaseAccess::DatabaseTitle("/a.b/pixadrome.v2.db"), "pixadrome");
+}
+
+}  // namespace
+}  // namespace pix
