@@ -68,6 +68,12 @@ const FormatCodec* CodecForPath(std::string_view path)
     return &Codecs()[static_cast<size_t>(*format)];
 }
 
+bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height)
+{
+    const FormatCodec* codec = CodecForPath(path);
+    return codec && codec->size && codec->size(path, width, height);
+}
+
 void RegisterCodec(ImageFormat format, FormatCodec codec) { Codecs()[static_cast<size_t>(format)] = codec; }
 
 const FormatCodec& CodecFor(ImageFormat format) { return Codecs()[static_cast<size_t>(format)]; }

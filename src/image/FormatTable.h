@@ -24,9 +24,14 @@ using ImageReader = void (*)(const std::string& path, uint32_t maxWidth, uint32_
 // A writer writes buf to path and reports its own failures.
 using ImageWriter = void (*)(CImageBuffer& buf, const std::string& path, Prompter& prompter);
 
+// A size query reads only as much of the file as it needs to tell the
+// width and height the reader would give the picture; false when it cannot.
+using ImageSizeQuery = bool (*)(const std::string& path, uint32_t& width, uint32_t& height);
+
 struct FormatCodec {
     ImageReader read = nullptr;
     ImageWriter write = nullptr;
+    ImageSizeQuery size = nullptr;
 };
 
 struct FormatKey {
@@ -42,6 +47,10 @@ std::optional<ImageFormat> FormatForPath(std::string_view path);
 
 // The codec of a path, or null when no format or no codec is known.
 const FormatCodec* CodecForPath(std::string_view path);
+
+// The width and height of the picture at path, by its format's size
+// query; false for formats without one and for unreadable files.
+bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height);
 
 // Installs the reader and writer of a format (at start-up, before threads).
 void RegisterCodec(ImageFormat format, FormatCodec codec);

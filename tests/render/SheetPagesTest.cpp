@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+
+#include "image/CImageBuffer.h"
+#include "render/SheetPages.h"
+#include "sheets/ThumbnailMaker.h"
+#include "sheets/ThumbnailSheet.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+class BlankMaker final : public ThumbnailMaker {
+public:
+    std::vector<uint8_t> MakeThumbnail(const std::string&, uint32_t cx, uint32_t cy, bool) override
+    {
+        return std::vector<uint8_t>(size_t{3} * cx * cy);
+    }
+};
+
+void WriteSolid(const std::string& path, uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
+{
+    CImageBuffer buf;
+    ASSERT_TRUE(buf.Create(w, h));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            buf.SetPixel(x, y, r, g, b);
+    test::RecordingPrompter prompter;
+    buf.Save(path, prompter);
+}
+
+// A sheet of n red 100 × 100 pictures, plain page: no margins, texts or
+// gradients, no effect.
+struct Fixture {
+    test::TempDir dir;
+    ThumbnailSheet sheet;
+    explicit Fixture(int n)
+    {
+        std::vector<std::string> files;
+        for (int i = 0; i < n; ++i) {
+            files.push_back(dir.File("p" + std::to_string(i) + ".bmp"));
+            WriteSolid(files.back(), 100, 100, 255, 0, 0);
+        }
+        BlankMaker maker;
+        test::RecordingProgress progress;
+        EXPECT_TRUE(sheet.FillFromFiles(files, 8, maker, progress));
+        CThumbnailSettings& f = sheet.Settings();
+        f.title.clear();
+        f.footer.clear();
+        f.label.clear();
+        f.bgH = f.bgV = 0;
+        f.fx = "None";
+    }
+};
+
+// Red, green, blue of the top-left based pixel.
+std::array<int, 3> At(const CImageBuffer& page, uint32_t x, uint32_t y)
+{
+    uint8_t r, g, b;
+    page.GetPixel(x, page.Height() - 1 - y, r, g, b);
+    return {r, g, b};
+}
+constexpr std::array<int, 3> kRed{255, 0, 0};
+constexpr std::array<int, 3> kBackground{0x00, 0x80, 0x60};
+
+TEST(SheetPages, ItemsSitInTheirCells)
+{
+    Fixture fx(12);
+    PageRequest request{1000, 800, 96, 1, 0, 0, 0, "sheet"};
+    const CImageBuffer page = RenderPage(fx.sheet, request);
+    ASSERT_EQ(page.Width(), 1000u);
+    // 250-pixel cells from y = 25; the box of 230 is centred: x 10..239, y 35..264.
+    EXPECT_EQ(At(page, 10, 35), kRed);
+    EXPECT_EQ(At(page, 239, 264), kRed);
+    EXPECT_EQ(At(page, 9, 35), kBackground);
+    EXPECT_EQ(At(page, 240, 264), kBackground);
+    EXPECT_EQ(At(page, 760, 535), kRed);  // the twelfth cell
+    EXPECT_EQ(At(page, 500, 10), kBackground);
+
+    // A two-line title pushes the grid down; a shadow darkens below the picture.
+    fx.sheet.Settings().title = "One\r\nTwo";
+    fx.sheet.Settings().fx = "Shadow";
+    const CImageBuffer titled = RenderPage(fx.sheet, request);
+    int firstRed = -1;
+    for (uint32_t y = 0; y < 800 && firstRed < 0; ++y)
+        if (At(titled, 125, y) == kRed)
+            firstRed = static_cast<int>(y);
+    EXPECT_GT(firstRed, 35);
+    const auto below = At(titled, 125, 800 - 1 - 0);
+    EXPECT_EQ(below, kBackground);
+}
+
+TEST(SheetPages, PagesOfARowsByColumnsGrid)
+{
+    Fixture fx(14);
+    CThumbnailSettings& f = fx.sheet.Settings();
+    f.rows = 2;
+    f.cols = 3;
+    EXPECT_EQ(SheetItemsPerPage(fx.sheet), 6);
+    EXPECT_EQ(SheetPageCount(fx.sheet), 3);
+    f.footer = "[PageNo]/[PagesTotal]";
+
+    // The last page holds two items: the first row only.
+    PageRequest request{600, 400, 96, 3, 0, 2, 3, "sheet"};
+    const CImageBuffer last = RenderPage(fx.sheet, request);
+    EXPECT_EQ(At(last, 100, 100), kRed);
+    EXPECT_EQ(At(last, 300, 100), kRed);
+    EXPECT_EQ(At(last, 500, 100), kBackground);
+
+    // Saved as pictures: three numbered files.
+    test::RecordingPrompter prompter;
+    test::RecordingProgress progress;
+    const auto files = ExportPictures(fx.sheet, "sheet", fx.dir.File("out.png"), 600, 400, progress, prompter);
+    EXPECT_EQ(files, (std::vector<std::string>{fx.dir.File("out1.png"), fx.dir.File("out2.png"),
+                                               fx.dir.File("out3.png")}));
+    CImageBuffer back;
+    back.Load(files[2]);
+    EXPECT_EQ(At(back, 300, 100), kRed);
+
+    // Printed: one PDF page per sheet page.
+    const QString pdf = QString::fromStdString(fx.dir.File("sheet.pdf"));
+    {
+        QPdfWriter writer(pdf);
+        writer.setResolution(150);
+        ASSERT_TRUE(PrintSheet(writer, fx.sheet, "sheet", 1, 3, false, progress));
+    }
+    const QString pdfinfo = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    if (pdfinfo.isEmpty())
+        GTEST_SKIP() << "pdfinfo is not installed";
+    QProcess info;
+    info.start(pdfinfo, {pdf});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    const QByteArray out = info.readAllStandardOutput();
+    EXPECT_TRUE(QString::fromUtf8(out).contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n"))))
+        << out.toStdString();
+}
+
+TEST(SheetPages, BackgroundPicture)
+{
+    Fixture fx(1);
+    CThumbnailSettings& f = fx.sheet.Settings();
+    f.bgI = 1;
+    f.bgImg = fx.dir.File("missing.bmp");
+    f.bgImgPlc = CThumbnailSettings::kPlaceScaleToFit;
+    f.bgImgOpacity = 256;
+    PageRequest request{200, 100, 96, 1, 0, 0, 0, "sheet"};
+    // Unreadable: ignored, the colour stays.
+    EXPECT_EQ(At(RenderPage(fx.sheet, request), 1, 1), kBackground);
+    WriteSolid(fx.dir.File("blue.bmp"), 7, 5, 0, 0, 255);
+    f.bgImg = fx.dir.File("blue.bmp");
+    EXPECT_EQ(At(RenderPage(fx.sheet, request), 1, 1), (std::array<int, 3>{0, 0, 255}));
+}
+
+}  // namespace
+}  // namespace pix

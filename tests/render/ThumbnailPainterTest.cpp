@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include "image/CImageBuffer.h"
+#include "render/ThumbnailPainter.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+void WriteGrey(const std::string& path, uint32_t w, uint32_t h, uint8_t v)
+{
+    CImageBuffer buf;
+    ASSERT_TRUE(buf.Create(w, h));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            buf.SetPixel(x, y, v, v, v);
+    test::RecordingPrompter prompter;
+    buf.Save(path, prompter);
+}
+
+QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+constexpr QRgb kMask = 0x008060;
+
+TEST(ThumbnailPainter, FitsWithoutEnlargingAndRaisesTheEdge)
+{
+    test::TempDir dir;
+    WriteGrey(dir.File("small.bmp"), 40, 20, 100);
+    PaintedThumbnailMaker maker;
+    const QImage image = maker.Paint(dir.File("small.bmp"), 80, 80, true);
+    EXPECT_EQ(At(image, 19, 30), kMask);
+    EXPECT_EQ(At(image, 20, 29), kMask);
+    EXPECT_EQ(At(image, 20, 30), 0xFFFFFFu);   // raised twice, capped
+    EXPECT_EQ(At(image, 30, 30), 0xE4E4E4u);   // top edge: 100 + 128
+    EXPECT_EQ(At(image, 30, 40), 0x646464u);   // inside
+    EXPECT_EQ(At(image, 30, 49), 0x000000u);   // bottom edge: 100 - 128, floored
+    EXPECT_EQ(At(image, 59, 30), 0x646464u);   // top-right: raised, then lowered
+    EXPECT_EQ(At(image, 60, 30), kMask);
+
+    EXPECT_EQ(FitThumbnail(1000, 10, 80, 80).width, 80);
+    EXPECT_EQ(FitThumbnail(1000, 10, 80, 80).height, 1);
+    EXPECT_EQ(FitThumbnail(10, 1000, 80, 80).width, 1);
+    EXPECT_EQ(FitThumbnail(10, 1000, 80, 80).height, 80);
+
+    // The list layout: top-down red, green, blue.
+    const auto bytes = maker.MakeThumbnail(dir.File("small.bmp"), 80, 80, true);
+    ASSERT_EQ(bytes.size(), 80u * 80u * 3u);
+    EXPECT_EQ(bytes[3 * (40 * 80 + 30)], 100);
+    EXPECT_EQ(bytes[0], 0x00);
+    EXPECT_EQ(bytes[1], 0x80);
+    EXPECT_EQ(bytes[2], 0x60);
+}
+
+TEST(ThumbnailPainter, IconsAndTheSkippedPicture)
+{
+    test::TempDir dir;
+    test::WriteAll(dir.File("notes.txt"), {'h', 'i'});
+    WriteGrey(dir.File("real.bmp"), 40, 40, 100);
+    QImage icon(32, 32, QImage::Format_RGB888);
+    icon.fill(Qt::red);
+    PaintedThumbnailMaker withIcons([&icon](const std::string&) { return icon; });
+    QImage image = withIcons.Paint(dir.File("notes.txt"), 80, 80, true);
+    EXPECT_EQ(At(image, 24, 24), 0xFF0000u);
+    EXPECT_EQ(At(image, 55, 55), 0xFF0000u);
+    EXPECT_EQ(At(image, 23, 24), kMask);
+
+    // No icon, or loading not allowed: a black frame and "skipped" below the middle.
+    PaintedThumbnailMaker plain;
+    for (const QImage& skipped : {plain.Paint(dir.File("notes.txt"), 80, 80, true),
+                                  withIcons.Paint(dir.File("real.bmp"), 80, 80, false)}) {
+        EXPECT_EQ(At(skipped, 0, 0), 0u);
+        EXPECT_EQ(At(skipped, 79, 79), 0u);
+        EXPECT_EQ(At(skipped, 40, 20), kMask);
+        int dark = 0, darkAbove = 0;
+        for (int y = 1; y < 79; ++y)
+            for (int x = 1; x < 79; ++x)
+                if (qGray(skipped.pixel(x, y)) < 60)
+                    (y < 40 ? darkAbove : dark)++;
+        EXPECT_GT(dark, 20);
+        EXPECT_EQ(darkAbove, 0);
+    }
+}
+
+}  // namespace
+}  // namespace pix

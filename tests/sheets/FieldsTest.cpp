@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include "database/ContentKey.h"
+#include "sheets/Fields.h"
+#include "sheets/ThumbnailMaker.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+class BlankMaker final : public ThumbnailMaker {
+public:
+    std::vector<uint8_t> MakeThumbnail(const std::string&, uint32_t cx, uint32_t cy, bool) override
+    {
+        return std::vector<uint8_t>(size_t{3} * cx * cy);
+    }
+};
+
+ThumbnailSheet SheetOf(const std::vector<std::string>& files, const std::string& label)
+{
+    ThumbnailSheet sheet;
+    sheet.Settings().label = label;
+    BlankMaker maker;
+    test::RecordingProgress progress;
+    EXPECT_TRUE(sheet.FillFromFiles(files, 8, maker, progress));
+    return sheet;
+}
+
+TEST(Fields, ReplacementIgnoresCaseAndDoesNotRescanInsertedText)
+{
+    std::string text = "[FileName] and [filename] and [FILENAME";
+    ReplaceField(text, "[FileName]", "[FileName]x");
+    EXPECT_EQ(text, "[FileName]x and [FileName]x and [FILENAME");
+
+    EXPECT_EQ(ShortFileSize(1000), "1000 Byte");
+    EXPECT_EQ(ShortFileSize(5000), "4.8 KB");
+    EXPECT_EQ(ShortFileSize(10240), "10 KB");
+    EXPECT_EQ(ShortFileSize(1572864), "1.5 MB");
+    EXPECT_EQ(ShortFileSize(10 * 1048576 - 1), "9.9 MB");
+    EXPECT_EQ(ShortFileSize(5ull << 40), "5242880.0 MB");  // no overflow in s × 10 + 5
+}
+
+TEST(Fields, ItemFieldsInTheirOrder)
+{
+    ThumbnailSheet sheet = SheetOf({"C:\\p\\x.jpg", "C:\\p\\y.jpg", "C:\\p\\a.b.jpg"}, "[ItemNo]: [FILENAME]");
+    EXPECT_EQ(ExpandLabelFields(sheet, 2), "3: a.b.jpg");
+    sheet.Settings().label = "[FileTitle]|[FilePath]|[Label]";
+    sheet.SetLabel(2, "mine");
+    EXPECT_EQ(ExpandLabelFields(sheet, 2), "a|C:\\p\\a.b.jpg|mine");
+    sheet.Settings().label = "[FileTitle]";
+    EXPECT_EQ(ExpandLabelFields(SheetOf({"/p/.hidden"}, "[FileTitle]"), 0), ".hidden");
+
+    // A name holding a field is put in once; later fields still apply to it.
+    ThumbnailSheet odd = SheetOf({"/p/[FileName][ItemNo].jpg"}, "[FileName]");
+    EXPECT_EQ(ExpandLabelFields(odd, 0), "[FileName]1.jpg");
+
+    // Status fields of a missing file, and sizes of a format without a size query.
+    ThumbnailSheet missing = SheetOf({"/nowhere/gone.pxf"}, "[FileSize] [ShortFileSize] [CRC32] [Width]x[Height]");
+    EXPECT_EQ(ExpandLabelFields(missing, 0), "? ? ? ?x?");
+
+    test::TempDir dir;
+    test::WriteAll(dir.File("nine.pxf"), {'1', '2', '3', '4', '5', '6', '7', '8', '9'});
+    ThumbnailSheet nine = SheetOf({dir.File("nine.pxf")}, "[FileSize]/[ShortFileSize]/[CRC32]/[FileModified]");
+    const std::string text = ExpandLabelFields(nine, 0);
+    EXPECT_EQ(text.substr(0, text.rfind('/')), "9/9 Byte/181989FC");
+    EXPECT_GT(text.size() - text.rfind('/'), 5u);  // some date and time
+}
+
+TEST(Fields, PageFields)
+{
+    PageFieldValues v{2, 6, 14, "holiday.pxc"};
+    EXPECT_EQ(ExpandPageFields("[PageNo]/[PagesTotal] [FileTitle] [ItemsTotal] [FirstItemNo]-[LastItemNo]", v),
+              "2/3 holiday 14 7-12");
+    v.page = 3;
+    EXPECT_EQ(ExpandPageFields("[lastitemno]", v), "14");
+    EXPECT_EQ(ExpandPageFields("[PagesTotal] [LastItemNo]", {1, 0, 5, ""}), "1 5");
+    EXPECT_EQ(HtmlLineBreaks("a\r\nb\nc"), "a<BR>\nb<BR>\nc");
+}
+
+}  // namespace
+}  // namespace pix
