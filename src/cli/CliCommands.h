@@ -23,6 +23,14 @@ int CmdEdit(const QStringList& args, CliStreams io);
 // The photo mosaic of a picture.
 int CmdMosaic(const QStringList& args, CliStreams io);
 int CmdSamples(const QStringList& args, CliStreams io);
+// KEY<TAB>PATH for each file; the 192 signature bytes of a picture in hex.
+int CmdCrc(const QStringList& args, CliStreams io);
+int CmdSignature(const QStringList& args, CliStreams io);
+// The groups of the duplicate search; the pictures similar to one picture.
+int CmdDupes(const QStringList& args, CliStreams io);
+int CmdSimilar(const QStringList& args, CliStreams io);
+// A contact sheet of files saved as a sheet, page pictures or web pages.
+int CmdSheet(const QStringList& args, CliStreams io);
 // Lists and maintains an image database file.
 int CmdDb(const QStringList& args, CliStreams io);
 

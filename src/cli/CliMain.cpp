@@ -24,8 +24,14 @@ const char* const kUsage =
     "                                        enhance, correct=B,C,R,G,Bl,Gm, applied in order\n"
     "  mosaic TARGET -o OUT --rows R --cols C [--as-is F]... [--chop F]... [--clips N]\n"
     "         [--reuse F]... [--seed N]      rebuild TARGET from tiles of other pictures\n"
+    "  sheet PATH... -o OUT [--format F.tfm] [--size WxH] [--suffix S]\n"
+    "                                        a contact sheet: OUT .pxc, page pictures or .html pages\n"
     "  db --db FILE (dump | register PATH... | locate PATH... | clean | attr ...)\n"
     "                                        list and maintain an image database\n"
+    "  crc FILE...                           content key (CRC-32) and path of each file\n"
+    "  signature FILE [--load-size S]        the 192 signature bytes of a picture in hex\n"
+    "  dupes PATH... [--tolerance T]         groups of similar pictures, one block each\n"
+    "  similar REF PATH... [--tolerance T]   the pictures similar to REF\n"
     "  samples DIR                           write one sample picture per writable format\n"
     "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
 
@@ -49,7 +55,12 @@ int RunCli(int argc, char** argv)
         {QStringLiteral("samples"), CmdSamples},
         {QStringLiteral("edit"), CmdEdit},
         {QStringLiteral("mosaic"), CmdMosaic},
+        {QStringLiteral("crc"), CmdCrc},
+        {QStringLiteral("signature"), CmdSignature},
+        {QStringLiteral("dupes"), CmdDupes},
+        {QStringLiteral("similar"), CmdSimilar},
         {QStringLiteral("db"), CmdDb},
+        {QStringLiteral("sheet"), CmdSheet},
     };
     auto it = commands.find(args[0]);
     if (it == commands.end()) {

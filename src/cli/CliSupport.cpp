@@ -4,6 +4,9 @@
 #include <QRegularExpression>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
 
@@ -51,6 +54,31 @@ bool ParseSize(const QString& text, uint32_t& w, uint32_t& h)
 }
 
 std::string NativePath(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
+
+bool ExpandPaths(const QStringList& args, std::vector<std::string>& files, CliStreams io)
+{
+    namespace fs = std::filesystem;
+    for (const QString& arg : args) {
+        std::error_code ec;
+        const fs::path given(NativePath(arg));
+        const fs::path path = fs::absolute(given, ec).lexically_normal();
+        if (!fs::is_directory(path, ec)) {
+            files.push_back(path.string());
+            continue;
+        }
+        std::vector<std::string> inFolder;
+        for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec))
+            if (it->is_regular_file(ec))
+                inFolder.push_back(it->path().string());
+        if (ec) {
+            io.err << "pixadrome-cli: " << path.string() << ": cannot list the folder\n";
+            return false;
+        }
+        std::sort(inFolder.begin(), inFolder.end());
+        files.insert(files.end(), inFolder.begin(), inFolder.end());
+    }
+    return true;
+}
 
 bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io)
 {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/CliCommands.h"
 #include "common/Prompter.h"
@@ -36,6 +37,10 @@ bool ParseCommand(QCommandLineParser& parser, const QStringList& args, const cha
 // "WxH" with whole numbers.
 bool ParseSize(const QString& text, uint32_t& w, uint32_t& h);
 std::string NativePath(const QString& path);
+// The files named, as absolute paths: a folder stands for the regular
+// files in it, sorted by name. False (reported) when a folder cannot be
+// listed.
+bool ExpandPaths(const QStringList& args, std::vector<std::string>& files, CliStreams io);
 // Saves buf by path's extension; false (reported on io.err) when the type
 // is unknown or not writable, the writer reported a failure, or the file
 // was not replaced.

@@ -1,7 +1,6 @@
 // pixadrome-cli db: listing and maintaining an image database file.
 
 #include <QCommandLineParser>
-#include <QDir>
 #include <QFileInfo>
 #include <iostream>
 
@@ -29,23 +28,6 @@ const char* const kDbSynopsis =
     "  attr delete NODE...       delete an attribute from every file\n"
     "  attr find NODE...         the stored paths of the files that have the attribute\n"
     "Folders given to register and locate stand for the files in them.";
-
-// Files and the files of folders (not recursive), folders sorted by name.
-std::vector<std::string> FilesOf(const QStringList& paths)
-{
-    std::vector<std::string> files;
-    for (const QString& p : paths) {
-        QFileInfo info(p);
-        if (info.isDir()) {
-            const auto entries = QDir(p).entryInfoList(QDir::Files, QDir::Name);
-            for (const QFileInfo& e : entries)
-                files.push_back(NativePath(e.absoluteFilePath()));
-        } else {
-            files.push_back(NativePath(info.absoluteFilePath()));
-        }
-    }
-    return files;
-}
 
 CStrList NodePath(const QStringList& labels)
 {
@@ -136,8 +118,11 @@ int CmdDb(const QStringList& args, CliStreams io)
     if (command == QLatin1String("register")) {
         if (pos.isEmpty())
             return usage("register needs files");
+        std::vector<std::string> files;
+        if (!ExpandPaths(pos, files, io))
+            return 1;
         int failed = 0;
-        for (const auto& path : FilesOf(pos)) {
+        for (const auto& path : files) {
             const RegisterResult r = RegisterFile(db, path, false, prompter);
             if (r.key.empty())
                 ++failed;
@@ -150,9 +135,12 @@ int CmdDb(const QStringList& args, CliStreams io)
     if (command == QLatin1String("locate")) {
         if (pos.isEmpty())
             return usage("locate needs files");
+        std::vector<std::string> files;
+        if (!ExpandPaths(pos, files, io))
+            return 1;
         TerminalProgress progress;
         StreamPrompter result(io.out);
-        LocateFiles(db, FilesOf(pos), progress, result);
+        LocateFiles(db, files, progress, result);
         return save();
     }
     if (command == QLatin1String("clean")) {

@@ -44,7 +44,12 @@ bool Includes(const CImageDatabase& db, const std::string& query, const std::str
 
 std::string EncodeNode(int flags, const std::string& label)
 {
-    return flags == 0 ? label : "@" + std::to_string(flags) + label;
+    if (flags == 0)
+        return label;
+    std::string stored = "@";
+    stored += std::to_string(flags);
+    stored += label;
+    return stored;
 }
 
 NodeString SplitNode(const std::string& stored)

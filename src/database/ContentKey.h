@@ -16,6 +16,12 @@ inline constexpr uint32_t kCrcInitial = 0xFFFFFFFFu;
 uint32_t UpdateCrc(uint32_t state, const uint8_t* data, size_t size);
 inline uint32_t FinishCrc(uint32_t state) { return ~state; }
 
+// UpdateCrc folds 16-byte blocks with the processor's carry-less multiply
+// where it has one (CrcUsesCarrylessMultiply) and otherwise uses the table
+// path, which is also callable directly so both can be checked everywhere.
+uint32_t UpdateCrcPortable(uint32_t state, const uint8_t* data, size_t size);
+bool CrcUsesCarrylessMultiply();
+
 // The checksum of a byte range.
 uint32_t Crc32(const uint8_t* data, size_t size);
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 
 #include "database/ContentKey.h"
@@ -22,6 +23,49 @@ TEST(ContentKey, KnownChecksumsAndKeyByteOrder)
     EXPECT_EQ(ContentKey(dir.File("missing")), "");
 }
 
+// The bit-at-a-time definition, continued from any state.
+uint32_t BitwiseUpdate(uint32_t c, const uint8_t* p, size_t n)
+{
+    for (size_t i = 0; i < n; ++i) {
+        c ^= uint32_t{p[i]} << 24;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 0x80000000u) ? (c << 1) ^ 0x04C11DB7u : (c << 1);
+    }
+    return c;
+}
+
+TEST(ContentKey, FoldedAndTablePathsMatchTheBitwiseDefinition)
+{
+    std::vector<uint8_t> bytes(70000);
+    uint32_t x = 987654321;
+    for (auto& b : bytes) {
+        x = x * 1664525u + 1013904223u;
+        b = static_cast<uint8_t>(x >> 24);
+    }
+    // Every length up to 300 (the folded path starts at 64 bytes, folds four
+    // lanes per 64 bytes, then single blocks, then a tail of 0-15 bytes) at
+    // every alignment, from the initial state and from states whose bits
+    // all reach the first folded block.
+    for (uint32_t start : {kCrcInitial, 0u, 0x80000001u, 0x12345678u})
+        for (size_t offset = 0; offset < 16; ++offset)
+            for (size_t n = 0; n <= 300; ++n) {
+                const uint8_t* p = bytes.data() + offset;
+                const uint32_t expected = BitwiseUpdate(start, p, n);
+                ASSERT_EQ(UpdateCrc(start, p, n), expected) << std::hex << start << std::dec << " " << offset << "+" << n;
+                ASSERT_EQ(UpdateCrcPortable(start, p, n), expected) << offset << "+" << n;
+            }
+    // Long runs: lane folding over many rounds, and every tail length.
+    for (size_t n = 65536 - 20; n < 65536 + 20; ++n)
+        ASSERT_EQ(UpdateCrc(0xCAFEBABEu, bytes.data() + 3, n), BitwiseUpdate(0xCAFEBABEu, bytes.data() + 3, n)) << n;
+    // Data full of set bits or clear bits, where a dropped carry would show.
+    const std::vector<uint8_t> ones(4096, 0xFF), zeros(4096, 0x00);
+    for (size_t n : {64, 127, 128, 4096}) {
+        EXPECT_EQ(UpdateCrc(kCrcInitial, ones.data(), n), BitwiseUpdate(kCrcInitial, ones.data(), n)) << n;
+        EXPECT_EQ(UpdateCrc(kCrcInitial, zeros.data(), n), BitwiseUpdate(kCrcInitial, zeros.data(), n)) << n;
+    }
+    RecordProperty("carryless_multiply", CrcUsesCarrylessMultiply() ? "yes" : "no");
+}
+
 TEST(ContentKey, BlockwiseUpdatesMatchOneRunAtEveryLengthAndAlignment)
 {
     std::vector<uint8_t> bytes(3 * 1024 * 1024 + 77);
@@ -30,16 +74,7 @@ TEST(ContentKey, BlockwiseUpdatesMatchOneRunAtEveryLengthAndAlignment)
         x = x * 1103515245u + 12345u;
         b = static_cast<uint8_t>(x >> 16);
     }
-    // A bit-at-a-time reference over short prefixes and odd offsets.
-    auto reference = [](const uint8_t* p, size_t n) {
-        uint32_t c = 0xFFFFFFFFu;
-        for (size_t i = 0; i < n; ++i) {
-            c ^= uint32_t{p[i]} << 24;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 0x80000000u) ? (c << 1) ^ 0x04C11DB7u : (c << 1);
-        }
-        return ~c;
-    };
+    auto reference = [](const uint8_t* p, size_t n) { return FinishCrc(BitwiseUpdate(kCrcInitial, p, n)); };
     for (size_t offset : {0, 1, 3, 7})
         for (size_t n : {0, 1, 15, 16, 17, 63, 64, 65, 255, 1000, 4097})
             EXPECT_EQ(Crc32(bytes.data() + offset, n), reference(bytes.data() + offset, n)) << offset << "+" << n;

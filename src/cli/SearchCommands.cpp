@@ -1,0 +1,218 @@
+// pixadrome-cli crc, signature, dupes and similar: the content key, the
+// image signature and the similarity searches, printing what the viewer
+// would open.
+#include <QCommandLineParser>
+#include <algorithm>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
+#include "common/Progress.h"
+#include "database/ContentKey.h"
+#include "database/Signature.h"
+#include "database/SimilaritySearch.h"
+#include "image/CImageBuffer.h"
+
+namespace pix {
+
+namespace {
+
+// Prints each result sheet as a block of paths, blocks separated by a blank
+// line; an opened image is a block of one.
+class PrintingSink final : public SearchResultSink {
+public:
+    explicit PrintingSink(std::ostream& out) : out_(out) {}
+    bool OpenSheet(const std::vector<std::string>& paths, const std::string&) override
+    {
+        Block(paths);
+        return true;
+    }
+    void OpenImage(const std::string& path) override { Block({path}); }
+
+private:
+    void Block(const std::vector<std::string>& paths)
+    {
+        if (blocks_++ > 0)
+            out_ << '\n';
+        for (const std::string& p : paths)
+            out_ << p << '\n';
+    }
+    std::ostream& out_;
+    int blocks_ = 0;
+};
+
+// --tolerance T, 0 to 100 (default 95).
+bool ParseTolerance(const QCommandLineParser& parser, const QCommandLineOption& option, int& tolerance, CliStreams io)
+{
+    tolerance = 95;
+    if (!parser.isSet(option))
+        return true;
+    bool number = false;
+    tolerance = parser.value(option).toInt(&number);
+    if (!number || tolerance < 0 || tolerance > 100) {
+        io.err << "pixadrome-cli: --tolerance wants a whole number from 0 to 100\n";
+        return false;
+    }
+    return true;
+}
+
+QCommandLineOption ToleranceOption()
+{
+    return QCommandLineOption(QStringLiteral("tolerance"),
+                              QStringLiteral("Least similarity in percent, 0 to 100 (default 95)."),
+                              QStringLiteral("T"));
+}
+
+}  // namespace
+
+int CmdCrc(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Files to key."), QStringLiteral("FILE..."));
+    int status = 0;
+    if (!ParseCommand(parser, args, "Prints the content key (CRC-32) and path of each file.", io, status))
+        return status;
+    const QStringList files = parser.positionalArguments();
+    if (files.isEmpty()) {
+        io.err << "pixadrome-cli: crc needs at least one FILE\n";
+        return 2;
+    }
+    for (const QString& file : files) {
+        const std::string path = NativePath(file);
+        const std::string key = ContentKey(path);
+        if (key.empty()) {
+            io.err << "pixadrome-cli: " << path << ": cannot read\n";
+            status = 1;
+            continue;
+        }
+        io.out << key << '\t' << path << '\n';
+    }
+    return status;
+}
+
+int CmdSignature(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Picture to describe."));
+    QCommandLineOption loadSize(QStringLiteral("load-size"),
+                                QStringLiteral("Size hint S (S x S) to load with; 0, the default, is full size."),
+                                QStringLiteral("S"));
+    parser.addOption(loadSize);
+    int status = 0;
+    if (!ParseCommand(parser, args, "Prints the 192 bytes of a picture's signature in hex.", io, status))
+        return status;
+    const QStringList pos = parser.positionalArguments();
+    if (pos.size() != 1) {
+        io.err << "pixadrome-cli: signature needs one FILE\n";
+        return 2;
+    }
+    uint32_t size = 0;
+    if (parser.isSet(loadSize)) {
+        bool number = false;
+        size = parser.value(loadSize).toUInt(&number);
+        if (!number || size > 65535) {
+            io.err << "pixadrome-cli: --load-size wants a whole number from 0 to 65535\n";
+            return 2;
+        }
+    }
+    const std::string path = NativePath(pos[0]);
+    CImageBuffer buf;
+    const std::optional<Signature> sig = FileSignature(path, size, buf);
+    if (!sig) {
+        io.err << "pixadrome-cli: " << path << ": not a picture Pixadrome can read\n";
+        return 1;
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string text;
+    for (uint8_t b : *sig) {
+        text += kHex[b >> 4];
+        text += kHex[b & 15];
+    }
+    io.out << text << '\n';
+    return 0;
+}
+
+int CmdDupes(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Pictures, or folders of pictures."),
+                                 QStringLiteral("PATH..."));
+    const QCommandLineOption tolerance = ToleranceOption();
+    parser.addOption(tolerance);
+    const QCommandLineOption windowLimit(
+        QStringLiteral("window-limit"),
+        QStringLiteral("Stop after N groups, as the viewer stops at N result windows (default 100; 0: no limit)."),
+        QStringLiteral("N"));
+    parser.addOption(windowLimit);
+    int status = 0;
+    if (!ParseCommand(parser, args,
+                      "Groups similar pictures; prints each group as a block of paths, blocks separated by a blank "
+                      "line.",
+                      io, status))
+        return status;
+    int t = 0;
+    if (!ParseTolerance(parser, tolerance, t, io))
+        return 2;
+    int limit = kMaxResultWindows;
+    if (parser.isSet(windowLimit)) {
+        bool number = false;
+        limit = parser.value(windowLimit).toInt(&number);
+        if (!number || limit < 0) {
+            io.err << "pixadrome-cli: --window-limit wants a whole number, 0 or more\n";
+            return 2;
+        }
+    }
+    if (parser.positionalArguments().isEmpty()) {
+        io.err << "pixadrome-cli: dupes needs at least one PATH\n";
+        return 2;
+    }
+    std::vector<std::string> files;
+    if (!ExpandPaths(parser.positionalArguments(), files, io))
+        return 1;
+    TerminalProgress progress;
+    CliPrompter prompter(io.err);
+    PrintingSink sink(io.out);
+    FindDupesInFolder(files, t, 0, progress, prompter, sink, limit);
+    return 0;
+}
+
+int CmdSimilar(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("REF"), QStringLiteral("Picture to compare with (full size)."));
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("Pictures, or folders of pictures."),
+                                 QStringLiteral("PATH..."));
+    const QCommandLineOption tolerance = ToleranceOption();
+    parser.addOption(tolerance);
+    int status = 0;
+    if (!ParseCommand(parser, args, "Prints the pictures similar to REF.", io, status))
+        return status;
+    int t = 0;
+    if (!ParseTolerance(parser, tolerance, t, io))
+        return 2;
+    QStringList pos = parser.positionalArguments();
+    if (pos.size() < 2) {
+        io.err << "pixadrome-cli: similar needs REF and at least one PATH\n";
+        return 2;
+    }
+    const std::string refPath = NativePath(pos.takeFirst());
+    CImageBuffer reference;
+    reference.Load(refPath);
+    if (reference.IsEmpty()) {
+        io.err << "pixadrome-cli: " << refPath << ": not a picture Pixadrome can read\n";
+        return 1;
+    }
+    std::vector<std::string> files;
+    if (!ExpandPaths(pos, files, io))
+        return 1;
+    TerminalProgress progress;
+    CliPrompter prompter(io.err);
+    PrintingSink sink(io.out);
+    FindSimilarToThis(reference, files, t, progress, prompter, sink);
+    return 0;
+}
+
+}  // namespace pix

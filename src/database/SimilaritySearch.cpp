@@ -1,0 +1,280 @@
+#include "database/SimilaritySearch.h"
+
+#include <chrono>
+#include <system_error>
+
+#include "common/Progress.h"
+#include "common/Prompter.h"
+#include "image/CImageBuffer.h"
+
+namespace pix {
+namespace {
+
+// How far the workers may run ahead of the caller: enough to keep them busy
+// while the caller compares, little enough that a cancel wastes little.
+constexpr size_t kLookAhead = 8;
+
+// How often the caller keeps the user interface alive while it waits.
+constexpr auto kPumpInterval = std::chrono::milliseconds(50);
+
+std::string CheckingText(size_t matches, const std::string& path)
+{
+    return std::to_string(matches) + " matches found\nChecking " + path;
+}
+
+std::string LowerCase(std::string s)
+{
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// Several paths become a sheet, one an opened image, none a message.
+void ShowMatches(const std::vector<std::string>& list, Prompter& prompter, SearchResultSink& sink)
+{
+    if (list.size() > 1)
+        sink.OpenSheet(list, std::string());
+    else if (list.size() == 1)
+        sink.OpenImage(list.front());
+    else
+        prompter.Show(MsgId::NoSimilarImage);
+}
+
+}  // namespace
+
+std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSize, CImageBuffer& scratch)
+{
+    scratch.Load(path, loadSize, loadSize);
+    if (scratch.IsEmpty() || scratch.Width() == 0 || scratch.Height() == 0)
+        return std::nullopt;
+    return ComputeSignature(scratch);
+}
+
+// ---------------------------------------------------------------- loader
+
+SignatureLoader::SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize, unsigned workers)
+    : paths_(paths), loadSize_(loadSize), results_(paths.size()), done_(paths.size(), 0)
+{
+    try {
+        for (unsigned i = 0; i < workers && i < paths_.size(); ++i)
+            workers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+        // Fewer workers than asked for; with none, Take loads the files.
+    }
+    if (workers_.empty())
+        callerScratch_ = std::make_unique<CImageBuffer>();
+}
+
+SignatureLoader::~SignatureLoader()
+{
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    room_.notify_all();
+    for (std::thread& t : workers_)
+        t.join();
+}
+
+unsigned SignatureLoader::DefaultWorkers() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
+
+void SignatureLoader::Work()
+{
+    CImageBuffer scratch;
+    for (;;) {
+        size_t index;
+        {
+            std::unique_lock lock(mutex_);
+            room_.wait(lock, [this] {
+                return stopping_ || next_ >= paths_.size() || next_ < taken_ + kLookAhead;
+            });
+            if (stopping_ || next_ >= paths_.size())
+                return;
+            index = next_++;
+        }
+        std::optional<Signature> signature = FileSignature(paths_[index], loadSize_, scratch);
+        {
+            std::lock_guard lock(mutex_);
+            results_[index] = signature;
+            done_[index] = 1;
+        }
+        ready_.notify_all();
+    }
+}
+
+std::optional<Signature> SignatureLoader::Take(size_t index, Progress& progress)
+{
+    if (workers_.empty()) {
+        taken_ = index + 1;
+        return FileSignature(paths_[index], loadSize_, *callerScratch_);
+    }
+    std::unique_lock lock(mutex_);
+    // Files skipped over are not wanted any more.
+    taken_ = index;
+    if (next_ < index)
+        next_ = index;
+    room_.notify_all();
+    while (!ready_.wait_for(lock, kPumpInterval, [&] { return done_[index] != 0; })) {
+        // A cancel asked for here is answered by the caller's next Step,
+        // just as when the file is loaded at that step.
+        lock.unlock();
+        progress.Pump();
+        lock.lock();
+    }
+    std::optional<Signature> signature = std::move(results_[index]);
+    taken_ = index + 1;
+    lock.unlock();
+    room_.notify_all();
+    return signature;
+}
+
+// ---------------------------------------------------------------- searches
+
+int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
+                      Prompter& prompter, SearchResultSink& sink, int windowLimit)
+{
+    const size_t n = paths.size();
+    std::vector<IndexedSignature> signatures(n);
+    std::vector<uint8_t> valid(n, 0);
+
+    progress.SetRange(0, static_cast<int>(n));
+    {
+        SignatureLoader loader(paths, LoadSizeForTolerance(tolerance));
+        for (size_t i = 0; i < n; ++i) {
+            if (!progress.Step("Analyzing " + paths[i], static_cast<int>(i)))
+                break;
+            if (std::optional<Signature> s = loader.Take(i, progress)) {
+                signatures[i] = IndexSignature(*s);
+                valid[i] = 1;
+            }
+        }
+    }
+
+    const SimilarityThreshold threshold(tolerance);
+    int windows = openWindows;
+    int matches = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (windowLimit > 0 && windows >= windowLimit) {
+            prompter.Show(MsgId::TooManyResultWindows);
+            break;
+        }
+        if (!progress.Step(CheckingText(static_cast<size_t>(matches), paths[i]), static_cast<int>(i)))
+            break;
+        if (!valid[i])
+            continue;
+        std::vector<std::string> group{paths[i]};
+        for (size_t j = 0; j < n; ++j) {
+            if (j == i || !valid[j] || !threshold.Reaches(signatures[i], signatures[j]))
+                continue;
+            group.push_back(paths[j]);
+            valid[j] = 0;
+            ++matches;
+        }
+        if (group.size() > 1) {
+            ++matches;
+            valid[i] = 0;
+            ++windows;
+            const int first = matches - static_cast<int>(group.size()) + 1;
+            const std::string title = "Matches " + std::to_string(first) + "-" + std::to_string(matches);
+            if (!sink.OpenSheet(group, title))
+                break;
+        }
+    }
+    if (matches == 0)
+        prompter.Show(MsgId::NoMatchesFound);
+    return matches;
+}
+
+std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const std::vector<std::string>& paths,
+                                           int tolerance, Progress& progress, Prompter& prompter,
+                                           SearchResultSink& sink)
+{
+    const Signature wanted = ComputeSignature(reference);
+    std::vector<std::string> list;
+    progress.SetRange(0, static_cast<int>(paths.size()));
+    {
+        SignatureLoader loader(paths, LoadSizeForTolerance(tolerance));
+        for (size_t i = 0; i < paths.size(); ++i) {
+            if (!progress.Step(CheckingText(list.size(), paths[i]), static_cast<int>(i)))
+                break;
+            std::optional<Signature> s = loader.Take(i, progress);
+            if (s && CompareSignatures(wanted, *s) >= tolerance)
+                list.push_back(paths[i]);
+        }
+    }
+    ShowMatches(list, prompter, sink);
+    return list;
+}
+
+std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& referencePaths,
+                                            const std::vector<std::string>& candidatePaths, int tolerance,
+                                            bool allMode, Progress& progress, Prompter& prompter,
+                                            SearchResultSink& sink)
+{
+    const uint32_t loadSize = LoadSizeForTolerance(tolerance);
+    const size_t m = referencePaths.size();
+    std::vector<Signature> references(m);
+    std::vector<uint8_t> valid(m, 0);
+    std::vector<std::string> lowerReferences(m);
+    for (size_t j = 0; j < m; ++j)
+        lowerReferences[j] = LowerCase(referencePaths[j]);
+
+    progress.SetRange(0, static_cast<int>(m));
+    {
+        SignatureLoader loader(referencePaths, loadSize);
+        for (size_t j = 0; j < m; ++j) {
+            if (!progress.Step("Analyzing " + referencePaths[j], static_cast<int>(j)))
+                break;
+            if (std::optional<Signature> s = loader.Take(j, progress)) {
+                references[j] = *s;
+                valid[j] = 1;
+            }
+        }
+    }
+
+    std::vector<std::string> list;
+    progress.SetRange(0, static_cast<int>(candidatePaths.size()));
+    {
+        SignatureLoader loader(candidatePaths, loadSize);
+        for (size_t c = 0; c < candidatePaths.size(); ++c) {
+            const std::string& candidate = candidatePaths[c];
+            const size_t found = allMode ? list.size() : list.size() / 2;
+            if (!progress.Step(CheckingText(found, candidate), static_cast<int>(c)))
+                break;
+            const std::optional<Signature> s = loader.Take(c, progress);
+            if (!s)
+                continue;
+            const std::string lower = LowerCase(candidate);
+            bool allReach = true;
+            for (size_t j = 0; j < m; ++j) {
+                if (!valid[j] || lowerReferences[j] == lower)
+                    continue;
+                const bool reaches = CompareSignatures(references[j], *s) >= tolerance;
+                if (allMode) {
+                    if (!reaches) {
+                        allReach = false;
+                        break;
+                    }
+                } else if (reaches) {
+                    list.push_back(referencePaths[j]);
+                    list.push_back(candidate);
+                    // The candidate is itself on the sheet: it has been
+                    // paired now and pairs no further candidate.
+                    for (size_t k = 0; k < m; ++k)
+                        if (lowerReferences[k] == lower) {
+                            valid[k] = 0;
+                            break;
+                        }
+                    break;
+                }
+            }
+            if (allMode && allReach)
+                list.push_back(candidate);
+        }
+    }
+    ShowMatches(list, prompter, sink);
+    return list;
+}
+
+}  // namespace pix

@@ -1,0 +1,111 @@
+#pragma once
+// The duplicate and similar-image searches over lists of files the caller
+// has already chosen. Results go to a sink: the GUI opens contact sheets
+// and image windows, the CLI prints the paths.
+//
+// Files are decoded at the reduced size the tolerance allows, on a small
+// pool of worker threads that runs ahead of the calling thread; the calling
+// thread reports progress and uses the signatures strictly in list order,
+// so signatures, groups, texts and where a cancel stops are exactly those
+// of loading one file after the other at each step.
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "database/Signature.h"
+
+namespace pix {
+
+class CImageBuffer;
+class Progress;
+class Prompter;
+
+// Where search results go.
+class SearchResultSink {
+public:
+    virtual ~SearchResultSink() = default;
+    // Opens a new contact sheet of paths, titled title (empty: the sheet's
+    // usual title). False when the sheet cannot be made.
+    virtual bool OpenSheet(const std::vector<std::string>& paths, const std::string& title) = 0;
+    // Opens one file as an image document.
+    virtual void OpenImage(const std::string& path) = 0;
+};
+
+// Result windows the duplicate search stops at, counting those already open.
+inline constexpr int kMaxResultWindows = 100;
+
+// The signature of the file at path loaded with size hints S × S, or nothing
+// when it does not give a picture. scratch is the buffer loaded into.
+std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSize, CImageBuffer& scratch);
+
+// Groups the files greedily in list order: each file not yet grouped
+// collects every other file not yet grouped whose similarity to it reaches
+// tolerance, and each group of two or more becomes a sheet titled
+// "Matches first-last". openWindows is the number of document windows
+// already open; the search stops with a message when windowLimit are open
+// (0: no limit, for callers without windows). Returns the number of files
+// placed in groups.
+int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
+                      Prompter& prompter, SearchResultSink& sink, int windowLimit = kMaxResultWindows);
+
+// The files whose similarity to the reference picture (taken at its full
+// size) reaches tolerance: several open as a sheet, one as an image.
+// Returns the matching paths in list order.
+std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const std::vector<std::string>& paths,
+                                           int tolerance, Progress& progress, Prompter& prompter,
+                                           SearchResultSink& sink);
+
+// The candidates similar to the pictures of a contact sheet (references in
+// display order). With allMode false ("At least one") each matching
+// candidate is listed after the first reference it matches; with allMode
+// true ("All thumbnails") a candidate is listed when no reference it is
+// compared with scores below the tolerance. A reference is never compared
+// with its own file (paths compared lower-cased). Returns the list.
+std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& referencePaths,
+                                            const std::vector<std::string>& candidatePaths, int tolerance,
+                                            bool allMode, Progress& progress, Prompter& prompter,
+                                            SearchResultSink& sink);
+
+// Loads the signatures of a list of files on worker threads, at most a
+// few files ahead of the caller, who takes them in list order. Destroying
+// it abandons the files not yet taken and waits for the workers.
+class SignatureLoader {
+public:
+    SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize, unsigned workers = DefaultWorkers());
+    ~SignatureLoader();
+    SignatureLoader(const SignatureLoader&) = delete;
+    SignatureLoader& operator=(const SignatureLoader&) = delete;
+
+    // The signature of file index (nothing when unreadable), waiting for it
+    // and keeping the user interface alive through progress.Pump meanwhile.
+    // Indexes must be taken in increasing order.
+    std::optional<Signature> Take(size_t index, Progress& progress);
+
+    // With no workers the files load on the caller's thread, in Take.
+    // Two workers, or one on a single-processor machine.
+    static unsigned DefaultWorkers();
+
+private:
+    void Work();
+
+    const std::vector<std::string> paths_;
+    const uint32_t loadSize_;
+    std::mutex mutex_;
+    std::condition_variable ready_;   // a result arrived
+    std::condition_variable room_;    // the caller took one; workers may run further ahead
+    size_t next_ = 0;                 // next file for a worker
+    size_t taken_ = 0;                // files the caller is done with
+    bool stopping_ = false;
+    std::vector<std::optional<Signature>> results_;
+    std::vector<uint8_t> done_;
+    std::vector<std::thread> workers_;
+    std::unique_ptr<CImageBuffer> callerScratch_;  // loading without workers
+};
+
+}  // namespace pix

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliCommands.h"
+#include "database/ContentKey.h"
+#include "image/CImageBuffer.h"
+#include "CliTestSupport.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+using test::Call;
+using test::CliRun;
+using test::Q;
+
+std::string WriteFlat(const test::TempDir& dir, const std::string& name, uint32_t w, uint32_t h, uint8_t r,
+                      uint8_t g, uint8_t b)
+{
+    CImageBuffer buf;
+    EXPECT_TRUE(buf.Create(w, h));
+    for (uint32_t y = 0; y < h; ++y)
+        for (uint32_t x = 0; x < w; ++x)
+            buf.SetPixel(x, y, r, g, b);
+    test::RecordingPrompter prompter;
+    buf.Save(dir.File(name), prompter);
+    EXPECT_TRUE(prompter.texts.empty());
+    return dir.File(name);
+}
+
+TEST(CliSearch, CrcPrintsKeyAndPathAndFailsOnUnreadableFiles)
+{
+    test::TempDir dir;
+    test::WriteAll(dir.File("nine"), {'1', '2', '3', '4', '5', '6', '7', '8', '9'});
+    std::vector<uint8_t> big(300000);
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<uint8_t>(i * 7 + i / 1000);
+    test::WriteAll(dir.File("big"), big);
+
+    CliRun ok = Call(CmdCrc, {"crc", Q(dir.File("nine")), Q(dir.File("big"))});
+    EXPECT_EQ(ok.status, 0) << ok.err;
+    EXPECT_EQ(ok.out, "181989fc\t" + dir.File("nine") + "\n" + CrcToKey(Crc32(big.data(), big.size())) + "\t" +
+                          dir.File("big") + "\n");
+
+    CliRun bad = Call(CmdCrc, {"crc", Q(dir.File("missing")), Q(dir.File("nine"))});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(bad.out, "181989fc\t" + dir.File("nine") + "\n");
+    EXPECT_NE(bad.err.find("missing"), std::string::npos);
+    EXPECT_EQ(Call(CmdCrc, {"crc"}).status, 2);
+}
+
+TEST(CliSearch, SignaturePrintsTheBytesInHex)
+{
+    test::TempDir dir;
+    const std::string flat = WriteFlat(dir, "flat.bmp", 20, 12, 200, 30, 7);
+    CliRun r = Call(CmdSignature, {"signature", Q(flat)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::string expected;
+    for (int k = 0; k < 64; ++k)
+        expected += "c81e07";
+    EXPECT_EQ(r.out, expected + "\n");
+    EXPECT_EQ(Call(CmdSignature, {"signature", Q(flat), "--load-size", "32"}).out, expected + "\n");
+
+    test::WriteAll(dir.File("junk.png"), {'x'});
+    EXPECT_EQ(Call(CmdSignature, {"signature", Q(dir.File("junk.png"))}).status, 1);
+    EXPECT_EQ(Call(CmdSignature, {"signature", Q(flat), "--load-size", "big"}).status, 2);
+    EXPECT_EQ(Call(CmdSignature, {"signature"}).status, 2);
+}
+
+TEST(CliSearch, DupesPrintsOneBlockPerGroupWithFoldersSortedByName)
+{
+    test::TempDir dir;
+    const std::string redB = WriteFlat(dir, "b_red.bmp", 30, 20, 200, 0, 0);
+    const std::string blueD = WriteFlat(dir, "d_blue.bmp", 9, 9, 0, 0, 200);
+    const std::string redA = WriteFlat(dir, "a_red.png", 16, 16, 200, 0, 0);
+    const std::string blueC = WriteFlat(dir, "c_blue.bmp", 40, 8, 0, 0, 200);
+    test::WriteAll(dir.File("notes.txt"), {'h', 'i'});
+    test::TempDir elsewhere;
+    const std::string green = WriteFlat(elsewhere, "green.bmp", 8, 8, 0, 200, 0);
+
+    CliRun r = Call(CmdDupes, {"dupes", Q(dir.Path().string())});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, redA + "\n" + redB + "\n\n" + blueC + "\n" + blueD + "\n");
+
+    // A file named first leads; tolerance 0 puts everything with it.
+    CliRun all = Call(CmdDupes, {"dupes", Q(green), Q(dir.Path().string()), "--tolerance", "0"});
+    ASSERT_EQ(all.status, 0) << all.err;
+    EXPECT_EQ(all.out, green + "\n" + redA + "\n" + redB + "\n" + blueC + "\n" + blueD + "\n");
+
+    CliRun none = Call(CmdDupes, {"dupes", Q(redA), Q(green)});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("No matches found."), std::string::npos);
+
+    EXPECT_EQ(Call(CmdDupes, {"dupes", Q(redA), "--tolerance", "101"}).status, 2);
+    EXPECT_EQ(Call(CmdDupes, {"dupes", Q(redA), "--window-limit", "-1"}).status, 2);
+    EXPECT_EQ(Call(CmdDupes, {"dupes"}).status, 2);
+}
+
+TEST(CliSearch, SimilarListsTheMatchesOfTheReference)
+{
+    test::TempDir dir;
+    test::TempDir other;
+    const std::string ref = WriteFlat(other, "ref.bmp", 64, 48, 0, 0, 200);
+    const std::string blueC = WriteFlat(dir, "c_blue.bmp", 40, 8, 0, 0, 200);
+    const std::string blueD = WriteFlat(dir, "d_blue.bmp", 9, 9, 0, 0, 200);
+    const std::string red = WriteFlat(dir, "a_red.bmp", 16, 16, 200, 0, 0);
+
+    CliRun two = Call(CmdSimilar, {"similar", Q(ref), Q(dir.Path().string())});
+    ASSERT_EQ(two.status, 0) << two.err;
+    EXPECT_EQ(two.out, blueC + "\n" + blueD + "\n");
+
+    CliRun one = Call(CmdSimilar, {"similar", Q(ref), Q(red), Q(blueD), "--tolerance", "99"});
+    EXPECT_EQ(one.out, blueD + "\n");
+
+    CliRun none = Call(CmdSimilar, {"similar", Q(ref), Q(red)});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.out, "");
+    EXPECT_NE(none.err.find("No similar image found."), std::string::npos);
+
+    EXPECT_EQ(Call(CmdSimilar, {"similar", Q(dir.File("missing.bmp")), Q(red)}).status, 1);
+    EXPECT_EQ(Call(CmdSimilar, {"similar", Q(ref)}).status, 2);
+}
+
+}  // namespace
+}  // namespace pix

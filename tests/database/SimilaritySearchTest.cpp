@@ -1,0 +1,318 @@
+#include "database/SimilaritySearch.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "common/Progress.h"
+#include "image/CImageBuffer.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+// Records what the searches open; can refuse to make sheets.
+class RecordingSink final : public SearchResultSink {
+public:
+    struct Sheet {
+        Paths paths;
+        std::string title;
+    };
+    std::vector<Sheet> sheets;
+    Paths images;
+    bool refuse = false;
+
+    bool OpenSheet(const Paths& paths, const std::string& title) override
+    {
+        sheets.push_back({paths, title});
+        return !refuse;
+    }
+    void OpenImage(const std::string& path) override { images.push_back(path); }
+};
+
+// Answers false at exactly one step (counted from 1) and true otherwise, so
+// each phase of a search can be cut on its own.
+class CancelOnceProgress final : public Progress {
+public:
+    explicit CancelOnceProgress(int at) : at_(at) {}
+    int steps = 0;
+    void SetRange(int, int) override {}
+    bool Step(std::string_view, int) override { return ++steps != at_; }
+    bool Pump() override { return true; }
+
+private:
+    int at_;
+};
+
+// An 8 × 8 picture whose signature is exactly these bytes: every channel
+// holds 0 (cell 0) and 255 (cell 63), so the stretch changes nothing.
+// Family 0 lies in 60..109 and family 1 in 200..239; shift s adds s (family
+// 0) or subtracts it (family 1) in cells 1..34, so two pictures of a family
+// are 102 × Δs² apart: Δs = 30 scores 97, Δs = 60 scores 88. Family 2
+// alternates 5 and 250 and is far from both.
+Signature Pattern(int family, int shift)
+{
+    Signature s{};
+    for (int k = 0; k < 64; ++k)
+        for (int c = 0; c < 3; ++c) {
+            int v = 0;
+            if (k == 0)
+                v = 0;
+            else if (k == 63)
+                v = 255;
+            else if (family == 0)
+                v = 60 + (k * 7 + c * 13) % 50 + (k <= 34 ? shift : 0);
+            else if (family == 1)
+                v = 200 + (k * 5 + c * 3) % 40 - (k <= 34 ? shift : 0);
+            else
+                v = (k + c) % 2 ? 250 : 5;
+            s[3 * k + c] = static_cast<uint8_t>(v);
+        }
+    return s;
+}
+
+std::string WritePattern(const test::TempDir& dir, const std::string& name, int family, int shift)
+{
+    const Signature s = Pattern(family, shift);
+    CImageBuffer img;
+    EXPECT_TRUE(img.Create(8, 8));
+    for (int k = 0; k < 64; ++k)
+        img.SetPixel(static_cast<uint32_t>(k / 8), static_cast<uint32_t>(k % 8), s[3 * k], s[3 * k + 1],
+                     s[3 * k + 2]);
+    test::RecordingPrompter p;
+    img.Save(dir.File(name), p);
+    EXPECT_TRUE(p.texts.empty());
+    return dir.File(name);
+}
+
+std::string WriteJunk(const test::TempDir& dir, const std::string& name)
+{
+    test::WriteAll(dir.File(name), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'});
+    return dir.File(name);
+}
+
+struct Planted {
+    test::TempDir dir;
+    std::string a0 = WritePattern(dir, "a0.bmp", 0, 0);
+    std::string a15 = WritePattern(dir, "a15.bmp", 0, 15);
+    std::string a30 = WritePattern(dir, "a30.bmp", 0, 30);
+    std::string a31 = WritePattern(dir, "a31.bmp", 0, 31);
+    std::string a60 = WritePattern(dir, "a60.bmp", 0, 60);
+    std::string e0 = WritePattern(dir, "e0.bmp", 1, 0);
+    std::string e30 = WritePattern(dir, "e30.bmp", 1, 30);
+    std::string x = WritePattern(dir, "x.bmp", 2, 0);
+    std::string junk = WriteJunk(dir, "junk.bmp");
+    std::string missing = dir.File("missing.bmp");
+};
+
+TEST(FindDupesInFolder, GroupsGreedilyInFileOrder)
+{
+    Planted f;
+    test::RecordingPrompter prompter;
+    test::RecordingProgress progress;
+    // a0 takes a30 and a31 (a60 is too far from a0, though close to a30);
+    // a60 is left alone; e30 takes e0, which comes after it.
+    RecordingSink sink;
+    const Paths files{f.a0, f.junk, f.e30, f.a60, f.a30, f.x, f.e0, f.a31};
+    EXPECT_EQ(FindDupesInFolder(files, 95, 0, progress, prompter, sink), 5);
+    ASSERT_EQ(sink.sheets.size(), 2u);
+    EXPECT_EQ(sink.sheets[0].paths, (Paths{f.a0, f.a30, f.a31}));
+    EXPECT_EQ(sink.sheets[0].title, "Matches 1-3");
+    EXPECT_EQ(sink.sheets[1].paths, (Paths{f.e30, f.e0}));
+    EXPECT_EQ(sink.sheets[1].title, "Matches 4-5");
+    EXPECT_TRUE(prompter.texts.empty());
+    ASSERT_EQ(progress.texts.size(), 16u);
+    EXPECT_EQ(progress.texts[7], "Analyzing " + f.a31);
+    EXPECT_EQ(progress.texts[8], "0 matches found\nChecking " + f.a0);
+    EXPECT_EQ(progress.texts[9], "3 matches found\nChecking " + f.junk);
+    EXPECT_EQ(progress.positions[11], 3);
+
+    // Starting from a30, the middle picture takes both ends.
+    RecordingSink middleFirst;
+    FindDupesInFolder({f.a30, f.a0, f.a60}, 95, 0, progress, prompter, middleFirst);
+    ASSERT_EQ(middleFirst.sheets.size(), 1u);
+    EXPECT_EQ(middleFirst.sheets[0].paths, (Paths{f.a30, f.a0, f.a60}));
+
+    // Tolerance 0 puts every readable picture with the first one.
+    RecordingSink all;
+    EXPECT_EQ(FindDupesInFolder({f.junk, f.x, f.a0, f.missing, f.e30}, 0, 0, progress, prompter, all), 3);
+    ASSERT_EQ(all.sheets.size(), 1u);
+    EXPECT_EQ(all.sheets[0].paths, (Paths{f.x, f.a0, f.e30}));
+
+    // At 100 % nothing here is similar: the message.
+    RecordingSink none;
+    EXPECT_EQ(FindDupesInFolder({f.a0, f.a15}, 100, 0, progress, prompter, none), 0);
+    EXPECT_EQ(prompter.texts, (std::vector<std::string>{"No matches found."}));
+}
+
+TEST(FindDupesInFolder, StopsAtTheWindowLimitAtASheetFailureAndAtCancel)
+{
+    Planted f;
+    const Paths files{f.a0, f.e0, f.a30, f.e30, f.a31};
+    struct Run {
+        test::RecordingPrompter prompter;
+        RecordingSink sink;
+        int matches = 0;
+    };
+    auto run = [&](Progress& progress, int windows, int limit = kMaxResultWindows, bool refuse = false) {
+        auto r = std::make_unique<Run>();
+        r->sink.refuse = refuse;
+        r->matches = FindDupesInFolder(files, 95, windows, progress, r->prompter, r->sink, limit);
+        return r;
+    };
+    test::RecordingProgress plain;
+    // 99 windows open: one group, then the message, as files remain.
+    auto limited = run(plain, 99);
+    ASSERT_EQ(limited->sink.sheets.size(), 1u);
+    EXPECT_EQ(limited->sink.sheets[0].paths, (Paths{f.a0, f.a30, f.a31}));
+    EXPECT_EQ(limited->prompter.texts, (std::vector<std::string>{
+                                           "There are more matches, but there would be too many result "
+                                           "windows.\nDeal with these first, or use a tighter similarity "
+                                           "tolerance."}));
+    // Callers without windows lift the limit.
+    EXPECT_EQ(run(plain, 100, 0)->sink.sheets.size(), 2u);
+    // A sheet that cannot be made ends the search.
+    test::RecordingProgress counted;
+    auto refused = run(counted, 0, kMaxResultWindows, true);
+    EXPECT_EQ(refused->sink.sheets.size(), 1u);
+    EXPECT_EQ(counted.texts.size(), 6u);  // five analysed, the first checked
+    EXPECT_TRUE(refused->prompter.texts.empty());
+
+    // Cancelled while analysing a31: a0's group lacks it.
+    CancelOnceProgress atAnalysis(5);
+    auto cut = run(atAnalysis, 0);
+    ASSERT_EQ(cut->sink.sheets.size(), 2u);
+    EXPECT_EQ(cut->sink.sheets[0].paths, (Paths{f.a0, f.a30}));
+    // Cancelled at the second check: the first group stays, the second is
+    // never formed.
+    CancelOnceProgress atCheck(5 + 2);
+    auto early = run(atCheck, 0);
+    EXPECT_EQ(early->matches, 3);
+    EXPECT_EQ(early->sink.sheets.size(), 1u);
+    EXPECT_EQ(atCheck.steps, 7);
+}
+
+TEST(FindSimilarToThis, OneMatchOpensAnImageSeveralASheetNoneTheMessage)
+{
+    Planted f;
+    // The reference at full size: a0's cells as 8 × 8 blocks of 64 × 64.
+    const Signature a0 = Pattern(0, 0);
+    CImageBuffer reference;
+    ASSERT_TRUE(reference.Create(64, 64));
+    for (uint32_t y = 0; y < 64; ++y)
+        for (uint32_t x = 0; x < 64; ++x) {
+            const uint32_t k = y / 8 + 8 * (x / 8);
+            reference.SetPixel(x, y, a0[3 * k], a0[3 * k + 1], a0[3 * k + 2]);
+        }
+
+    test::RecordingPrompter prompter;
+    test::RecordingProgress progress;
+    RecordingSink sink;
+    EXPECT_EQ(FindSimilarToThis(reference, {f.a60, f.a30, f.junk, f.e0, f.a0}, 95, progress, prompter, sink),
+              (Paths{f.a30, f.a0}));
+    ASSERT_EQ(sink.sheets.size(), 1u);
+    EXPECT_EQ(sink.sheets[0].paths, (Paths{f.a30, f.a0}));
+    EXPECT_EQ(progress.texts[1], "0 matches found\nChecking " + f.a30);
+    EXPECT_EQ(progress.texts[2], "1 matches found\nChecking " + f.junk);
+
+    RecordingSink one;
+    FindSimilarToThis(reference, {f.a60, f.a31, f.x}, 95, progress, prompter, one);
+    EXPECT_TRUE(one.sheets.empty());
+    EXPECT_EQ(one.images, (Paths{f.a31}));
+
+    RecordingSink none;
+    FindSimilarToThis(reference, {f.a60, f.x}, 95, progress, prompter, none);
+    EXPECT_TRUE(none.sheets.empty() && none.images.empty());
+    EXPECT_EQ(prompter.texts, (std::vector<std::string>{"No similar image found."}));
+
+    // Cancelled at the second file: only the first was checked.
+    CancelOnceProgress cancel(2);
+    RecordingSink cut;
+    EXPECT_EQ(FindSimilarToThis(reference, {f.a30, f.a0}, 95, cancel, prompter, cut), (Paths{f.a30}));
+}
+
+TEST(FindSimilarToThese, AtLeastOneAndAllThumbnails)
+{
+    Planted f;
+    test::RecordingPrompter prompter;
+    test::RecordingProgress progress;
+    RecordingSink sink;
+    // a30 pairs with a0 and, being itself a reference, leaves the
+    // references; so a60, close only to a30, finds no partner. e30 pairs
+    // with e0.
+    const Paths refs{f.a0, f.e0, f.a30, f.junk};
+    EXPECT_EQ(FindSimilarToThese(refs, {f.a30, f.e30, f.a60, f.missing}, 95, false, progress, prompter, sink),
+              (Paths{f.a0, f.a30, f.e0, f.e30}));
+    ASSERT_EQ(sink.sheets.size(), 1u);
+    EXPECT_EQ(progress.texts[3], "Analyzing " + f.junk);
+    EXPECT_EQ(progress.texts[5], "1 matches found\nChecking " + f.e30);
+    EXPECT_EQ(progress.texts[7], "2 matches found\nChecking " + f.missing);
+
+    // A reference is not compared with its own path in any letter case: a
+    // copy of a0 named A0.BMP does not match the candidate a0.bmp.
+    std::filesystem::copy_file(f.a0, f.dir.File("A0.BMP"));
+    RecordingSink self;
+    EXPECT_TRUE(FindSimilarToThese({f.dir.File("A0.BMP")}, {f.a0}, 95, false, progress, prompter, self).empty());
+    EXPECT_EQ(prompter.texts, (std::vector<std::string>{"No similar image found."}));
+
+    // All thumbnails: a15 is close to both references; a0 is compared only
+    // with a30; a60 fails a0; x fails both. Counts are the list size.
+    RecordingSink every;
+    test::RecordingProgress allProgress;
+    EXPECT_EQ(FindSimilarToThese({f.a0, f.a30}, {f.a15, f.a60, f.a0, f.x}, 95, true, allProgress, prompter, every),
+              (Paths{f.a15, f.a0}));
+    EXPECT_EQ(allProgress.texts[5], "2 matches found\nChecking " + f.x);
+    RecordingSink one;
+    FindSimilarToThese({f.a0, f.a30}, {f.a60, f.a15}, 95, true, progress, prompter, one);
+    EXPECT_EQ(one.images, (Paths{f.a15}));
+}
+
+TEST(SignatureLoader, WorkersGiveWhatLoadingEachFileGives)
+{
+    // Pictures of several sizes and formats (JPEG honours the size hint),
+    // unreadable and missing files, a folder.
+    test::TempDir dir;
+    test::RecordingPrompter p;
+    Paths files;
+    for (int i = 0; i < 24; ++i) {
+        CImageBuffer img;
+        const uint32_t w = 20 + 37 * static_cast<uint32_t>(i % 7), h = 15 + 23 * static_cast<uint32_t>(i % 5);
+        ASSERT_TRUE(img.Create(w, h));
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x)
+                img.SetPixel(x, y, static_cast<uint8_t>(x * (i + 1)), static_cast<uint8_t>(y * 3 + i),
+                             static_cast<uint8_t>((x ^ y) + i));
+        files.push_back(dir.File("p" + std::to_string(i) + (i % 3 == 0 ? ".jpg" : i % 3 == 1 ? ".png" : ".bmp")));
+        img.Save(files.back(), p);
+        if (i % 8 == 3)
+            files.push_back(WriteJunk(dir, "junk" + std::to_string(i) + ".jpg"));
+    }
+    files.push_back(dir.File("missing.png"));
+    files.push_back(dir.Path().string());
+
+    NullProgress progress;
+    for (uint32_t size : {32u, 0u}) {
+        std::vector<std::optional<Signature>> expected;
+        CImageBuffer scratch;
+        for (const std::string& path : files)
+            expected.push_back(FileSignature(path, size, scratch));
+        for (unsigned workers : {0u, 2u, 4u}) {
+            SignatureLoader loader(files, size, workers);
+            for (size_t i = 0; i < files.size(); ++i)
+                ASSERT_EQ(loader.Take(i, progress), expected[i]) << workers << " workers, " << files[i];
+        }
+        // Skipping ahead, and leaving with files not taken.
+        SignatureLoader loader(files, size, 2);
+        EXPECT_EQ(loader.Take(2, progress), expected[2]);
+        EXPECT_EQ(loader.Take(files.size() - 5, progress), expected[files.size() - 5]);
+    }
+    CImageBuffer scratch;
+    scratch.Load(dir.File("p6.jpg"), 32, 32);
+    EXPECT_EQ(scratch.Width(), (242u + 3) / 4);
+}
+
+}  // namespace
+}  // namespace pix
