@@ -50,7 +50,7 @@ test: deps
 	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B $(BENCHBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_GUI=OFF -DPIX_BENCH=ON
+	cmake -S . -B $(BENCHBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_GUI=OFF -DPIX_BENCH=ON -DPIX_WERROR=OFF
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	$(BENCHBUILD)/bench/pix_bench --benchmark_counters_tabular=true
 

@@ -9,7 +9,9 @@
 #include "app/QtPrompter.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SingleInstance.h"
+#include "render/FontConversion.h"
 #include "render/RenderFormats.h"
+#include "sheets/CThumbnailSettings.h"
 
 namespace pix {
 
@@ -29,6 +31,8 @@ int RunPixadromeApp(int argc, char** argv)
     RegisterRenderFormats();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         SetScreenDpi(static_cast<int>(screen->logicalDotsPerInchX() + 0.5));
+    // New thumbnail formats start with the system font.
+    CThumbnailSettings::SetDefaultFont(SystemLogFont());
 
     QSettingsStore settings;
     QtPrompter prompter;

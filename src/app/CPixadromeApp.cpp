@@ -103,12 +103,10 @@ CChildFrame* CPixadromeApp::OpenPath(const QString& path)
         title.replace(QLatin1Char(':'), QLatin1Char('-')).replace(QDir::separator(), QLatin1Char('-'));
         return NewSheetFromFiles(files, title);
     }
-    CChildFrame* frame = nullptr;
-    if (path.endsWith(QLatin1String(".pxc"), Qt::CaseInsensitive))
-        frame = sheetTemplate_->OpenDocumentFile(path);
-    else
-        frame = imageTemplate_->OpenDocumentFile(path);
-    if (frame)
+    // A sheet that does not read has been reported as damaged already.
+    if (path.endsWith(QLatin1String(".pxc"), Qt::CaseInsensitive) && info.isFile())
+        return sheetTemplate_->OpenDocumentFile(path);
+    if (CChildFrame* frame = imageTemplate_->OpenDocumentFile(path))
         return frame;
 
     // Not ours to read: the desktop's program for it, unless that is us.

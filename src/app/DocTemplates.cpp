@@ -8,6 +8,7 @@
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
 #include "app/CPixadromeDoc.h"
+#include "sheetsui/CThumbnailDoc.h"
 #include "view/CPixadromeView.h"
 
 namespace pix {
@@ -60,24 +61,26 @@ CChildFrame* CSheetTemplate::OpenDocumentFile(const QString& path)
 {
     if (!QFileInfo(path).isFile())
         return nullptr;
-    app_.SetPendingFiles({path});
-    CChildFrame* frame = NewDocument();
-    if (frame)
-        frame->setWindowTitle(QFileInfo(path).fileName());
-    return frame;
+    auto doc = CThumbnailDoc::FromFile(app_, path);
+    if (!doc)
+        return nullptr;
+    return Show(std::move(doc), QFileInfo(path).fileName());
 }
 
 CChildFrame* CSheetTemplate::NewDocument()
 {
-    auto files = app_.TakePendingFiles();
-    if (!files)
+    const QStringList files = app_.TakePendingFiles().value_or(QStringList());
+    auto doc = CThumbnailDoc::FromFiles(app_, files);
+    if (!doc)
         return nullptr;
+    return Show(std::move(doc), QObject::tr("Contact Sheet%1").arg(++untitled_));
+}
+
+CChildFrame* CSheetTemplate::Show(std::unique_ptr<CThumbnailDoc> doc, const QString& title)
+{
     auto* frame = new CChildFrame;
-    auto* list = new QListWidget(frame);
-    for (const QString& f : *files)
-        list->addItem(QDir::toNativeSeparators(f));
-    frame->setWidget(list);
-    frame->setWindowTitle(QObject::tr("Contact Sheet"));
+    frame->setWidget(new CThumbnailView(std::move(doc), frame));
+    frame->setWindowTitle(title);
     if (CMainFrame* main = app_.MainFrame())
         main->AddChild(frame, nullptr);
     return frame;

@@ -5,11 +5,13 @@
 // the slide-show template only serves the slide-show command.
 
 #include <QString>
+#include <memory>
 
 namespace pix {
 
 class CChildFrame;
 class CPixadromeApp;
+class CThumbnailDoc;
 
 class CDocTemplate {
 public:
@@ -31,12 +33,16 @@ public:
     CChildFrame* NewDocument() override;
 };
 
-// Until contact sheets exist, a sheet opens as a window listing its files.
+// Contact sheets: new from the pending file list, or read from ".pxc".
 class CSheetTemplate final : public CDocTemplate {
 public:
     using CDocTemplate::CDocTemplate;
     CChildFrame* OpenDocumentFile(const QString& path) override;
     CChildFrame* NewDocument() override;
+
+private:
+    CChildFrame* Show(std::unique_ptr<CThumbnailDoc> doc, const QString& title);
+    int untitled_ = 0;
 };
 
 }  // namespace pix

@@ -86,9 +86,10 @@ int CmdSheet(const QStringList& args, CliStreams io)
             return 1;
         chosen.SaveToRegistry(store);
     }
-    PaintedThumbnailMaker maker;
+    PaintedThumbnailMaker painter;
     {
         TerminalProgress progress;
+        PrefetchingThumbnailMaker maker(painter, files, progress);
         if (!MakeNewSheet(sheet, files, store, AvailableMemory(), maker, progress, prompter))
             return 1;
     }

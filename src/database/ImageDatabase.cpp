@@ -480,6 +480,9 @@ bool CImageDatabase::Parse(const uint8_t* data, size_t size)
         if (static_cast<size_t>(count) > in.Remaining() / 4)
             return false;
         loaded.records_.reserve(static_cast<size_t>(count));
+        // Most records bring a key or a path of their own.
+        loaded.ids_.reserve(static_cast<size_t>(count) + 16);
+        loaded.holders_.reserve(static_cast<size_t>(count) + 16);
         int classes = 0;
         std::string scratch;
         std::vector<uint32_t> ids;

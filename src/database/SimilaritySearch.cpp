@@ -10,13 +10,6 @@
 namespace pix {
 namespace {
 
-// How far the workers may run ahead of the caller: enough to keep them busy
-// while the caller compares, little enough that a cancel wastes little.
-constexpr size_t kLookAhead = 8;
-
-// How often the caller keeps the user interface alive while it waits.
-constexpr auto kPumpInterval = std::chrono::milliseconds(50);
-
 std::string CheckingText(size_t matches, const std::string& path)
 {
     return std::to_string(matches) + " matches found\nChecking " + path;
@@ -54,79 +47,14 @@ std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSiz
 // ---------------------------------------------------------------- loader
 
 SignatureLoader::SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize, unsigned workers)
-    : paths_(paths), loadSize_(loadSize), results_(paths.size()), done_(paths.size(), 0)
+    : loader_(
+          paths.size(),
+          [paths, loadSize](size_t index) {
+              CImageBuffer scratch;
+              return FileSignature(paths[index], loadSize, scratch);
+          },
+          workers)
 {
-    try {
-        for (unsigned i = 0; i < workers && i < paths_.size(); ++i)
-            workers_.emplace_back([this] { Work(); });
-    } catch (const std::system_error&) {
-        // Fewer workers than asked for; with none, Take loads the files.
-    }
-    if (workers_.empty())
-        callerScratch_ = std::make_unique<CImageBuffer>();
-}
-
-SignatureLoader::~SignatureLoader()
-{
-    {
-        std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    room_.notify_all();
-    for (std::thread& t : workers_)
-        t.join();
-}
-
-unsigned SignatureLoader::DefaultWorkers() { return std::thread::hardware_concurrency() >= 2 ? 2 : 1; }
-
-void SignatureLoader::Work()
-{
-    CImageBuffer scratch;
-    for (;;) {
-        size_t index;
-        {
-            std::unique_lock lock(mutex_);
-            room_.wait(lock, [this] {
-                return stopping_ || next_ >= paths_.size() || next_ < taken_ + kLookAhead;
-            });
-            if (stopping_ || next_ >= paths_.size())
-                return;
-            index = next_++;
-        }
-        std::optional<Signature> signature = FileSignature(paths_[index], loadSize_, scratch);
-        {
-            std::lock_guard lock(mutex_);
-            results_[index] = signature;
-            done_[index] = 1;
-        }
-        ready_.notify_all();
-    }
-}
-
-std::optional<Signature> SignatureLoader::Take(size_t index, Progress& progress)
-{
-    if (workers_.empty()) {
-        taken_ = index + 1;
-        return FileSignature(paths_[index], loadSize_, *callerScratch_);
-    }
-    std::unique_lock lock(mutex_);
-    // Files skipped over are not wanted any more.
-    taken_ = index;
-    if (next_ < index)
-        next_ = index;
-    room_.notify_all();
-    while (!ready_.wait_for(lock, kPumpInterval, [&] { return done_[index] != 0; })) {
-        // A cancel asked for here is answered by the caller's next Step,
-        // just as when the file is loaded at that step.
-        lock.unlock();
-        progress.Pump();
-        lock.lock();
-    }
-    std::optional<Signature> signature = std::move(results_[index]);
-    taken_ = index + 1;
-    lock.unlock();
-    room_.notify_all();
-    return signature;
 }
 
 // ---------------------------------------------------------------- searches

@@ -9,15 +9,12 @@
 // so signatures, groups, texts and where a cancel stops are exactly those
 // of loading one file after the other at each step.
 
-#include <condition_variable>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "common/OrderedLoader.h"
 #include "database/Signature.h"
 
 namespace pix {
@@ -77,35 +74,15 @@ std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& refe
 // it abandons the files not yet taken and waits for the workers.
 class SignatureLoader {
 public:
-    SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize, unsigned workers = DefaultWorkers());
-    ~SignatureLoader();
-    SignatureLoader(const SignatureLoader&) = delete;
-    SignatureLoader& operator=(const SignatureLoader&) = delete;
-
+    SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize,
+                    unsigned workers = OrderedLoader<std::optional<Signature>>::DefaultWorkers());
     // The signature of file index (nothing when unreadable), waiting for it
     // and keeping the user interface alive through progress.Pump meanwhile.
     // Indexes must be taken in increasing order.
-    std::optional<Signature> Take(size_t index, Progress& progress);
-
-    // With no workers the files load on the caller's thread, in Take.
-    // Two workers, or one on a single-processor machine.
-    static unsigned DefaultWorkers();
+    std::optional<Signature> Take(size_t index, Progress& progress) { return loader_.Take(index, progress); }
 
 private:
-    void Work();
-
-    const std::vector<std::string> paths_;
-    const uint32_t loadSize_;
-    std::mutex mutex_;
-    std::condition_variable ready_;   // a result arrived
-    std::condition_variable room_;    // the caller took one; workers may run further ahead
-    size_t next_ = 0;                 // next file for a worker
-    size_t taken_ = 0;                // files the caller is done with
-    bool stopping_ = false;
-    std::vector<std::optional<Signature>> results_;
-    std::vector<uint8_t> done_;
-    std::vector<std::thread> workers_;
-    std::unique_ptr<CImageBuffer> callerScratch_;  // loading without workers
+    OrderedLoader<std::optional<Signature>> loader_;
 };
 
 }  // namespace pix

@@ -58,34 +58,48 @@ ThumbnailFit FitThumbnail(int w, int h, int cx, int cy)
     return {w2, h2};
 }
 
-QImage PaintedThumbnailMaker::Paint(const std::string& path, int cx, int cy, bool load) const
+QImage PaintedThumbnailMaker::Blank(int cx, int cy)
 {
     QImage image(cx, cy, QImage::Format_RGB888);
     const int dpm = static_cast<int>(ScreenDpi() / 0.0254 + 0.5);
     image.setDotsPerMeterX(dpm);
     image.setDotsPerMeterY(dpm);
     image.fill(QColor(kMaskRed, kMaskGreen, kMaskBlue));
-    if (load) {
-        CImageBuffer picture;
-        picture.Load(path, static_cast<uint32_t>(cx), static_cast<uint32_t>(cy));
-        if (!picture.IsEmpty() && picture.Width() > 0 && picture.Height() > 0) {
-            const ThumbnailFit fit = FitThumbnail(static_cast<int>(picture.Width()),
-                                                  static_cast<int>(picture.Height()), cx, cy);
-            picture.Resize(static_cast<uint32_t>(fit.width), static_cast<uint32_t>(fit.height));
-            const int x0 = (cx - fit.width) / 2;
-            const int y0 = (cy - fit.height) / 2;
-            for (int y = 0; y < fit.height; ++y) {
-                const uint8_t* src = picture.Row(static_cast<uint32_t>(fit.height - 1 - y));
-                uint8_t* dst = image.scanLine(y0 + y) + 3 * x0;
-                for (int x = 0; x < fit.width; ++x) {
-                    dst[3 * x] = src[3 * x + 2];
-                    dst[3 * x + 1] = src[3 * x + 1];
-                    dst[3 * x + 2] = src[3 * x];
-                }
-            }
-            RaiseEdge(image, x0, y0, fit.width, fit.height);
-            return image;
+    return image;
+}
+
+bool PaintedThumbnailMaker::DrawPicture(QImage& image, const std::string& path)
+{
+    const int cx = image.width();
+    const int cy = image.height();
+    CImageBuffer picture;
+    picture.Load(path, static_cast<uint32_t>(cx), static_cast<uint32_t>(cy));
+    if (picture.IsEmpty() || picture.Width() == 0 || picture.Height() == 0)
+        return false;
+    const ThumbnailFit fit =
+        FitThumbnail(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()), cx, cy);
+    picture.Resize(static_cast<uint32_t>(fit.width), static_cast<uint32_t>(fit.height));
+    const int x0 = (cx - fit.width) / 2;
+    const int y0 = (cy - fit.height) / 2;
+    for (int y = 0; y < fit.height; ++y) {
+        const uint8_t* src = picture.Row(static_cast<uint32_t>(fit.height - 1 - y));
+        uint8_t* dst = image.scanLine(y0 + y) + 3 * x0;
+        for (int x = 0; x < fit.width; ++x) {
+            dst[3 * x] = src[3 * x + 2];
+            dst[3 * x + 1] = src[3 * x + 1];
+            dst[3 * x + 2] = src[3 * x];
         }
+    }
+    RaiseEdge(image, x0, y0, fit.width, fit.height);
+    return true;
+}
+
+QImage PaintedThumbnailMaker::Paint(const std::string& path, int cx, int cy, bool load) const
+{
+    QImage image = Blank(cx, cy);
+    if (load) {
+        if (DrawPicture(image, path))
+            return image;
         if (icons_) {
             const QImage icon = icons_(path);
             if (!icon.isNull()) {
@@ -100,13 +114,64 @@ QImage PaintedThumbnailMaker::Paint(const std::string& path, int cx, int cy, boo
     return image;
 }
 
+namespace {
+
+std::vector<uint8_t> PackedRows(const QImage& image)
+{
+    const auto cx = static_cast<size_t>(image.width());
+    std::vector<uint8_t> out(3 * cx * static_cast<size_t>(image.height()));
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(out.data() + 3 * cx * static_cast<size_t>(y), image.constScanLine(y), 3 * cx);
+    return out;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> PaintedThumbnailMaker::PaintPicture(const std::string& path, uint32_t cx,
+                                                                        uint32_t cy) const
+{
+    QImage image = Blank(static_cast<int>(cx), static_cast<int>(cy));
+    if (!DrawPicture(image, path))
+        return std::nullopt;
+    return PackedRows(image);
+}
+
 std::vector<uint8_t> PaintedThumbnailMaker::MakeThumbnail(const std::string& path, uint32_t cx, uint32_t cy, bool load)
 {
-    const QImage image = Paint(path, static_cast<int>(cx), static_cast<int>(cy), load);
-    std::vector<uint8_t> out(size_t{3} * cx * cy);
-    for (uint32_t y = 0; y < cy; ++y)
-        std::memcpy(out.data() + size_t{3} * cx * y, image.constScanLine(static_cast<int>(y)), size_t{3} * cx);
-    return out;
+    return PackedRows(Paint(path, static_cast<int>(cx), static_cast<int>(cy), load));
+}
+
+PrefetchingThumbnailMaker::PrefetchingThumbnailMaker(const PaintedThumbnailMaker& painter,
+                                                     std::vector<std::string> paths, Progress& progress,
+                                                     unsigned workers)
+    : painter_(painter), paths_(std::move(paths)), progress_(progress), workers_(workers)
+{
+}
+
+PrefetchingThumbnailMaker::~PrefetchingThumbnailMaker() = default;
+
+std::vector<uint8_t> PrefetchingThumbnailMaker::MakeThumbnail(const std::string& path, uint32_t cx, uint32_t cy,
+                                                              bool load)
+{
+    const bool inOrder = !stopped_ && load && next_ < paths_.size() && paths_[next_] == path &&
+                         (!loader_ || (cx == cx_ && cy == cy_));
+    if (!inOrder) {
+        // Anything else ends the prefetching (a cancel passes load false).
+        stopped_ = true;
+        loader_.reset();
+        return PackedRows(painter_.Paint(path, static_cast<int>(cx), static_cast<int>(cy), load));
+    }
+    if (!loader_) {
+        cx_ = cx;
+        cy_ = cy;
+        loader_ = std::make_unique<Loader>(
+            paths_.size(),
+            [this](size_t index) { return painter_.PaintPicture(paths_[index], cx_, cy_); }, workers_);
+    }
+    std::optional<std::vector<uint8_t>> picture = loader_->Take(next_++, progress_);
+    if (picture)
+        return std::move(*picture);
+    return PackedRows(painter_.Paint(path, static_cast<int>(cx), static_cast<int>(cy), true));  // its icon, here
 }
 
 }  // namespace pix

@@ -6,10 +6,16 @@
 
 #include <QImage>
 #include <functional>
+#include <memory>
+#include <optional>
+
+#include "common/OrderedLoader.h"
 
 #include "sheets/ThumbnailMaker.h"
 
 namespace pix {
+
+class Progress;
 
 class PaintedThumbnailMaker final : public ThumbnailMaker {
 public:
@@ -23,9 +29,41 @@ public:
 
     // The picture as an image (Format_RGB888), for callers that draw it.
     QImage Paint(const std::string& path, int cx, int cy, bool load) const;
+    // Only the case of a file that reads as a picture, which is safe on any
+    // thread: nothing when the file does not give a picture.
+    std::optional<std::vector<uint8_t>> PaintPicture(const std::string& path, uint32_t cx, uint32_t cy) const;
 
 private:
+    // Draws the picture onto image; false when the file gives none.
+    static bool DrawPicture(QImage& image, const std::string& path);
+    static QImage Blank(int cx, int cy);
     IconLookup icons_;
+};
+
+// Makes the pictures of a list of files ahead of time on worker threads,
+// for a caller that asks for them in list order (a new sheet). Pictures
+// asked for out of that order, without loading, or of files that are not
+// pictures (their icon) are made on the caller's thread, so every picture
+// is the one the painter itself would give.
+class PrefetchingThumbnailMaker final : public ThumbnailMaker {
+public:
+    PrefetchingThumbnailMaker(const PaintedThumbnailMaker& painter, std::vector<std::string> paths,
+                              Progress& progress, unsigned workers = OrderedLoader<int>::DefaultWorkers());
+    ~PrefetchingThumbnailMaker() override;
+
+    std::vector<uint8_t> MakeThumbnail(const std::string& path, uint32_t cx, uint32_t cy, bool load) override;
+
+private:
+    using Loader = OrderedLoader<std::optional<std::vector<uint8_t>>>;
+    const PaintedThumbnailMaker& painter_;
+    const std::vector<std::string> paths_;
+    Progress& progress_;
+    const unsigned workers_;
+    std::unique_ptr<Loader> loader_;
+    size_t next_ = 0;
+    uint32_t cx_ = 0;
+    uint32_t cy_ = 0;
+    bool stopped_ = false;
 };
 
 // Where a w × h picture goes in a cx × cy list picture: never enlarged,

@@ -10,8 +10,6 @@
 namespace pix::test {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 TEST(CommandLine, SwitchesAfterSlashOrDashAndPaths)
 {
     StartOptions o = ParseCommandLine({"-m", "/s", "/home/u/a.bmp", "-f", "b c.pxc", "-x", "-M"});

@@ -18,6 +18,8 @@
 
 namespace pix::test {
 
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
 class ScriptedFileChooser final : public FileChooser {
 public:
     std::deque<QStringList> opens;

@@ -20,8 +20,6 @@
 namespace pix::test {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 TEST(ResizeDialog, AspectRuleFollowsTypingAndTheCheckBox)
 {
     RecordingPrompter prompter;

@@ -12,8 +12,6 @@
 namespace pix::test {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 TEST(ImageDocument, OpeningABitmapMakesOneWindowWithCaptionAndStatus)
 {
     TempDir dir;

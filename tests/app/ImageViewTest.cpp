@@ -14,8 +14,6 @@
 namespace pix::test {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 TEST(ZoomRules, RatioTextsAndClickSteps)
 {
     EXPECT_EQ(ZoomRatioText(1), "1:1");

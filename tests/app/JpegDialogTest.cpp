@@ -10,8 +10,6 @@
 namespace pix::test {
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 TEST(JpegDialog, ShowsQualityAndSizeAndOkWritesExactlyTheShownFile)
 {
     TempDir dir;

@@ -82,3 +82,43 @@ TEST(ThumbnailPainter, IconsAndTheSkippedPicture)
 
 }  // namespace
 }  // namespace pix
+
+namespace pix {
+namespace {
+
+TEST(ThumbnailPrefetch, WorkersGiveThePaintersPicturesAndStopOnCancel)
+{
+    test::TempDir dir;
+    std::vector<std::string> files;
+    for (int i = 0; i < 7; ++i) {
+        files.push_back(dir.File("p" + std::to_string(i) + ".bmp"));
+        WriteGrey(files.back(), 30 + 13 * static_cast<uint32_t>(i), 20 + 7 * static_cast<uint32_t>(i),
+                  static_cast<uint8_t>(20 * i));
+    }
+    files.insert(files.begin() + 3, dir.File("notes.txt"));
+    test::WriteAll(dir.File("notes.txt"), {'x'});
+    QImage icon(32, 32, QImage::Format_RGB888);
+    icon.fill(Qt::blue);
+    PaintedThumbnailMaker painter([&icon](const std::string&) { return icon; });
+    test::RecordingProgress progress;
+
+    for (unsigned workers : {0u, 2u, 3u}) {
+        PrefetchingThumbnailMaker prefetch(painter, files, progress, workers);
+        for (const auto& f : files)
+            EXPECT_EQ(prefetch.MakeThumbnail(f, 40, 30, true), painter.MakeThumbnail(f, 40, 30, true)) << workers;
+    }
+
+    // A cancel after two files: the rest come without loading, as from the painter.
+    PrefetchingThumbnailMaker cancelled(painter, files, progress, 2);
+    for (size_t i = 0; i < files.size(); ++i) {
+        const bool load = i < 2;
+        EXPECT_EQ(cancelled.MakeThumbnail(files[i], 40, 30, load), painter.MakeThumbnail(files[i], 40, 30, load));
+    }
+    // Asked out of order, it still answers right.
+    PrefetchingThumbnailMaker shuffled(painter, files, progress, 2);
+    EXPECT_EQ(shuffled.MakeThumbnail(files[4], 40, 30, true), painter.MakeThumbnail(files[4], 40, 30, true));
+    EXPECT_EQ(shuffled.MakeThumbnail(files[0], 40, 30, true), painter.MakeThumbnail(files[0], 40, 30, true));
+}
+
+}  // namespace
+}  // namespace pix
