@@ -22,19 +22,6 @@ CStrList Append(CStrList list, const std::string& tail)
     return list;
 }
 
-// Every distinct value the cursor's query yields.
-std::vector<std::string> Enumerate(const CImageDatabase& db, const CStrList& key, const std::string& value,
-                                   bool before, int start)
-{
-    CDbCursor cursor;
-    cursor.SetKey(key);
-    std::vector<std::string> values;
-    if (db.FindFirst(cursor, value, before, start))
-        while (cursor.HasResult())
-            values.push_back(db.GetNext(cursor));
-    return values;
-}
-
 bool Includes(const CImageDatabase& db, const std::string& query, const std::string& file)
 {
     return db.SubtreeIncludes({query, kAttributesNode}, {file, kAttributesNode});
@@ -66,7 +53,7 @@ std::vector<std::string> ChildNodes(const CImageDatabase& db, const CStrList& pa
     if (path.empty())
         return {};
     const CStrList parent(path.begin(), path.end() - 1);
-    return Enumerate(db, parent, path.back(), false, 1);
+    return DistinctValues(db, parent, path.back(), false, 1);
 }
 
 bool OwnerHasNode(const CImageDatabase& db, const std::string& owner, const CStrList& path)
@@ -177,7 +164,7 @@ bool MoveNode(CImageDatabase& db, const CStrList& from, const CStrList& to)
     return true;
 }
 
-std::vector<std::string> Owners(const CImageDatabase& db) { return Enumerate(db, {}, "", false, -1); }
+std::vector<std::string> Owners(const CImageDatabase& db) { return DistinctValues(db, {}, "", false, -1); }
 
 bool AutoFillIn(CImageDatabase& db, const std::string& owner)
 {

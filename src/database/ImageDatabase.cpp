@@ -375,14 +375,21 @@ void CImageDatabase::Replace(const CStrList& oldKey, const CStrList& newKey)
     }
 }
 
-bool CImageDatabase::CopySubtree(const CStrList& dstKey, const CStrList& srcKey)
+std::vector<std::string> DistinctValues(const CImageDatabase& db, const CStrList& key, const std::string& value,
+                                        bool before, int start)
 {
     CDbCursor cursor;
-    cursor.SetKey(srcKey);
-    std::vector<std::string> children;
-    if (FindFirst(cursor, "", false, 0))
+    cursor.SetKey(key);
+    std::vector<std::string> values;
+    if (db.FindFirst(cursor, value, before, start))
         while (cursor.HasResult())
-            children.push_back(GetNext(cursor));
+            values.push_back(db.GetNext(cursor));
+    return values;
+}
+
+bool CImageDatabase::CopySubtree(const CStrList& dstKey, const CStrList& srcKey)
+{
+    const std::vector<std::string> children = DistinctValues(*this, srcKey, "", false, 0);
     for (const auto& x : children) {
         CStrList dst = dstKey;
         dst.push_back(x);

@@ -143,4 +143,8 @@ private:
     size_t deadRecords_ = 0;
 };
 
+// Every distinct value a query for key + value yields, in record order.
+std::vector<std::string> DistinctValues(const CImageDatabase& db, const CStrList& key, const std::string& value,
+                                        bool before, int start);
+
 }  // namespace pix

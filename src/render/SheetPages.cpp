@@ -148,17 +148,7 @@ CImageBuffer RenderPage(const ThumbnailSheet& sheet, const PageRequest& request)
                 const int x0 = grid.CellX(j) + (grid.cellWidth - fit.width) / 2;
                 const int y0 = grid.CellY(j) + (grid.cellHeight - fit.height - lh) / 2;
                 const PageRect placed{x0, y0, x0 + fit.width - 1, y0 + fit.height - 1};
-                const EffectKind kind = d > 0 ? EffectOf(format.fx) : EffectKind::None;
-                if (kind == EffectKind::SoftEdges) {
-                    DrawSoftEdges(surface, picture, placed, d);
-                } else {
-                    picture.Resize(static_cast<uint32_t>(fit.width), static_cast<uint32_t>(fit.height));
-                    CopyPicture(surface, picture, x0, y0);
-                    if (kind == EffectKind::Shadow)
-                        DrawShadow(surface, placed, d);
-                    else if (kind == EffectKind::Frame)
-                        DrawFrame(surface, placed, d, FrameOf(format.fx));
-                }
+                DrawThumbnail(surface, picture, placed, d, format.fx);
             }
             if (!format.label.empty()) {
                 const PageRect& r = cell.label;

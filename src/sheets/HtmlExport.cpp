@@ -148,17 +148,7 @@ ThumbnailPicture MakeHtmlThumbnail(const std::string& file, const std::string& p
     for (int y = 0; y < fit.height + outset; ++y)
         for (int x = 0; x < fit.width + outset; ++x)
             std::copy_n(bg, 3, surface.Pixel(x, y));
-    const PageRect image{inset, inset, inset + fit.width - 1, inset + fit.height - 1};
-    if (kind == EffectKind::SoftEdges) {
-        DrawSoftEdges(surface, source, image, d);
-    } else {
-        source.Resize(static_cast<uint32_t>(fit.width), static_cast<uint32_t>(fit.height));
-        CopyPicture(surface, source, inset, inset);
-        if (kind == EffectKind::Shadow)
-            DrawShadow(surface, image, d);
-        else if (kind == EffectKind::Frame)
-            DrawFrame(surface, image, d, FrameOf(format.fx));
-    }
+    DrawThumbnail(surface, source, {inset, inset, inset + fit.width - 1, inset + fit.height - 1}, d, format.fx);
     SilentPrompter silent;
     picture.Save(picturePath, silent);
     return {true, fit.width + outset, fit.height + outset};

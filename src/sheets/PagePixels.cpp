@@ -203,6 +203,22 @@ void DrawSoftEdges(const PageSurface& page, const CImageBuffer& picture, const P
     }
 }
 
+void DrawThumbnail(const PageSurface& page, CImageBuffer& picture, const PageRect& placed, int d,
+                   const std::string& fx)
+{
+    const EffectKind kind = d > 0 ? EffectOf(fx) : EffectKind::None;
+    if (kind == EffectKind::SoftEdges) {
+        DrawSoftEdges(page, picture, placed, d);
+        return;
+    }
+    picture.Resize(static_cast<uint32_t>(placed.Width() + 1), static_cast<uint32_t>(placed.Height() + 1));
+    CopyPicture(page, picture, placed.left, placed.top);
+    if (kind == EffectKind::Shadow)
+        DrawShadow(page, placed, d);
+    else if (kind == EffectKind::Frame)
+        DrawFrame(page, placed, d, FrameOf(fx));
+}
+
 void CopyPicture(const PageSurface& page, const CImageBuffer& picture, int x0, int y0)
 {
     const int w = static_cast<int>(picture.Width());

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "sheets/PageLayout.h"
 
@@ -43,6 +44,11 @@ void DrawShadow(const PageSurface& page, const PageRect& picture, int d);
 // Draws the unscaled picture scaled to the rectangle by nearest pixels,
 // fading its edges into the page over d pixels and rounding the corners.
 void DrawSoftEdges(const PageSurface& page, const CImageBuffer& picture, const PageRect& rect, int d);
+// Puts an unscaled picture into the rectangle placed with the effect fx of
+// depth d: faded in for soft edges, else resized to the rectangle, copied
+// and framed or shadowed.
+void DrawThumbnail(const PageSurface& page, CImageBuffer& picture, const PageRect& placed, int d,
+                   const std::string& fx);
 // Copies a picture of the rectangle's size onto the page at its corner.
 void CopyPicture(const PageSurface& page, const CImageBuffer& picture, int x0, int y0);
 

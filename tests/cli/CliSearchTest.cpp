@@ -4,7 +4,7 @@
 #include "database/ContentKey.h"
 #include "image/CImageBuffer.h"
 #include "CliTestSupport.h"
-#include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
@@ -16,15 +16,7 @@ using test::Q;
 std::string WriteFlat(const test::TempDir& dir, const std::string& name, uint32_t w, uint32_t h, uint8_t r,
                       uint8_t g, uint8_t b)
 {
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, r, g, b);
-    test::RecordingPrompter prompter;
-    buf.Save(dir.File(name), prompter);
-    EXPECT_TRUE(prompter.texts.empty());
-    return dir.File(name);
+    return test::WriteSolidPicture(dir.File(name), w, h, r, g, b);
 }
 
 TEST(CliSearch, CrcPrintsKeyAndPathAndFailsOnUnreadableFiles)

@@ -20,13 +20,7 @@ void AppendText(std::vector<uint8_t>& out, std::string_view text) { out.insert(o
 std::vector<std::string> Enumerate(const CImageDatabase& db, const CStrList& key, const std::string& value,
                                    bool before, int start)
 {
-    CDbCursor cursor;
-    cursor.SetKey(key);
-    std::vector<std::string> out;
-    if (db.FindFirst(cursor, value, before, start))
-        while (cursor.HasResult())
-            out.push_back(db.GetNext(cursor));
-    return out;
+    return DistinctValues(db, key, value, before, start);
 }
 
 TEST(DatabaseFile, OneRecordExampleBytesAndRoundTrip)

@@ -4,19 +4,12 @@
 
 #include "database/Signature.h"
 #include "image/CImageBuffer.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
 
-CImageBuffer Flat(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
-{
-    CImageBuffer img;
-    EXPECT_TRUE(img.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            img.SetPixel(x, y, r, g, b);
-    return img;
-}
+CImageBuffer Flat(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) { return test::SolidPicture(w, h, r, g, b); }
 
 std::array<int, 3> Cell(const Signature& s, int row, int column)
 {

@@ -4,22 +4,14 @@
 
 #include "common/Progress.h"
 #include "image/CImageBuffer.h"
-#include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
 
 using CancellingProgress = test::RecordingProgress;
 
-CImageBuffer Solid(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
-{
-    CImageBuffer img;
-    EXPECT_TRUE(img.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            img.SetPixel(x, y, r, g, b);
-    return img;
-}
+CImageBuffer Solid(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) { return test::SolidPicture(w, h, r, g, b); }
 
 std::string WriteSolid(const test::TempDir& dir, const std::string& name, uint8_t r, uint8_t g, uint8_t b)
 {

@@ -7,30 +7,16 @@
 
 #include "image/CImageBuffer.h"
 #include "render/SheetPages.h"
-#include "sheets/ThumbnailMaker.h"
 #include "sheets/ThumbnailSheet.h"
-#include "support/TestSupport.h"
+#include "sheets/SheetTestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
 
-class BlankMaker final : public ThumbnailMaker {
-public:
-    std::vector<uint8_t> MakeThumbnail(const std::string&, uint32_t cx, uint32_t cy, bool) override
-    {
-        return std::vector<uint8_t>(size_t{3} * cx * cy);
-    }
-};
-
 void WriteSolid(const std::string& path, uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
 {
-    CImageBuffer buf;
-    ASSERT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, r, g, b);
-    test::RecordingPrompter prompter;
-    buf.Save(path, prompter);
+    test::WriteSolidPicture(path, w, h, r, g, b);
 }
 
 // A sheet of n red 100 × 100 pictures, plain page: no margins, texts or
@@ -45,9 +31,7 @@ struct Fixture {
             files.push_back(dir.File("p" + std::to_string(i) + ".bmp"));
             WriteSolid(files.back(), 100, 100, 255, 0, 0);
         }
-        BlankMaker maker;
-        test::RecordingProgress progress;
-        EXPECT_TRUE(sheet.FillFromFiles(files, 8, maker, progress));
+        sheet = test::SheetOf(files);
         CThumbnailSettings& f = sheet.Settings();
         f.title.clear();
         f.footer.clear();

@@ -2,21 +2,12 @@
 
 #include "image/CImageBuffer.h"
 #include "render/ThumbnailPainter.h"
-#include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
 
-void WriteGrey(const std::string& path, uint32_t w, uint32_t h, uint8_t v)
-{
-    CImageBuffer buf;
-    ASSERT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, v, v, v);
-    test::RecordingPrompter prompter;
-    buf.Save(path, prompter);
-}
+void WriteGrey(const std::string& path, uint32_t w, uint32_t h, uint8_t v) { test::WriteSolidPicture(path, w, h, v, v, v); }
 
 QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 constexpr QRgb kMask = 0x008060;

@@ -2,29 +2,12 @@
 
 #include "database/ContentKey.h"
 #include "sheets/Fields.h"
-#include "sheets/ThumbnailMaker.h"
-#include "support/TestSupport.h"
+#include "sheets/SheetTestSupport.h"
 
 namespace pix {
 namespace {
 
-class BlankMaker final : public ThumbnailMaker {
-public:
-    std::vector<uint8_t> MakeThumbnail(const std::string&, uint32_t cx, uint32_t cy, bool) override
-    {
-        return std::vector<uint8_t>(size_t{3} * cx * cy);
-    }
-};
-
-ThumbnailSheet SheetOf(const std::vector<std::string>& files, const std::string& label)
-{
-    ThumbnailSheet sheet;
-    sheet.Settings().label = label;
-    BlankMaker maker;
-    test::RecordingProgress progress;
-    EXPECT_TRUE(sheet.FillFromFiles(files, 8, maker, progress));
-    return sheet;
-}
+using test::SheetOf;
 
 TEST(Fields, ReplacementIgnoresCaseAndDoesNotRescanInsertedText)
 {

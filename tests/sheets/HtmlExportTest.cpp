@@ -4,37 +4,16 @@
 
 #include "image/CImageBuffer.h"
 #include "sheets/HtmlExport.h"
-#include "sheets/ThumbnailMaker.h"
 #include "sheets/ThumbnailSheet.h"
-#include "support/TestSupport.h"
+#include "sheets/SheetTestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
 
-class BlankMaker final : public ThumbnailMaker {
-public:
-    std::vector<uint8_t> MakeThumbnail(const std::string&, uint32_t cx, uint32_t cy, bool) override
-    {
-        return std::vector<uint8_t>(size_t{3} * cx * cy);
-    }
-};
+using test::SheetOf;
 
-void WriteGrey(const std::string& path, uint32_t w, uint32_t h)
-{
-    CImageBuffer buf;
-    ASSERT_TRUE(buf.Create(w, h));
-    test::RecordingPrompter prompter;
-    buf.Save(path, prompter);
-}
-
-ThumbnailSheet SheetOf(const std::vector<std::string>& files)
-{
-    ThumbnailSheet sheet;
-    BlankMaker maker;
-    test::RecordingProgress progress;
-    EXPECT_TRUE(sheet.FillFromFiles(files, 8, maker, progress));
-    return sheet;
-}
+void WriteGrey(const std::string& path, uint32_t w, uint32_t h) { test::WriteSolidPicture(path, w, h, 0, 0, 0); }
 
 std::string Text(const std::string& path)
 {
