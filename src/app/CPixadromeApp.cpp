@@ -47,7 +47,10 @@ StartOptions ParseCommandLine(const QStringList& args)
 }
 
 CPixadromeApp::CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileChooser& files)
-    : settings_(settings), prompter_(prompter), files_(files)
+    : settings_(settings),
+      prompter_(prompter),
+      files_(files),
+      database_(settings, prompter, DefaultDatabasePath().toStdString())
 {
     g_app = this;
     recent_.Load(settings_);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/RecentFileList.h"
+#include "database/DatabaseAccess.h"
 
 namespace pix {
 
@@ -69,6 +70,9 @@ public:
     QString NextUntitledName();
     void AddToRecentFiles(const QString& path);
     const RecentFileList& RecentFiles() const { return recent_; }
+    // The image database the whole program shares (acquire, release, mark
+    // modified).
+    DatabaseAccess& Database() { return database_; }
     bool MailIsAvailable();
 
     // Saves a picture under a JPEG name through the compression dialog;
@@ -99,6 +103,7 @@ private:
     std::optional<QStringList> pendingFiles_;
     std::optional<std::vector<uint8_t>> pendingBitmap_;
     RecentFileList recent_;
+    DatabaseAccess database_;
     int untitledCount_ = 0;
     std::optional<bool> mailAvailable_;
     JpegSaver jpegSaver_;

@@ -176,7 +176,7 @@ void CPixadromeDoc::OnDelete()
 
 void CPixadromeDoc::OnUseAsWallpaper()
 {
-    const QString path = QDir(WallpaperFolder()).filePath(QStringLiteral("wallppr.bmp"));
+    const QString path = QDir(ProgramDataFolder()).filePath(QStringLiteral("wallppr.bmp"));
     WriteBmp(image_, Native(path), app_.Prompt());
     if (!QFileInfo::exists(path) || !SetDesktopWallpaper(path))
         app_.Prompt().Show(MsgId::WallpaperFailed, {Native(path)});

@@ -110,7 +110,7 @@ bool SetDesktopWallpaper(const QString& path)
     return RunQuietly(QStringLiteral("feh"), {QStringLiteral("--bg-fill"), abs});
 }
 
-QString WallpaperFolder()
+QString ProgramDataFolder()
 {
     const QString programDir = QCoreApplication::applicationDirPath();
     if (!programDir.isEmpty() && QFileInfo(programDir).isWritable())
@@ -120,6 +120,8 @@ QString WallpaperFolder()
     QDir().mkpath(data);
     return data;
 }
+
+QString DefaultDatabasePath() { return QDir(ProgramDataFolder()).filePath(QStringLiteral("pixadrome.db")); }
 
 bool MailAvailable()
 {

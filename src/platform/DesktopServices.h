@@ -23,9 +23,12 @@ bool OpenWebPage(const QString& url);
 // Makes the picture at path the desktop background. False when no known
 // desktop accepted it.
 bool SetDesktopWallpaper(const QString& path);
-// The folder for "wallppr.bmp": beside the program when it may be written
-// there, else the user's data folder.
-QString WallpaperFolder();
+// The folder of the files the program keeps beside itself ("wallppr.bmp",
+// "pixadrome.db"): the program's folder when it may be written there, else
+// the user's data folder.
+QString ProgramDataFolder();
+// The database used when the settings name none.
+QString DefaultDatabasePath();
 
 // Whether a mail program can be asked to send an attachment.
 bool MailAvailable();
