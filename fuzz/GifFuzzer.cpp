@@ -1,7 +1,9 @@
-// Feeds arbitrary bytes to the GIF reader. Small pictures that load are
-// then reduced to a palette (options taken from the input's first bytes),
-// written with our encoder and read back, which must give exactly the
-// palette colours of the index plane.
+// Feeds arbitrary bytes to the GIF reader. The size query must answer
+// exactly when the reader gives a picture, with its size, and any shorter
+// head of the file must give the same answer or ask for more. Small
+// pictures that load are then reduced to a palette (options taken from the
+// input's first bytes), written with our encoder and read back, which must
+// give exactly the palette colours of the index plane.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -20,6 +22,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     pix::CImageBuffer buf;
     pix::ReadGifBytes({data, size}, buf, kFuzzMaxPixels);
+
+    uint32_t width = 0, height = 0;
+    const pix::GifSizeAnswer answer = pix::GifSizeFromBytes({data, size}, size, width, height);
+    const bool known = answer == pix::GifSizeAnswer::Known;
+    if (answer == pix::GifSizeAnswer::NeedMore)
+        std::abort();
+    if (!buf.IsEmpty() && (!known || width != buf.Width() || height != buf.Height()))
+        std::abort();
+    if (known && buf.IsEmpty() && uint64_t{width} * height <= kFuzzMaxPixels)
+        std::abort();
+    uint32_t headWidth = 0, headHeight = 0;
+    const pix::GifSizeAnswer partial = pix::GifSizeFromBytes({data, size / 2}, size, headWidth, headHeight);
+    if (partial != pix::GifSizeAnswer::NeedMore &&
+        (partial != answer || (known && (headWidth != width || headHeight != height))))
+        std::abort();
+
     if (buf.IsEmpty())
         return 0;
     pix::fuzz::TouchPixels(buf);

@@ -1,6 +1,8 @@
-// Feeds arbitrary bytes to the PNG reader.
+// Feeds arbitrary bytes to the PNG reader. Whatever it loads, the size
+// query must give the same size from the header chunk.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "image/CImageBuffer.h"
 #include "image/PngCodec.h"
@@ -22,5 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             sink = static_cast<uint8_t>(sink + buf.Red()[buf.IndexPlane()[i]]);
         (void)sink;
     }
+    uint32_t width = 0, height = 0;
+    const bool known = pix::PngSizeFromBytes({data, size}, size, width, height);
+    if (!buf.IsEmpty() && (!known || width != buf.Width() || height != buf.Height()))
+        std::abort();
     return 0;
 }

@@ -4,12 +4,15 @@
 // The first input byte chooses the size hints: a few values ask for the
 // full-size default (256 × 256, or a placeable frame up to 2000 × 2000); the
 // rest ask for a small picture so that playback stays cheap. The remaining
-// bytes are the file.
+// bytes are the file. A full-size load must be what the size query says
+// from the file's headers.
 
 #include <QByteArray>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <span>
 
 #include "image/CImageBuffer.h"
@@ -43,6 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     limits.work = uint64_t{1} << 22;
     limits.bitmapPixels = uint64_t{1} << 22;
     pix::CImageBuffer buf;
-    pix::ReadWmfBytes(std::span<const uint8_t>(data + 1, size - 1), width, height, buf, limits);
+    const std::span<const uint8_t> file(data + 1, size - 1);
+    pix::ReadWmfBytes(file, width, height, buf, limits);
+    if (width == 0 && height == 0) {
+        uint32_t w = 0, h = 0;
+        const bool known =
+            pix::WmfSizeFromBytes(file.first(std::min(file.size(), pix::kWmfSizeHeadBytes)), file.size(), w, h);
+        if (known != !buf.IsEmpty() || (known && (w != buf.Width() || h != buf.Height())))
+            std::abort();
+    }
     return 0;
 }

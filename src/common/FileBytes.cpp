@@ -39,4 +39,41 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
     return bytes;
 }
 
+std::optional<FileHead> ReadFileHead(const std::string& path, size_t maxBytes)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    FileHead head;
+    head.fileSize = static_cast<uint64_t>(st.st_size);
+    const size_t want = head.fileSize < maxBytes ? static_cast<size_t>(head.fileSize) : maxBytes;
+    try {
+        head.bytes.resize(want);
+    } catch (...) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    size_t got = 0;
+    while (got < want) {
+        ssize_t n = ::read(fd, head.bytes.data() + got, want - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (got < want) {
+        // As for the whole-file read: the file ends where reading stopped.
+        head.bytes.resize(got);
+        head.fileSize = got;
+    }
+    return head;
+}
+
 }  // namespace pix

@@ -1,5 +1,7 @@
 #include "image/BmpCodec.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <new>
 #include <vector>
 
@@ -22,76 +24,111 @@ bool IsInfoHeader(uint32_t size)
     return size == 40 || size == 64 || size == 52 || size == 56 || size == 108 || size == 124;
 }
 
+// The fields of the file header and of the information header that
+// decide how the file is read.
+struct BmpHeader {
+    uint32_t dataOffset = 0;
+    uint32_t headerSize = 0;
+    bool infoHeader = false;  // a 40-byte-family header; else the 12-byte one
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool topDown = false;
+    uint32_t bpp = 0;
+    uint32_t compression = 0;
+    uint32_t colorsUsed = 0;
+};
+
+// Reads the file header and the fields of the information header, leaving
+// in just past them (54 bytes into the file, or 26 for the 12-byte
+// header). False for a header the reader refuses. Any header size that is
+// not of the 40-byte family is read as the 12-byte header.
+bool ReadBmpHeader(ByteReader& in, BmpHeader& hdr)
+{
+    if (in.U8() != 'B' || in.U8() != 'M')
+        return false;
+    in.U32();  // file size
+    in.U16();
+    in.U16();
+    hdr.dataOffset = in.U32();
+    hdr.headerSize = in.U32();
+
+    int64_t width = 0;
+    int64_t height = 0;
+    uint32_t planes = 0;
+    hdr.infoHeader = IsInfoHeader(hdr.headerSize);
+    if (hdr.infoHeader) {
+        width = in.I32();
+        height = in.I32();
+        planes = in.U16();
+        hdr.bpp = in.U16();
+        hdr.compression = in.U32();
+        in.U32();  // image size
+        in.U32();  // resolutions
+        in.U32();
+        hdr.colorsUsed = in.U32();
+        in.U32();  // important colours
+    } else {
+        width = in.U16();
+        height = in.U16();
+        planes = in.U16();
+        hdr.bpp = in.U16();
+    }
+    if (in.Failed())
+        return false;
+    const uint32_t bpp = hdr.bpp;
+    const uint32_t compression = hdr.compression;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24)
+        return false;
+    if (planes != 1 || compression > 2)
+        return false;
+    if ((bpp == 1 || bpp == 24) && compression != 0)
+        return false;
+    if ((bpp == 4 && compression == 1) || (bpp == 8 && compression == 2))
+        return false;
+    // Rows stored top-down carry a negative height; only uncompressed
+    // pixels may be stored that way.
+    hdr.topDown = height < 0;
+    if (hdr.topDown) {
+        if (compression != 0)
+            return false;
+        height = -height;
+    }
+    if (width <= 0 || height <= 0 || width > UINT32_MAX || height > UINT32_MAX)
+        return false;
+    hdr.width = static_cast<uint32_t>(width);
+    hdr.height = static_cast<uint32_t>(height);
+    return true;
+}
+
+// Colour table entries the header declares (palette pictures only).
+uint64_t ColorTableEntries(const BmpHeader& hdr) { return hdr.colorsUsed != 0 ? hdr.colorsUsed : (1u << hdr.bpp); }
+
 }  // namespace
 
 void ReadBmpBytes(std::span<const uint8_t> file, CImageBuffer& buf)
 {
     buf.Clear();
     ByteReader in(file);
-    if (in.U8() != 'B' || in.U8() != 'M')
+    BmpHeader hdr;
+    if (!ReadBmpHeader(in, hdr))
         return;
-    in.U32();  // file size
-    in.U16();
-    in.U16();
-    const uint32_t dataOffset = in.U32();
-    const uint32_t headerSize = in.U32();
-
-    int64_t width = 0;
-    int64_t height = 0;
-    uint32_t planes = 0;
-    uint32_t bpp = 0;
-    uint32_t compression = 0;
-    uint32_t colorsUsed = 0;
-    const bool infoHeader = IsInfoHeader(headerSize);
-    if (infoHeader) {
-        width = in.I32();
-        height = in.I32();
-        planes = in.U16();
-        bpp = in.U16();
-        compression = in.U32();
-        in.U32();  // image size
-        in.U32();  // resolutions
-        in.U32();
-        colorsUsed = in.U32();
-        in.U32();  // important colours
-    } else {
-        width = in.U16();
-        height = in.U16();
-        planes = in.U16();
-        bpp = in.U16();
-    }
-    if (in.Failed())
-        return;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 24)
-        return;
-    if (planes != 1 || compression > 2)
-        return;
-    if ((bpp == 1 || bpp == 24) && compression != 0)
-        return;
-    if ((bpp == 4 && compression == 1) || (bpp == 8 && compression == 2))
-        return;
-    // Rows stored top-down carry a negative height; only uncompressed
-    // pixels may be stored that way.
-    const bool topDown = height < 0;
-    if (topDown) {
-        if (compression != 0)
-            return;
-        height = -height;
-    }
-    if (width <= 0 || height <= 0 || width > UINT32_MAX || height > UINT32_MAX)
-        return;
-    const auto w = static_cast<uint32_t>(width);
-    const auto h = static_cast<uint32_t>(height);
+    const uint32_t w = hdr.width;
+    const uint32_t h = hdr.height;
+    const uint32_t bpp = hdr.bpp;
+    const uint32_t compression = hdr.compression;
+    const uint32_t headerSize = hdr.headerSize;
+    const bool infoHeader = hdr.infoHeader;
+    const bool topDown = hdr.topDown;
 
     int64_t gap = 0;
     if (infoHeader) {
         in.Skip(headerSize - 40);
-        gap = static_cast<int64_t>(dataOffset) - headerSize - 14;
+        gap = static_cast<int64_t>(hdr.dataOffset) - headerSize - 14;
     }
 
     DibPalette palette;
     if (bpp <= 8) {
-        uint64_t entries = colorsUsed != 0 ? colorsUsed : (1u << bpp);
+        uint64_t entries = ColorTableEntries(hdr);
         const size_t entrySize = infoHeader ? 4 : 3;
         // Entries beyond the 256 a palette can hold are skipped.
         uint64_t kept = entries > 256 ? 256 : entries;
@@ -154,6 +191,54 @@ void ReadBmp(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
     if (!bytes)
         return;
     ReadBmpBytes(*bytes, buf);
+}
+
+bool BmpSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height)
+{
+    if (head.size() > fileSize)
+        return false;
+    ByteReader in(head);
+    BmpHeader hdr;
+    if (!ReadBmpHeader(in, hdr))
+        return false;
+    // Where the reader stands when the pixels begin, worked out from the
+    // header as ReadBmpBytes walks there: past the rest of the information
+    // header and the colour table (which must be in the file), then, for
+    // the 40-byte family, to the data offset (clamped to the file).
+    const uint64_t fieldsEnd = in.Position();
+    const uint64_t headerRest = hdr.infoHeader ? hdr.headerSize - 40 : 0;
+    uint64_t pixelsAt = 0;
+    if (hdr.bpp <= 8) {
+        const uint64_t tableBytes = ColorTableEntries(hdr) * (hdr.infoHeader ? 4 : 3);
+        if (headerRest + tableBytes > fileSize - fieldsEnd)
+            return false;
+        pixelsAt = hdr.infoHeader ? hdr.dataOffset : fieldsEnd + tableBytes;
+    } else if (!hdr.infoHeader) {
+        pixelsAt = fieldsEnd;
+    } else {
+        // A header longer than the file leaves the reader at the end, from
+        // where the data offset counts as if the header had been there.
+        const int64_t headerEnd = static_cast<int64_t>(std::min(fieldsEnd + headerRest, fileSize));
+        const int64_t gap = static_cast<int64_t>(hdr.dataOffset) - hdr.headerSize - 14;
+        pixelsAt = static_cast<uint64_t>(std::max<int64_t>(0, headerEnd + gap));
+    }
+    pixelsAt = std::min(pixelsAt, fileSize);
+    const uint64_t available = fileSize - pixelsAt;
+    if (!DibSizePlausible(hdr.width, hdr.height, hdr.bpp, hdr.compression != 0,
+                          static_cast<size_t>(std::min<uint64_t>(available, SIZE_MAX))))
+        return false;
+    width = hdr.width;
+    height = hdr.height;
+    return true;
+}
+
+bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height)
+{
+    const auto head = ReadFileHead(path, kBmpSizeHeadBytes);
+    // The reader reads the whole file, so it refuses what it cannot hold.
+    if (!head || head->fileSize > kMaxInputFileBytes)
+        return false;
+    return BmpSizeFromBytes(head->bytes, head->fileSize, width, height);
 }
 
 namespace {

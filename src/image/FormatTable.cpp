@@ -32,11 +32,11 @@ std::array<FormatCodec, kFormatCount>& Codecs()
     // The formats of this layer are known from the start.
     static std::array<FormatCodec, kFormatCount> codecs = [] {
         std::array<FormatCodec, kFormatCount> c{};
-        c[static_cast<size_t>(ImageFormat::Bmp)] = {ReadBmp, WriteBmp};
-        c[static_cast<size_t>(ImageFormat::Gif)] = {ReadGif, WriteGif};
-        c[static_cast<size_t>(ImageFormat::Jpeg)] = {ReadJpeg, WriteJpegDefault};
-        c[static_cast<size_t>(ImageFormat::Png)] = {ReadPng, WritePng};
-        c[static_cast<size_t>(ImageFormat::Tiff)] = {ReadTiff, WriteTiff};
+        c[static_cast<size_t>(ImageFormat::Bmp)] = {ReadBmp, WriteBmp, QueryBmpSize};
+        c[static_cast<size_t>(ImageFormat::Gif)] = {ReadGif, WriteGif, QueryGifSize};
+        c[static_cast<size_t>(ImageFormat::Jpeg)] = {ReadJpeg, WriteJpegDefault, QueryJpegSize};
+        c[static_cast<size_t>(ImageFormat::Png)] = {ReadPng, WritePng, QueryPngSize};
+        c[static_cast<size_t>(ImageFormat::Tiff)] = {ReadTiff, WriteTiff, QueryTiffSize};
         c[static_cast<size_t>(ImageFormat::Pxf)] = {ReadPxf, WritePxf};
         return c;
     }();

@@ -52,7 +52,8 @@ const FormatCodec* CodecForPath(std::string_view path);
 // query; false for formats without one and for unreadable files.
 bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height);
 
-// Installs the reader and writer of a format (at start-up, before threads).
+// Installs the reader, writer and size query of a format (at start-up,
+// before threads).
 void RegisterCodec(ImageFormat format, FormatCodec codec);
 const FormatCodec& CodecFor(ImageFormat format);
 

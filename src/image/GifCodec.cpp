@@ -340,6 +340,92 @@ void ReadGif(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
     Finish(std::move(rgb), width, height, buf);
 }
 
+GifSizeAnswer GifSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height)
+{
+    if (head.size() > fileSize)
+        return GifSizeAnswer::Refused;
+    // Every read that runs off the end of the file makes the reader give
+    // up; running off the end of head only means more is needed.
+    const GifSizeAnswer offTheEnd = head.size() < fileSize ? GifSizeAnswer::NeedMore : GifSizeAnswer::Refused;
+    ByteReader in(head);
+    uint8_t magic[6];
+    if (!in.Bytes(magic, 6))
+        return offTheEnd;
+    if (std::memcmp(magic, "GIF", 3) != 0 ||
+        (std::memcmp(magic + 3, "87a", 3) != 0 && std::memcmp(magic + 3, "89a", 3) != 0))
+        return GifSizeAnswer::Refused;
+    uint8_t screen[7];
+    if (!in.Bytes(screen, 7))
+        return offTheEnd;
+    if ((screen[4] & 0x80) && !in.Skip(size_t{3} * (2u << (screen[4] & 7))))
+        return offTheEnd;
+    // Extensions and stray bytes up to the first image descriptor.
+    for (;;) {
+        const uint8_t byte = in.U8();
+        if (in.Failed())
+            return offTheEnd;
+        if (byte == '!') {
+            in.U8();  // label
+            for (;;) {
+                const uint8_t length = in.U8();
+                if (in.Failed() || length == 0 || !in.Skip(length))
+                    break;
+            }
+            if (in.Failed())
+                return offTheEnd;
+            continue;
+        }
+        if (byte == ',')
+            break;
+    }
+    uint8_t descriptor[9];
+    if (!in.Bytes(descriptor, 9))
+        return offTheEnd;
+    const uint32_t w = descriptor[4] | (descriptor[5] << 8);
+    const uint32_t h = descriptor[6] | (descriptor[7] << 8);
+    const uint8_t flags = descriptor[8];
+    // The reader's checks before it gives the picture its buffer, then the
+    // local colour table and the start of the raster.
+    if (!SizeAllowed(w, h) || !DataCouldFill(uint64_t{w} * h, fileSize - in.Position()))
+        return GifSizeAnswer::Refused;
+    if ((flags & 0x80) && !in.Skip(size_t{3} << ((flags & 7) + 1)))
+        return offTheEnd;
+    const uint8_t initialCodeSize = in.U8();
+    if (in.Failed())
+        return offTheEnd;
+    ByteReader rest(in.Current(), in.Remaining());
+    GifLzwDecoder decoder;
+    if (!decoder.Start(rest, initialCodeSize))
+        return GifSizeAnswer::Refused;
+    width = w;
+    height = h;
+    return GifSizeAnswer::Known;
+}
+
+bool QueryGifSize(const std::string& path, uint32_t& width, uint32_t& height)
+{
+    // Extensions before the first image are seldom long: start with the
+    // first 64 KiB and read further only when they are.
+    size_t want = size_t{1} << 16;
+    for (;;) {
+        const auto head = ReadFileHead(path, want);
+        // The reader reads the whole file, so it refuses what it cannot hold.
+        if (!head || head->fileSize > kMaxInputFileBytes)
+            return false;
+        switch (GifSizeFromBytes(head->bytes, head->fileSize, width, height)) {
+        case GifSizeAnswer::Known:
+            return true;
+        case GifSizeAnswer::Refused:
+            return false;
+        case GifSizeAnswer::NeedMore:
+            if (head->bytes.size() < want)
+                return false;  // the file shrank meanwhile
+            want *= 16;
+            break;
+        }
+    }
+}
+
 void WriteGif(CImageBuffer& buf, const std::string& path, Prompter& prompter)
 {
     if (!buf.HasIndexPlane()) {

@@ -61,6 +61,19 @@ private:
 void ReadGif(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
 void ReadGifBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
 
+// What the bytes at the start of a file tell about its size.
+enum class GifSizeAnswer {
+    Known,     // the reader gives the picture this size
+    Refused,   // the reader refuses the file
+    NeedMore,  // head ends before the first image's raster begins
+};
+// The width and height the reader gives a file of fileSize bytes that
+// begins with head: the first image's size, from the headers and
+// extensions before its raster, never the raster itself.
+GifSizeAnswer GifSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height);
+// The size query of the format table.
+bool QueryGifSize(const std::string& path, uint32_t& width, uint32_t& height);
+
 // The format table's writer in this layer: writes the index plane and
 // palette, and shows "Failed to make 256 color image" when there is no
 // index plane.

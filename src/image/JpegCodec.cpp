@@ -248,6 +248,48 @@ void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CI
     Decode(nullptr, 0, file.get(), maxWidth, maxHeight, kMaxPixels, buf);
 }
 
+namespace {
+
+// Reads the markers up to the first scan and nothing of the scan itself.
+bool ReadHeaderSize(std::FILE* file, uint32_t& width, uint32_t& height)
+{
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    DecompressGuard guard{&cinfo};
+
+    InstallErrorManager(err);
+    cinfo.err = &err.mgr;
+    if (setjmp(err.jump))
+        return false;
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    // What Decode refuses before it starts decompressing.
+    if (!SizeAllowed(cinfo.image_width, cinfo.image_height))
+        return false;
+    switch (cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+    case JCS_YCbCr:
+    case JCS_RGB:
+    case JCS_CMYK:
+    case JCS_YCCK:
+        break;
+    default:
+        return false;
+    }
+    width = cinfo.image_width;
+    height = cinfo.image_height;
+    return true;
+}
+
+}  // namespace
+
+bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    return file && ReadHeaderSize(file.get(), width, height);
+}
+
 bool WriteJpeg(const CImageBuffer& buf, const std::string& path, int quality, Prompter& prompter)
 {
     quality = std::clamp(quality, 0, 100);

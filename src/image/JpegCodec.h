@@ -26,6 +26,11 @@ void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CI
 void ReadJpegBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
                    uint64_t maxPixels = kMaxPixels);
 
+// The size query of the format table: the full-size width and height from
+// the markers before the first scan; false for files the reader refuses
+// before decoding.
+bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height);
+
 // Writes buf as a baseline JPEG of the given quality (0..100) through a
 // temporary file. On failure shows "Write Error" (or the memory message
 // when the encoder ran out of memory) and leaves any old file untouched.

@@ -1,6 +1,7 @@
 #include "image/PngCodec.h"
 
 #include <png.h>
+#include <zlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "common/AtomicFile.h"
+#include "common/FileBytes.h"
 #include "common/Prompter.h"
 
 // libpng reports errors through a handler that must not return; ours jumps
@@ -305,6 +307,71 @@ void ReadPngBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t max
 {
     buf.Clear();
     Decode(file.data(), file.size(), nullptr, file.size(), maxPixels, buf);
+}
+
+namespace {
+
+uint32_t BigEndian32(const uint8_t* p)
+{
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// Samples per pixel of a colour type with a valid bit depth, or 0 for a
+// combination libpng refuses.
+unsigned ChannelsOf(int colorType, int depth)
+{
+    switch (colorType) {
+    case PNG_COLOR_TYPE_GRAY:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16 ? 1 : 0;
+    case PNG_COLOR_TYPE_PALETTE:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 ? 1 : 0;
+    case PNG_COLOR_TYPE_RGB:
+        return depth == 8 || depth == 16 ? 3 : 0;
+    case PNG_COLOR_TYPE_GRAY_ALPHA:
+        return depth == 8 || depth == 16 ? 2 : 0;
+    case PNG_COLOR_TYPE_RGB_ALPHA:
+        return depth == 8 || depth == 16 ? 4 : 0;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool PngSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height)
+{
+    static constexpr uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (head.size() < kPngSizeHeadBytes || fileSize < head.size())
+        return false;
+    const uint8_t* p = head.data();
+    // The signature, then the header chunk: length 13, type, fields, CRC.
+    if (std::memcmp(p, kSignature, 8) != 0 || BigEndian32(p + 8) != 13 || std::memcmp(p + 12, "IHDR", 4) != 0)
+        return false;
+    if (crc32(0, p + 12, 17) != BigEndian32(p + 29))
+        return false;
+    const uint32_t w = BigEndian32(p + 16);
+    const uint32_t h = BigEndian32(p + 20);
+    const int depth = p[24];
+    const int colorType = p[25];
+    const unsigned channels = ChannelsOf(colorType, depth);
+    // Compression and filter method 0, no interlacing or Adam7.
+    if (channels == 0 || p[26] != 0 || p[27] != 0 || p[28] > 1)
+        return false;
+    if (!SizeAllowed(w, h))
+        return false;
+    // The reader's bound on what the compressed data could inflate to.
+    const uint64_t rawBytes = (uint64_t{w} * channels * static_cast<unsigned>(depth) + 7) / 8 * h + h;
+    if (rawBytes > fileSize * kMaxInflateRatio + kInflateSlack)
+        return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+bool QueryPngSize(const std::string& path, uint32_t& width, uint32_t& height)
+{
+    const auto head = ReadFileHead(path, kPngSizeHeadBytes);
+    return head && PngSizeFromBytes(head->bytes, head->fileSize, width, height);
 }
 
 void ReadPng(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)

@@ -4,6 +4,7 @@
 // palette of palette files; the writer writes palette files from the index
 // plane, true colour otherwise.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -19,6 +20,16 @@ void ReadPng(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CIm
 // Reads a PNG file held in memory. Pictures declaring more than maxPixels
 // are refused before anything is allocated for them.
 void ReadPngBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
+
+// The bytes at the start of a file the size query needs: the signature and
+// the header chunk.
+inline constexpr size_t kPngSizeHeadBytes = 33;
+// The width and height the reader gives a file of fileSize bytes that
+// begins with head (at least kPngSizeHeadBytes bytes), read from its header
+// chunk; false when the header alone shows the reader refuses the file.
+bool PngSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height);
+// The size query of the format table: reads only the header chunk.
+bool QueryPngSize(const std::string& path, uint32_t& width, uint32_t& height);
 
 // zlib level for a picture: 9, or 7 for large ones (more than 0x140000
 // pixels without an index plane, more than 0x3C0000 pixels in any case).

@@ -111,22 +111,33 @@ struct FreeRaster {
     void operator()(uint32_t* p) const { std::free(p); }
 };
 
-bool Decode(TIFF* tif, uint64_t maxPixels, CImageBuffer& buf)
+// Sets up the conversion of the first directory, as far as that goes
+// without reading any pixels: false for pictures the reader refuses there.
+bool BeginRgba(TIFF* tif, uint64_t maxPixels, TIFFRGBAImage& img)
 {
     uint16_t compression = COMPRESSION_NONE;
     if (TIFFGetField(tif, TIFFTAG_COMPRESSION, &compression) && compression == COMPRESSION_OJPEG)
         return false;
     char message[1024] = {};
+    if (!TIFFRGBAImageBegin(&img, tif, 0, message))
+        return false;
+    if (!SizeAllowed(img.width, img.height) || uint64_t{img.width} * img.height > maxPixels) {
+        TIFFRGBAImageEnd(&img);
+        return false;
+    }
+    return true;
+}
+
+bool Decode(TIFF* tif, uint64_t maxPixels, CImageBuffer& buf)
+{
     TIFFRGBAImage img{};
     // Damaged strips or tiles are passed over, as libtiff's whole-image
     // reading does by default: they stay black in the zeroed raster.
-    if (!TIFFRGBAImageBegin(&img, tif, 0, message))
+    if (!BeginRgba(tif, maxPixels, img))
         return false;
     RgbaImageEnd end{&img};
     const uint32_t width = img.width;
     const uint32_t height = img.height;
-    if (!SizeAllowed(width, height) || uint64_t{width} * height > maxPixels)
-        return false;
     // calloc: the raster starts zeroed without touching every page first.
     std::unique_ptr<uint32_t, FreeRaster> raster(
         static_cast<uint32_t*>(std::calloc(static_cast<size_t>(width) * height, sizeof(uint32_t))));
@@ -234,6 +245,23 @@ void ReadTiff(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
         return;
     if (!Decode(tif.get(), kMaxPixels, buf))
         buf.Clear();
+}
+
+bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height)
+{
+    // Opening reads the header and the first directory; the conversion is
+    // set up and ended again without a strip or tile being read.
+    Options opts = MakeOptions(LibraryAllocationLimit(kMaxPixels));
+    TiffHandle tif(TIFFOpenExt(path.c_str(), "r", opts.get()));
+    if (!tif)
+        return false;
+    TIFFRGBAImage img{};
+    if (!BeginRgba(tif.get(), kMaxPixels, img))
+        return false;
+    width = img.width;
+    height = img.height;
+    TIFFRGBAImageEnd(&img);
+    return true;
 }
 
 bool WriteTiffFile(const CImageBuffer& buf, const std::string& path)

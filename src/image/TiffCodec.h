@@ -19,6 +19,11 @@ void ReadTiff(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CI
 // are refused before anything is allocated for them.
 void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
 
+// The size query of the format table: the first directory's width and
+// height, from its tags alone; false for pictures the reader refuses
+// before reading pixels.
+bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height);
+
 // Writes buf as TIFF through a temporary file; false on failure, leaving
 // any old file untouched. Reports nothing.
 bool WriteTiffFile(const CImageBuffer& buf, const std::string& path);

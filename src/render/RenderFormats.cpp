@@ -14,7 +14,7 @@ int screenDpi = kDefaultScreenDpi;
 
 void RegisterRenderFormats()
 {
-    RegisterCodec(ImageFormat::Wmf, {ReadWmf, WriteWmf});
+    RegisterCodec(ImageFormat::Wmf, {ReadWmf, WriteWmf, QueryWmfSize});
     RegisterReducingGifWriter();
 }
 

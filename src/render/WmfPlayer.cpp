@@ -1852,15 +1852,25 @@ struct PlaceableHeader {
     uint16_t unitsPerInch = 0;
 };
 
-}  // namespace
+// The picture a metafile is played onto and where its records are.
+struct MetafileLayout {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    size_t metafileStart = 0;
+    uint64_t metafileBytes = 0;
+    std::optional<PlaceableHeader> frame;  // when the placeable frame sizes the picture
+};
 
-void ReadWmfBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
-                  const WmfLimits& limits)
+// Sizes a metafile of fileSize bytes from its first bytes (head: at least
+// kWmfSizeHeadBytes of them, or the whole file) and the caller's hints;
+// false when the loader refuses it.
+bool LayOut(std::span<const uint8_t> head, uint64_t fileSize, uint32_t maxWidth, uint32_t maxHeight,
+            MetafileLayout& layout)
 {
-    buf.Clear();
-    ByteReader in(file);
-    if (file.size() < wmf::kPlaceableBytes)
-        return;
+    if (fileSize < wmf::kPlaceableBytes || head.size() > fileSize ||
+        head.size() < std::min<uint64_t>(fileSize, kWmfSizeHeadBytes))
+        return false;
+    ByteReader in(head);
     const bool placeable = in.U32() == wmf::kPlaceableKey;
     PlaceableHeader frame;
     if (placeable) {
@@ -1872,9 +1882,9 @@ void ReadWmfBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t max
         frame.unitsPerInch = in.U16();
     }
     const size_t headerStart = placeable ? wmf::kPlaceableBytes : 0;
-    if (file.size() - headerStart < wmf::kHeaderBytes)
-        return;
-    ByteReader header(file.data() + headerStart, wmf::kHeaderBytes);
+    if (fileSize - headerStart < wmf::kHeaderBytes)
+        return false;
+    ByteReader header(head.data() + headerStart, wmf::kHeaderBytes);
     header.Skip(6);
     const uint64_t metafileBytes = uint64_t{header.U32()} * 2;
 
@@ -1890,16 +1900,15 @@ void ReadWmfBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t max
     // its frame is used; otherwise they are taken from the very start, where
     // a placeable header does not read as a metafile and nothing is drawn.
     size_t metafileStart = 0;
-    std::optional<QRectF> placeableFrame;
     if (placeable && frame.unitsPerInch != 0) {
         const int64_t dpi = ScreenDpi();
         width = (int64_t{frame.right} - frame.left) * dpi / frame.unitsPerInch;
         height = (int64_t{frame.bottom} - frame.top) * dpi / frame.unitsPerInch;
         metafileStart = wmf::kPlaceableBytes;
-        placeableFrame = QRectF(QPointF(frame.left, frame.top), QPointF(frame.right, frame.bottom));
+        layout.frame = frame;
     }
     if (width <= 0 || height <= 0)
-        return;
+        return false;
     if (width > boundWidth || height > boundHeight) {
         const int64_t fittedHeight = height * boundWidth / width;
         if (fittedHeight > boundHeight) {
@@ -1912,11 +1921,54 @@ void ReadWmfBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t max
     }
     if (!SizeAllowed(static_cast<uint64_t>(width), static_cast<uint64_t>(height)) || width > INT32_MAX ||
         height > INT32_MAX)
-        return;
-    if (metafileBytes > file.size() - metafileStart)
-        return;
+        return false;
+    if (metafileBytes > fileSize - metafileStart)
+        return false;
+    layout.width = static_cast<uint32_t>(width);
+    layout.height = static_cast<uint32_t>(height);
+    layout.metafileStart = metafileStart;
+    layout.metafileBytes = metafileBytes;
+    return true;
+}
 
-    QImage canvas(static_cast<int>(width), static_cast<int>(height), QImage::Format_RGB32);
+}  // namespace
+
+bool WmfSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height)
+{
+    MetafileLayout layout;
+    if (!LayOut(head, fileSize, 0, 0, layout))
+        return false;
+    width = layout.width;
+    height = layout.height;
+    return true;
+}
+
+bool QueryWmfSize(const std::string& path, uint32_t& width, uint32_t& height)
+{
+    const auto head = ReadFileHead(path, kWmfSizeHeadBytes);
+    // The loader reads the whole file, so it refuses what it cannot hold.
+    if (!head || head->fileSize > kMaxInputFileBytes)
+        return false;
+    return WmfSizeFromBytes(head->bytes, head->fileSize, width, height);
+}
+
+void ReadWmfBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+                  const WmfLimits& limits)
+{
+    buf.Clear();
+    MetafileLayout layout;
+    if (!LayOut(file, file.size(), maxWidth, maxHeight, layout))
+        return;
+    std::optional<QRectF> placeableFrame;
+    if (layout.frame)
+        placeableFrame = QRectF(QPointF(layout.frame->left, layout.frame->top),
+                                QPointF(layout.frame->right, layout.frame->bottom));
+    const auto width = static_cast<int>(layout.width);
+    const auto height = static_cast<int>(layout.height);
+    const size_t metafileStart = layout.metafileStart;
+    const uint64_t metafileBytes = layout.metafileBytes;
+
+    QImage canvas(width, height, QImage::Format_RGB32);
     if (canvas.isNull())
         return;
     canvas.fill(Qt::white);

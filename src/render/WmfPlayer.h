@@ -134,4 +134,14 @@ void ReadWmf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CIm
 void ReadWmfBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
                   const WmfLimits& limits = {});
 
+// The bytes at the start of a file the size query needs: the placeable
+// header and the metafile header after it.
+inline constexpr size_t kWmfSizeHeadBytes = wmf::kPlaceableBytes + wmf::kHeaderBytes;
+// The width and height a full-size load gives a file of fileSize bytes
+// that begins with head (its first kWmfSizeHeadBytes bytes, or all of a
+// shorter file), from the headers alone; false when the loader refuses it.
+bool WmfSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height);
+// The size query of the format table: reads only the headers.
+bool QueryWmfSize(const std::string& path, uint32_t& width, uint32_t& height);
+
 }  // namespace pix

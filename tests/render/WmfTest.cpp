@@ -10,10 +10,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "common/ByteReader.h"
 #include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
 #include "render/RenderFormats.h"
 #include "render/WmfPlayer.h"
 #include "render/WmfWriter.h"
@@ -1097,6 +1099,72 @@ TEST(WmfWriter, Wmf2gdAcceptsOurFile)
 }
 
 // ---------------------------------------------------------------------------
+// The size query.
+
+TEST(WmfSizeQuery, AnswersTheFullSizeLoadFromTheHeadersAlone)
+{
+    RegisterRenderFormats();
+    DpiGuard guard;
+    test::TempDir dir;
+    using Size = std::pair<uint32_t, uint32_t>;
+    const auto plain = MetafileBuilder().FillWith(kRed).Rectangle(0, 0, 10, 10).Plain();
+    auto truncated = plain;
+    truncated.resize(truncated.size() - 2);
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+        std::optional<Size> atDefaultDpi;
+    } cases[] = {
+        {"plain", plain, Size{256, 256}},
+        {"placeable, in twips", MetafileBuilder().Placeable(-1440, 0, 1440, 720, 1440), Size{192, 48}},
+        {"placeable, wider than the bound", MetafileBuilder().Placeable(0, 0, 4000, 1000, 96), Size{2000, 500}},
+        {"no units per inch", MetafileBuilder().Placeable(0, 0, 100, 100, 0), Size{256, 256}},
+        {"written by us", MakeWmfBytes(Noise(33, 17, 4)), Size{33, 17}},
+        {"empty frame", MetafileBuilder().Placeable(0, 0, 0, 100, 96), std::nullopt},
+        {"declared size beyond the file", truncated, std::nullopt},
+        {"shorter than a placeable header", std::vector<uint8_t>(plain.begin(), plain.begin() + 21), std::nullopt},
+    };
+    for (int dpi : {96, 144}) {
+        SetScreenDpi(dpi);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(::testing::Message() << c.what << " at " << dpi);
+            const std::string path = dir.File("query.wmf");
+            test::WriteAll(path, c.file);
+            CImageBuffer loaded;
+            loaded.Load(path);
+            uint32_t w = 0, h = 0;
+            const bool answered = QueryImageSize(path, w, h);
+            ASSERT_EQ(answered, !loaded.IsEmpty());
+            if (!answered)
+                continue;
+            EXPECT_EQ(Size(w, h), Size(loaded.Width(), loaded.Height()));
+            if (dpi == 96) {
+                EXPECT_EQ(Size(w, h), c.atDefaultDpi);
+            }
+            // The two headers are all it needs.
+            const std::span<const uint8_t> head(c.file.data(), std::min(c.file.size(), kWmfSizeHeadBytes));
+            uint32_t hw = 0, hh = 0;
+            ASSERT_TRUE(WmfSizeFromBytes(head, c.file.size(), hw, hh));
+            EXPECT_EQ(Size(hw, hh), Size(w, h));
+        }
+    }
+}
+
+TEST(WmfSizeQuery, RegisteringTheRenderFormatsKeepsTheGifSizeQuery)
+{
+    RegisterRenderFormats();
+    test::TempDir dir;
+    test::RecordingPrompter prompter;
+    // True colour: saved through the writer that reduces colours first.
+    CImageBuffer picture = Noise(21, 13, 9);
+    picture.Save(dir.File("reduced.gif"), prompter);
+    uint32_t w = 0, h = 0;
+    ASSERT_TRUE(QueryImageSize(dir.File("reduced.gif"), w, h));
+    EXPECT_EQ(w, 21u);
+    EXPECT_EQ(h, 13u);
+}
+
+// ---------------------------------------------------------------------------
 // The shared corpus.
 
 TEST(WmfCorpus, EveryMetafileAsTheManifestExpects)
@@ -1110,6 +1178,14 @@ TEST(WmfCorpus, EveryMetafileAsTheManifestExpects)
         SCOPED_TRACE(row.path);
         CImageBuffer buf;
         buf.Load((corpus / row.path).string());
+        // The size query gives every picture's size, from the headers.
+        uint32_t queriedWidth = 0, queriedHeight = 0;
+        const bool answered = QueryImageSize((corpus / row.path).string(), queriedWidth, queriedHeight);
+        EXPECT_EQ(answered, !buf.IsEmpty());
+        if (answered) {
+            EXPECT_EQ(queriedWidth, buf.Width());
+            EXPECT_EQ(queriedHeight, buf.Height());
+        }
         unsigned w = 0, h = 0;
         if (test::ExpectedSize(row, w, h)) {
             EXPECT_EQ(buf.Width(), w);

@@ -3,6 +3,7 @@
 #include "database/ContentKey.h"
 #include "sheets/Fields.h"
 #include "sheets/SheetTestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
@@ -42,6 +43,8 @@ TEST(Fields, ItemFieldsInTheirOrder)
     EXPECT_EQ(ExpandLabelFields(missing, 0), "? ? ? ?x?");
 
     test::TempDir dir;
+    test::WriteSolidPicture(dir.File("wide.bmp"), 40, 20, 1, 2, 3);
+    EXPECT_EQ(ExpandLabelFields(SheetOf({dir.File("wide.bmp")}, "[Width]x[HEIGHT]"), 0), "40x20");
     test::WriteAll(dir.File("nine.pxf"), {'1', '2', '3', '4', '5', '6', '7', '8', '9'});
     ThumbnailSheet nine = SheetOf({dir.File("nine.pxf")}, "[FileSize]/[ShortFileSize]/[CRC32]/[FileModified]");
     const std::string text = ExpandLabelFields(nine, 0);
