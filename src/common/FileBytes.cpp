@@ -7,6 +7,24 @@
 #include <cerrno>
 
 namespace pix {
+namespace {
+
+// Reads up to size bytes; fewer when the file ends or a read fails.
+size_t ReadUpTo(int fd, uint8_t* data, size_t size)
+{
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, data + got, size - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
+}  // namespace
 
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_t maxBytes)
 {
@@ -25,15 +43,7 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
         ::close(fd);
         return std::nullopt;
     }
-    size_t got = 0;
-    while (got < bytes.size()) {
-        ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
+    const size_t got = ReadUpTo(fd, bytes.data(), bytes.size());
     ::close(fd);
     bytes.resize(got);  // a file that shrank while read keeps what was there
     return bytes;
@@ -58,15 +68,7 @@ std::optional<FileHead> ReadFileHead(const std::string& path, size_t maxBytes)
         ::close(fd);
         return std::nullopt;
     }
-    size_t got = 0;
-    while (got < want) {
-        ssize_t n = ::read(fd, head.bytes.data() + got, want - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
+    const size_t got = ReadUpTo(fd, head.bytes.data(), want);
     ::close(fd);
     if (got < want) {
         // As for the whole-file read: the file ends where reading stopped.
