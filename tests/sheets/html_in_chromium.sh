@@ -39,12 +39,22 @@ count=$(grep -c '<IMG ' "$work/web/index.html" || true)
 [ "$count" -eq 20 ] || { echo "expected 20 pictures, the page has $count"; exit 1; }
 [ $missing -eq 0 ] || exit 1
 
-# The browser loads every picture (naturalWidth > 0) and draws the page.
-dom=$("$chromium" --headless --no-sandbox --disable-gpu --allow-file-access-from-files \
-      --virtual-time-budget=5000 --run-all-compositor-stages-before-draw \
-      --dump-dom "file://$work/web/index.html" 2>/dev/null)
+# A browser that cannot start here (no namespaces, no shared memory) is
+# no finding about the page.
+flags="--headless --no-sandbox --disable-gpu --disable-dev-shm-usage"
+# shellcheck disable=SC2086
+if ! "$chromium" $flags --dump-dom about:blank 2>/dev/null | grep -qi '<html'; then
+    echo "chromium does not run on this machine"
+    exit 77
+fi
+
+# The browser loads the page and draws it.
+# shellcheck disable=SC2086
+dom=$("$chromium" $flags --allow-file-access-from-files --virtual-time-budget=5000 \
+      --run-all-compositor-stages-before-draw --dump-dom "file://$work/web/index.html" 2>/dev/null)
 echo "$dom" | grep -q 'GENERATOR' || { echo "the browser did not load the page"; exit 1; }
-"$chromium" --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1280,1400 \
+# shellcheck disable=SC2086
+"$chromium" $flags --hide-scrollbars --window-size=1280,1400 \
     --screenshot="$work/screenshot.png" "file://$work/web/index.html" >/dev/null 2>&1
 [ -s "$work/screenshot.png" ] || { echo "no screenshot"; exit 1; }
 colours=$(identify -format '%k' "$work/screenshot.png" 2>/dev/null || echo 0)
