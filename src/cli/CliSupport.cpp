@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QRegularExpression>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,7 +13,6 @@ namespace pix {
 
 Answer CliPrompter::Present(const MessageSpec& message, const std::string& text)
 {
-    ++shown;
     std::string line = text;
     for (char& c : line)
         if (c == '\n' || c == '\r')
@@ -91,16 +89,8 @@ bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io)
         io.err << "pixadrome-cli: " << path << ": writing this image type is not available\n";
         return false;
     }
-    // Writers replace a file by renaming a new one over it, so a written
-    // file is always a new one; some writers fail without a word.
-    struct stat before {};
-    const bool existed = ::stat(path.c_str(), &before) == 0;
     CliPrompter prompter(io.err);
-    buf.Save(path, prompter);
-    struct stat after {};
-    const bool exists = ::stat(path.c_str(), &after) == 0 && S_ISREG(after.st_mode);
-    const bool replaced = exists && (!existed || after.st_ino != before.st_ino || after.st_dev != before.st_dev);
-    if (prompter.shown > 0 || !replaced) {
+    if (!buf.SaveReplacing(path, prompter)) {
         io.err << "pixadrome-cli: " << path << ": could not write\n";
         return false;
     }

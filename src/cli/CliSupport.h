@@ -17,11 +17,10 @@ namespace pix {
 
 class CImageBuffer;
 
-// Writes messages to stderr, one line each, and counts them.
+// Writes messages to stderr, one line each.
 class CliPrompter final : public Prompter {
 public:
     explicit CliPrompter(std::ostream& err) : err_(err) {}
-    int shown = 0;
 
 protected:
     Answer Present(const MessageSpec& message, const std::string& text) override;

@@ -108,7 +108,7 @@ int CmdSheet(const QStringList& args, CliStreams io)
                                             progress, prompter);
         for (const auto& path : written)
             io.out << path << '\n';
-        return written.empty() || prompter.shown > 0 ? 1 : 0;
+        return written.empty() || prompter.ShownCount() > 0 ? 1 : 0;
     }
     case SheetOutput::WebPages: {
         HtmlPage layout;

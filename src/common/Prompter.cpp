@@ -57,6 +57,7 @@ std::string FormatMessage(std::string_view text, const std::vector<MessageArg>& 
 Answer Prompter::Show(MsgId id, std::initializer_list<MessageArg> args)
 {
     const MessageSpec& message = Message(id);
+    ++shown_;
     return Present(message, FormatMessage(message.text, std::vector<MessageArg>(args)));
 }
 

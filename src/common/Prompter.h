@@ -25,10 +25,15 @@ public:
 
     // Shows message id with its arguments and returns the answer.
     Answer Show(MsgId id, std::initializer_list<MessageArg> args = {});
+    // How many messages have been shown so far.
+    int ShownCount() const { return shown_; }
 
 protected:
     // Presents the fully formatted text of message.
     virtual Answer Present(const MessageSpec& message, const std::string& text) = 0;
+
+private:
+    int shown_ = 0;
 };
 
 // Writes every message as one line to a stream; questions get a fixed answer.

@@ -1,9 +1,12 @@
 #include "image/CImageBuffer.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <new>
 #include <utility>
 
+#include "common/Prompter.h"
 #include "image/FormatTable.h"
 
 namespace pix {
@@ -94,6 +97,18 @@ void CImageBuffer::Save(const std::string& path, Prompter& prompter)
     if (!codec || !codec->write || IsEmpty())
         return;
     codec->write(*this, path, prompter);
+}
+
+bool CImageBuffer::SaveReplacing(const std::string& path, Prompter& prompter)
+{
+    struct stat before {};
+    const bool existed = ::stat(path.c_str(), &before) == 0;
+    const int shownBefore = prompter.ShownCount();
+    Save(path, prompter);
+    struct stat after {};
+    const bool exists = ::stat(path.c_str(), &after) == 0 && S_ISREG(after.st_mode);
+    const bool replaced = exists && (!existed || after.st_ino != before.st_ino || after.st_dev != before.st_dev);
+    return replaced && prompter.ShownCount() == shownBefore;
 }
 
 // Resampling in 8.8 fixed point, one pass into the new pixel array.

@@ -47,6 +47,11 @@ public:
     // Writes the buffer to a file, choosing the writer the same way.
     // Failures are reported through prompter.
     void Save(const std::string& path, Prompter& prompter);
+    // Saves and tells whether it worked: the writer reported nothing and a
+    // new file now stands at path. Writers replace a file by renaming a new
+    // one over it, and some fail without a word, so a file that is still
+    // the old one (or none) means the save failed.
+    bool SaveReplacing(const std::string& path, Prompter& prompter);
 
     bool IsEmpty() const { return bits_.empty(); }
     uint32_t Width() const { return width_; }

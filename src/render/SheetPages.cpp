@@ -5,7 +5,6 @@
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <algorithm>
-#include <sys/stat.h>
 
 #include "common/Progress.h"
 #include "common/Prompter.h"
@@ -215,13 +214,7 @@ std::vector<std::string> ExportPictures(const ThumbnailSheet& sheet, const std::
     std::vector<std::string> written;
     auto save = [&](const std::string& name) {
         CImageBuffer page = RenderPage(sheet, request);
-        if (page.IsEmpty())
-            return;
-        struct stat before {};
-        const bool existed = ::stat(name.c_str(), &before) == 0;
-        page.Save(name, prompter);
-        struct stat after {};
-        if (::stat(name.c_str(), &after) == 0 && (!existed || after.st_ino != before.st_ino))
+        if (!page.IsEmpty() && page.SaveReplacing(name, prompter))
             written.push_back(name);
     };
     if (m != 0 && n > m) {
