@@ -97,21 +97,31 @@ bool PaintedThumbnailMaker::DrawPicture(QImage& image, const std::string& path)
 QImage PaintedThumbnailMaker::Paint(const std::string& path, int cx, int cy, bool load) const
 {
     QImage image = Blank(cx, cy);
-    if (load) {
-        if (DrawPicture(image, path))
-            return image;
-        if (icons_) {
-            const QImage icon = icons_(path);
-            if (!icon.isNull()) {
-                QPainter painter(&image);
-                painter.drawImage(QPoint(cx / 2 - 16, cy / 2 - 16), icon);
-                return image;
-            }
+    if (load && DrawPicture(image, path))
+        return image;
+    DrawWithoutPicture(image, path, load);
+    return image;
+}
+
+QImage PaintedThumbnailMaker::PaintNotAPicture(const std::string& path, int cx, int cy) const
+{
+    QImage image = Blank(cx, cy);
+    DrawWithoutPicture(image, path, true);
+    return image;
+}
+
+void PaintedThumbnailMaker::DrawWithoutPicture(QImage& image, const std::string& path, bool withIcon) const
+{
+    if (withIcon && icons_) {
+        const QImage icon = icons_(path);
+        if (!icon.isNull()) {
+            QPainter painter(&image);
+            painter.drawImage(QPoint(image.width() / 2 - 16, image.height() / 2 - 16), icon);
+            return;
         }
     }
     // Ten points per hundred pixels of the smaller side.
-    DrawSkipped(image, std::min(cx, cy));
-    return image;
+    DrawSkipped(image, std::min(image.width(), image.height()));
 }
 
 namespace {
@@ -171,7 +181,8 @@ std::vector<uint8_t> PrefetchingThumbnailMaker::MakeThumbnail(const std::string&
     std::optional<std::vector<uint8_t>> picture = loader_->Take(next_++, progress_);
     if (picture)
         return std::move(*picture);
-    return PackedRows(painter_.Paint(path, static_cast<int>(cx), static_cast<int>(cy), true));  // its icon, here
+    // Not a picture: its icon, drawn here, without reading the file again.
+    return PackedRows(painter_.PaintNotAPicture(path, static_cast<int>(cx), static_cast<int>(cy)));
 }
 
 }  // namespace pix

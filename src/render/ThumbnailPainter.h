@@ -32,11 +32,16 @@ public:
     // Only the case of a file that reads as a picture, which is safe on any
     // thread: nothing when the file does not give a picture.
     std::optional<std::vector<uint8_t>> PaintPicture(const std::string& path, uint32_t cx, uint32_t cy) const;
+    // The picture of a file known not to give a picture: its icon or
+    // "skipped" (GUI thread only, for the icon).
+    QImage PaintNotAPicture(const std::string& path, int cx, int cy) const;
 
 private:
     // Draws the picture onto image; false when the file gives none.
     static bool DrawPicture(QImage& image, const std::string& path);
     static QImage Blank(int cx, int cy);
+    // The file-type icon (withIcon) or else the framed "skipped".
+    void DrawWithoutPicture(QImage& image, const std::string& path, bool withIcon) const;
     IconLookup icons_;
 };
 

@@ -1,7 +1,6 @@
 #include "sheets/HtmlExport.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 
 #include "common/AtomicFile.h"
@@ -97,9 +96,7 @@ HtmlGrid LayoutHtmlGrid(int w, int h, int k, int rows, int cols)
         g.cellWidth = g.cellHeight = static_cast<int>(ah / cols);
     } else {
         const int64_t area = aw * ah / std::max(k, 1);
-        auto side = static_cast<int64_t>(std::sqrt(static_cast<double>(std::max<int64_t>(area, 0))));
-        while (side * side > area)
-            --side;
+        int64_t side = IntegerSqrt(area);
         for (; side > 0; --side) {
             const int64_t nc = aw / side;
             if (k <= (ah / side) * nc) {
@@ -190,17 +187,17 @@ std::string NumberedPagePath(const std::string& path, int page)
     return parts.drive + parts.folder + title + std::to_string(page) + "." + extension;
 }
 
-std::string HtmlPageMarkup(const ThumbnailSheet& sheet, const std::string& documentTitle, const HtmlPage& spec,
+std::string HtmlPageMarkup(const ThumbnailSheet& sheet, const std::string& documentTitle, const HtmlPage& layout,
                            Progress& progress)
 {
     const CThumbnailSettings& format = sheet.Settings();
     const int n = static_cast<int>(sheet.Count());
-    const int m = ClampItemsPerPage(spec.itemsPerPage, spec.rows, spec.cols);
+    const int m = ClampItemsPerPage(layout.itemsPerPage, layout.rows, layout.cols);
     const int k = m != 0 ? m : n;
-    const int first = (spec.page - 1) * m;
-    const PathParts pageParts = Split(spec.pagePath);
+    const int first = (layout.page - 1) * m;
+    const PathParts pageParts = Split(layout.pagePath);
     const std::string pageFolder = pageParts.drive + pageParts.folder;
-    const PageFieldValues fields{spec.page, m, n, documentTitle};
+    const PageFieldValues fields{layout.page, m, n, documentTitle};
 
     std::string out = "<HTML>\n<HEAD>\n";
     out += format.title.empty() ? "<TITLE>Thumbnails</TITLE>\n" : "<TITLE>" + TitleOf(documentTitle) + "</TITLE>\n";
@@ -213,7 +210,7 @@ std::string HtmlPageMarkup(const ThumbnailSheet& sheet, const std::string& docum
         out += "<CENTER><H1><FONT COLOR=\"" + Hex2(format.titleCol) + "\">\n" +
                HtmlLineBreaks(ExpandPageFields(format.title, fields)) + "\n</FONT></H1></CENTER>\n";
 
-    const HtmlGrid grid = LayoutHtmlGrid(spec.width, spec.height, k, spec.rows, spec.cols);
+    const HtmlGrid grid = LayoutHtmlGrid(layout.width, layout.height, k, layout.rows, layout.cols);
     int pm = std::max(format.tmbMargL, format.tmbMargT);
     int s = std::min(grid.cellWidth, grid.cellHeight);
     const int p2 = 2 * static_cast<int>(int64_t{s} * pm / 100);
@@ -234,7 +231,7 @@ std::string HtmlPageMarkup(const ThumbnailSheet& sheet, const std::string& docum
         std::string label = HtmlLineBreaks(ExpandLabelFields(sheet, static_cast<size_t>(i)));
         const std::string base = TitleOf(name);
         progress.Step("Processing " + name, i);  // the export goes on either way
-        const std::string picturePath = spec.thumbnailFolder + name + spec.suffix;
+        const std::string picturePath = layout.thumbnailFolder + name + layout.suffix;
         const ThumbnailPicture picture =
             MakeHtmlThumbnail(file, picturePath, grid.cellWidth, grid.cellHeight, s, format);
         const std::string link = MakeRelativeUrl(pageFolder, file);

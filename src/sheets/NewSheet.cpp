@@ -1,8 +1,10 @@
 #include "sheets/NewSheet.h"
 
-#include <cmath>
+#include <algorithm>
+#include <cstdint>
 
 #include "common/Prompter.h"
+#include "sheets/PageLayout.h"
 #include "sheets/ThumbnailSheet.h"
 
 namespace pix {
@@ -16,9 +18,7 @@ uint32_t ChooseThumbnailSide(uint64_t available, size_t n, uint32_t formatSide, 
     }
     const uint64_t count = n == 0 ? 1 : n;
     const uint64_t per = (available - kReserve) / (4 * count);
-    auto side = static_cast<uint64_t>(std::sqrt(static_cast<double>(per)));
-    while (side * side > per)
-        --side;
+    auto side = static_cast<uint64_t>(IntegerSqrt(static_cast<int64_t>(std::min<uint64_t>(per, INT64_MAX))));
     const uint64_t limit = 100000 / (count + 1);
     if (limit < side)
         side = limit;

@@ -6,9 +6,8 @@
 #include "sheets/CThumbnailSettings.h"
 
 namespace pix {
-namespace {
 
-int64_t ISqrt(int64_t v)
+int64_t IntegerSqrt(int64_t v)
 {
     if (v <= 0)
         return 0;
@@ -19,6 +18,8 @@ int64_t ISqrt(int64_t v)
         ++r;
     return r;
 }
+
+namespace {
 
 int Percent(int64_t value, int64_t percent) { return static_cast<int>(value * percent / 100); }
 
@@ -85,7 +86,7 @@ PageGrid LayoutGrid(const PageRect& area, int k, int rows, int cols)
         grid.columns = cols;
         grid.rows = static_cast<int>((int64_t{k} + cols - 1) / cols);
     } else {
-        int64_t side = ISqrt(int64_t{aw} * ah / k);
+        int64_t side = IntegerSqrt(int64_t{aw} * ah / k);
         for (; side > 0; --side) {
             const int64_t nc = aw / side;
             const int64_t nr = ah / side;

@@ -21,6 +21,10 @@ struct PageRect {
     int Height() const { return bottom - top; }
 };
 
+// The largest r with r × r ≤ v (0 for v ≤ 0): the side of the largest
+// square of v pixels.
+int64_t IntegerSqrt(int64_t v);
+
 // Items per page: rows × cols when both are set and fewer than m (or m is
 // 0, all on one page), else m.
 int ClampItemsPerPage(int m, int rows, int cols);
