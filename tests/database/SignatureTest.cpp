@@ -9,8 +9,6 @@
 namespace pix {
 namespace {
 
-CImageBuffer Flat(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) { return test::SolidPicture(w, h, r, g, b); }
-
 std::array<int, 3> Cell(const Signature& s, int row, int column)
 {
     const int k = row + 8 * column;
@@ -26,8 +24,8 @@ Signature Filled(uint8_t v)
 
 TEST(Signature, FlatPictureKeepsItsColourInEveryCell)
 {
-    const Signature small = ComputeSignature(Flat(8, 8, 200, 30, 7));
-    const Signature large = ComputeSignature(Flat(123, 45, 200, 30, 7));
+    const Signature small = ComputeSignature(test::SolidPicture(8, 8, 200, 30, 7));
+    const Signature large = ComputeSignature(test::SolidPicture(123, 45, 200, 30, 7));
     for (int k = 0; k < 64; ++k) {
         EXPECT_EQ(small[3 * k], 200);
         EXPECT_EQ(small[3 * k + 1], 30);
@@ -35,7 +33,7 @@ TEST(Signature, FlatPictureKeepsItsColourInEveryCell)
     }
     EXPECT_EQ(large, small);
     EXPECT_EQ(CompareSignatures(small, large), 100);
-    EXPECT_LT(CompareSignatures(small, ComputeSignature(Flat(8, 8, 0, 30, 7))), 100);
+    EXPECT_LT(CompareSignatures(small, ComputeSignature(test::SolidPicture(8, 8, 0, 30, 7))), 100);
 }
 
 TEST(Signature, CellsFollowMemoryRowsAndColumnsThenStretchPerChannel)
@@ -73,7 +71,7 @@ TEST(Signature, CellsFollowMemoryRowsAndColumnsThenStretchPerChannel)
 TEST(Signature, NarrowPictureLeavesEmptyColumnsAtZeroBeforeTheStretch)
 {
     // Three pixels wide: x = 0, 1, 2 fall in columns 0, 2 and 5.
-    const Signature s = ComputeSignature(Flat(3, 8, 200, 100, 50));
+    const Signature s = ComputeSignature(test::SolidPicture(3, 8, 200, 100, 50));
     for (int column = 0; column < 8; ++column) {
         const int expected = (column == 0 || column == 2 || column == 5) ? 255 : 0;
         for (int row = 0; row < 8; ++row)
@@ -81,7 +79,7 @@ TEST(Signature, NarrowPictureLeavesEmptyColumnsAtZeroBeforeTheStretch)
                 << row << "," << column;
     }
     // Likewise rows for a picture two pixels high: rows 0 and 4 only.
-    const Signature t = ComputeSignature(Flat(8, 2, 9, 9, 9));
+    const Signature t = ComputeSignature(test::SolidPicture(8, 2, 9, 9, 9));
     EXPECT_EQ(Cell(t, 4, 3)[1], 255);
     EXPECT_EQ(Cell(t, 3, 3)[1], 0);
     EXPECT_EQ(ComputeSignature(CImageBuffer()), Filled(0));

@@ -11,11 +11,8 @@
 namespace pix {
 namespace {
 
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-uint16_t U16At(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+using test::U16At;
+using test::U32At;
 
 CImageBuffer Gradient(uint32_t w, uint32_t h)
 {

@@ -8,7 +8,7 @@
 
 #include "image/AdaptiveHuffman.h"
 #include "image/CImageBuffer.h"
-#include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
@@ -54,16 +54,6 @@ CImageBuffer Smooth(uint32_t w, uint32_t h)
     return buf;
 }
 
-CImageBuffer OneColour(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, r, g, b);
-    return buf;
-}
-
 void ExpectSamePixels(const CImageBuffer& a, const CImageBuffer& b)
 {
     ASSERT_FALSE(b.IsEmpty());
@@ -89,7 +79,7 @@ TEST(PxfRoundTrip, OddAndEvenWidthsTinyOneColourNoiseAndSmooth)
         ++seed;
         ExpectSamePixels(Noise(w, h, seed), RoundTrip(Noise(w, h, seed)));
         ExpectSamePixels(Smooth(w, h), RoundTrip(Smooth(w, h)));
-        ExpectSamePixels(OneColour(w, h, 12, 200, 77), RoundTrip(OneColour(w, h, 12, 200, 77)));
+        ExpectSamePixels(test::SolidPicture(w, h, 12, 200, 77), RoundTrip(test::SolidPicture(w, h, 12, 200, 77)));
     }
     // Large enough for every symbol to be seen, so the escape node goes away.
     CImageBuffer big = Noise(257, 131, 99);
@@ -139,7 +129,7 @@ TEST(PxfRoundTrip, CorpusPhotos)
 
 TEST(PxfLayout, OnePixelCodesEachPlaneInOneWord)
 {
-    CImageBuffer buf = OneColour(1, 1, 200, 50, 10);
+    CImageBuffer buf = test::SolidPicture(1, 1, 200, 50, 10);
     const std::vector<uint8_t> file = EncodePxf(buf);
     ASSERT_EQ(file.size(), 24u);
     EXPECT_EQ(std::memcmp(file.data(), "PXF!", 4), 0);
@@ -158,7 +148,7 @@ TEST(PxfLayout, RunsEscapesAndSeenSymbols)
     // two zeros (symbol 1) sent as the escape path "0" (left of the root)
     // and its position 1 among the 511 still unseen, in 9 bits.
     {
-        const std::vector<uint8_t> file = EncodePxf(OneColour(3, 1, 90, 90, 90));
+        const std::vector<uint8_t> file = EncodePxf(test::SolidPicture(3, 1, 90, 90, 90));
         ASSERT_EQ(file.size(), 24u);
         EXPECT_EQ(WordAt(file, 12), MsbFirstAt(256 + 90, 9, 0) | MsbFirstAt(1, 9, 10));
         EXPECT_EQ(WordAt(file, 16), MsbFirstAt(2, 9, 0));  // three zeros: symbol 2
@@ -168,7 +158,7 @@ TEST(PxfLayout, RunsEscapesAndSeenSymbols)
     // symbol 255 (9 bits), 255 again (its leaf is the root's right child:
     // "1"), then 87 (escape "0" + position 87 in 9 bits).
     {
-        const std::vector<uint8_t> file = EncodePxf(OneColour(600, 1, 5, 5, 5));
+        const std::vector<uint8_t> file = EncodePxf(test::SolidPicture(600, 1, 5, 5, 5));
         ASSERT_GE(file.size(), 12u + 4);
         const size_t plane3 = file.size() - 4;
         const uint32_t expected = MsbFirstAt(255, 9, 0) | MsbFirstAt(1, 1, 9) | MsbFirstAt(87, 9, 11);
@@ -182,9 +172,9 @@ TEST(PxfLayout, ResidualSignFlipsOnTheCheckerboard)
     // Green 0 then 5: residuals 0 and 5. The second pixel sits on an odd
     // square (x = 1, y = 0 or x = 0, y = 1) and is stored as -5 = 251.
     const uint32_t expected = MsbFirstAt(256, 9, 0) | MsbFirstAt(256 + 251 - 1, 9, 10);
-    CImageBuffer across = OneColour(2, 1, 0, 0, 0);
+    CImageBuffer across = test::SolidPicture(2, 1, 0, 0, 0);
     across.SetPixel(1, 0, 5, 5, 5);
-    CImageBuffer up = OneColour(1, 2, 0, 0, 0);
+    CImageBuffer up = test::SolidPicture(1, 2, 0, 0, 0);
     up.SetPixel(0, 1, 5, 5, 5);
     for (const CImageBuffer* buf : {&across, &up}) {
         const std::vector<uint8_t> file = EncodePxf(*buf);

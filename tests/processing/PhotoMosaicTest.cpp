@@ -11,14 +11,9 @@ namespace {
 
 using CancellingProgress = test::RecordingProgress;
 
-CImageBuffer Solid(uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b) { return test::SolidPicture(w, h, r, g, b); }
-
 std::string WriteSolid(const test::TempDir& dir, const std::string& name, uint8_t r, uint8_t g, uint8_t b)
 {
-    test::RecordingPrompter p;
-    CImageBuffer img = Solid(64, 48, r, g, b);
-    img.Save(dir.File(name), p);
-    return dir.File(name);
+    return test::WriteSolidPicture(dir.File(name), 64, 48, r, g, b);
 }
 
 std::array<uint8_t, 3> At(const CImageBuffer& img, uint32_t x, uint32_t top)
@@ -44,7 +39,7 @@ TEST(PhotoMosaic, SourceChecksComeInOrder)
 
 TEST(PhotoMosaic, ClipsAreCentredOrCutInsideTheSource)
 {
-    CImageBuffer target = Solid(100, 100, 0, 0, 0);
+    CImageBuffer target = test::SolidPicture(100, 100, 0, 0, 0);
     MosaicSettings s;
     s.rows = 10;
     s.columns = 10;  // tiles 10 x 10: square clips
@@ -71,7 +66,7 @@ TEST(PhotoMosaic, BusiestNeighbourhoodsComeFirstAndTiesKeepRowOrder)
 {
     // 8 x 8 tiles of 16 x 16 pixels (the analysis copy is the picture
     // itself), with a checkerboard in the tile at column 3, row 3.
-    CImageBuffer target = Solid(128, 128, 100, 100, 100);
+    CImageBuffer target = test::SolidPicture(128, 128, 100, 100, 100);
     for (uint32_t top = 48; top < 64; ++top)
         for (uint32_t x = 48; x < 64; ++x) {
             const uint8_t v = ((x + top) & 1) ? 255 : 0;
@@ -103,7 +98,7 @@ TEST(PhotoMosaic, TilesTakeTheNearestClipAndTheRemainderStaysBlack)
     const std::string blue = WriteSolid(dir, "blue.bmp", 10, 10, 250);
     // Left half reddish, right half bluish; 85 wide with 4 columns: the
     // last 5 pixel columns are not covered.
-    CImageBuffer image(Solid(85, 40, 200, 30, 30));
+    CImageBuffer image(test::SolidPicture(85, 40, 200, 30, 30));
     for (uint32_t y = 0; y < 40; ++y)
         for (uint32_t x = 42; x < 85; ++x)
             image.SetPixel(x, y, 30, 30, 200);
@@ -130,14 +125,14 @@ TEST(PhotoMosaic, CancellingKeepsWhatWasPlacedOrLeavesTheImageBlack)
     s.rows = 2;
     s.columns = 2;
     {
-        CImageBuffer image = Solid(40, 40, 10, 240, 10);
+        CImageBuffer image = test::SolidPicture(40, 40, 10, 240, 10);
         CancellingProgress progress(1);  // the first analysis step
         RunPhotoMosaic(image, s, {{green, MosaicSourceKind::Reusable}}, progress, nullptr);
         for (uint32_t y : {0u, 39u})
             EXPECT_EQ(At(image, 20, y), (std::array<uint8_t, 3>{0, 0, 0}));
     }
     {
-        CImageBuffer image = Solid(40, 40, 10, 240, 10);
+        CImageBuffer image = test::SolidPicture(40, 40, 10, 240, 10);
         // Steps: 1 analysis, 1 target, then tiles; cancel at the third tile.
         CancellingProgress progress(5);
         RunPhotoMosaic(image, s, {{green, MosaicSourceKind::Reusable}}, progress, nullptr);
@@ -153,7 +148,7 @@ TEST(PhotoMosaic, UsedClipsAreNotTakenAgain)
 {
     test::TempDir dir;
     const std::string only = WriteSolid(dir, "one.bmp", 200, 200, 0);
-    CImageBuffer image = Solid(40, 20, 200, 200, 0);
+    CImageBuffer image = test::SolidPicture(40, 20, 200, 200, 0);
     MosaicSettings s;
     s.rows = 1;
     s.columns = 2;

@@ -5,15 +5,13 @@
 #include "common/Archive.h"
 #include "sheets/ImageListStream.h"
 #include "sheets/ThumbnailList.h"
+#include "support/TestSupport.h"
 
 namespace pix {
 namespace {
 
-uint32_t U16At(const std::vector<uint8_t>& b, size_t at) { return b[at] | (b[at + 1] << 8); }
-uint32_t U32At(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
-}
+using test::U16At;
+using test::U32At;
 
 std::vector<uint8_t> Filled(const ThumbnailList& list, uint8_t r, uint8_t g, uint8_t b)
 {

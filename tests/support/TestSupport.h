@@ -83,6 +83,13 @@ std::vector<ManifestRow> ReadManifest(const std::filesystem::path& corpus,
 // The size of a "loads WxH" row; false for other rows.
 bool ExpectedSize(const ManifestRow& row, unsigned& width, unsigned& height);
 
+// Little-endian values in a byte vector (nothing checked).
+inline uint16_t U16At(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+inline uint32_t U32At(const std::vector<uint8_t>& b, size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
+}
+
 std::vector<uint8_t> ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes);
 
