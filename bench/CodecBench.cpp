@@ -24,7 +24,7 @@ constexpr uint32_t kHeight = 3000;
 
 class SilentPrompter final : public pix::Prompter {
 protected:
-    pix::Answer Present(const pix::MessageSpec&, const std::string&) override { return pix::Answer::Ok; }
+    pix::Answer Present(const pix::MessageEntry&, const std::string&) override { return pix::Answer::Ok; }
 };
 
 // Smooth gradients, hard edges and fine grain, so the compressed data is

@@ -60,7 +60,7 @@ BENCHMARK(BM_Enhance)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 class SilentPrompter final : public pix::Prompter {
 protected:
-    pix::Answer Present(const pix::MessageSpec&, const std::string&) override { return pix::Answer::Ok; }
+    pix::Answer Present(const pix::MessageEntry&, const std::string&) override { return pix::Answer::Ok; }
 };
 
 void BM_Mosaic32x32From200Sources(benchmark::State& state)

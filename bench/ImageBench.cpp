@@ -36,7 +36,7 @@ const pix::CImageBuffer& Photo()
 
 class NullPrompter final : public pix::Prompter {
 protected:
-    pix::Answer Present(const pix::MessageSpec&, const std::string&) override { return pix::Answer::Ok; }
+    pix::Answer Present(const pix::MessageEntry&, const std::string&) override { return pix::Answer::Ok; }
 };
 
 std::string TempPath(const char* name) { return (std::filesystem::temp_directory_path() / name).string(); }

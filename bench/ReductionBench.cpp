@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 class QuietPrompter final : public pix::Prompter {
 protected:
-    pix::Answer Present(const pix::MessageSpec&, const std::string&) override { return pix::Answer::Ok; }
+    pix::Answer Present(const pix::MessageEntry&, const std::string&) override { return pix::Answer::Ok; }
 };
 
 std::string EnvOr(const char* name, const std::string& fallback)

@@ -4,7 +4,7 @@
 
 namespace pix {
 
-Answer QtPrompter::Present(const MessageSpec& message, const std::string& text)
+Answer QtPrompter::Present(const MessageEntry& message, const std::string& text)
 {
     QMessageBox box(parent_);
     box.setWindowTitle(QString::fromUtf8(message.title.data(), static_cast<qsizetype>(message.title.size())));

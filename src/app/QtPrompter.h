@@ -14,7 +14,7 @@ public:
     void SetParent(QWidget* parent) { parent_ = parent; }
 
 protected:
-    Answer Present(const MessageSpec& message, const std::string& text) override;
+    Answer Present(const MessageEntry& message, const std::string& text) override;
 
 private:
     QPointer<QWidget> parent_;

@@ -11,7 +11,7 @@
 
 namespace pix {
 
-Answer CliPrompter::Present(const MessageSpec& message, const std::string& text)
+Answer CliPrompter::Present(const MessageEntry& message, const std::string& text)
 {
     std::string line = text;
     for (char& c : line)

@@ -23,7 +23,7 @@ public:
     explicit CliPrompter(std::ostream& err) : err_(err) {}
 
 protected:
-    Answer Present(const MessageSpec& message, const std::string& text) override;
+    Answer Present(const MessageEntry& message, const std::string& text) override;
 
 private:
     std::ostream& err_;

@@ -5,7 +5,7 @@
 namespace pix {
 namespace {
 
-constexpr std::array<MessageSpec, static_cast<size_t>(MsgId::Count_)> kCatalogue{{
+constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogue{{
     {MsgId::BmpCantOpenForWriting, "Can't open file for writing", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::BmpWriteError, "fwrite error\nGiving up", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::BmpNo24BitPalette, "We don't do 24-bit files in here, sorry", MsgIcon::Stop, MsgButtons::Ok},
@@ -89,6 +89,6 @@ static_assert(CatalogueInIdOrder(), "every message id needs its entry, in id ord
 
 }  // namespace
 
-const MessageSpec& Message(MsgId id) { return kCatalogue[static_cast<size_t>(id)]; }
+const MessageEntry& Message(MsgId id) { return kCatalogue[static_cast<size_t>(id)]; }
 
 }  // namespace pix

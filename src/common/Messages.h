@@ -77,7 +77,7 @@ enum class MsgId : uint16_t {
     Count_
 };
 
-struct MessageSpec {
+struct MessageEntry {
     MsgId id;
     std::string_view text;  // may hold %d, %u, %s, %x and %% directives
     MsgIcon icon;
@@ -86,6 +86,6 @@ struct MessageSpec {
 };
 
 // The entry of a message; every id has one.
-const MessageSpec& Message(MsgId id);
+const MessageEntry& Message(MsgId id);
 
 }  // namespace pix

@@ -56,12 +56,12 @@ std::string FormatMessage(std::string_view text, const std::vector<MessageArg>& 
 
 Answer Prompter::Show(MsgId id, std::initializer_list<MessageArg> args)
 {
-    const MessageSpec& message = Message(id);
+    const MessageEntry& message = Message(id);
     ++shown_;
     return Present(message, FormatMessage(message.text, std::vector<MessageArg>(args)));
 }
 
-Answer StreamPrompter::Present(const MessageSpec& message, const std::string& text)
+Answer StreamPrompter::Present(const MessageEntry& message, const std::string& text)
 {
     std::string line = text;
     for (auto& ch : line)

@@ -30,7 +30,7 @@ public:
 
 protected:
     // Presents the fully formatted text of message.
-    virtual Answer Present(const MessageSpec& message, const std::string& text) = 0;
+    virtual Answer Present(const MessageEntry& message, const std::string& text) = 0;
 
 private:
     int shown_ = 0;
@@ -45,7 +45,7 @@ public:
     }
 
 protected:
-    Answer Present(const MessageSpec& message, const std::string& text) override;
+    Answer Present(const MessageEntry& message, const std::string& text) override;
 
 private:
     std::ostream& out_;

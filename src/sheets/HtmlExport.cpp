@@ -69,7 +69,7 @@ std::string Hex2(uint32_t colour)
 
 class SilentPrompter final : public Prompter {
 protected:
-    Answer Present(const MessageSpec&, const std::string&) override { return Answer::Cancel; }
+    Answer Present(const MessageEntry&, const std::string&) override { return Answer::Cancel; }
 };
 
 // The web page's grid: columns and cell size on a (W + 1) × (H + 1) area.

@@ -12,52 +12,9 @@
 #include <vector>
 
 #include "image/CImageBuffer.h"
-#include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix::test {
-
-// A true-colour picture whose every pixel differs from its neighbours.
-inline CImageBuffer Gradient(uint32_t w, uint32_t h)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, static_cast<uint8_t>(x * 7 + y), static_cast<uint8_t>(y * 13 + 5),
-                         static_cast<uint8_t>(x ^ (y * 3)));
-    return buf;
-}
-
-// A palette picture of colors entries; plane index (x * 3 + y * 5) % colors.
-inline CImageBuffer Indexed(uint32_t w, uint32_t h, int colors)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    for (int i = 0; i < colors; ++i) {
-        buf.Red()[i] = static_cast<uint8_t>(i * 37);
-        buf.Green()[i] = static_cast<uint8_t>(255 - i * 11);
-        buf.Blue()[i] = static_cast<uint8_t>(i * 5 + 1);
-    }
-    std::vector<uint8_t> plane(static_cast<size_t>(w) * h);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            const auto i = static_cast<uint8_t>((x * 3 + y * 5) % static_cast<uint32_t>(colors));
-            plane[static_cast<size_t>(y) * w + x] = i;
-            buf.SetPixel(x, h - 1 - y, buf.Red()[i], buf.Green()[i], buf.Blue()[i]);
-        }
-    EXPECT_TRUE(buf.SetIndexPlane(std::move(plane), colors));
-    return buf;
-}
-
-inline bool SamePixels(const CImageBuffer& a, const CImageBuffer& b)
-{
-    if (a.Width() != b.Width() || a.Height() != b.Height() || a.IsEmpty() != b.IsEmpty())
-        return false;
-    for (uint32_t y = 0; y < a.Height(); ++y)
-        if (std::memcmp(a.Row(y), b.Row(y), static_cast<size_t>(a.Width()) * 3) != 0)
-            return false;
-    return true;
-}
 
 // Makes every write past maxBytes of one file fail (EFBIG), as a full disk
 // would, until destroyed. Works for root too, unlike permissions.

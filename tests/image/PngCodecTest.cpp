@@ -22,7 +22,7 @@ using test::SamePixels;
 
 // What libpng is asked to write for a test file; rows are in the file's
 // own sample layout, top row first.
-struct PngSpec {
+struct PngFileContent {
     uint32_t width = 1;
     uint32_t height = 1;
     int colorType = PNG_COLOR_TYPE_RGB;
@@ -40,7 +40,7 @@ void Append(png_structp png, png_bytep data, size_t length)
     out->insert(out->end(), data, data + length);
 }
 
-std::vector<uint8_t> MakePng(const PngSpec& params)
+std::vector<uint8_t> MakePng(const PngFileContent& params)
 {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -241,7 +241,7 @@ TEST(PngWriter, FailsSilentlyAndLeavesTheOldFile)
 
 TEST(PngReader, AlphaIsComposedOnBlack)
 {
-    PngSpec rgba{.width = 3, .colorType = PNG_COLOR_TYPE_RGBA};
+    PngFileContent rgba{.width = 3, .colorType = PNG_COLOR_TYPE_RGBA};
     rgba.rows = {{255, 0, 0, 255, 0, 255, 0, 0, 255, 255, 255, 128}};
     CImageBuffer buf = Read(MakePng(rgba));
     ASSERT_EQ(buf.Width(), 3u);
@@ -249,14 +249,14 @@ TEST(PngReader, AlphaIsComposedOnBlack)
     ExpectPixel(buf, 1, 0, 0, 0, 0);
     ExpectPixel(buf, 2, 0, 128, 128, 128);
 
-    PngSpec greyAlpha{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY_ALPHA};
+    PngFileContent greyAlpha{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY_ALPHA};
     greyAlpha.rows = {{200, 255, 200, 0}};
     buf = Read(MakePng(greyAlpha));
     ExpectPixel(buf, 0, 0, 200, 200, 200);
     ExpectPixel(buf, 1, 0, 0, 0, 0);
 
     // Transparent palette entries: the index stays, its colour is black.
-    PngSpec palette{.width = 2, .colorType = PNG_COLOR_TYPE_PALETTE};
+    PngFileContent palette{.width = 2, .colorType = PNG_COLOR_TYPE_PALETTE};
     palette.palette = {{10, 20, 30}, {200, 100, 50}};
     palette.paletteAlpha = {255, 0};
     palette.rows = {{0, 1}};
@@ -270,13 +270,13 @@ TEST(PngReader, AlphaIsComposedOnBlack)
 
 TEST(PngReader, GreyIsWidenedToEightBitsAndThreeEqualBytes)
 {
-    PngSpec sixteen{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 16};
+    PngFileContent sixteen{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 16};
     sixteen.rows = {{0x12, 0x34, 0xFF, 0x00}};
     CImageBuffer buf = Read(MakePng(sixteen));
     ExpectPixel(buf, 0, 0, 0x12, 0x12, 0x12);
     ExpectPixel(buf, 1, 0, 0xFF, 0xFF, 0xFF);
 
-    PngSpec oneBit{.width = 10, .height = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 1};
+    PngFileContent oneBit{.width = 10, .height = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 1};
     oneBit.rows = {{0b10110000, 0b01000000}, {0, 0}};
     buf = Read(MakePng(oneBit));
     ASSERT_EQ(buf.Width(), 10u);
@@ -287,7 +287,7 @@ TEST(PngReader, GreyIsWidenedToEightBitsAndThreeEqualBytes)
     }
     EXPECT_FALSE(buf.HasIndexPlane());
 
-    PngSpec rgb16{.width = 1, .colorType = PNG_COLOR_TYPE_RGB, .depth = 16};
+    PngFileContent rgb16{.width = 1, .colorType = PNG_COLOR_TYPE_RGB, .depth = 16};
     rgb16.rows = {{0xAB, 0xCD, 0x01, 0x02, 0x80, 0xFF}};
     buf = Read(MakePng(rgb16));
     ExpectPixel(buf, 0, 0, 0xAB, 0x01, 0x80);
@@ -296,8 +296,8 @@ TEST(PngReader, GreyIsWidenedToEightBitsAndThreeEqualBytes)
 TEST(PngReader, InterlacedFilesGiveTheSamePixelsAsPlainOnes)
 {
     const uint32_t w = 13, h = 11;
-    PngSpec rgb{.width = w, .height = h};
-    PngSpec indexed{.width = w, .height = h, .colorType = PNG_COLOR_TYPE_PALETTE, .depth = 2};
+    PngFileContent rgb{.width = w, .height = h};
+    PngFileContent indexed{.width = w, .height = h, .colorType = PNG_COLOR_TYPE_PALETTE, .depth = 2};
     for (int i = 0; i < 4; ++i)
         indexed.palette.push_back({static_cast<png_byte>(i * 60), static_cast<png_byte>(255 - i * 50), 7});
     for (uint32_t y = 0; y < h; ++y) {
@@ -332,7 +332,7 @@ TEST(PngReader, InterlacedFilesGiveTheSamePixelsAsPlainOnes)
 
 TEST(PngReader, StatedGammaIsCorrectedForTheScreen)
 {
-    PngSpec grey{.width = 1, .colorType = PNG_COLOR_TYPE_GRAY};
+    PngFileContent grey{.width = 1, .colorType = PNG_COLOR_TYPE_GRAY};
     grey.rows = {{128}};
     EXPECT_EQ(Read(MakePng(grey)).Bits()[0], 128);  // no gamma chunk: as it is
     grey.gamma = 1.0;  // linear samples brighten on a 2.2 screen
@@ -345,7 +345,7 @@ TEST(PngReader, StatedGammaIsCorrectedForTheScreen)
 
 TEST(PngReader, WarningsTheOldLibraryNeverGaveDoNotStopTheLoad)
 {
-    PngSpec grey{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 1};
+    PngFileContent grey{.width = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 1};
     grey.rows = {{0b10000000}};
     const auto base = MakePng(grey);
 
@@ -360,7 +360,7 @@ TEST(PngReader, WarningsTheOldLibraryNeverGaveDoNotStopTheLoad)
     ExpectPixel(buf, 0, 0, 255, 255, 255);
 
     // Indices past the palette: the colour count covers them, in black.
-    PngSpec palette{.width = 3, .colorType = PNG_COLOR_TYPE_PALETTE};
+    PngFileContent palette{.width = 3, .colorType = PNG_COLOR_TYPE_PALETTE};
     palette.palette = {{1, 2, 3}, {4, 5, 6}};
     palette.rows = {{0, 1, 5}};
     buf = Read(MakePng(palette));

@@ -8,7 +8,7 @@
 
 namespace pix::test {
 
-Answer RecordingPrompter::Present(const MessageSpec& message, const std::string& text)
+Answer RecordingPrompter::Present(const MessageEntry& message, const std::string& text)
 {
     texts.push_back(text);
     ids.push_back(message.id);

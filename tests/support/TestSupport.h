@@ -20,7 +20,7 @@ public:
     std::vector<Answer> script;  // answers to hand out in order; Ok/No after that
 
 protected:
-    Answer Present(const MessageSpec& message, const std::string& text) override;
+    Answer Present(const MessageEntry& message, const std::string& text) override;
 };
 
 // Records the texts and positions and cancels at the given step (counted
