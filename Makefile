@@ -9,15 +9,20 @@ FUZZBUILD  := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 600
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps build run test bench fuzz fuzz-regress samples demo clean
+.PHONY: all deps deps-test deps-bench build run test bench fuzz samples demo clean
 
 all: build
 
+# Each target installs its own package lists (deps/*.txt) only.
 deps:
-	@./tools/install-deps.sh
+	@./tools/install-deps.sh run
+deps-test:
+	@./tools/install-deps.sh run test
+deps-bench:
+	@./tools/install-deps.sh run bench
 
 build: deps
-	cmake -S . -B $(RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_WERROR=OFF
+	cmake -S . -B $(RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF
 	cmake --build $(RELEASE) -j $(JOBS)
 
 samples: build
@@ -35,27 +40,30 @@ run: samples
 	    $(MAKE) --no-print-directory demo; \
 	fi
 
+# A contact sheet of samples/ as web pages and as a page picture.
 demo: samples
 	@mkdir -p $(BUILD)/demo
-	@for f in samples/*; do \
-	    out=$(BUILD)/demo/$$(basename "$$f").bmp; \
-	    $(RELEASE)/src/main/pixadrome-cli convert "$$f" "$$out" || exit 1; \
-	done
-	@$(RELEASE)/src/main/pixadrome-cli info samples/* $(BUILD)/demo/*
-	@echo "Demo pictures written to $(BUILD)/demo/"
+	@$(RELEASE)/src/main/pixadrome-cli sheet samples -o $(BUILD)/demo/index.html
+	@$(RELEASE)/src/main/pixadrome-cli sheet samples -o $(BUILD)/demo/sheet.png
+	@echo
+	@echo "A contact sheet of samples/ was written to $(BUILD)/demo/:"
+	@echo "  web pages:    $(CURDIR)/$(BUILD)/demo/index.html"
+	@echo "  page picture: $$(ls $(CURDIR)/$(BUILD)/demo/sheet*.png | head -n 1)"
+	@echo "Open the web pages in a browser (xdg-open $(BUILD)/demo/index.html),"
+	@echo "or run 'make run' on a desktop to browse them in the viewer."
 
-test: deps
-	cmake -S . -B $(TESTBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPIX_SANITIZE=ON -DPIX_FUZZ_REGRESS=ON
+test: deps-test
+	cmake -S . -B $(TESTBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPIX_SANITIZE=ON -DPIX_FUZZ_REGRESS=ON -DPIX_WERROR=ON
 	cmake --build $(TESTBUILD) -j $(JOBS)
 	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
-bench: deps
-	cmake -S . -B $(BENCHBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_GUI=OFF -DPIX_BENCH=ON -DPIX_WERROR=OFF
+bench: deps-bench
+	cmake -S . -B $(BENCHBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_GUI=OFF -DPIX_BENCH=ON
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	$(BENCHBUILD)/bench/pix_bench --benchmark_counters_tabular=true
 
 # Runs every fuzz target for FUZZ_SECONDS seconds on its corpus in fuzz/corpus/.
-fuzz: deps
+fuzz: deps-test
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DPIX_TESTS=OFF -DPIX_GUI=OFF -DPIX_FUZZ=ON -DPIX_SANITIZE=ON
 	cmake --build $(FUZZBUILD) -j $(JOBS)

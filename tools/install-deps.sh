@@ -1,13 +1,18 @@
 #!/bin/sh
-# Installs the Debian packages of deps/debian-packages.txt that are not installed yet.
+# Installs the Debian packages of the given lists (deps/NAME.txt) that are
+# not installed yet, without what they only recommend.
+# Usage: install-deps.sh run [test] [bench]
 set -eu
 here=$(dirname "$0")/..
-list="$here/deps/debian-packages.txt"
 missing=""
-for pkg in $(grep -v '^[[:space:]]*#' "$list" | tr -s ' \t' '\n' | sed '/^$/d'); do
-    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
-        missing="$missing $pkg"
-    fi
+for name in "$@"; do
+    list="$here/deps/$name.txt"
+    [ -f "$list" ] || { echo "no package list $list" >&2; exit 2; }
+    for pkg in $(sed 's/#.*//' "$list" | tr -s ' \t' '\n' | sed '/^$/d'); do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing="$missing $pkg"
+        fi
+    done
 done
 [ -z "$missing" ] && exit 0
 echo "Installing:$missing"

@@ -5,8 +5,8 @@
 
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
-#include "app/FileChooser.h"
-#include "app/QtPrompter.h"
+#include "uiservices/FileChooser.h"
+#include "uiservices/QtPrompter.h"
 #include "platform/QSettingsStore.h"
 #include "platform/SingleInstance.h"
 #include "render/FontConversion.h"

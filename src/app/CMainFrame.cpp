@@ -14,14 +14,15 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <string_view>
 #include <QToolBar>
 
 #include "app/CChildFrame.h"
 #include "app/CPixadromeApp.h"
-#include "app/CPixadromeDoc.h"
-#include "app/CProgressDlg.h"
-#include "platform/ClipboardImage.h"
-#include "view/CPixadromeView.h"
+#include "app/MainFrameCommands.h"
+#include "imageui/CPixadromeDoc.h"
+#include "uiservices/CProgressDlg.h"
+#include "imageui/CPixadromeView.h"
 
 namespace pix {
 
@@ -60,170 +61,48 @@ CMainFrame::~CMainFrame()
     mdi_ = nullptr;
 }
 
-QAction* CMainFrame::MakeAction(const QString& name, const QString& text, const QString& prompt,
-                                const QKeySequence& key)
-{
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    // The prompt is "status text\ntool tip".
-    const QStringList parts = prompt.split(QLatin1Char('\n'));
-    action->setStatusTip(parts.value(0));
-    action->setToolTip(parts.value(1, parts.value(0)));
-    if (!key.isEmpty())
-        action->setShortcut(key);
-    return action;
-}
-
 QAction* CMainFrame::Action(const QString& name) const { return findChild<QAction*>(name); }
 
-template <typename F>
-void CMainFrame::WithDoc(F f)
-{
-    if (CPixadromeView* view = ActiveImageView())
-        f(view->Document());
-}
-
-template <typename F>
-void CMainFrame::WithView(F f)
-{
-    if (CPixadromeView* view = ActiveImageView())
-        f(*view);
-}
+CommandContext CMainFrame::Context() { return {app_, *this, ActiveImageView()}; }
 
 void CMainFrame::BuildMenus()
 {
-    QStyle* s = style();
-    // File
-    QAction* open = MakeAction(QStringLiteral("open"), tr("&Open..."), tr("Open one or more images\nOpen"),
-                               QKeySequence::Open);
-    open->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
-    connect(open, &QAction::triggered, &app_, &CPixadromeApp::OnFileOpen);
-    QAction* save = MakeAction(QStringLiteral("save"), tr("&Save"), tr("Save the active document\nSave"),
-                               QKeySequence::Save);
-    save->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
-    connect(save, &QAction::triggered, this, &CMainFrame::OnSave);
-    QAction* saveAs = MakeAction(QStringLiteral("saveAs"), tr("Save &As..."),
-                                 tr("Save the active document with a new name\nSave As"));
-    connect(saveAs, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnSaveAs(); }); });
-    QAction* copyFile = MakeAction(QStringLiteral("copyFile"), tr("&Copy..."), tr("Copy or rename file\nCopy"));
-    connect(copyFile, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnCopy(); }); });
-    QAction* moveFile = MakeAction(QStringLiteral("moveFile"), tr("&Move..."), tr("Move or rename file\nMove"));
-    connect(moveFile, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnMove(); }); });
-    QAction* deleteFile = MakeAction(QStringLiteral("deleteFile"), tr("&Delete"), tr("Delete the file\nDelete"));
-    connect(deleteFile, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnDelete(); }); });
-    QAction* wallpaper = MakeAction(QStringLiteral("wallpaper"), tr("Use as &wallpaper"),
-                                    tr("Use the image as desktop wallpaper\nUse as wallpaper"));
-    connect(wallpaper, &QAction::triggered, this,
-            [this] { WithDoc([](CPixadromeDoc& d) { d.OnUseAsWallpaper(); }); });
-    QAction* sendTo = MakeAction(QStringLiteral("sendTo"), tr("Send &to..."), tr("Send the image as mail\nSend to"));
-    connect(sendTo, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnSendTo(); }); });
-    QAction* print = MakeAction(QStringLiteral("print"), tr("&Print..."), tr("Print the active document\nPrint"),
-                                QKeySequence::Print);
-    connect(print, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnPrint(); }); });
-    QAction* preview = MakeAction(QStringLiteral("printPreview"), tr("Print Pre&view"),
-                                  tr("Display full pages\nPrint Preview"));
-    connect(preview, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnPrintPreview(); }); });
-    QAction* exit = MakeAction(QStringLiteral("exit"), tr("E&xit"), tr("Quit Pixadrome\nExit"),
-                               QKeySequence(Qt::Key_Escape));
-    connect(exit, &QAction::triggered, &app_, &CPixadromeApp::OnExit);
-
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addActions({open, save, saveAs});
-    file->addSeparator();
-    file->addActions({copyFile, moveFile, deleteFile, wallpaper, sendTo});
-    file->addSeparator();
-    file->addActions({print, preview});
-    file->addSeparator();
-    recentMenu_ = file->addMenu(tr("Recent &Files"));
-    file->addSeparator();
-    file->addAction(exit);
-    connect(file, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
-
-    // Edit
-    QAction* undo = MakeAction(QStringLiteral("undo"), tr("&Undo"), tr("Undo the last action\nUndo"),
-                               QKeySequence::Undo);
-    connect(undo, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnUndo(); }); });
-    QAction* copy = MakeAction(QStringLiteral("copy"), tr("&Copy"),
-                               tr("Copy the selection and put it on the Clipboard\nCopy"), QKeySequence::Copy);
-    copy->setIcon(s->standardIcon(QStyle::SP_FileDialogDetailedView));
-    connect(copy, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnEditCopy(); }); });
-    QAction* paste = MakeAction(QStringLiteral("paste"), tr("&Paste"), tr("Insert Clipboard contents\nPaste"),
-                                QKeySequence::Paste);
-    connect(paste, &QAction::triggered, &app_, &CPixadromeApp::OnPaste);
-    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    edit->addActions({undo, copy, paste});
-    connect(edit, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
-
-    // View
-    QAction* zoomIn = MakeAction(QStringLiteral("zoomIn"), tr("Zoom &in"), tr("Zoom in\nZoom in"),
-                                 QKeySequence::ZoomIn);
-    connect(zoomIn, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnZoomIn(); }); });
-    QAction* zoomOut = MakeAction(QStringLiteral("zoomOut"), tr("Zoom &out"), tr("Zoom out\nZoom out"),
-                                  QKeySequence::ZoomOut);
-    connect(zoomOut, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnZoomOut(); }); });
-    QAction* fit = MakeAction(QStringLiteral("fit"), tr("&Fit window to image"),
-                              tr("Fit window to image\nFit window to image"));
-    connect(fit, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.FitWindowToImage(); }); });
-    QMenu* view = menuBar()->addMenu(tr("&View"));
-    view->addActions({zoomIn, zoomOut, fit});
-    connect(view, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
-
-    // Image
-    QAction* flipV = MakeAction(QStringLiteral("flipVertical"), tr("Flip &vertical"),
-                                tr("Flip upside down\nFlip Vertical"));
-    connect(flipV, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnFlipVertical(); }); });
-    QAction* flipH = MakeAction(QStringLiteral("flipHorizontal"), tr("Flip &horizontal"),
-                                tr("Flip horizontal\nFlip Horizontal"));
-    connect(flipH, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnFlipHorizontal(); }); });
-    QAction* rotR = MakeAction(QStringLiteral("rotateRight"), tr("Rotate 90° &right"),
-                               tr("Rotate by 90° right\nRotate 90° right"));
-    connect(rotR, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnRotateRight(); }); });
-    QAction* rotL = MakeAction(QStringLiteral("rotateLeft"), tr("Rotate 90° &left"),
-                               tr("Rotate by 90° left°\nRotate 90° left"));
-    connect(rotL, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnRotateLeft(); }); });
-    QAction* resize = MakeAction(QStringLiteral("resize"), tr("Re&size..."), tr("Change size of image\nResize"));
-    connect(resize, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnResize(); }); });
-    QAction* enhance = MakeAction(QStringLiteral("enhance"), tr("&Enhance"), tr("Enhance image\nEnhance"));
-    connect(enhance, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnEnhance(); }); });
-    QAction* correct = MakeAction(QStringLiteral("colorCorrection"), tr("&Color Correction..."),
-                                  tr("Change contrast / brightness, gamma...\nColor Correction"));
-    connect(correct, &QAction::triggered, this,
-            [this] { WithView([](CPixadromeView& v) { v.OnColorCorrection(); }); });
-    QAction* reduce = MakeAction(QStringLiteral("colorReduction"), tr("Color &Reduction..."),
-                                 tr("Reduce number of colors used\nColor Reduction"));
-    connect(reduce, &QAction::triggered, this, [this] { WithView([](CPixadromeView& v) { v.OnColorReduction(); }); });
-    QAction* mosaic = MakeAction(QStringLiteral("photoMosaic"), tr("&Photo mosaic..."),
-                                 tr("Tile image with small images\nPhotomosaic"));
-    connect(mosaic, &QAction::triggered, this, [this] { WithDoc([](CPixadromeDoc& d) { d.OnPhotoMosaic(); }); });
-    QMenu* image = menuBar()->addMenu(tr("&Image"));
-    image->addActions({flipV, flipH, rotR, rotL, resize});
-    image->addSeparator();
-    image->addActions({enhance, correct, reduce, mosaic});
-    connect(image, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
-
-    // Window
-    QAction* closeAll = MakeAction(QStringLiteral("closeAll"), tr("Close &all"), tr("Close all windows\nClose all"));
-    connect(closeAll, &QAction::triggered, mdi_, &QMdiArea::closeAllSubWindows);
-    QMenu* window = menuBar()->addMenu(tr("&Window"));
-    window->addAction(tr("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
-    window->addAction(tr("&Tile"), mdi_, &QMdiArea::tileSubWindows);
-    window->addAction(closeAll);
-
-    // Help
-    QAction* web = MakeAction(QStringLiteral("webPage"), tr("Pixadrome's &website"),
-                              tr("Pixadrome's website\nWeb page"));
-    connect(web, &QAction::triggered, &app_, &CPixadromeApp::OnWebPage);
-    QAction* about = MakeAction(QStringLiteral("about"), tr("&About Pixadrome"),
-                                tr("Show program information\nAbout"));
-    connect(about, &QAction::triggered, &app_, &CPixadromeApp::OnAbout);
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->addActions({web, about});
-
+    for (const MainFrameCommand& command : MainFrameCommands()) {
+        auto* action = new QAction(QCoreApplication::translate("CMainFrame", command.text), this);
+        action->setObjectName(QString::fromLatin1(command.name));
+        // The prompt is "status text\ntool tip".
+        const QStringList parts = QCoreApplication::translate("CMainFrame", command.prompt).split(QLatin1Char('\n'));
+        action->setStatusTip(parts.value(0));
+        action->setToolTip(parts.value(1, parts.value(0)));
+        if (!command.key.isEmpty())
+            action->setShortcut(command.key);
+        if (command.icon)
+            action->setIcon(style()->standardIcon(*command.icon));
+        const auto& run = command.run;
+        connect(action, &QAction::triggered, this, [this, &run] { run(Context()); });
+    }
+    auto fill = [this](QWidget* menu, const std::vector<const char*>& items) {
+        for (const char* item : items) {
+            if (std::string_view(item) == "-") {
+                if (auto* m = qobject_cast<QMenu*>(menu))
+                    m->addSeparator();
+                else
+                    static_cast<QToolBar*>(menu)->addSeparator();
+            } else if (std::string_view(item) == "recent") {
+                recentMenu_ = static_cast<QMenu*>(menu)->addMenu(tr("Recent &Files"));
+            } else {
+                menu->addAction(Action(QString::fromLatin1(item)));
+            }
+        }
+    };
+    for (const MenuLayout& layout : MainFrameMenus()) {
+        QMenu* menu = menuBar()->addMenu(QCoreApplication::translate("CMainFrame", layout.title));
+        fill(menu, layout.items);
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
+    }
     QToolBar* tools = addToolBar(tr("Tool bar"));
     tools->setObjectName(QStringLiteral("toolBar"));
-    tools->addActions({open, save, copy});
-    tools->addSeparator();
-    tools->addActions({zoomIn, zoomOut});
+    fill(tools, MainFrameToolBar());
     UpdateRecentFiles();
 }
 
@@ -317,33 +196,10 @@ void CMainFrame::UpdateActions()
 {
     if (!mdi_)
         return;
-    CPixadromeView* view = ActiveImageView();
-    CPixadromeDoc* doc = view ? &view->Document() : nullptr;
-    auto set = [this](const char* name, bool on) {
-        if (QAction* a = Action(QString::fromLatin1(name)))
-            a->setEnabled(on);
-    };
-    for (const char* name : {"save", "saveAs", "wallpaper", "copy", "fit", "flipVertical", "flipHorizontal",
-                             "rotateRight", "rotateLeft", "resize", "enhance", "colorCorrection", "colorReduction", "print", "printPreview", "photoMosaic"})
-        set(name, view != nullptr);
-    set("copyFile", doc && doc->CanCopy());
-    set("moveFile", doc && doc->CanMoveOrDelete());
-    set("deleteFile", doc && doc->CanMoveOrDelete());
-    set("sendTo", doc && doc->CanSendTo());
-    set("undo", view && view->CanUndo());
-    set("zoomIn", view && view->CanZoomIn());
-    set("zoomOut", view && view->CanZoomOut());
-    set("paste", ClipboardHasImage());
-}
-
-void CMainFrame::OnSave()
-{
-    WithDoc([](CPixadromeDoc& d) {
-        if (d.PathName().isEmpty())
-            d.OnSaveAs();
-        else
-            d.SaveDocument(d.PathName());
-    });
+    const CommandContext context = Context();
+    for (const MainFrameCommand& command : MainFrameCommands())
+        if (QAction* a = Action(QString::fromLatin1(command.name)))
+            a->setEnabled(!command.enabled || command.enabled(context));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

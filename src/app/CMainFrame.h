@@ -15,6 +15,7 @@ class QMenu;
 namespace pix {
 
 class CChildFrame;
+struct CommandContext;
 class CPixadromeApp;
 class CPixadromeDoc;
 class CPixadromeView;
@@ -45,15 +46,9 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    QAction* MakeAction(const QString& name, const QString& text, const QString& prompt,
-                        const QKeySequence& key = {});
     void BuildMenus();
     void OnSubWindowActivated(QMdiSubWindow* window);
-    void OnSave();
-    template <typename F>
-    void WithDoc(F f);
-    template <typename F>
-    void WithView(F f);
+    CommandContext Context();
 
     CPixadromeApp& app_;
     QMdiArea* mdi_;

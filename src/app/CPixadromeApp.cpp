@@ -9,7 +9,7 @@
 #include "app/CJpegDialog.h"
 #include "app/CMainFrame.h"
 #include "app/DocTemplates.h"
-#include "app/FileChooser.h"
+#include "uiservices/FileChooser.h"
 #include "common/Prompter.h"
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"

@@ -10,18 +10,16 @@
 #include <optional>
 #include <vector>
 
+#include "app/CChildFrame.h"
 #include "common/RecentFileList.h"
 #include "database/DatabaseAccess.h"
+#include "uiservices/AppServices.h"
 
 namespace pix {
 
-class CChildFrame;
 class CImageBuffer;
 class CMainFrame;
 class CDocTemplate;
-class FileChooser;
-class Prompter;
-class SettingsStore;
 
 struct StartOptions {
     bool maximized = false;   // "m"
@@ -33,7 +31,7 @@ struct StartOptions {
 // Splits a command line (without the program name) into switches and paths.
 StartOptions ParseCommandLine(const QStringList& args);
 
-class CPixadromeApp : public QObject {
+class CPixadromeApp : public QObject, public AppServices {
     Q_OBJECT
 public:
     CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileChooser& files);
@@ -44,41 +42,41 @@ public:
     // when a named path could not be opened.
     bool Start(const StartOptions& options);
 
-    SettingsStore& Settings() { return settings_; }
-    Prompter& Prompt() { return prompter_; }
-    FileChooser& Files() { return files_; }
+    SettingsStore& Settings() override { return settings_; }
+    Prompter& Prompt() override { return prompter_; }
+    FileChooser& Files() override { return files_; }
     CMainFrame* MainFrame() { return mainFrame_.get(); }
-    QWidget* MainWindow();
+    QWidget* MainWindow() override;
 
     CDocTemplate& ImageTemplate() { return *imageTemplate_; }
     CDocTemplate& SheetTemplate() { return *sheetTemplate_; }
 
     // Opens a folder, a sheet or an image; hands other files to their
     // program. Returns the window that opened, or null.
-    CChildFrame* OpenPath(const QString& path);
+    CChildFrame* OpenPath(const QString& path) override;
     // Opens path as an image in a new window (an open window on the same
     // path is activated instead).
-    CChildFrame* OpenImageWindow(const QString& path);
+    CChildFrame* OpenImageWindow(const QString& path) override;
 
     // The pending file list, taken over by a new contact sheet.
     void SetPendingFiles(QStringList files) { pendingFiles_ = std::move(files); }
     std::optional<QStringList> TakePendingFiles();
     // The pending bitmap (a packed DIB), taken over by a new image document.
     void SetPendingBitmap(std::vector<uint8_t> dib) { pendingBitmap_ = std::move(dib); }
-    std::optional<std::vector<uint8_t>> TakePendingBitmap();
+    std::optional<std::vector<uint8_t>> TakePendingBitmap() override;
 
-    QString NextUntitledName();
-    void AddToRecentFiles(const QString& path);
+    QString NextUntitledName() override;
+    void AddToRecentFiles(const QString& path) override;
     const RecentFileList& RecentFiles() const { return recent_; }
     // The image database the whole program shares (acquire, release, mark
     // modified).
-    DatabaseAccess& Database() { return database_; }
-    bool MailIsAvailable();
+    DatabaseAccess& Database() override { return database_; }
+    bool MailIsAvailable() override;
 
     // Saves a picture under a JPEG name through the compression dialog;
     // false when the user cancels. Tests replace the dialog.
     using JpegSaver = std::function<bool(const CImageBuffer& image, const QString& path)>;
-    bool SaveJpeg(const CImageBuffer& image, const QString& path) { return jpegSaver_(image, path); }
+    bool SaveJpeg(const CImageBuffer& image, const QString& path) override { return jpegSaver_(image, path); }
     void SetJpegSaver(JpegSaver saver) { jpegSaver_ = std::move(saver); }
 
     // Commands.

@@ -7,9 +7,9 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
-#include "app/CPixadromeDoc.h"
-#include "sheetsui/CThumbnailDoc.h"
-#include "view/CPixadromeView.h"
+#include "imageui/CPixadromeDoc.h"
+#include "sheetsui/CThumbnailView.h"
+#include "imageui/CPixadromeView.h"
 
 namespace pix {
 

@@ -9,6 +9,8 @@ class QPainter;
 
 namespace pix {
 
+class ThumbnailList;
+
 class CImageBuffer;
 
 // A copy of the picture as a top-down QImage (Format_RGB888 order is
@@ -25,5 +27,8 @@ void FromQImage(const QImage& image, CImageBuffer& buf);
 // empty buffer. halftone asks for smooth (filtered) scaling.
 void DrawBuffer(const CImageBuffer& buf, QPainter& painter, const QRect& destination, const QRect& source,
                 bool halftone);
+
+// The list picture of item k as an image, the mask colour transparent.
+QImage ThumbnailImage(const ThumbnailList& list, size_t k);
 
 }  // namespace pix

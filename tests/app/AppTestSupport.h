@@ -9,12 +9,12 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
-#include "app/CPixadromeDoc.h"
-#include "app/FileChooser.h"
+#include "imageui/CPixadromeDoc.h"
+#include "uiservices/FileChooser.h"
 #include "common/SettingsStore.h"
 #include "image/CImageBuffer.h"
 #include "support/TestSupport.h"
-#include "view/CPixadromeView.h"
+#include "imageui/CPixadromeView.h"
 
 namespace pix::test {
 

@@ -8,14 +8,14 @@
 #include <cstring>
 
 #include "AppTestSupport.h"
-#include "app/CPixadromeDoc.h"
+#include "imageui/CPixadromeDoc.h"
 #include "common/Progress.h"
-#include "view/CColorReductionDlg.h"
-#include "view/CColorSettingsDlg.h"
-#include "view/CMosaicDlg.h"
-#include "view/CPixadromePrintDlg.h"
-#include "view/CResizeDlg.h"
-#include "view/ImagePrinting.h"
+#include "imageui/CColorReductionDlg.h"
+#include "imageui/CColorSettingsDlg.h"
+#include "imageui/CMosaicDlg.h"
+#include "imageui/CPixadromePrintDlg.h"
+#include "imageui/CResizeDlg.h"
+#include "imageui/ImagePrinting.h"
 
 namespace pix::test {
 namespace {

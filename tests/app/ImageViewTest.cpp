@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
-#include "app/CPixadromeDoc.h"
+#include "imageui/CPixadromeDoc.h"
 #include "image/PackedDib.h"
 #include "processing/UniformRegion.h"
-#include "view/ZoomRules.h"
+#include "imageui/ZoomRules.h"
 
 namespace pix::test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "AppTestSupport.h"
 #include "app/CJpegDialog.h"
-#include "app/CPixadromeDoc.h"
+#include "imageui/CPixadromeDoc.h"
 #include "image/JpegCodec.h"
 
 namespace pix::test {

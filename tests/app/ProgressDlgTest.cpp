@@ -4,7 +4,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/CProgressDlg.h"
+#include "uiservices/CProgressDlg.h"
 
 namespace pix {
 namespace {

@@ -4,7 +4,8 @@
 
 #include "AppTestSupport.h"
 #include "app/CChildFrame.h"
-#include "sheetsui/CThumbnailDoc.h"
+#include "render/ImageConversion.h"
+#include "sheetsui/CThumbnailView.h"
 
 namespace pix::test {
 namespace {

@@ -13,6 +13,7 @@
 #include "render/RenderFormats.h"
 #include "CliTestSupport.h"
 #include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
@@ -20,18 +21,6 @@ namespace {
 using test::Call;
 using test::CliRun;
 using test::Q;
-
-// A picture with smooth gradients in every channel and some noise.
-CImageBuffer Gradient(uint32_t w, uint32_t h)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, static_cast<uint8_t>(x * 255 / w), static_cast<uint8_t>(y * 255 / h),
-                         static_cast<uint8_t>((x * 7 + y * 13) % 97 + 80));
-    return buf;
-}
 
 void Write(const CImageBuffer& buf, const std::string& path)
 {
@@ -67,7 +56,7 @@ double Psnr(const CImageBuffer& a, const CImageBuffer& b)
 TEST(CliGif, ConvertsToAndFromGif)
 {
     test::TempDir dir;
-    const CImageBuffer original = Gradient(120, 90);
+    const CImageBuffer original = test::SmoothGradient(120, 90);
     Write(original, dir.File("in.bmp"));
     CliRun to = Call(CmdConvert, {"convert", Q(dir.File("in.bmp")), Q(dir.File("mid.gif"))});
     ASSERT_EQ(to.status, 0) << to.err;
@@ -91,7 +80,7 @@ TEST(CliGif, ConvertsToAndFromGif)
 TEST(CliReduce, ReducesWithTheOptionsGiven)
 {
     test::TempDir dir;
-    const CImageBuffer original = Gradient(100, 60);
+    const CImageBuffer original = test::SmoothGradient(100, 60);
     Write(original, dir.File("in.bmp"));
 
     // Into a bitmap: a palette bitmap of N colours, the pixels written back.
@@ -151,7 +140,7 @@ TEST(CliReduce, ReducesWithTheOptionsGiven)
 TEST(CliReduce, RefusesBadArguments)
 {
     test::TempDir dir;
-    Write(Gradient(8, 8), dir.File("in.bmp"));
+    Write(test::SmoothGradient(8, 8), dir.File("in.bmp"));
     const QString in = Q(dir.File("in.bmp"));
     const QString out = Q(dir.File("out.bmp"));
     EXPECT_EQ(Call(CmdReduce, {"reduce", in, out}).status, 2);

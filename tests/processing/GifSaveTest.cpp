@@ -9,26 +9,16 @@
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
 #include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
-
-CImageBuffer Gradient(uint32_t w, uint32_t h)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, static_cast<uint8_t>(x * 255 / w), static_cast<uint8_t>(y * 255 / h),
-                         static_cast<uint8_t>((x + y) * 3));
-    return buf;
-}
 
 TEST(GifSave, ReducesATrueColourPictureAndSavesItsIndices)
 {
     RegisterReducingGifWriter();
     test::TempDir dir;
-    const CImageBuffer original = Gradient(97, 61);
+    const CImageBuffer original = test::SmoothGradient(97, 61);
     CImageBuffer buf = original;
     test::RecordingPrompter prompter;
     buf.Save(dir.File("g.gif"), prompter);

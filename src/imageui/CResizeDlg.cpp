@@ -1,4 +1,4 @@
-#include "view/CResizeDlg.h"
+#include "imageui/CResizeDlg.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "view/CPixadromePrintDlg.h"
+#include "imageui/CPixadromePrintDlg.h"
 
 #include <QGroupBox>
 #include <QRadioButton>

@@ -1,4 +1,4 @@
-#include "view/CMosaicDlg.h"
+#include "imageui/CMosaicDlg.h"
 
 #include <QDialogButtonBox>
 #include <QDir>
@@ -11,7 +11,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "app/FileChooser.h"
+#include "uiservices/FileChooser.h"
 #include "common/Prompter.h"
 #include "image/FormatTable.h"
 

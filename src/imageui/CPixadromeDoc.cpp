@@ -1,12 +1,12 @@
-#include "app/CPixadromeDoc.h"
+#include "imageui/CPixadromeDoc.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/CPixadromeApp.h"
-#include "app/CProgressDlg.h"
-#include "app/FileChooser.h"
+#include "uiservices/AppServices.h"
+#include "uiservices/CProgressDlg.h"
+#include "uiservices/FileChooser.h"
 #include "common/Prompter.h"
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
@@ -18,7 +18,7 @@
 #include "platform/FileOperations.h"
 #include "processing/Geometry.h"
 #include "processing/PhotoMosaic.h"
-#include "view/CMosaicDlg.h"
+#include "imageui/CMosaicDlg.h"
 
 namespace pix {
 
@@ -34,7 +34,7 @@ public:
 
 }  // namespace
 
-CPixadromeDoc::CPixadromeDoc(CPixadromeApp& app, QObject* parent) : QObject(parent), app_(app) {}
+CPixadromeDoc::CPixadromeDoc(AppServices& app, QObject* parent) : QObject(parent), app_(app) {}
 
 void CPixadromeDoc::RecordSize()
 {

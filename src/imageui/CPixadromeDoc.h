@@ -11,13 +11,13 @@
 
 namespace pix {
 
-class CPixadromeApp;
+class AppServices;
 class Progress;
 
 class CPixadromeDoc : public QObject {
     Q_OBJECT
 public:
-    explicit CPixadromeDoc(CPixadromeApp& app, QObject* parent = nullptr);
+    explicit CPixadromeDoc(AppServices& app, QObject* parent = nullptr);
 
     // Loads the file; false when it gives no picture.
     bool OpenDocument(const QString& path);
@@ -26,6 +26,9 @@ public:
     bool NewDocument();
     // Writes the picture to path and opens the written file in a new window.
     bool SaveDocument(const QString& path);
+
+    // What the document and its views may ask of the application.
+    AppServices& Services() { return app_; }
 
     CImageBuffer& Image() { return image_; }
     const CImageBuffer& Image() const { return image_; }
@@ -76,7 +79,7 @@ signals:
 private:
     void CopyOrMove(bool move);
 
-    CPixadromeApp& app_;
+    AppServices& app_;
     CImageBuffer image_;
     int openWidth_ = 0;
     int openHeight_ = 0;

@@ -1,4 +1,4 @@
-#include "app/FileChooser.h"
+#include "uiservices/FileChooser.h"
 
 #include <QDir>
 #include <QFileDialog>

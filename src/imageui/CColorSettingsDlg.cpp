@@ -1,4 +1,4 @@
-#include "view/CColorSettingsDlg.h"
+#include "imageui/CColorSettingsDlg.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -8,7 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/CPixadromeDoc.h"
+#include "imageui/CPixadromeDoc.h"
 
 namespace pix {
 

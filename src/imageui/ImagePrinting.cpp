@@ -1,4 +1,4 @@
-#include "view/ImagePrinting.h"
+#include "imageui/ImagePrinting.h"
 
 #include <QPainter>
 

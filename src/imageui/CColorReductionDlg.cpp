@@ -1,4 +1,4 @@
-#include "view/CColorReductionDlg.h"
+#include "imageui/CColorReductionDlg.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

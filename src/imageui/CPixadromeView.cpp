@@ -1,4 +1,4 @@
-#include "view/CPixadromeView.h"
+#include "imageui/CPixadromeView.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -11,20 +11,20 @@
 #include <QScrollBar>
 #include <cmath>
 
-#include "app/CPixadromeApp.h"
-#include "app/CPixadromeDoc.h"
+#include "uiservices/AppServices.h"
+#include "imageui/CPixadromeDoc.h"
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
 #include "processing/Enhance.h"
-#include "view/CColorReductionDlg.h"
-#include "view/CColorSettingsDlg.h"
-#include "view/CPixadromePrintDlg.h"
-#include "view/CResizeDlg.h"
-#include "view/ImagePrinting.h"
+#include "imageui/CColorReductionDlg.h"
+#include "imageui/CColorSettingsDlg.h"
+#include "imageui/CPixadromePrintDlg.h"
+#include "imageui/CResizeDlg.h"
+#include "imageui/ImagePrinting.h"
 #include "platform/ClipboardImage.h"
 #include "processing/Geometry.h"
 #include "render/ImageConversion.h"
-#include "view/ZoomRules.h"
+#include "imageui/ZoomRules.h"
 
 namespace pix {
 
@@ -543,26 +543,22 @@ void CPixadromeView::OnColorCorrection()
 
 void CPixadromeView::OnResize()
 {
-    CPixadromeApp* app = CPixadromeApp::Instance();
-    if (!app)
-        return;
-    SettingsStore& settings = app->Settings();
+    AppServices& app = doc_.Services();
+    SettingsStore& settings = app.Settings();
     CResizeDlg dialog(doc_.Width(), doc_.Height(),
                       settings.GetInt(settings::kPageWidth.section, settings::kPageWidth.key,
                                       settings::kPageWidth.fallback),
                       settings.GetInt(settings::kPageHeight.section, settings::kPageHeight.key,
                                       settings::kPageHeight.fallback),
-                      app->Prompt(), this);
+                      app.Prompt(), this);
     if (dialog.exec() == QDialog::Accepted)
         ApplyResize(dialog.NewWidth(), dialog.NewHeight());
 }
 
 void CPixadromeView::OnColorReduction()
 {
-    CPixadromeApp* app = CPixadromeApp::Instance();
-    if (!app)
-        return;
-    CColorReductionDlg dialog(app->Prompt(), this);
+    AppServices& app = doc_.Services();
+    CColorReductionDlg dialog(app.Prompt(), this);
     if (dialog.exec() == QDialog::Accepted)
         ApplyColorReduction(dialog.Options());
 }
@@ -590,12 +586,10 @@ void CPixadromeView::PrintTo(QPrinter& printer, bool highQuality, bool preview)
 
 void CPixadromeView::OnPrint()
 {
-    CPixadromeApp* app = CPixadromeApp::Instance();
-    if (!app)
-        return;
+    AppServices& app = doc_.Services();
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(doc_.Title());
-    CPixadromePrintDlg dialog(&printer, app->Settings(), this);
+    CPixadromePrintDlg dialog(&printer, app.Settings(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -1,4 +1,4 @@
-#include "app/CProgressDlg.h"
+#include "uiservices/CProgressDlg.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "app/QtPrompter.h"
+#include "uiservices/QtPrompter.h"
 
 #include <QMessageBox>
 

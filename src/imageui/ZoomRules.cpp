@@ -1,4 +1,4 @@
-#include "view/ZoomRules.h"
+#include "imageui/ZoomRules.h"
 
 #include <cstdio>
 

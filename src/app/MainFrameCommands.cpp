@@ -1,0 +1,173 @@
+#include "app/MainFrameCommands.h"
+
+#include <QCoreApplication>
+#include <QMdiArea>
+
+#include "app/CMainFrame.h"
+#include "app/CPixadromeApp.h"
+#include "imageui/CPixadromeDoc.h"
+#include "imageui/CPixadromeView.h"
+#include "platform/ClipboardImage.h"
+
+namespace pix {
+
+namespace {
+
+using Run = std::function<void(const CommandContext&)>;
+using When = std::function<bool(const CommandContext&)>;
+
+// A command of the active image view or of its document; nothing without one.
+template <typename R>
+Run OnView(R (CPixadromeView::*f)())
+{
+    return [f](const CommandContext& c) {
+        if (c.view)
+            (c.view->*f)();
+    };
+}
+
+template <typename R>
+Run OnDoc(R (CPixadromeDoc::*f)())
+{
+    return [f](const CommandContext& c) {
+        if (c.view)
+            (c.view->Document().*f)();
+    };
+}
+
+Run OnApp(void (CPixadromeApp::*f)())
+{
+    return [f](const CommandContext& c) { (c.app.*f)(); };
+}
+
+Run OnArea(void (QMdiArea::*f)())
+{
+    return [f](const CommandContext& c) { (c.frame.MdiArea()->*f)(); };
+}
+
+bool HasView(const CommandContext& c) { return c.view != nullptr; }
+
+When ViewCan(bool (CPixadromeView::*f)() const)
+{
+    return [f](const CommandContext& c) { return c.view && (c.view->*f)(); };
+}
+
+When DocCan(bool (CPixadromeDoc::*f)() const)
+{
+    return [f](const CommandContext& c) { return c.view && (c.view->Document().*f)(); };
+}
+
+// Save writes to the document's file; an untitled document asks for a name.
+void Save(const CommandContext& c)
+{
+    if (!c.view)
+        return;
+    CPixadromeDoc& d = c.view->Document();
+    if (d.PathName().isEmpty())
+        d.OnSaveAs();
+    else
+        d.SaveDocument(d.PathName());
+}
+
+}  // namespace
+
+#define T(text) QT_TRANSLATE_NOOP("CMainFrame", text)
+
+const std::vector<MainFrameCommand>& MainFrameCommands()
+{
+    static const std::vector<MainFrameCommand> commands{
+        // File
+        {"open", T("&Open..."), T("Open one or more images\nOpen"), QKeySequence::Open, QStyle::SP_DialogOpenButton,
+         OnApp(&CPixadromeApp::OnFileOpen), {}},
+        {"save", T("&Save"), T("Save the active document\nSave"), QKeySequence::Save, QStyle::SP_DialogSaveButton,
+         Save, HasView},
+        {"saveAs", T("Save &As..."), T("Save the active document with a new name\nSave As"), {}, {},
+         OnDoc(&CPixadromeDoc::OnSaveAs), HasView},
+        {"copyFile", T("&Copy..."), T("Copy or rename file\nCopy"), {}, {}, OnDoc(&CPixadromeDoc::OnCopy),
+         DocCan(&CPixadromeDoc::CanCopy)},
+        {"moveFile", T("&Move..."), T("Move or rename file\nMove"), {}, {}, OnDoc(&CPixadromeDoc::OnMove),
+         DocCan(&CPixadromeDoc::CanMoveOrDelete)},
+        {"deleteFile", T("&Delete"), T("Delete the file\nDelete"), {}, {}, OnDoc(&CPixadromeDoc::OnDelete),
+         DocCan(&CPixadromeDoc::CanMoveOrDelete)},
+        {"wallpaper", T("Use as &wallpaper"), T("Use the image as desktop wallpaper\nUse as wallpaper"), {}, {},
+         OnDoc(&CPixadromeDoc::OnUseAsWallpaper), HasView},
+        {"sendTo", T("Send &to..."), T("Send the image as mail\nSend to"), {}, {}, OnDoc(&CPixadromeDoc::OnSendTo),
+         DocCan(&CPixadromeDoc::CanSendTo)},
+        {"print", T("&Print..."), T("Print the active document\nPrint"), QKeySequence::Print, {},
+         OnView(&CPixadromeView::OnPrint), HasView},
+        {"printPreview", T("Print Pre&view"), T("Display full pages\nPrint Preview"), {}, {},
+         OnView(&CPixadromeView::OnPrintPreview), HasView},
+        {"exit", T("E&xit"), T("Quit Pixadrome\nExit"), QKeySequence(Qt::Key_Escape), {}, OnApp(&CPixadromeApp::OnExit),
+         {}},
+        // Edit
+        {"undo", T("&Undo"), T("Undo the last action\nUndo"), QKeySequence::Undo, {}, OnView(&CPixadromeView::OnUndo),
+         ViewCan(&CPixadromeView::CanUndo)},
+        {"copy", T("&Copy"), T("Copy the selection and put it on the Clipboard\nCopy"), QKeySequence::Copy,
+         QStyle::SP_FileDialogDetailedView, OnView(&CPixadromeView::OnEditCopy), HasView},
+        {"paste", T("&Paste"), T("Insert Clipboard contents\nPaste"), QKeySequence::Paste, {},
+         OnApp(&CPixadromeApp::OnPaste), [](const CommandContext&) { return ClipboardHasImage(); }},
+        // View
+        {"zoomIn", T("Zoom &in"), T("Zoom in\nZoom in"), QKeySequence::ZoomIn, {}, OnView(&CPixadromeView::OnZoomIn),
+         ViewCan(&CPixadromeView::CanZoomIn)},
+        {"zoomOut", T("Zoom &out"), T("Zoom out\nZoom out"), QKeySequence::ZoomOut, {},
+         OnView(&CPixadromeView::OnZoomOut), ViewCan(&CPixadromeView::CanZoomOut)},
+        {"fit", T("&Fit window to image"), T("Fit window to image\nFit window to image"), {}, {},
+         OnView(&CPixadromeView::FitWindowToImage), HasView},
+        // Image
+        {"flipVertical", T("Flip &vertical"), T("Flip upside down\nFlip Vertical"), {}, {},
+         OnDoc(&CPixadromeDoc::OnFlipVertical), HasView},
+        {"flipHorizontal", T("Flip &horizontal"), T("Flip horizontal\nFlip Horizontal"), {}, {},
+         OnDoc(&CPixadromeDoc::OnFlipHorizontal), HasView},
+        {"rotateRight", T("Rotate 90° &right"), T("Rotate by 90° right\nRotate 90° right"), {}, {},
+         OnView(&CPixadromeView::OnRotateRight), HasView},
+        {"rotateLeft", T("Rotate 90° &left"), T("Rotate by 90° left°\nRotate 90° left"), {}, {},
+         OnView(&CPixadromeView::OnRotateLeft), HasView},
+        {"resize", T("Re&size..."), T("Change size of image\nResize"), {}, {}, OnView(&CPixadromeView::OnResize),
+         HasView},
+        {"enhance", T("&Enhance"), T("Enhance image\nEnhance"), {}, {}, OnView(&CPixadromeView::OnEnhance), HasView},
+        {"colorCorrection", T("&Color Correction..."), T("Change contrast / brightness, gamma...\nColor Correction"),
+         {}, {}, OnView(&CPixadromeView::OnColorCorrection), HasView},
+        {"colorReduction", T("Color &Reduction..."), T("Reduce number of colors used\nColor Reduction"), {}, {},
+         OnView(&CPixadromeView::OnColorReduction), HasView},
+        {"photoMosaic", T("&Photo mosaic..."), T("Tile image with small images\nPhotomosaic"), {}, {},
+         OnDoc(&CPixadromeDoc::OnPhotoMosaic), HasView},
+        // Window
+        {"cascade", T("&Cascade"), "", {}, {}, OnArea(&QMdiArea::cascadeSubWindows), {}},
+        {"tile", T("&Tile"), "", {}, {}, OnArea(&QMdiArea::tileSubWindows), {}},
+        {"closeAll", T("Close &all"), T("Close all windows\nClose all"), {}, {}, OnArea(&QMdiArea::closeAllSubWindows),
+         {}},
+        // Help
+        {"webPage", T("Pixadrome's &website"), T("Pixadrome's website\nWeb page"), {}, {},
+         OnApp(&CPixadromeApp::OnWebPage), {}},
+        {"about", T("&About Pixadrome"), T("Show program information\nAbout"), {}, {}, OnApp(&CPixadromeApp::OnAbout),
+         {}},
+    };
+    return commands;
+}
+
+const std::vector<MenuLayout>& MainFrameMenus()
+{
+    static const std::vector<MenuLayout> menus{
+        {T("&File"),
+         {"open", "save", "saveAs", "-", "copyFile", "moveFile", "deleteFile", "wallpaper", "sendTo", "-", "print",
+          "printPreview", "-", "recent", "-", "exit"}},
+        {T("&Edit"), {"undo", "copy", "paste"}},
+        {T("&View"), {"zoomIn", "zoomOut", "fit"}},
+        {T("&Image"),
+         {"flipVertical", "flipHorizontal", "rotateRight", "rotateLeft", "resize", "-", "enhance", "colorCorrection",
+          "colorReduction", "photoMosaic"}},
+        {T("&Window"), {"cascade", "tile", "closeAll"}},
+        {T("&Help"), {"webPage", "about"}},
+    };
+    return menus;
+}
+
+const std::vector<const char*>& MainFrameToolBar()
+{
+    static const std::vector<const char*> items{"open", "save", "copy", "-", "zoomIn", "zoomOut"};
+    return items;
+}
+
+#undef T
+
+}  // namespace pix

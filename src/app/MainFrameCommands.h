@@ -1,0 +1,48 @@
+#pragma once
+// The main window's commands, one row each: name, menu text, prompt
+// ("status text\ntool tip"), key, icon, what it does and when it is
+// enabled; and the menus and tool bar that show them.
+
+#include <QKeySequence>
+#include <QStyle>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace pix {
+
+class CMainFrame;
+class CPixadromeApp;
+class CPixadromeView;
+
+// What a command works on: the active image view is null when none is.
+struct CommandContext {
+    CPixadromeApp& app;
+    CMainFrame& frame;
+    CPixadromeView* view;
+};
+
+struct MainFrameCommand {
+    const char* name;
+    const char* text;    // translated in the "CMainFrame" context
+    const char* prompt;  // "status text\ntool tip"
+    QKeySequence key;
+    std::optional<QStyle::StandardPixmap> icon;
+    std::function<void(const CommandContext&)> run;
+    // Empty: always enabled.
+    std::function<bool(const CommandContext&)> enabled;
+};
+
+const std::vector<MainFrameCommand>& MainFrameCommands();
+
+// A menu as its title and the names of its commands in order; "-" is a
+// separator, "recent" the recent-files submenu.
+struct MenuLayout {
+    const char* title;
+    std::vector<const char*> items;
+};
+const std::vector<MenuLayout>& MainFrameMenus();
+// The tool bar's commands ("-" a separator).
+const std::vector<const char*>& MainFrameToolBar();
+
+}  // namespace pix

@@ -1,0 +1,52 @@
+#pragma once
+// What a window (document, view, dialog) may ask of the application: the
+// settings, the prompter, the file chooser, the shared image database, the
+// main window as the parent of dialogs and progress windows, and the
+// opening of paths. Windows hold an AppServices& and never include the
+// application, the main frame or each other.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace pix {
+
+class CImageBuffer;
+class DatabaseAccess;
+class FileChooser;
+class Prompter;
+class SettingsStore;
+
+class AppServices {
+public:
+    virtual ~AppServices() = default;
+
+    virtual SettingsStore& Settings() = 0;
+    virtual Prompter& Prompt() = 0;
+    virtual FileChooser& Files() = 0;
+    // The image database the whole program shares.
+    virtual DatabaseAccess& Database() = 0;
+    // The parent of dialogs and progress windows.
+    virtual QWidget* MainWindow() = 0;
+
+    // Opens a folder, a sheet or an image (other files go to their
+    // program); null when nothing opened.
+    virtual QWidget* OpenPath(const QString& path) = 0;
+    // Opens path as an image (an open window on it is activated instead).
+    virtual QWidget* OpenImageWindow(const QString& path) = 0;
+
+    // The pending bitmap (a packed DIB), taken over by a new image document.
+    virtual std::optional<std::vector<uint8_t>> TakePendingBitmap() = 0;
+    // "Image1", "Image2"... for untitled documents.
+    virtual QString NextUntitledName() = 0;
+    virtual void AddToRecentFiles(const QString& path) = 0;
+    virtual bool MailIsAvailable() = 0;
+    // Saves a picture under a JPEG name through the compression dialog;
+    // false when the user cancels.
+    virtual bool SaveJpeg(const CImageBuffer& image, const QString& path) = 0;
+};
+
+}  // namespace pix
