@@ -48,8 +48,6 @@ public:
     CMainFrame* MainFrame() { return mainFrame_.get(); }
     QWidget* MainWindow() override;
 
-    CDocTemplate& ImageTemplate() { return *imageTemplate_; }
-    CDocTemplate& SheetTemplate() { return *sheetTemplate_; }
 
     // Opens a folder, a sheet or an image; hands other files to their
     // program. Returns the window that opened, or null.

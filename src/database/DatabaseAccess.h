@@ -24,7 +24,6 @@ public:
     // holder frees it.
     void ReleaseDatabase();
     void MarkDatabaseModified() { modified_ = true; }
-    bool Modified() const { return modified_; }
     int UseCount() const { return useCount_; }
 
     // The path in the settings, or the default.

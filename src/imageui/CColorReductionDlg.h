@@ -37,7 +37,6 @@ public:
     // The chosen values (write-back is left to the caller).
     ReduceOptions Options() const;
     PowerOfTwoSpinBox* Colors() const { return colors_; }
-    QSlider* Preference() const { return preference_; }
     QCheckBox* Preserve() const { return preserve_; }
     QRadioButton* Nearest() const { return nearest_; }
     bool PreferenceEnabled() const;

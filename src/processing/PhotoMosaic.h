@@ -55,9 +55,6 @@ public:
     // The sources in the order as-is, chopped, reusable.
     PhotoMosaic(const CImageBuffer& target, const MosaicSettings& settings, std::vector<MosaicSource> sources);
 
-    int TileWidth() const { return tileWidth_; }
-    int TileHeight() const { return tileHeight_; }
-
     // Cuts and signs the clips of every source; false when cancelled.
     bool AnalyseSources(Progress& progress);
     // Tile details and the order of placement.
@@ -69,7 +66,6 @@ public:
     const std::vector<MosaicClip>& Clips() const { return clips_; }
     const std::vector<MosaicTile>& Order() const { return order_; }
     const std::vector<uint32_t>& Detail() const { return detail_; }
-    const std::vector<uint32_t>& NeighbourhoodDetail() const { return area_; }
 
     // Rectangle of a clip for a source of width × height; nothing when the
     // clip is dropped. Draws from the generator as chopping needs.
