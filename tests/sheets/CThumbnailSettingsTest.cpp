@@ -9,7 +9,7 @@
 #include "common/SettingsStore.h"
 #include "sheets/CThumbnailSettings.h"
 #include "sheets/LogFont.h"
-#include "support/TestSupport.h"
+#include "SheetTestSupport.h"
 
 namespace pix {
 namespace {
@@ -145,19 +145,11 @@ constexpr const char* kUnusualRecord =
     "6F74657220466163650000000000000000000000000000000000000000005A0000000000000000000000000000009001"
     "0000010000EE000000224C6162656C204661636500000000000000000000000000000000000000000000";
 
-std::vector<uint8_t> FromHex(std::string_view hex)
-{
-    std::vector<uint8_t> bytes;
-    for (size_t i = 0; i + 1 < hex.size(); i += 2)
-        bytes.push_back(static_cast<uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-    return bytes;
-}
-
 TEST(CThumbnailSettings, RecordIsVersionMinusFourWithAllEntriesInRecordOrder)
 {
     const CThumbnailSettings s = Unusual();
     const auto bytes = Record(s);
-    EXPECT_EQ(bytes, FromHex(kUnusualRecord));
+    EXPECT_EQ(bytes, test::FromHex(kUnusualRecord));
     CThumbnailSettings back;
     ArchiveReader in(bytes);
     ASSERT_TRUE(back.Serialize(in));
@@ -169,7 +161,7 @@ TEST(CThumbnailSettings, OlderRecordsReadWithTheValuesTheyLack)
 {
     // Older versions are the current record without the version's later
     // entries (version 0 has no version number at all).
-    const auto current = FromHex(kUnusualRecord);
+    const auto current = test::FromHex(kUnusualRecord);
     const size_t fonts = 3 * 60;
     const size_t label = 1 + Unusual().label.size();
     const size_t added[] = {4, 4, label, 8};  // what versions -1 … -4 add

@@ -5,7 +5,7 @@
 #include "common/Archive.h"
 #include "sheets/ImageListStream.h"
 #include "sheets/ThumbnailList.h"
-#include "support/TestSupport.h"
+#include "SheetTestSupport.h"
 
 namespace pix {
 namespace {
@@ -72,6 +72,14 @@ TEST(ThumbnailList, CountsRoomAsTheStoredListDoes)
     EXPECT_EQ(tiny.Room(), 0xFFFFu);
 }
 
+constexpr const char* kSmallList =
+    "494C010105000600040003000200FFFFFFFF1100FFFFFFFFFFFFFFFF424D360000000000000036000000280000000C00"
+    "000004000000010010000000000060000000000000000000000000000000000000004314431443140000000000000000"
+    "0000000000000000000043144314431400000000000000000000000000000000000043044304430443084308007C430C"
+    "430C430C431043104310430443044304430843084308430C0000430C431043104310424D3E000000000000003E000000"
+    "280000000C000000040000000100010000000000100000000000000000000000000000000000000000000000FFFFFF00"
+    "00000000000000000000000001000000";
+
 // A list of 3 × 2 pictures made for 5: room 6, so both bitmaps are 12
 // pixels wide and two bands (4 rows) high.
 TEST(ImageListStream, HeaderAndBitmapLayoutOfASmallList)
@@ -88,48 +96,13 @@ TEST(ImageListStream, HeaderAndBitmapLayoutOfASmallList)
     const auto b = Written(list);
     ASSERT_EQ(b.size(), 256u);
 
-    const std::vector<uint8_t> header{0x49, 0x4C, 0x01, 0x01, 5, 0, 6, 0, 4, 0, 3, 0, 2, 0, 0xFF, 0xFF,
-                                      0xFF, 0xFF, 0x11, 0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 28), header);
-
-    // Colour bitmap at 28: file size and offset both 54 (header only).
-    EXPECT_EQ(b[28], 'B');
-    EXPECT_EQ(b[29], 'M');
-    EXPECT_EQ(U32At(b, 30), 54u);
-    EXPECT_EQ(U32At(b, 38), 54u);
-    EXPECT_EQ(U32At(b, 42), 40u);
-    EXPECT_EQ(U32At(b, 46), 12u);
-    EXPECT_EQ(U32At(b, 50), 4u);
-    EXPECT_EQ(U16At(b, 54), 1u);
-    EXPECT_EQ(U16At(b, 56), 16u);
-    EXPECT_EQ(U32At(b, 58), 0u);
-    EXPECT_EQ(U32At(b, 62), 96u);  // 24-byte rows × 4
-
-    // Pixels: rows bottom-up, so the top band is last. 24 bytes per row.
-    const size_t bits = 82;
-    auto word = [&](size_t fileRow, size_t x) { return U16At(b, bits + fileRow * 24 + 2 * x); };
-    const uint32_t g2b3 = (2 << 5) | 3;
-    EXPECT_EQ(word(3, 0), (1u << 10) | g2b3);   // picture 0, top row
-    EXPECT_EQ(word(3, 11), (4u << 10) | g2b3);  // picture 3, top band, last column
-    EXPECT_EQ(word(1, 0), (5u << 10) | g2b3);   // picture 4: second band
-    EXPECT_EQ(word(2, 5), (31u << 10) | 0u);    // picture 1, pixel (2, 1)
-    EXPECT_EQ(word(3, 7), 0u);                  // picture 2, pixel (1, 0): transparent, black
-    EXPECT_EQ(word(1, 3), 0u);                  // place 5 holds no picture
-    EXPECT_EQ(word(0, 0), (5u << 10) | g2b3);
-
-    // Mask bitmap at 178: 1 bit per pixel, 4-byte rows, black/white table.
-    EXPECT_EQ(U32At(b, 180), 62u);
-    EXPECT_EQ(U32At(b, 188), 62u);
-    EXPECT_EQ(U32At(b, 196), 12u);
-    EXPECT_EQ(U32At(b, 200), 4u);
-    EXPECT_EQ(U16At(b, 206), 1u);
-    EXPECT_EQ(U32At(b, 212), 16u);
-    EXPECT_EQ(U32At(b, 232), 0x00000000u);
-    EXPECT_EQ(U32At(b, 236), 0x00FFFFFFu);
-    const std::vector<uint8_t> mask(b.begin() + 240, b.end());
-    std::vector<uint8_t> expectedMask(16, 0);
-    expectedMask[3 * 4 + 0] = 0x01;  // top row, x = 7
-    EXPECT_EQ(mask, expectedMask);
+    // Header (ILHEAD 0x0101: count 5, room 6, growth 4, 3 × 2, no background
+    // colour, flags 0x11, overlay indices unset), then the colour bitmap (16
+    // bits, X1R5G5B5, 12 × 4: rows bottom-up, so the top band of pictures
+    // 0-3 comes last, place 5 empty; file size = offset = 54), then the
+    // 1-bit mask with its black/white table (only picture 2's pixel (1, 0)
+    // is transparent, and black in the colour bitmap).
+    EXPECT_EQ(b, test::FromHex(kSmallList));
 
     ThumbnailList back;
     ArchiveReader in(b);

@@ -2,6 +2,7 @@
 // Contact sheets for the tests of the sheet, render and CLI layers.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sheets/ThumbnailMaker.h"
@@ -28,6 +29,15 @@ inline ThumbnailSheet SheetOf(const std::vector<std::string>& files, const std::
     RecordingProgress progress;
     EXPECT_TRUE(sheet.FillFromFiles(files, 8, maker, progress));
     return sheet;
+}
+
+// Bytes from a string of hexadecimal digits (a golden file in the source).
+inline std::vector<uint8_t> FromHex(std::string_view hex)
+{
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    return bytes;
 }
 
 }  // namespace pix::test
