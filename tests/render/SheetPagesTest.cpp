@@ -14,11 +14,6 @@
 namespace pix {
 namespace {
 
-void WriteSolid(const std::string& path, uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
-{
-    test::WriteSolidPicture(path, w, h, r, g, b);
-}
-
 // A sheet of n red 100 × 100 pictures, plain page: no margins, texts or
 // gradients, no effect.
 struct Fixture {
@@ -29,7 +24,7 @@ struct Fixture {
         std::vector<std::string> files;
         for (int i = 0; i < n; ++i) {
             files.push_back(dir.File("p" + std::to_string(i) + ".bmp"));
-            WriteSolid(files.back(), 100, 100, 255, 0, 0);
+            test::WriteSolidPicture(files.back(), 100, 100, 255, 0, 0);
         }
         sheet = test::SheetOf(files);
         CThumbnailSettings& f = sheet.Settings();
@@ -134,7 +129,7 @@ TEST(SheetPages, BackgroundPicture)
     PageRequest request{200, 100, 96, 1, 0, 0, 0, "sheet"};
     // Unreadable: ignored, the colour stays.
     EXPECT_EQ(At(RenderPage(fx.sheet, request), 1, 1), kBackground);
-    WriteSolid(fx.dir.File("blue.bmp"), 7, 5, 0, 0, 255);
+    test::WriteSolidPicture(fx.dir.File("blue.bmp"), 7, 5, 0, 0, 255);
     f.bgImg = fx.dir.File("blue.bmp");
     EXPECT_EQ(At(RenderPage(fx.sheet, request), 1, 1), (std::array<int, 3>{0, 0, 255}));
 }

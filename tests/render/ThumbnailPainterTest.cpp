@@ -71,12 +71,6 @@ TEST(ThumbnailPainter, IconsAndTheSkippedPicture)
     }
 }
 
-}  // namespace
-}  // namespace pix
-
-namespace pix {
-namespace {
-
 TEST(ThumbnailPrefetch, WorkersGiveThePaintersPicturesAndStopOnCancel)
 {
     test::TempDir dir;
