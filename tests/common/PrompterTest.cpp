@@ -21,14 +21,7 @@ TEST(FormatMessage, FillsDirectivesInOrder)
     EXPECT_EQ(FormatMessage("50%", {}), "50%");
 }
 
-TEST(Messages, CatalogueHoldsTheWritersTextsExactly)
-{
-    EXPECT_EQ(Message(MsgId::BmpWriteError).text, "fwrite error\nGiving up");
-    EXPECT_EQ(Message(MsgId::BmpTooManyBits).text, "?????nBits > 8????");
-    EXPECT_EQ(Message(MsgId::GifNeeds256Colors).icon, MsgIcon::Stop);
-}
-
-TEST(StreamPrompter, WritesOneLinePerMessageAndAnswersQuestionsAsScripted)
+TEST(StreamPrompter, WritesOneLinePerMessage)
 {
     std::ostringstream out;
     StreamPrompter prompter(out);
