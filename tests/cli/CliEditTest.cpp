@@ -1,86 +1,61 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <filesystem>
 #include <sstream>
 
-#include "cli/CliCommands.h"
 #include "cli/CliSupport.h"
-#include "image/FormatTable.h"
-#include "image/CImageBuffer.h"
-#include "processing/Geometry.h"
-#include "render/RenderFormats.h"
 #include "CliTestSupport.h"
-#include "support/TestSupport.h"
+#include "image/FormatTable.h"
+#include "processing/Geometry.h"
 
 namespace pix {
 namespace {
 
+using test::Call;
+using test::CliRun;
+using test::Loaded;
 using test::Q;
-
-CImageBuffer Picture(uint32_t w, uint32_t h)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, static_cast<uint8_t>(x * 9), static_cast<uint8_t>(y * 7), 40);
-    return buf;
-}
 
 TEST(CliEdit, AppliesTheOperationsInOrder)
 {
     test::TempDir dir;
-    test::RecordingPrompter p;
-    CImageBuffer original = Picture(6, 4);
-    original.Save(dir.File("in.bmp"), p);
-    test::CliRun r = test::Call(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("out.bmp")), "rotate-right", "flip-h"});
+    const CImageBuffer original = test::Gradient(6, 4);
+    const QString in = Q(test::WritePicture(original, dir.File("in.bmp")));
+    CliRun r = Call(CmdEdit, {"edit", in, Q(dir.File("out.bmp")), "rotate-right", "flip-h"});
     ASSERT_EQ(r.status, 0) << r.err;
     CImageBuffer expected = original;
     RotateRight(expected);
     FlipHorizontal(expected);
-    CImageBuffer got;
-    got.Load(dir.File("out.bmp"));
-    ASSERT_EQ(got.Width(), 4u);
-    EXPECT_EQ(std::memcmp(got.Bits(), expected.Bits(), got.BitsSize()), 0);
+    EXPECT_TRUE(test::SamePixels(Loaded(dir.File("out.bmp")), expected));
 
-    ASSERT_EQ(test::Call(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("small.bmp")), "resize=3x2",
-                            "correct=0,256,0,0,0,0"})
-                  .status,
-              0);
-    got.Load(dir.File("small.bmp"));
-    EXPECT_EQ(got.Width(), 3u);
-    EXPECT_EQ(got.Height(), 2u);
+    ASSERT_EQ(Call(CmdEdit, {"edit", in, Q(dir.File("small.bmp")), "resize=3x2", "correct=0,256,0,0,0,0"}).status, 0);
+    const CImageBuffer small = Loaded(dir.File("small.bmp"));
+    EXPECT_EQ(small.Width(), 3u);
+    EXPECT_EQ(small.Height(), 2u);
 }
 
 TEST(CliEdit, RefusesUnknownOperationsBeforeWriting)
 {
     test::TempDir dir;
-    test::RecordingPrompter p;
-    Picture(4, 4).Save(dir.File("in.bmp"), p);
-    for (const char* bad : {"spin", "resize=0x5", "correct=1,2,3", "correct=0,0,0,0,0,999"}) {
-        test::CliRun r = test::Call(CmdEdit, {"edit", Q(dir.File("in.bmp")), Q(dir.File("out.bmp")), "flip-v", bad});
-        EXPECT_EQ(r.status, 2) << bad;
-    }
+    const QString in = Q(test::WritePicture(test::Gradient(4, 4), dir.File("in.bmp")));
+    for (const char* bad : {"spin", "resize=0x5", "correct=1,2,3", "correct=0,0,0,0,0,999"})
+        EXPECT_EQ(Call(CmdEdit, {"edit", in, Q(dir.File("out.bmp")), "flip-v", bad}).status, 2) << bad;
     EXPECT_FALSE(std::filesystem::exists(dir.File("out.bmp")));
 }
 
 TEST(CliMosaic, ChecksTheSourcesAndWritesTheMosaic)
 {
     test::TempDir dir;
-    test::RecordingPrompter p;
-    Picture(64, 48).Save(dir.File("target.bmp"), p);
-    Picture(40, 40).Save(dir.File("tile.bmp"), p);
-    test::CliRun none = test::Call(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp"))});
+    const QString target = Q(test::WritePicture(test::Gradient(64, 48), dir.File("target.bmp")));
+    const QString tile = Q(test::WritePicture(test::Gradient(40, 40), dir.File("tile.bmp")));
+    const QString out = Q(dir.File("m.bmp"));
+    CliRun none = Call(CmdMosaic, {"mosaic", target, "-o", out});
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find("You must provide at least one source image."), std::string::npos);
-    test::CliRun few = test::Call(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp")), "--rows", "2",
-                                 "--cols", "2", "--as-is", Q(dir.File("tile.bmp"))});
-    EXPECT_EQ(few.status, 1);
-    test::CliRun ok = test::Call(CmdMosaic, {"mosaic", Q(dir.File("target.bmp")), "-o", Q(dir.File("m.bmp")), "--rows", "2",
-                                "--cols", "2", "--reuse", Q(dir.File("tile.bmp")), "--seed", "7"});
+    EXPECT_EQ(Call(CmdMosaic, {"mosaic", target, "-o", out, "--rows", "2", "--cols", "2", "--as-is", tile}).status, 1);
+    CliRun ok = Call(CmdMosaic, {"mosaic", target, "-o", out, "--rows", "2", "--cols", "2", "--reuse", tile, "--seed", "7"});
     ASSERT_EQ(ok.status, 0) << ok.err;
-    CImageBuffer m;
-    m.Load(dir.File("m.bmp"));
+    const CImageBuffer m = Loaded(dir.File("m.bmp"));
     EXPECT_EQ(m.Width(), 64u);
     EXPECT_EQ(m.Height(), 48u);
 }
@@ -88,13 +63,12 @@ TEST(CliMosaic, ChecksTheSourcesAndWritesTheMosaic)
 TEST(CliSave, AWriterThatFailsSilentlyIsStillReported)
 {
     test::TempDir dir;
-    test::RecordingPrompter p;
     // A writer that neither writes nor says anything, standing in for one
     // that failed quietly on an existing file.
     const FormatCodec saved = CodecFor(ImageFormat::Pxf);
     RegisterCodec(ImageFormat::Pxf, {nullptr, [](CImageBuffer&, const std::string&, Prompter&) {}});
     test::WriteAll(dir.File("old.pxf"), {1, 2, 3});
-    CImageBuffer buf = Picture(2, 2);
+    CImageBuffer buf = test::Gradient(2, 2);
     std::ostringstream out, err;
     const bool existing = SaveChecked(buf, dir.File("old.pxf"), CliStreams{out, err});
     const bool missing = SaveChecked(buf, dir.File("new.pxf"), CliStreams{out, err});

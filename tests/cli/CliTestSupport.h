@@ -7,7 +7,9 @@
 #include <string>
 
 #include "cli/CliCommands.h"
+#include "image/CImageBuffer.h"
 #include "render/RenderFormats.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix::test {
 
@@ -26,5 +28,22 @@ inline CliRun Call(int (*cmd)(const QStringList&, CliStreams), const QStringList
 }
 
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Saves a picture for a subcommand to read; returns the path.
+inline std::string WritePicture(CImageBuffer buf, const std::string& path)
+{
+    RecordingPrompter prompter;
+    buf.Save(path, prompter);
+    EXPECT_TRUE(prompter.texts.empty()) << path;
+    return path;
+}
+
+// What a subcommand wrote.
+inline CImageBuffer Loaded(const std::string& path)
+{
+    CImageBuffer buf;
+    buf.Load(path);
+    return buf;
+}
 
 }  // namespace pix::test
