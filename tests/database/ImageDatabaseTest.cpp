@@ -17,11 +17,6 @@ std::vector<uint8_t> Bytes(std::initializer_list<int> values)
 }
 void AppendText(std::vector<uint8_t>& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
 
-std::vector<std::string> Enumerate(const CImageDatabase& db, const CStrList& key, const std::string& value,
-                                   bool before, int start)
-{
-    return DistinctValues(db, key, value, before, start);
-}
 
 TEST(DatabaseFile, OneRecordExampleBytesAndRoundTrip)
 {
@@ -180,8 +175,8 @@ TEST(DatabaseEngine, GetNextYieldsDistinctValuesInRecordOrder)
     db.Append({"A", "y"});
     db.Append({"A", "x"});
     db.Append({"C"});
-    EXPECT_EQ(Enumerate(db, {"A"}, "", false, 0), (std::vector<std::string>{"x", "y"}));
-    EXPECT_EQ(Enumerate(db, {}, "", false, -1), (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(DistinctValues(db, {"A"}, "", false, 0), (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(DistinctValues(db, {}, "", false, -1), (std::vector<std::string>{"A", "B", "C"}));
 
     // Removing the current record between calls does not lose the place:
     // its value was found already, and the scan goes on behind it.
@@ -224,7 +219,7 @@ TEST(DatabaseEngine, ReplaceCopySubtreeAndSubtreeIncludes)
     EXPECT_EQ(records[0], (CStrList{"f1", "Attributes", "Pets", "Small", "Cat"}));
     EXPECT_EQ(records[2], (CStrList{"f2", "Attributes", "Pets", "Small", "Cat"}));
     // The index follows the new strings.
-    EXPECT_EQ(Enumerate(db, {"Pets", "Small"}, "", false, -1), (std::vector<std::string>{"Cat"}));
+    EXPECT_EQ(DistinctValues(db, {"Pets", "Small"}, "", false, -1), (std::vector<std::string>{"Cat"}));
     CDbCursor cursor;
     cursor.SetKey({"Animals"});
     EXPECT_FALSE(db.Exists(cursor, "", -1));
@@ -244,8 +239,8 @@ TEST(DatabaseEngine, ManyRemovalsKeepQueriesRight)
     }
     EXPECT_EQ(db.RecordCount(), 10000u);
     cursor.SetKey({"k3", "path"});
-    EXPECT_EQ(Enumerate(db, {"k3", "path"}, "", false, 0).size(), 200u);
-    EXPECT_EQ(Enumerate(db, {}, "", false, -1).size(), 50u);
+    EXPECT_EQ(DistinctValues(db, {"k3", "path"}, "", false, 0).size(), 200u);
+    EXPECT_EQ(DistinctValues(db, {}, "", false, -1).size(), 50u);
     EXPECT_FALSE(db.Exists(cursor, "/p2", 0));
     EXPECT_TRUE(db.Exists(cursor, "/p19903", 0));
 }

@@ -7,7 +7,7 @@
 
 #include "common/Progress.h"
 #include "image/CImageBuffer.h"
-#include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
@@ -277,14 +277,9 @@ TEST(SignatureLoader, WorkersGiveWhatLoadingEachFileGives)
     test::TempDir dir;
     test::RecordingPrompter p;
     Paths files;
-    for (int i = 0; i < 24; ++i) {
-        CImageBuffer img;
-        const uint32_t w = 20 + 37 * static_cast<uint32_t>(i % 7), h = 15 + 23 * static_cast<uint32_t>(i % 5);
-        ASSERT_TRUE(img.Create(w, h));
-        for (uint32_t y = 0; y < h; ++y)
-            for (uint32_t x = 0; x < w; ++x)
-                img.SetPixel(x, y, static_cast<uint8_t>(x * (i + 1)), static_cast<uint8_t>(y * 3 + i),
-                             static_cast<uint8_t>((x ^ y) + i));
+    for (uint32_t i = 0; i < 24; ++i) {
+        CImageBuffer img = i % 2 ? test::Gradient(20 + 37 * (i % 7), 15 + 23 * (i % 5))
+                                 : test::Noise(20 + 37 * (i % 7), 15 + 23 * (i % 5), static_cast<uint32_t>(i));
         files.push_back(dir.File("p" + std::to_string(i) + (i % 3 == 0 ? ".jpg" : i % 3 == 1 ? ".png" : ".bmp")));
         img.Save(files.back(), p);
         if (i % 8 == 3)
