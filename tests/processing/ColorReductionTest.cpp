@@ -4,29 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
-#include <random>
 #include <set>
 
-#include "image/CImageBuffer.h"
+#include "ProcessingTestSupport.h"
 #include "processing/PreservingPalette.h"
 
 namespace pix {
 namespace {
 
-// Colours by position from the top-left corner.
-template <typename F>
-CImageBuffer Picture(uint32_t w, uint32_t h, F colour)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            auto [r, g, b] = colour(x, y);
-            buf.SetPixel(x, h - 1 - y, static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b));
-        }
-    return buf;
-}
+using test::Picture;
 
 // A smooth picture with some texture, like a photograph.
 CImageBuffer PhotoLike(uint32_t w, uint32_t h)
@@ -36,13 +22,6 @@ CImageBuffer PhotoLike(uint32_t w, uint32_t h)
         return std::array<int, 3>{int(40 + 180 * fx + 20 * std::sin(y * 0.3)),
                                   int(200 - 150 * fy + 15 * std::cos(x * 0.2)), int(90 + 100 * fx * fy)};
     });
-}
-
-std::array<uint8_t, 3> At(const CImageBuffer& buf, uint32_t x, uint32_t top)
-{
-    uint8_t r, g, b;
-    buf.GetPixel(x, buf.Height() - 1 - top, r, g, b);
-    return {r, g, b};
 }
 
 size_t DistinctIndices(const CImageBuffer& buf)
@@ -153,7 +132,7 @@ TEST(ColorReduction, WriteBackPutsThePaletteColoursIntoThePixels)
     const CImageBuffer original = PhotoLike(120, 80);
     CImageBuffer kept = original;
     ASSERT_TRUE(ReduceColors(kept, {32, true}));
-    EXPECT_EQ(std::memcmp(kept.Bits(), original.Bits(), original.BitsSize()), 0);  // no write-back
+    EXPECT_TRUE(test::SamePixels(kept, original));  // no write-back
 
     CImageBuffer written = original;
     ASSERT_TRUE(ReduceColors(written, {32, true, 0, false, true}));
@@ -163,7 +142,7 @@ TEST(ColorReduction, WriteBackPutsThePaletteColoursIntoThePixels)
         for (uint32_t x = 0; x < 120; ++x) {
             const uint8_t i = written.IndexPlane()[top * 120 + x];
             ASSERT_LT(i, 32);
-            const auto px = At(written, x, top);
+            const auto px = test::Top(written, x, top);
             ASSERT_EQ(px, (std::array<uint8_t, 3>{written.Red()[i], written.Green()[i], written.Blue()[i]}));
             colours.insert(px);
         }
@@ -189,7 +168,7 @@ TEST(ColorReduction, FailureLeavesNoIndexPlaneAndThePixelsAlone)
     for (int colors : {1, 257, 0}) {
         EXPECT_FALSE(ReduceColors(buf, {colors, true, 0, false, true}));
         EXPECT_FALSE(buf.HasIndexPlane());
-        EXPECT_EQ(std::memcmp(buf.Bits(), before.Bits(), before.BitsSize()), 0);
+        EXPECT_TRUE(test::SamePixels(buf, before));
     }
 }
 
@@ -250,25 +229,6 @@ TEST(ColorReduction, PreservingSelectionTakesTheWorstRepresentedCellFirst)
     ChoosePreservingPalette(black.data(), 10, 4, true, r.data(), g.data(), b.data());
     for (int p = 0; p < 4; ++p)
         EXPECT_EQ(r[p] + g[p] + b[p], 0);
-}
-
-TEST(ColorReduction, DitheringAPictureWhoseColoursAreInThePaletteChangesNothing)
-{
-    // Colours that are corners of cells far apart: preserving selection
-    // takes each of them, and diffusion then has no error to carry.
-    const std::array<int, 3> colours[5] = {{0, 0, 0}, {200, 40, 40}, {40, 200, 40}, {40, 40, 200}, {160, 160, 160}};
-    std::mt19937 rng(4);
-    std::vector<int> which(41 * 29);
-    for (int& w : which)
-        w = static_cast<int>(rng() % 5);
-    CImageBuffer pic = Picture(41, 29, [&](uint32_t x, uint32_t y) { return colours[which[y * 41 + x]]; });
-    // The two choose the colours in different orders; every pixel keeps
-    // its own colour in both.
-    CImageBuffer nearest = pic, dithered = pic;
-    ASSERT_TRUE(ReduceColors(nearest, {8, false, 0, true, true}));
-    ASSERT_TRUE(ReduceColors(dithered, {8, true, 0, true, true}));
-    EXPECT_EQ(std::memcmp(nearest.Bits(), pic.Bits(), pic.BitsSize()), 0);
-    EXPECT_EQ(std::memcmp(dithered.Bits(), pic.Bits(), pic.BitsSize()), 0);
 }
 
 }  // namespace

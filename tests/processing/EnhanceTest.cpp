@@ -2,41 +2,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-#include "image/CImageBuffer.h"
+#include "ProcessingTestSupport.h"
 
 namespace pix {
 namespace {
 
-void Fill(CImageBuffer& img, uint8_t r, uint8_t g, uint8_t b)
-{
-    for (uint32_t y = 0; y < img.Height(); ++y)
-        for (uint32_t x = 0; x < img.Width(); ++x)
-            img.SetPixel(x, y, r, g, b);
-}
-
-uint8_t Red(const CImageBuffer& img, uint32_t x, uint32_t top)
-{
-    uint8_t r, g, b;
-    img.GetPixel(x, img.Height() - 1 - top, r, g, b);
-    return r;
-}
+uint8_t Red(const CImageBuffer& img, uint32_t x, uint32_t top) { return test::Top(img, x, top)[0]; }
 
 TEST(Enhance, FlatPicturesStayAsTheyAre)
 {
-    CImageBuffer img;
-    ASSERT_TRUE(img.Create(5, 4));
-    Fill(img, 90, 90, 90);
+    CImageBuffer img = test::SolidPicture(5, 4, 90, 90, 90);
     ASSERT_TRUE(img.SetIndexPlane(std::vector<uint8_t>(20, 0), 1));
     const CImageBuffer before = img;
     Enhance(img);
-    EXPECT_EQ(std::memcmp(img.Bits(), before.Bits(), img.BitsSize()), 0);
+    EXPECT_TRUE(test::SamePixels(img, before));
     EXPECT_FALSE(img.HasIndexPlane());
 
-    CImageBuffer tiny;  // fewer than three pixels: no activity measure
-    ASSERT_TRUE(tiny.Create(2, 1));
-    tiny.SetPixel(0, 0, 0, 0, 0);
+    CImageBuffer tiny = test::SolidPicture(2, 1, 0, 0, 0);  // fewer than three pixels: no activity measure
     tiny.SetPixel(1, 0, 255, 255, 255);
     Enhance(tiny);
     EXPECT_EQ(Red(tiny, 1, 0), 255);
@@ -47,9 +29,7 @@ TEST(Enhance, AnIsolatedSpeckIsSmoothedTowardsItsNeighbours)
     // One bright pixel in a 7 x 7 grey field: its activity is far above the
     // picture's, but the neighbours' (one differing neighbour each) is below
     // it, so they are pulled towards their local mean.
-    CImageBuffer img;
-    ASSERT_TRUE(img.Create(7, 7));
-    Fill(img, 100, 100, 100);
+    CImageBuffer img = test::SolidPicture(7, 7, 100, 100, 100);
     img.SetPixel(3, 3, 190, 190, 190);
     EnhanceAdaptiveFilter(img);
     // Activity of the speck: 8 × 90 = 720; total per channel 720 + 8 × 90
@@ -63,59 +43,40 @@ TEST(Enhance, AnIsolatedSpeckIsSmoothedTowardsItsNeighbours)
 
 TEST(Enhance, StretchSpreadsColourfulBlocksToTheFullRangeAndIgnoresAnOddLastRow)
 {
-    CImageBuffer img;
-    ASSERT_TRUE(img.Create(4, 3));
     // Top 2 x 2 blocks: one (100, 60, 60), one (140, 60, 60); bottom row
     // (an odd row) carries extremes that must not count.
-    for (uint32_t x = 0; x < 4; ++x) {
-        const uint8_t r = x < 2 ? 100 : 140;
-        img.SetPixel(x, 2, r, 60, 60);
-        img.SetPixel(x, 1, r, 60, 60);
-        img.SetPixel(x, 0, 250, 250, 5);
-    }
+    CImageBuffer img = test::Picture(4, 3, [](uint32_t x, uint32_t top) {
+        return top == 2 ? std::array<int, 3>{250, 250, 5} : std::array<int, 3>{x < 2 ? 100 : 140, 60, 60};
+    });
     EnhanceStretch(img);
     EXPECT_EQ(Red(img, 0, 0), 0);
     EXPECT_EQ(Red(img, 3, 0), 255);
     // Green and blue saw a single level: their range is 0..255, unchanged.
-    uint8_t r, g, b;
-    img.GetPixel(0, 2, r, g, b);
-    EXPECT_EQ(g, 60);
-    img.GetPixel(0, 0, r, g, b);  // the odd row is mapped too
-    EXPECT_EQ(r, 255);
-    EXPECT_EQ(b, 5);
+    EXPECT_EQ(test::Top(img, 0, 0)[1], 60);
+    EXPECT_EQ(test::Top(img, 0, 2), (std::array<uint8_t, 3>{255, 250, 5}));  // the odd row is mapped too
 }
 
 TEST(Enhance, GreyPicturesAreNotStretched)
 {
-    CImageBuffer img;
-    ASSERT_TRUE(img.Create(4, 4));
-    for (uint32_t y = 0; y < 4; ++y)
-        for (uint32_t x = 0; x < 4; ++x)
-            img.SetPixel(x, y, static_cast<uint8_t>(50 + 40 * x), static_cast<uint8_t>(50 + 40 * x),
-                         static_cast<uint8_t>(52 + 40 * x));
-    const CImageBuffer before = img;
+    const CImageBuffer before = test::Picture(4, 4, [](uint32_t x, uint32_t) {
+        return std::array<int, 3>{int(50 + 40 * x), int(50 + 40 * x), int(52 + 40 * x)};
+    });
+    CImageBuffer img = before;
     EnhanceStretch(img);
-    EXPECT_EQ(std::memcmp(img.Bits(), before.Bits(), img.BitsSize()), 0);
+    EXPECT_TRUE(test::SamePixels(img, before));
 }
-
-}  // namespace
-}  // namespace pix
-
-namespace pix {
-namespace {
 
 TEST(Enhance, ASingleRowOrColumnIsFilteredButNotStretched)
 {
     for (auto [w, h] : {std::pair{9u, 1u}, std::pair{1u, 9u}}) {
-        CImageBuffer img;
-        ASSERT_TRUE(img.Create(w, h));
-        for (uint32_t i = 0; i < 9; ++i)
-            img.SetPixel(w == 1 ? 0 : i, h == 1 ? 0 : i, static_cast<uint8_t>(20 * i), 60, 200);
+        CImageBuffer img = test::Picture(w, h, [](uint32_t x, uint32_t y) {
+            return std::array<int, 3>{int(20 * (x + y)), 60, 200};
+        });
         CImageBuffer filtered = img;
         EnhanceAdaptiveFilter(filtered);
         Enhance(img);
         // No 2 x 2 block exists, so the stretch leaves stage one's result.
-        EXPECT_EQ(std::memcmp(img.Bits(), filtered.Bits(), img.BitsSize()), 0);
+        EXPECT_TRUE(test::SamePixels(img, filtered));
     }
 }
 

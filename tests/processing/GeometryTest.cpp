@@ -63,27 +63,6 @@ TEST(Geometry, FlipsAndTurnsCarryTheIndexPlane)
 
     RotateRight(l);
     EXPECT_EQ(Rows(l), Rows(Numbered()));
-}
-
-}  // namespace
-}  // namespace pix
-
-namespace pix {
-namespace {
-
-TEST(Geometry, RepeatedTurnsAndFlipsRestoreThePictureExactly)
-{
-    const CImageBuffer original = Numbered();
-    CImageBuffer b = original;
-    for (int i = 0; i < 4; ++i)
-        RotateRight(b);
-    EXPECT_EQ(Rows(b), Rows(original));
-    FlipVertical(b);
-    FlipVertical(b);
-    FlipHorizontal(b);
-    FlipHorizontal(b);
-    EXPECT_EQ(Rows(b), Rows(original));
-    EXPECT_EQ(b.IndexPlane(), original.IndexPlane());
 
     CImageBuffer row;  // 3 x 1 turns into 1 x 3 with 4-byte rows
     ASSERT_TRUE(row.Create(3, 1));
