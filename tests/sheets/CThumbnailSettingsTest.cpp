@@ -5,9 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/Archive.h"
 #include "common/SettingsStore.h"
-#include "sheets/CThumbnailSettings.h"
 #include "sheets/LogFont.h"
 #include "SheetTestSupport.h"
 
@@ -63,12 +61,7 @@ CThumbnailSettings Unusual()
     return s;
 }
 
-std::vector<uint8_t> Record(const CThumbnailSettings& s)
-{
-    ArchiveWriter out;
-    s.Serialize(out);
-    return out.Bytes();
-}
+using test::RecordOf;
 
 TEST(CThumbnailSettings, StoreWithoutSectionGivesTheDefaultFormat)
 {
@@ -148,7 +141,7 @@ constexpr const char* kUnusualRecord =
 TEST(CThumbnailSettings, RecordIsVersionMinusFourWithAllEntriesInRecordOrder)
 {
     const CThumbnailSettings s = Unusual();
-    const auto bytes = Record(s);
+    const auto bytes = RecordOf(s);
     EXPECT_EQ(bytes, test::FromHex(kUnusualRecord));
     CThumbnailSettings back;
     ArchiveReader in(bytes);
@@ -203,7 +196,7 @@ TEST(CThumbnailSettings, OlderRecordsReadWithTheValuesTheyLack)
 
 TEST(CThumbnailSettings, CutRecordsAreRefusedAndChangeNothing)
 {
-    const auto bytes = Record(Unusual());
+    const auto bytes = RecordOf(Unusual());
     for (size_t n = 0; n < bytes.size(); ++n) {
         CThumbnailSettings s;
         ArchiveReader in{std::span(bytes).first(n)};
@@ -220,7 +213,7 @@ TEST(CThumbnailSettings, FormatFilesRoundTripAndReportFailures)
     const CThumbnailSettings s = Unusual();
     const std::string path = dir.File("look.tfm");
     ASSERT_TRUE(s.SaveFormatFile(path, prompter));
-    EXPECT_EQ(test::ReadAll(path), Record(s));
+    EXPECT_EQ(test::ReadAll(path), RecordOf(s));
     CThumbnailSettings other;
     ASSERT_TRUE(other.LoadFormatFile(path, prompter));
     EXPECT_EQ(other, s);
@@ -232,7 +225,7 @@ TEST(CThumbnailSettings, FormatFilesRoundTripAndReportFailures)
     EXPECT_FALSE(other.LoadFormatFile(missing, prompter));
 
     // A damaged file leaves the format as it was.
-    auto cut = Record(CThumbnailSettings());
+    auto cut = RecordOf(CThumbnailSettings());
     cut.resize(cut.size() - 1);
     const std::string damaged = dir.File("cut.tfm");
     test::WriteAll(damaged, cut);

@@ -2,9 +2,6 @@
 
 #include <vector>
 
-#include "common/Archive.h"
-#include "sheets/ImageListStream.h"
-#include "sheets/ThumbnailList.h"
 #include "SheetTestSupport.h"
 
 namespace pix {
@@ -30,13 +27,6 @@ void SetPixel(std::vector<uint8_t>& p, uint32_t cx, uint32_t x, uint32_t y, uint
     px[0] = r;
     px[1] = g;
     px[2] = b;
-}
-
-std::vector<uint8_t> Written(const ThumbnailList& list)
-{
-    ArchiveWriter out;
-    WriteImageList(list, out);
-    return out.Bytes();
 }
 
 TEST(ThumbnailList, CountsRoomAsTheStoredListDoes)
@@ -93,7 +83,7 @@ TEST(ImageListStream, HeaderAndBitmapLayoutOfASmallList)
             SetPixel(p, 3, 1, 0, kMaskRed, kMaskGreen, kMaskBlue);
         ASSERT_TRUE(list.Append(std::move(p)));
     }
-    const auto b = Written(list);
+    const auto b = test::ListOf(list);
     ASSERT_EQ(b.size(), 256u);
 
     // Header (ILHEAD 0x0101: count 5, room 6, growth 4, 3 × 2, no background
@@ -148,7 +138,7 @@ TEST(ImageListStream, ReadingAndWritingAgainGivesTheSameBytes)
     near[1] = kMaskGreen;
     near[2] = static_cast<uint8_t>(kMaskBlue + 1);
 
-    const auto first = Written(list);
+    const auto first = test::ListOf(list);
     ThumbnailList back;
     ArchiveReader in(first);
     ASSERT_TRUE(ReadImageList(in, back));
@@ -162,13 +152,13 @@ TEST(ImageListStream, ReadingAndWritingAgainGivesTheSameBytes)
                 ASSERT_EQ(r[i + c], (a[i + c] & 0xF8) | (a[i + c] >> 5)) << k << " " << i;
         }
     }
-    EXPECT_EQ(Written(back), first);
+    EXPECT_EQ(test::ListOf(back), first);
 }
 
 TEST(ImageListStream, AnEmptyListStillWritesOneBand)
 {
     const ThumbnailList list(80, 80, 0);
-    const auto b = Written(list);
+    const auto b = test::ListOf(list);
     EXPECT_EQ(U16At(b, 4), 0u);
     EXPECT_EQ(U16At(b, 6), 1u);
     EXPECT_EQ(U32At(b, 28 + 18), 320u);
@@ -180,44 +170,21 @@ TEST(ImageListStream, AnEmptyListStillWritesOneBand)
     EXPECT_EQ(back, list);
 }
 
-// A one-column list (version 0x0600) of two 2 × 1 pictures with a
-// top-down 24-bit colour bitmap and a bottom-up mask.
+// A one-column list (version 0x0600, flags 0x19) of two 2 × 1 pictures
+// with a top-down 24-bit colour bitmap (rows padded to 8 bytes) and a
+// bottom-up 1-bit mask whose bottom row, picture 1, has its second pixel
+// transparent.
+constexpr const char* kOneColumnList =
+    "494C000602000200040002000100FFFFFFFF1900FFFFFFFFFFFFFFFF424D000000000000000000000000280000000200"
+    "0000FEFFFFFF0100180000000000000000000000000000000000000000000000000003020106050400000908070C0B0A"
+    "0000424D0000000000000000000000002800000002000000020000000100010000000000000000000000000000000000"
+    "000000000000000000000000FFFFFF004000000000000000";
+
 TEST(ImageListStream, ReadsTheOneColumnLayoutWithTrueColourBitmaps)
 {
-    ArchiveWriter w;
-    for (uint16_t v : {0x4C49, 0x0600, 2, 2, 4, 2, 1})
-        w.U16(v);
-    w.U32(0xFFFFFFFF);
-    w.U16(0x0019);
-    for (int i = 0; i < 4; ++i)
-        w.U16(0xFFFF);
-    auto headers = [&](int32_t height, uint16_t bpp, uint32_t palette) {
-        w.U8('B');
-        w.U8('M');
-        w.U32(0);
-        w.U32(0);
-        w.U32(0);
-        w.U32(40);
-        w.I32(2);
-        w.I32(height);
-        w.U16(1);
-        w.U16(bpp);
-        for (int i = 0; i < 6; ++i)
-            w.U32(0);
-        for (uint32_t i = 0; i < palette; ++i)
-            w.U32(i ? 0xFFFFFF : 0);
-    };
-    headers(-2, 24, 0);
-    // Row 0 (picture 0): blue-green-red bytes; padded to 8 bytes.
-    for (uint8_t v : {0x03, 0x02, 0x01, 0x06, 0x05, 0x04, 0, 0})
-        w.U8(v);
-    for (uint8_t v : {0x09, 0x08, 0x07, 0x0C, 0x0B, 0x0A, 0, 0})
-        w.U8(v);
-    headers(2, 1, 2);
-    w.U32(0x00000040);  // bottom row = picture 1: its second pixel transparent
-    w.U32(0x00000000);
     ThumbnailList list;
-    ArchiveReader in(w.Bytes());
+    const auto bytes = test::FromHex(kOneColumnList);
+    ArchiveReader in(bytes);
     ASSERT_TRUE(ReadImageList(in, list));
     ASSERT_EQ(list.Count(), 2u);
     EXPECT_EQ(std::vector<uint8_t>(list.Picture(0).begin(), list.Picture(0).end()),
@@ -231,7 +198,7 @@ TEST(ImageListStream, DamagedBlocksAreRefusedAndLeaveTheListAlone)
     ThumbnailList list(3, 2, 2);
     ASSERT_TRUE(list.Append(Filled(list, 200, 100, 50)));
     ASSERT_TRUE(list.Append(Filled(list, kMaskRed, kMaskGreen, kMaskBlue)));
-    const auto good = Written(list);
+    const auto good = test::ListOf(list);
     const ThumbnailList before(9, 9, 0);
 
     auto refused = [&](const std::vector<uint8_t>& bytes) {

@@ -5,6 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "common/Archive.h"
+#include "sheets/CThumbnailSettings.h"
+#include "sheets/ImageListStream.h"
 #include "sheets/ThumbnailMaker.h"
 #include "sheets/ThumbnailSheet.h"
 #include "support/TestSupport.h"
@@ -38,6 +41,21 @@ inline std::vector<uint8_t> FromHex(std::string_view hex)
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
         bytes.push_back(static_cast<uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
     return bytes;
+}
+
+// The stored record of a thumbnail format, and the stored block of a list.
+inline std::vector<uint8_t> RecordOf(const CThumbnailSettings& format)
+{
+    ArchiveWriter out;
+    format.Serialize(out);
+    return out.Bytes();
+}
+
+inline std::vector<uint8_t> ListOf(const ThumbnailList& list)
+{
+    ArchiveWriter out;
+    WriteImageList(list, out);
+    return out.Bytes();
 }
 
 }  // namespace pix::test
