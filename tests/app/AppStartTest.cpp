@@ -73,11 +73,6 @@ TEST(SingleInstance, ASecondStartHandsItsPathsToTheFirst)
     EXPECT_FALSE(nobody.HandOver({"/tmp/x.bmp"}));
 }
 
-}  // namespace
-}  // namespace pix::test
-
-namespace pix::test {
-namespace {
 
 // Makes this program the desktop's default for bitmaps, in the test's own
 // configuration folders.

@@ -13,7 +13,7 @@
 #include "uiservices/FileChooser.h"
 #include "common/SettingsStore.h"
 #include "image/CImageBuffer.h"
-#include "support/TestSupport.h"
+#include "support/ImageTestSupport.h"
 #include "imageui/CPixadromeView.h"
 
 namespace pix::test {
@@ -71,24 +71,19 @@ struct RunningApp {
     CPixadromeView* ViewOf(CChildFrame* f) { return f ? qobject_cast<CPixadromeView*>(f->widget()) : nullptr; }
 };
 
-// A 24-bit picture of w × h with distinct colours, written as a bitmap.
-inline CImageBuffer Pattern(uint32_t w, uint32_t h)
-{
-    CImageBuffer buf;
-    buf.Create(w, h);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, static_cast<uint8_t>(x * 5), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x + y));
-    return buf;
-}
-
-inline std::string WritePattern(const TempDir& dir, const std::string& name, uint32_t w, uint32_t h)
+// Saves a picture for the application to open; returns the path.
+inline std::string WritePicture(const TempDir& dir, const std::string& name, CImageBuffer buf)
 {
     RecordingPrompter p;
-    CImageBuffer buf = Pattern(w, h);
-    const std::string path = dir.File(name);
-    buf.Save(path, p);
-    return path;
+    buf.Save(dir.File(name), p);
+    EXPECT_TRUE(p.texts.empty()) << name;
+    return dir.File(name);
+}
+
+// A 24-bit bitmap of w × h with distinct colours.
+inline std::string WritePattern(const TempDir& dir, const std::string& name, uint32_t w, uint32_t h)
+{
+    return WritePicture(dir, name, Gradient(w, h));
 }
 
 }  // namespace pix::test

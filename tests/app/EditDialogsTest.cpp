@@ -5,8 +5,6 @@
 #include <QSlider>
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "AppTestSupport.h"
 #include "imageui/CPixadromeDoc.h"
 #include "common/Progress.h"
@@ -99,38 +97,50 @@ TEST(ColorSettingsDialog, SlidersPreviewLiveAndCancelRestoresExactly)
         dlg.Reset(5);
         dlg.reject();
     }
-    EXPECT_EQ(std::memcmp(doc.Image().Bits(), original.Bits(), original.BitsSize()), 0);
+    EXPECT_TRUE(SamePixels(doc.Image(), original));
     EXPECT_FALSE(doc.IsModified());
 
     CColorSettingsDlg ok(doc);
     ok.Slider(0)->setValue(-100);
     ok.accept();
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_NE(std::memcmp(doc.Image().Bits(), original.Bits(), original.BitsSize()), 0);
+    EXPECT_FALSE(SamePixels(doc.Image(), original));
 }
 
-TEST(ImageView, ResizeAndEnhanceMarkTheDocumentAndFollowTheSize)
+TEST(ImageView, OperationsMarkTheDocumentAndTheStatusFollows)
 {
     TempDir dir;
     RunningApp app;
     CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "r.bmp", 40, 30))));
+    CPixadromeDoc& doc = view->Document();
     view->ApplyResize(20, 15);
-    EXPECT_EQ(view->Document().Width(), 20);
+    EXPECT_EQ(doc.Width(), 20);
     EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("20 x 15:16 Mio"));
-    EXPECT_TRUE(view->Document().IsModified());
+    EXPECT_TRUE(doc.IsModified());
     view->OnRotateRight();
     EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("15 x 20:16 Mio"));
     view->OnUndo();
     EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("40 x 30:16 Mio"));
+    EXPECT_FALSE(doc.IsModified());
     view->OnEnhance();
-    EXPECT_TRUE(view->Document().IsModified());
+    EXPECT_TRUE(doc.IsModified());
+
+    view->OnUndo();
+    ReduceOptions o;
+    o.colors = 16;
+    ASSERT_TRUE(view->ApplyColorReduction(o));
+    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("40 x 30:16 col"));
+    EXPECT_TRUE(doc.IsModified());
+
+    view->OnUndo();
+    MosaicSettings s;
+    s.rows = 2;
+    s.columns = 2;
+    NullProgress progress;
+    doc.MakePhotoMosaic(s, {{WritePattern(dir, "s.bmp", 50, 50), MosaicSourceKind::Reusable}}, progress);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.Width(), 40);
 }
-
-}  // namespace
-}  // namespace pix::test
-
-namespace pix::test {
-namespace {
 
 TEST(ColorReductionDialog, SpinArrowsJumpByPowersOfTwoAndPreserveDisablesThePreference)
 {
@@ -159,25 +169,6 @@ TEST(ColorReductionDialog, SpinArrowsJumpByPowersOfTwoAndPreserveDisablesThePref
     EXPECT_EQ(prompter.texts, std::vector<std::string>{"Please enter an integer between 2 and 256."});
 }
 
-TEST(ImageView, ColorReductionShowsTheColourCountInTheStatusPane)
-{
-    TempDir dir;
-    RunningApp app;
-    CPixadromeView* view =
-        app.ViewOf(app.app->OpenPath(QString::fromStdString(WritePattern(dir, "q.bmp", 64, 48))));
-    ReduceOptions o;
-    o.colors = 16;
-    ASSERT_TRUE(view->ApplyColorReduction(o));
-    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("64 x 48:16 col"));
-    EXPECT_TRUE(view->Document().IsModified());
-}
-
-}  // namespace
-}  // namespace pix::test
-
-namespace pix::test {
-namespace {
-
 TEST(Printing, PicturesAreFittedAndCentredByWholeNumbers)
 {
     // A landscape picture on a portrait page: full printable width,
@@ -192,18 +183,17 @@ TEST(Printing, APdfPageHoldsThePictureAndQualitySurvivesInTheSettings)
 {
     TempDir dir;
     RunningApp app;
-    CImageBuffer blocks;
-    ASSERT_TRUE(blocks.Create(40, 20));
+    // Red on the left half, blue on the right.
+    CImageBuffer blocks = SolidPicture(40, 20, 255, 0, 0);
     for (uint32_t y = 0; y < 20; ++y)
-        for (uint32_t x = 0; x < 40; ++x)
-            blocks.SetPixel(x, y, x < 20 ? 255 : 0, 0, x < 20 ? 0 : 255);
-    blocks.Save(dir.File("p.bmp"), app.prompter);
-    CPixadromeView* view = app.ViewOf(app.app->OpenPath(QString::fromStdString(dir.File("p.bmp"))));
+        for (uint32_t x = 20; x < 40; ++x)
+            blocks.SetPixel(x, y, 0, 0, 255);
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePicture(dir, "p.bmp", blocks))));
     for (bool high : {false, true}) {
         QPrinter printer(QPrinter::HighResolution);
         printer.setResolution(150);
         printer.setOutputFormat(QPrinter::PdfFormat);
-        const QString pdf = QString::fromStdString(dir.File(high ? "high.pdf" : "normal.pdf"));
+        const QString pdf = Q(dir.File(high ? "high.pdf" : "normal.pdf"));
         printer.setOutputFileName(pdf);
         view->PrintTo(printer, high, false);
         QFile f(pdf);
@@ -234,11 +224,6 @@ TEST(Printing, APdfPageHoldsThePictureAndQualitySurvivesInTheSettings)
     EXPECT_TRUE(again.HighQuality());
 }
 
-}  // namespace
-}  // namespace pix::test
-
-namespace pix::test {
-namespace {
 
 TEST(MosaicDialog, ChecksTheSourcesAndShowsTheCounts)
 {
@@ -261,21 +246,6 @@ TEST(MosaicDialog, ChecksTheSourcesAndShowsTheCounts)
     EXPECT_EQ(sources[3].kind, MosaicSourceKind::Reusable);
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-}
-
-TEST(ImageDocument, APhotoMosaicMarksTheDocumentModified)
-{
-    TempDir dir;
-    RunningApp app;
-    CPixadromeView* view = app.ViewOf(app.app->OpenPath(QString::fromStdString(WritePattern(dir, "t.bmp", 64, 64))));
-    const std::string source = WritePattern(dir, "s.bmp", 50, 50);
-    MosaicSettings s;
-    s.rows = 2;
-    s.columns = 2;
-    NullProgress progress;
-    view->Document().MakePhotoMosaic(s, {{source, MosaicSourceKind::Reusable}}, progress);
-    EXPECT_TRUE(view->Document().IsModified());
-    EXPECT_EQ(view->Document().Width(), 64);
 }
 
 }  // namespace

@@ -27,15 +27,11 @@ TEST(ImageDocument, OpeningABitmapMakesOneWindowWithCaptionAndStatus)
     // Opening the same file again activates the open window.
     EXPECT_EQ(app.app->OpenPath(Q(path)), frame);
     EXPECT_EQ(app.WindowCount(), 1);
-}
 
-TEST(ImageDocument, AnUnreadableFileOpensNoWindow)
-{
-    TempDir dir;
-    RunningApp app;
+    // An unreadable file opens no window.
     WriteAll(dir.File("broken.bmp"), {'B', 'M', 0, 0});
     EXPECT_EQ(app.app->OpenPath(Q(dir.File("broken.bmp"))), nullptr);
-    EXPECT_EQ(app.WindowCount(), 0);
+    EXPECT_EQ(app.WindowCount(), 1);
     EXPECT_EQ(app.prompter.texts.size(), 1u);  // told why, one way or the other
 }
 
@@ -51,12 +47,12 @@ TEST(ImageDocument, UndoReloadsTheFileAndClearsTheModifiedFlag)
     EXPECT_FALSE(view->CanUndo());
     doc.OnFlipHorizontal();
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_NE(std::memcmp(doc.Image().Bits(), original.Bits(), original.BitsSize()), 0);
+    EXPECT_FALSE(SamePixels(doc.Image(), original));
     app.Main().UpdateActions();
     EXPECT_TRUE(app.Main().Action("undo")->isEnabled());
     view->OnUndo();
     EXPECT_FALSE(doc.IsModified());
-    EXPECT_EQ(std::memcmp(doc.Image().Bits(), original.Bits(), original.BitsSize()), 0);
+    EXPECT_TRUE(SamePixels(doc.Image(), original));
 }
 
 TEST(ImageDocument, SaveAsWritesTheFileAndOpensItInANewWindow)
@@ -74,7 +70,7 @@ TEST(ImageDocument, SaveAsWritesTheFileAndOpensItInANewWindow)
     EXPECT_EQ(doc.PathName(), Q(dir.File("a.bmp")));
     CImageBuffer written;
     written.Load(dir.File("out/b.bmp"));
-    EXPECT_EQ(std::memcmp(written.Bits(), doc.Image().Bits(), written.BitsSize()), 0);
+    EXPECT_TRUE(SamePixels(written, doc.Image()));
     EXPECT_EQ(app.settings.GetString("State", "DestDir", ""), dir.File("out"));
 
     // Saving under its own name clears the flag (and shows the file again).

@@ -23,16 +23,12 @@ TEST(ZoomRules, RatioTextsAndClickSteps)
     EXPECT_EQ(ZoomRatioText(1.0 / 6), "1:6");
     EXPECT_EQ(ZoomRatioText(4.0 / 3), "1:1");
 
-    std::vector<std::string> up, down;
-    for (double z = 1; z < kMaxZoom;) {
-        z = ApplyZoom(z, ZoomInStep(z));
-        up.push_back(ZoomRatioText(z));
-    }
+    // Zooming in by clicks is followed in the view's test below.
+    std::vector<std::string> down;
     for (double z = 1; z > kMinZoom;) {
         z = ApplyZoom(z, ZoomOutStep(z));
         down.push_back(ZoomRatioText(z));
     }
-    EXPECT_EQ(up, (std::vector<std::string>{"3:2", "2:1", "3:1", "4:1", "6:1", "8:1"}));
     EXPECT_EQ(down, (std::vector<std::string>{"2:3", "1:2", "1:3", "1:4", "1:6", "1:8"}));
 }
 
@@ -162,10 +158,8 @@ TEST(ImageView, TheWindowShowsThePicture)
     for (uint32_t y = 0; y < 80; ++y)
         for (uint32_t x = 0; x < 120; ++x)
             buf.SetPixel(x, y, x < 60 ? 255 : 0, y < 40 ? 255 : 0, 40);  // memory row 0 = bottom
-    RecordingPrompter p;
-    buf.Save(dir.File("blocks.bmp"), p);
     app.Main().show();
-    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(dir.File("blocks.bmp"))));
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePicture(dir, "blocks.bmp", buf))));
     QApplication::processEvents();
     // The window was fitted: the whole picture shows, with no scroll bars.
     EXPECT_EQ(view->viewport()->size(), QSize(120, 80));

@@ -14,7 +14,7 @@ TEST(JpegDialog, ShowsQualityAndSizeAndOkWritesExactlyTheShownFile)
 {
     TempDir dir;
     RecordingPrompter prompter;
-    const CImageBuffer picture = Pattern(200, 150);
+    const CImageBuffer picture = Gradient(200, 150);
     const QString target = Q(dir.File("out.jpg"));
     CJpegDialog dialog(&picture, target, 75, prompter);
     EXPECT_EQ(dialog.QualityText(), QStringLiteral("75%"));
@@ -48,7 +48,7 @@ TEST(JpegDialog, CancelLeavesTheTargetUntouchedAndNoTemporaryFile)
 {
     TempDir dir;
     RecordingPrompter prompter;
-    const CImageBuffer picture = Pattern(40, 30);
+    const CImageBuffer picture = Gradient(40, 30);
     WriteAll(dir.File("keep.jpg"), {1, 2, 3});
     CJpegDialog dialog(&picture, Q(dir.File("keep.jpg")), 75, prompter);
     const QString temp = dialog.TemporaryPath();
@@ -61,7 +61,7 @@ TEST(JpegDialog, CancelLeavesTheTargetUntouchedAndNoTemporaryFile)
 TEST(JpegDialog, PanningStaysInsideThePreview)
 {
     RecordingPrompter prompter;
-    const CImageBuffer picture = Pattern(900, 700);
+    const CImageBuffer picture = Gradient(900, 700);
     CJpegDialog dialog(&picture, QString(), 75, prompter);
     dialog.show();
     QWidget* frame = nullptr;
