@@ -39,6 +39,15 @@ TEST(ResizeDialog, AspectRuleFollowsTypingAndTheCheckBox)
     EXPECT_FALSE(none.MaintainAspect());
     EXPECT_EQ(none.NewWidth(), 1024);
     EXPECT_EQ(none.NewHeight(), 768);
+
+    // OK refuses sizes outside the range.
+    none.TypeWidth(0);
+    none.accept();
+    EXPECT_EQ(none.result(), QDialog::Rejected);
+    EXPECT_EQ(prompter.texts, std::vector<std::string>{"Please enter an integer between 1 and 8000."});
+    none.TypeWidth(8000);
+    none.accept();
+    EXPECT_EQ(none.result(), QDialog::Accepted);
 }
 
 TEST(ResizeDialog, PreviewPressesSetSizesAndStandardBands)
@@ -63,20 +72,6 @@ TEST(ResizeDialog, PreviewPressesSetSizesAndStandardBands)
     EXPECT_EQ(dlg.NewWidth(), 1280);
     dlg.RecomputeScale();
     EXPECT_EQ(dlg.Scale(), 2560);
-}
-
-TEST(ResizeDialog, OkRefusesSizesOutsideTheRange)
-{
-    RecordingPrompter prompter;
-    CResizeDlg dlg(0, 0, 1024, 768, prompter);
-    dlg.TypeWidth(0);
-    dlg.accept();
-    EXPECT_EQ(dlg.result(), QDialog::Rejected);
-    ASSERT_EQ(prompter.texts.size(), 1u);
-    EXPECT_EQ(prompter.texts[0], "Please enter an integer between 1 and 8000.");
-    dlg.TypeWidth(8000);
-    dlg.accept();
-    EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
 
 TEST(ColorSettingsDialog, SlidersPreviewLiveAndCancelRestoresExactly)
