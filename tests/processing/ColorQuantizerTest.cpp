@@ -308,15 +308,12 @@ TEST(ColorQuantizer, RefusesWhatItCannotDo)
     std::array<uint8_t, 256> r{}, g{}, b{};
     const Packed one(3, 10);
     uint8_t index = 0;
-    auto made = [&](const uint8_t* pixels, uint32_t w, int colors, bool dither) {
-        return ColorQuantizer().Quantize(pixels, &index, w, 1, colors, dither, true, r.data(), g.data(), b.data(), {},
-                                         true);
-    };
-    EXPECT_EQ(made(one.data(), 1, 0, false), 0);
-    EXPECT_EQ(made(one.data(), 1, 257, false), 0);
-    EXPECT_EQ(made(one.data(), 0, 8, false), 0);
-    EXPECT_EQ(made(nullptr, 1, 8, false), 0);
-    EXPECT_EQ(made(one.data(), 1, 8, true), 1);
+    ColorQuantizer q;
+    EXPECT_EQ(q.Quantize(one.data(), &index, 1, 1, 0, false, true, r.data(), g.data(), b.data(), {}, true), 0);
+    EXPECT_EQ(q.Quantize(one.data(), &index, 1, 1, 257, false, true, r.data(), g.data(), b.data(), {}, true), 0);
+    EXPECT_EQ(q.Quantize(one.data(), &index, 0, 1, 8, false, true, r.data(), g.data(), b.data(), {}, true), 0);
+    EXPECT_EQ(q.Quantize(nullptr, &index, 1, 1, 8, false, true, r.data(), g.data(), b.data(), {}, true), 0);
+    EXPECT_EQ(q.Quantize(one.data(), &index, 1, 1, 8, true, true, r.data(), g.data(), b.data(), {}, true), 1);
 }
 
 }  // namespace
