@@ -148,13 +148,12 @@ TEST(Resize, VerticalReductionAveragesInterpolatedRows)
     // is two rows high but one column wide, so each row is interpolated.
     CImageBuffer buf = Grey(2, 4, {0, 90, 30, 120, 60, 150, 90, 180});
     buf.Resize(3, 2);
-    // xstep = 170: column 1 samples at 170/256 between the two pixels.
-    // Row 0: rows 0 and 1 averaged; each row's value is
-    // ((a*(86) + b*170) * 256) >> 16.
-    auto lerp = [](int a, int b) { return ((a * 86 + b * 170) * 256) >> 16; };
-    EXPECT_EQ(ValueAt(buf, 1, 0), (lerp(0, 90) + lerp(30, 120)) / 2);
-    EXPECT_EQ(ValueAt(buf, 1, 1), (lerp(60, 150) + lerp(90, 180)) / 2);
-    EXPECT_EQ(ValueAt(buf, 0, 1), (60 + 90) / 2);
+    // Column 1 lies 170/256 of the way from the left pixel to the right
+    // one (rounded down), and each output row averages two such rows:
+    // (59 + 89) / 2 and (119 + 149) / 2. Column 0 averages the pixels.
+    EXPECT_EQ(ValueAt(buf, 1, 0), 74);
+    EXPECT_EQ(ValueAt(buf, 1, 1), 134);
+    EXPECT_EQ(ValueAt(buf, 0, 1), 75);
 }
 
 TEST(Resize, LargeReductionIsABoxAverageAndDiscardsTheIndexPlane)

@@ -7,7 +7,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -47,18 +46,6 @@ inline size_t CountEntries(const std::filesystem::path& dir)
     for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
         ++n;
     return n;
-}
-
-// A whole file in one read (large corpus files too).
-inline std::vector<uint8_t> Slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return {};
-    std::vector<uint8_t> bytes(static_cast<size_t>(in.tellg()));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return bytes;
 }
 
 inline uint32_t BigEndian32(const uint8_t* p)

@@ -2,118 +2,87 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <array>
 
-#include "common/ByteReader.h"
 #include "image/CImageBuffer.h"
+#include "support/DibFiles.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
 
-std::vector<uint8_t> Header(uint32_t size, int32_t w, int32_t h, uint16_t bpp, uint32_t compression,
-                            uint32_t colorsUsed = 0)
+using test::Dib;
+
+std::array<uint8_t, 3> Rgb(const CImageBuffer& buf, uint32_t x, uint32_t y)
 {
-    std::vector<uint8_t> out;
-    PutU32(out, size);
-    PutU32(out, static_cast<uint32_t>(w));
-    PutU32(out, static_cast<uint32_t>(h));
-    PutU16(out, 1);
-    PutU16(out, bpp);
-    PutU32(out, compression);
-    PutU32(out, 0);
-    PutU32(out, 0);
-    PutU32(out, 0);
-    PutU32(out, colorsUsed);
-    PutU32(out, 0);
-    out.resize(size, 0);
-    return out;
+    uint8_t r, g, b;
+    buf.GetPixel(x, y, r, g, b);
+    return {r, g, b};
 }
 
-void Append(std::vector<uint8_t>& a, std::initializer_list<uint8_t> b) { a.insert(a.end(), b); }
-
-TEST(PackedDib, RoundTripsTheBuffersOwnForm)
+TEST(PackedDib, MadeFromABufferIsA40ByteHeaderAndItsRowsAndReadsBack)
 {
-    CImageBuffer buf;
-    ASSERT_TRUE(buf.Create(3, 2));
-    buf.SetPixel(0, 0, 1, 2, 3);
+    CImageBuffer buf = test::SolidPicture(3, 2, 1, 2, 3);
     buf.SetPixel(2, 1, 200, 100, 50);
-    auto dib = MakePackedDib(buf);
-    ASSERT_EQ(dib.size(), 40u + 24);
+    const std::vector<uint8_t> expected = {
+        40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        3, 2, 1, 3, 2, 1, 3, 2, 1, 0, 0, 0, 3, 2, 1, 3, 2, 1, 50, 100, 200, 0, 0, 0};
+    const auto dib = MakePackedDib(buf);
+    EXPECT_EQ(dib, expected);
     CImageBuffer back;
     ASSERT_TRUE(ReadPackedDib(dib, back));
-    ASSERT_EQ(back.BitsSize(), buf.BitsSize());
-    EXPECT_EQ(std::memcmp(back.Bits(), buf.Bits(), 24), 0);
+    EXPECT_TRUE(test::SamePixels(buf, back));
 }
 
 TEST(PackedDib, ColourTableFollowsColoursUsedOrTheDepth)
 {
     // 8 bits with colours-used 2: only two entries, then the pixels.
-    auto dib = Header(40, 2, 1, 8, 0, 2);
-    Append(dib, {10, 20, 30, 0, 40, 50, 60, 0});
-    Append(dib, {1, 0, 0, 0});
     CImageBuffer buf;
-    ASSERT_TRUE(ReadPackedDib(dib, buf));
-    uint8_t r, g, b;
-    buf.GetPixel(0, 0, r, g, b);
-    EXPECT_EQ((std::array<uint8_t, 3>{b, g, r}), (std::array<uint8_t, 3>{40, 50, 60}));
+    ASSERT_TRUE(ReadPackedDib(
+        Dib{.width = 2, .bpp = 8, .colorsUsed = 2, .table = {10, 20, 30, 0, 40, 50, 60, 0}, .pixels = {1, 0, 0, 0}}
+            .Packed(),
+        buf));
+    EXPECT_EQ(Rgb(buf, 0, 0), (std::array<uint8_t, 3>{60, 50, 40}));
     EXPECT_EQ(buf.ColorCount(), 2);
 
     // 1 bit with colours-used 0: 2 entries; 12-byte header: 3-byte entries.
-    std::vector<uint8_t> core;
-    PutU32(core, 12);
-    PutU16(core, 3);
-    PutU16(core, 1);
-    PutU16(core, 1);
-    PutU16(core, 1);
-    Append(core, {0, 0, 0, 255, 255, 255});
-    Append(core, {0xA0, 0, 0, 0});
-    ASSERT_TRUE(ReadPackedDib(core, buf));
-    buf.GetPixel(0, 0, r, g, b);
-    EXPECT_EQ(r, 255);
-    buf.GetPixel(1, 0, r, g, b);
-    EXPECT_EQ(r, 0);
+    ASSERT_TRUE(ReadPackedDib(
+        Dib{.width = 3, .bpp = 1, .headerSize = 12, .table = {0, 0, 0, 255, 255, 255}, .pixels = {0xA0, 0, 0, 0}}
+            .Packed(),
+        buf));
+    EXPECT_EQ(Rgb(buf, 0, 0)[0], 255);
+    EXPECT_EQ(Rgb(buf, 1, 0)[0], 0);
 }
 
 TEST(PackedDib, SixteenAndThirtyTwoBitsWithAndWithoutMasks)
 {
-    // 16 bits, default 5-5-5: pure red 0x7C00.
-    auto d16 = Header(40, 1, 1, 16, 0);
-    Append(d16, {0x00, 0x7C, 0, 0});
     CImageBuffer buf;
-    ASSERT_TRUE(ReadPackedDib(d16, buf));
-    uint8_t r, g, b;
-    buf.GetPixel(0, 0, r, g, b);
-    EXPECT_EQ((std::array<uint8_t, 3>{r, g, b}), (std::array<uint8_t, 3>{255, 0, 0}));
+    // 16 bits, default 5-5-5: pure red 0x7C00.
+    ASSERT_TRUE(ReadPackedDib(Dib{.bpp = 16, .pixels = {0x00, 0x7C, 0, 0}}.Packed(), buf));
+    EXPECT_EQ(Rgb(buf, 0, 0), (std::array<uint8_t, 3>{255, 0, 0}));
 
     // 16 bits, bit fields 5-6-5 after the header: green 0x07E0.
-    auto d565 = Header(40, 1, 1, 16, 3);
-    PutU32(d565, 0xF800);
-    PutU32(d565, 0x07E0);
-    PutU32(d565, 0x001F);
-    Append(d565, {0xE0, 0x07, 0, 0});
-    ASSERT_TRUE(ReadPackedDib(d565, buf));
-    buf.GetPixel(0, 0, r, g, b);
-    EXPECT_EQ((std::array<uint8_t, 3>{r, g, b}), (std::array<uint8_t, 3>{0, 255, 0}));
+    const std::vector<uint8_t> masks{0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
+    ASSERT_TRUE(ReadPackedDib(Dib{.bpp = 16, .compression = 3, .table = masks, .pixels = {0xE0, 0x07, 0, 0}}.Packed(), buf));
+    EXPECT_EQ(Rgb(buf, 0, 0), (std::array<uint8_t, 3>{0, 255, 0}));
 
     // 32 bits top-down, two rows: the first stored row is the top.
-    auto d32 = Header(40, 1, -2, 32, 0);
-    Append(d32, {1, 2, 3, 0, 4, 5, 6, 0});
-    ASSERT_TRUE(ReadPackedDib(d32, buf));
-    buf.GetPixel(0, 1, r, g, b);
-    EXPECT_EQ((std::array<uint8_t, 3>{b, g, r}), (std::array<uint8_t, 3>{1, 2, 3}));
+    ASSERT_TRUE(ReadPackedDib(Dib{.height = -2, .bpp = 32, .pixels = {1, 2, 3, 0, 4, 5, 6, 0}}.Packed(), buf));
+    EXPECT_EQ(Rgb(buf, 0, 1), (std::array<uint8_t, 3>{3, 2, 1}));
 }
 
 TEST(PackedDib, RefusesMalformedBlocks)
 {
-    std::vector<std::vector<uint8_t>> bad{
+    const std::vector<std::vector<uint8_t>> bad{
         {},
-        Header(40, 0, 1, 24, 0),
-        Header(40, 1, 1, 7, 0),
-        Header(40, 1, 1, 24, 9),
-        Header(40, 1, -1, 8, 1),  // compressed top-down
-        Header(40, 1, 1, 8, 0, 1000),  // colour table beyond the block
-        Header(40, 60000, 60000, 24, 0),
-        Header(1000, 1, 1, 24, 0),
+        Dib{.width = 0}.Packed(),
+        Dib{.bpp = 7}.Packed(),
+        Dib{.compression = 9}.Packed(),
+        Dib{.height = -1, .bpp = 8, .compression = 1}.Packed(),  // compressed top-down
+        Dib{.bpp = 8, .colorsUsed = 1000}.Packed(),              // colour table beyond the block
+        Dib{.width = 60000, .height = 60000}.Packed(),
+        Dib{.headerSize = 1000}.Packed(),
     };
     for (size_t i = 0; i < bad.size(); ++i) {
         CImageBuffer buf;

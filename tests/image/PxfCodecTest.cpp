@@ -13,55 +13,9 @@
 namespace pix {
 namespace {
 
-uint32_t WordAt(const std::vector<uint8_t>& b, size_t at)
-{
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-
-// Bits laid into a word from bit `first` upward, most significant first:
-// how a code of count bits appears in the file.
-uint32_t MsbFirstAt(uint32_t value, int count, int first)
-{
-    uint32_t word = 0;
-    for (int i = 0; i < count; ++i)
-        word |= ((value >> (count - 1 - i)) & 1u) << (first + i);
-    return word;
-}
-
-CImageBuffer Noise(uint32_t w, uint32_t h, uint32_t seed)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    std::mt19937 rng(seed);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x)
-            buf.SetPixel(x, y, static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()));
-    return buf;
-}
-
-// Smooth ramps with a little grain: mostly small residuals and some runs.
-CImageBuffer Smooth(uint32_t w, uint32_t h)
-{
-    CImageBuffer buf;
-    EXPECT_TRUE(buf.Create(w, h));
-    std::mt19937 rng(7);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            const uint8_t grain = (x / 8 + y / 8) % 3 == 0 ? static_cast<uint8_t>(rng() % 3) : 0;
-            buf.SetPixel(x, y, static_cast<uint8_t>(x + grain), static_cast<uint8_t>(x / 2 + y),
-                         static_cast<uint8_t>(200 - y / 3));
-        }
-    return buf;
-}
-
-void ExpectSamePixels(const CImageBuffer& a, const CImageBuffer& b)
-{
-    ASSERT_FALSE(b.IsEmpty());
-    ASSERT_EQ(a.Width(), b.Width());
-    ASSERT_EQ(a.Height(), b.Height());
-    for (uint32_t y = 0; y < a.Height(); ++y)
-        ASSERT_EQ(std::memcmp(a.Row(y), b.Row(y), a.Width() * 3), 0) << "row " << y;
-}
+using test::Noise;
+using test::SamePixels;
+using test::SmoothGradient;
 
 CImageBuffer RoundTrip(const CImageBuffer& buf)
 {
@@ -77,20 +31,19 @@ TEST(PxfRoundTrip, OddAndEvenWidthsTinyOneColourNoiseAndSmooth)
     for (auto [w, h] : sizes) {
         SCOPED_TRACE(testing::Message() << w << " x " << h);
         ++seed;
-        ExpectSamePixels(Noise(w, h, seed), RoundTrip(Noise(w, h, seed)));
-        ExpectSamePixels(Smooth(w, h), RoundTrip(Smooth(w, h)));
-        ExpectSamePixels(test::SolidPicture(w, h, 12, 200, 77), RoundTrip(test::SolidPicture(w, h, 12, 200, 77)));
+        for (const CImageBuffer& buf : {Noise(w, h, seed), SmoothGradient(w, h), test::SolidPicture(w, h, 12, 200, 77)})
+            EXPECT_TRUE(SamePixels(buf, RoundTrip(buf)));
     }
     // Large enough for every symbol to be seen, so the escape node goes away.
     CImageBuffer big = Noise(257, 131, 99);
-    ExpectSamePixels(big, RoundTrip(big));
+    EXPECT_TRUE(SamePixels(big, RoundTrip(big)));
 }
 
 TEST(PxfRoundTrip, ThroughTheFormatTableAndWithoutThePalette)
 {
     test::TempDir dir;
     test::RecordingPrompter prompter;
-    CImageBuffer buf = Smooth(21, 10);
+    CImageBuffer buf = SmoothGradient(21, 10);
     std::vector<uint8_t> plane(21 * 10, 3);
     buf.Red()[3] = 1;
     ASSERT_TRUE(buf.SetIndexPlane(std::move(plane), 4));
@@ -100,7 +53,7 @@ TEST(PxfRoundTrip, ThroughTheFormatTableAndWithoutThePalette)
     EXPECT_EQ(test::ReadAll(path), EncodePxf(buf));
     CImageBuffer back;
     back.Load(path);
-    ExpectSamePixels(buf, back);
+    EXPECT_TRUE(SamePixels(buf, back));
     EXPECT_FALSE(back.HasIndexPlane());
 }
 
@@ -119,7 +72,7 @@ TEST(PxfRoundTrip, CorpusPhotos)
         const std::vector<uint8_t> file = EncodePxf(photo);
         CImageBuffer back;
         ReadPxfBytes(file, back);
-        ExpectSamePixels(photo, back);
+        EXPECT_TRUE(SamePixels(photo, back)) << entry.path();
         // A photo compresses: well under the 24 bits per pixel it holds.
         EXPECT_LT(file.size() * 8.0 / (photo.Width() * photo.Height()), 20.0) << entry.path();
         ++tried;
@@ -127,61 +80,52 @@ TEST(PxfRoundTrip, CorpusPhotos)
     EXPECT_GT(tried, 0);
 }
 
-TEST(PxfLayout, OnePixelCodesEachPlaneInOneWord)
+// After the magic and the size, each plane's codes fill little-endian
+// words from bit 0 upward, every code most significant bit first. A
+// residual r is the symbol 256 + r, a run of n zeros the symbol n - 1; a
+// symbol not seen before is sent as its position among the unseen ones (9
+// bits while more than 256 are left), after the escape path once the tree
+// has other leaves.
+TEST(PxfLayout, TinyPicturesAreCodedBitForBit)
 {
-    CImageBuffer buf = test::SolidPicture(1, 1, 200, 50, 10);
-    const std::vector<uint8_t> file = EncodePxf(buf);
-    ASSERT_EQ(file.size(), 24u);
-    EXPECT_EQ(std::memcmp(file.data(), "PXF!", 4), 0);
-    EXPECT_EQ(WordAt(file, 4), 1u);
-    EXPECT_EQ(WordAt(file, 8), 1u);
-    // The lone residual is the value itself: a literal 256 + V, sent as its
-    // position among all 512 unseen symbols in 9 bits.
-    EXPECT_EQ(WordAt(file, 12), MsbFirstAt(256 + 50, 9, 0));               // green
-    EXPECT_EQ(WordAt(file, 16), MsbFirstAt(256 + ((10 - 50) & 255), 9, 0));  // blue - green
-    EXPECT_EQ(WordAt(file, 20), MsbFirstAt(256 + 150, 9, 0));              // red - green
-}
-
-TEST(PxfLayout, RunsEscapesAndSeenSymbols)
-{
-    // Grey 3 x 1: green residuals g, 0, 0 -> literal 256 + g, then a run of
-    // two zeros (symbol 1) sent as the escape path "0" (left of the root)
-    // and its position 1 among the 511 still unseen, in 9 bits.
-    {
-        const std::vector<uint8_t> file = EncodePxf(test::SolidPicture(3, 1, 90, 90, 90));
-        ASSERT_EQ(file.size(), 24u);
-        EXPECT_EQ(WordAt(file, 12), MsbFirstAt(256 + 90, 9, 0) | MsbFirstAt(1, 9, 10));
-        EXPECT_EQ(WordAt(file, 16), MsbFirstAt(2, 9, 0));  // three zeros: symbol 2
-        EXPECT_EQ(WordAt(file, 20), MsbFirstAt(2, 9, 0));
-    }
-    // Grey 600 x 1: the colour planes are 600 zeros = runs of 256, 256, 88:
-    // symbol 255 (9 bits), 255 again (its leaf is the root's right child:
-    // "1"), then 87 (escape "0" + position 87 in 9 bits).
-    {
-        const std::vector<uint8_t> file = EncodePxf(test::SolidPicture(600, 1, 5, 5, 5));
-        ASSERT_GE(file.size(), 12u + 4);
-        const size_t plane3 = file.size() - 4;
-        const uint32_t expected = MsbFirstAt(255, 9, 0) | MsbFirstAt(1, 1, 9) | MsbFirstAt(87, 9, 11);
-        EXPECT_EQ(WordAt(file, plane3), expected);
-        EXPECT_EQ(WordAt(file, plane3 - 4), expected);
-    }
-}
-
-TEST(PxfLayout, ResidualSignFlipsOnTheCheckerboard)
-{
-    // Green 0 then 5: residuals 0 and 5. The second pixel sits on an odd
-    // square (x = 1, y = 0 or x = 0, y = 1) and is stored as -5 = 251.
-    const uint32_t expected = MsbFirstAt(256, 9, 0) | MsbFirstAt(256 + 251 - 1, 9, 10);
     CImageBuffer across = test::SolidPicture(2, 1, 0, 0, 0);
     across.SetPixel(1, 0, 5, 5, 5);
     CImageBuffer up = test::SolidPicture(1, 2, 0, 0, 0);
     up.SetPixel(0, 1, 5, 5, 5);
-    for (const CImageBuffer* buf : {&across, &up}) {
-        const std::vector<uint8_t> file = EncodePxf(*buf);
-        ASSERT_EQ(file.size(), 24u);
-        EXPECT_EQ(WordAt(file, 12), expected);
-        ExpectSamePixels(*buf, RoundTrip(*buf));
+    struct Case {
+        const char* what;
+        CImageBuffer picture;
+        std::vector<uint8_t> planes;
+    } cases[] = {
+        // One literal per plane: green 50, blue - green 216, red - green 150.
+        {"one pixel", test::SolidPicture(1, 1, 200, 50, 10), {153, 0, 0, 0, 55, 0, 0, 0, 211, 0, 0, 0}},
+        // Green: 90, then a run of two zeros (symbol 1: escape "0", then
+        // position 1 of the 511 unseen); the colour planes: three zeros.
+        {"grey", test::SolidPicture(3, 1, 90, 90, 90), {181, 0, 4, 0, 128, 0, 0, 0, 128, 0, 0, 0}},
+        // Green 0 then 5: the second pixel sits on an odd square of the
+        // checkerboard (x + y odd) and is stored as -5 = 251. The colour
+        // planes: a run of two zeros.
+        {"across", across, {1, 252, 2, 0, 0, 1, 0, 0, 0, 1, 0, 0}},
+        {"up", up, {1, 252, 2, 0, 0, 1, 0, 0, 0, 1, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<uint8_t> expected = {'P', 'X', 'F', '!', static_cast<uint8_t>(c.picture.Width()), 0, 0, 0,
+                                         static_cast<uint8_t>(c.picture.Height()), 0, 0, 0};
+        expected.insert(expected.end(), c.planes.begin(), c.planes.end());
+        EXPECT_EQ(EncodePxf(c.picture), expected);
+        EXPECT_TRUE(SamePixels(c.picture, RoundTrip(c.picture)));
     }
+}
+
+TEST(PxfLayout, LongRunsAndPlanesOfPredictablePixels)
+{
+    // Grey 600 x 1: the colour planes are 600 zeros = runs of 256, 256, 88:
+    // symbol 255 (9 bits), 255 again (its leaf is the root's right child:
+    // "1"), then 87 (escape "0" + position 87 in 9 bits).
+    const std::vector<uint8_t> file = EncodePxf(test::SolidPicture(600, 1, 5, 5, 5));
+    ASSERT_GE(file.size(), 12u + 8);
+    EXPECT_EQ(std::vector<uint8_t>(file.end() - 8, file.end()), (std::vector<uint8_t>{254, 163, 14, 0, 254, 163, 14, 0}));
     // A picture equal to its prediction everywhere but the first row and
     // column codes nothing but runs after them, whatever the flip.
     CImageBuffer plane;
@@ -189,14 +133,13 @@ TEST(PxfLayout, ResidualSignFlipsOnTheCheckerboard)
     for (uint32_t y = 0; y < 64; ++y)
         for (uint32_t x = 0; x < 64; ++x)
             plane.SetPixel(x, y, 0, static_cast<uint8_t>(3 * x + 5 * y), 0);
-    const std::vector<uint8_t> file = EncodePxf(plane);
-    EXPECT_LT(file.size(), 200u);  // of 12 KB of pixels
-    ExpectSamePixels(plane, RoundTrip(plane));
+    EXPECT_LT(EncodePxf(plane).size(), 200u);  // of 12 KB of pixels
+    EXPECT_TRUE(SamePixels(plane, RoundTrip(plane)));
 }
 
 TEST(PxfReader, RefusesForeignTruncatedAndHostileFiles)
 {
-    const std::vector<uint8_t> good = EncodePxf(Smooth(7, 5));
+    const std::vector<uint8_t> good = EncodePxf(SmoothGradient(7, 5));
     CImageBuffer buf;
     ReadPxfBytes(good, buf);
     ASSERT_FALSE(buf.IsEmpty());
@@ -237,7 +180,7 @@ TEST(PxfWriter, ReportsAFileItCannotWriteAndKeepsTheOldOne)
 {
     test::TempDir dir;
     test::RecordingPrompter prompter;
-    CImageBuffer buf = Smooth(4, 4);
+    CImageBuffer buf = SmoothGradient(4, 4);
     buf.Save(dir.File("missing/folder/pic.pxf"), prompter);
     ASSERT_EQ(prompter.ids.size(), 1u);
     EXPECT_EQ(prompter.ids[0], MsgId::PxfWriteFailed);

@@ -72,8 +72,14 @@ bool ExpectedSize(const ManifestRow& row, unsigned& width, unsigned& height)
 
 std::vector<uint8_t> ReadAll(const std::string& path)
 {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);  // fails for folders too
     std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    if (ec || !in)
+        return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return bytes;
 }
 
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes)

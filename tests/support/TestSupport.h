@@ -2,6 +2,7 @@
 // Helpers shared by the test executables.
 
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
 #include <string_view>
 #include <string>
@@ -9,6 +10,10 @@
 
 #include "common/Progress.h"
 #include "common/Prompter.h"
+
+namespace pix {
+class CImageBuffer;
+}
 
 namespace pix::test {
 
@@ -82,6 +87,24 @@ std::vector<ManifestRow> ReadManifest(const std::filesystem::path& corpus,
                                       std::initializer_list<std::string_view> folders);
 // The size of a "loads WxH" row; false for other rows.
 bool ExpectedSize(const ManifestRow& row, unsigned& width, unsigned& height);
+
+// The one walk of the manifest (CorpusRunner.cpp, in pix_test_image_support
+// for the tests that link the image layer). Every file of a folder is
+// loaded; its buffer must be consistent, a "loads WxH" row must give that
+// size and a "refused" row nothing. A folder adds its own checks per row.
+struct CorpusChecks {
+    // Rows whose load-or-refuse expectation does not hold for our reader;
+    // extra judges them instead.
+    std::function<bool(const ManifestRow&)> exempt;
+    // Runs on every row with the file's path and what loading it gave.
+    std::function<void(const ManifestRow&, const std::string& file, const CImageBuffer&)> extra;
+};
+// Checks every row whose path starts with folder ("bmp/", or a narrower
+// prefix such as "photos/Storm").
+void RunCorpusFolder(const std::filesystem::path& corpus, std::string_view folder, const CorpusChecks& checks = {});
+// The size query gives the size of every picture the reader gives; when
+// exact, it also answers nothing for a file the reader refuses.
+void ExpectSizeQueryAgrees(const std::string& file, const CImageBuffer& buf, bool exact);
 
 // Little-endian values in a byte vector (nothing checked).
 inline uint16_t U16At(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
