@@ -226,7 +226,6 @@ TEST(TiffReader, OldStyleJpegIsRefusedEvenWhenLibtiffCouldDecodeIt)
     ASSERT_TRUE(libtiffReads) << "libtiff reads the file itself";
 
     EXPECT_TRUE(Read(file).IsEmpty());
-    EXPECT_EQ(Read(GreyColumn(COMPRESSION_NONE, ORIENTATION_TOPLEFT)).Width(), 1u);
 }
 
 TEST(TiffReader, DamagedAndHostileFilesLeaveAnEmptyBuffer)
@@ -246,11 +245,6 @@ TEST(TiffReader, DamagedAndHostileFilesLeaveAnEmptyBuffer)
         huge[field + 2] = 1;                                          // 65537 each
     EXPECT_TRUE(Read(huge).IsEmpty());
 
-    CImageBuffer fromPath;
-    fromPath.Load(dir.File("good.tif"));
-    EXPECT_TRUE(SamePixels(fromPath, Read(good)));
-    fromPath.Load(dir.File("none.tif"));
-    EXPECT_TRUE(fromPath.IsEmpty());
 }
 
 }  // namespace
