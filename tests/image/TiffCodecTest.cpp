@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CodecTestHelpers.h"
+#include "common/ByteReader.h"
 #include "image/JpegCodec.h"
 #include "support/TestSupport.h"
 
@@ -45,16 +46,6 @@ public:
     }
 
 private:
-    static void PutU16(std::vector<uint8_t>& v, uint16_t x)
-    {
-        v.push_back(static_cast<uint8_t>(x));
-        v.push_back(static_cast<uint8_t>(x >> 8));
-    }
-    static void PutU32(std::vector<uint8_t>& v, uint32_t x)
-    {
-        for (int i = 0; i < 4; ++i)
-            v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-    }
     struct Entry {
         uint16_t tag, type;
         uint32_t count, value;
