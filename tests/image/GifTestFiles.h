@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/ByteReader.h"
+
 namespace pix::test {
 
 using Rgb = std::array<uint8_t, 3>;
@@ -20,8 +22,8 @@ public:
                const std::vector<Rgb>& globalTable, uint8_t aspect = 0)
     {
         Append(std::string("GIF") + version);
-        U16(screenWidth);
-        U16(screenHeight);
+        PutU16(bytes, screenWidth);
+        PutU16(bytes, screenHeight);
         uint8_t flags = 0;
         if (!globalTable.empty())
             flags = static_cast<uint8_t>(0x80 | 0x70 | SizeField(globalTable.size()));
@@ -116,11 +118,6 @@ private:
         return field;
     }
     void Append(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); }
-    void U16(uint16_t v)
-    {
-        bytes.push_back(static_cast<uint8_t>(v));
-        bytes.push_back(static_cast<uint8_t>(v >> 8));
-    }
     void Table(const std::vector<Rgb>& table)
     {
         for (const Rgb& c : table)
@@ -129,10 +126,10 @@ private:
     void Descriptor(uint16_t width, uint16_t height, const std::vector<Rgb>& localTable, bool interlaced)
     {
         bytes.push_back(',');
-        U16(0);
-        U16(0);
-        U16(width);
-        U16(height);
+        PutU16(bytes, 0);
+        PutU16(bytes, 0);
+        PutU16(bytes, width);
+        PutU16(bytes, height);
         uint8_t flags = interlaced ? 0x40 : 0;
         if (!localTable.empty())
             flags = static_cast<uint8_t>(flags | 0x80 | SizeField(localTable.size()));

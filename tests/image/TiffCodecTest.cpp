@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "CodecTestHelpers.h"
+#include "common/ByteReader.h"
 #include "image/JpegCodec.h"
 #include "support/TestSupport.h"
 
@@ -45,16 +46,6 @@ public:
     }
 
 private:
-    static void PutU16(std::vector<uint8_t>& v, uint16_t x)
-    {
-        v.push_back(static_cast<uint8_t>(x));
-        v.push_back(static_cast<uint8_t>(x >> 8));
-    }
-    static void PutU32(std::vector<uint8_t>& v, uint32_t x)
-    {
-        for (int i = 0; i < 4; ++i)
-            v.push_back(static_cast<uint8_t>(x >> (8 * i)));
-    }
     struct Entry {
         uint16_t tag, type;
         uint32_t count, value;
@@ -226,7 +217,6 @@ TEST(TiffReader, OldStyleJpegIsRefusedEvenWhenLibtiffCouldDecodeIt)
     ASSERT_TRUE(libtiffReads) << "libtiff reads the file itself";
 
     EXPECT_TRUE(Read(file).IsEmpty());
-    EXPECT_EQ(Read(GreyColumn(COMPRESSION_NONE, ORIENTATION_TOPLEFT)).Width(), 1u);
 }
 
 TEST(TiffReader, DamagedAndHostileFilesLeaveAnEmptyBuffer)
@@ -246,11 +236,6 @@ TEST(TiffReader, DamagedAndHostileFilesLeaveAnEmptyBuffer)
         huge[field + 2] = 1;                                          // 65537 each
     EXPECT_TRUE(Read(huge).IsEmpty());
 
-    CImageBuffer fromPath;
-    fromPath.Load(dir.File("good.tif"));
-    EXPECT_TRUE(SamePixels(fromPath, Read(good)));
-    fromPath.Load(dir.File("none.tif"));
-    EXPECT_TRUE(fromPath.IsEmpty());
 }
 
 }  // namespace
