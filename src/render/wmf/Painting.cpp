@@ -232,16 +232,22 @@ void Player::PolyPolygon(Params& p)
     PaintPath(path, true, true, total);
 }
 
-void Player::RectangleShape(Params& p)
+// The bounding box of a shape record: bottom, right, top, left.
+QRectF Player::ReadShapeBox(Params& p) const
 {
-    if (!p.Has(4))
-        return;
     const int bottom = p.S16();
     const int right = p.S16();
     const int top = p.S16();
     const int left = p.S16();
+    return ShapeBox(left, top, right, bottom);
+}
+
+void Player::RectangleShape(Params& p)
+{
+    if (!p.Has(4))
+        return;
     QPainterPath path;
-    path.addRect(ShapeBox(left, top, right, bottom));
+    path.addRect(ReadShapeBox(p));
     PaintPath(path, true, true, 4);
 }
 
@@ -251,11 +257,7 @@ void Player::RoundRectShape(Params& p)
         return;
     const int cornerH = p.S16();
     const int cornerW = p.S16();
-    const int bottom = p.S16();
-    const int right = p.S16();
-    const int top = p.S16();
-    const int left = p.S16();
-    const QRectF box = ShapeBox(left, top, right, bottom);
+    const QRectF box = ReadShapeBox(p);
     const double rx = std::min(std::abs(cornerW * ScaleX()) / 2, box.width() / 2);
     const double ry = std::min(std::abs(cornerH * ScaleY()) / 2, box.height() / 2);
     QPainterPath path;
@@ -267,12 +269,8 @@ void Player::EllipseShape(Params& p)
 {
     if (!p.Has(4))
         return;
-    const int bottom = p.S16();
-    const int right = p.S16();
-    const int top = p.S16();
-    const int left = p.S16();
     QPainterPath path;
-    path.addEllipse(ShapeBox(left, top, right, bottom));
+    path.addEllipse(ReadShapeBox(p));
     PaintPath(path, true, true, 16);
 }
 
@@ -285,11 +283,7 @@ void Player::ArcShape(Params& p, ArcKind kind)
     const int xEnd = p.S16();
     const int yStart = p.S16();
     const int xStart = p.S16();
-    const int bottom = p.S16();
-    const int right = p.S16();
-    const int top = p.S16();
-    const int left = p.S16();
-    const QRectF box = ShapeBox(left, top, right, bottom);
+    const QRectF box = ReadShapeBox(p);
     if (box.width() <= 0 || box.height() <= 0)
         return;
     const double start = EllipseAngle(box, ToDevice(xStart, yStart));

@@ -81,6 +81,7 @@ private:
     double ScaleY() const;
     QRectF DeviceRect(double left, double top, double right, double bottom) const;
     QRectF ShapeBox(int left, int top, int right, int bottom) const;
+    QRectF ReadShapeBox(Params& p) const;
     void ResolveFrame();
 
     // ---- device-context stack (DeviceContext.cpp) ------------------------------
