@@ -185,6 +185,16 @@ TEST(BmpReader, RefusesWhatItDoesNotReadAndTheQueryAgrees)
     }
 }
 
+TEST(BmpReader, AWholeSmallFileGivesItsSizeFromTheHeaders)
+{
+    // The head the size query reads is the whole file here.
+    const auto file = Dib{.width = 3, .height = 2, .bpp = 8}.Filled().File();
+    uint32_t w = 0, h = 0;
+    ASSERT_TRUE(BmpSizeFromBytes(file, file.size(), w, h));
+    EXPECT_EQ(w, 3u);
+    EXPECT_EQ(h, 2u);
+}
+
 TEST(BmpReader, TruncatedPixelsKeepWhatWasRead)
 {
     CImageBuffer buf;
