@@ -14,8 +14,9 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStyle>
-#include <string_view>
 #include <QToolBar>
+#include <string_view>
+#include <type_traits>
 
 #include "app/CChildFrame.h"
 #include "app/CPixadromeApp.h"
@@ -81,17 +82,18 @@ void CMainFrame::BuildMenus()
         const auto& run = command.run;
         connect(action, &QAction::triggered, this, [this, &run] { run(Context()); });
     }
-    auto fill = [this](QWidget* menu, const std::vector<const char*>& items) {
+    // Menus and the tool bar both take actions and separators; only a
+    // menu holds the recent-files submenu.
+    auto fill = [this](auto* target, const std::vector<const char*>& items) {
         for (const char* item : items) {
-            if (std::string_view(item) == "-") {
-                if (auto* m = qobject_cast<QMenu*>(menu))
-                    m->addSeparator();
-                else
-                    static_cast<QToolBar*>(menu)->addSeparator();
-            } else if (std::string_view(item) == "recent") {
-                recentMenu_ = static_cast<QMenu*>(menu)->addMenu(tr("Recent &Files"));
+            const std::string_view name(item);
+            if (name == "-") {
+                target->addSeparator();
+            } else if (name == "recent") {
+                if constexpr (std::is_same_v<decltype(target), QMenu*>)
+                    recentMenu_ = target->addMenu(tr("Recent &Files"));
             } else {
-                menu->addAction(Action(QString::fromLatin1(item)));
+                target->addAction(Action(QString::fromLatin1(item)));
             }
         }
     };
