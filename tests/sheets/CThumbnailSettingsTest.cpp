@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "common/SettingsStore.h"
@@ -14,12 +15,7 @@ namespace {
 
 LogFont MakeFont(const char* face, int32_t height, int32_t weight)
 {
-    LogFont f;
-    f.height = height;
-    f.weight = weight;
-    f.italic = 1;
-    f.charSet = 0xEE;
-    f.pitchAndFamily = 0x22;
+    LogFont f{.height = height, .weight = weight, .italic = 1, .charSet = 0xEE, .pitchAndFamily = 0x22};
     f.SetFaceName(face);
     return f;
 }
@@ -74,13 +70,9 @@ TEST(CThumbnailSettings, StoreWithoutSectionGivesTheDefaultFormat)
     CThumbnailSettings::SetDefaultFont(system);
     EXPECT_EQ(CThumbnailSettings(), s);
     CThumbnailSettings::SetDefaultFont(FallbackLogFont());
-}
 
-TEST(CThumbnailSettings, BackgroundPictureIsOffWithoutAPath)
-{
-    MemorySettingsStore store;
+    // The background picture is off without a path.
     store.SetInt("Thumbnails", "BgI", 1);
-    CThumbnailSettings s;
     s.LoadFromRegistry(store);
     EXPECT_EQ(s.bgI, 0);
     store.SetString("Thumbnails", "BgImg", "/p/back.jpg");
@@ -101,26 +93,19 @@ TEST(CThumbnailSettings, FontValuesAreTakenOnlyWhenExactlySixtyBytes)
     const LogFont system = MakeFont("System Face", 100, 400);
     CThumbnailSettings s;
     s.LoadFromRegistry(store, system);
-    EXPECT_EQ(s.tsFont, system);
-    EXPECT_EQ(s.titleFont, system);
-    EXPECT_EQ(s.footerFont, stored);
+    EXPECT_EQ(std::tuple(s.tsFont, s.titleFont, s.footerFont), std::tuple(system, system, stored));
 }
 
 TEST(CThumbnailSettings, SaveToRegistryLoadsBack)
 {
     MemorySettingsStore store;
-    const CThumbnailSettings s = Unusual();
+    CThumbnailSettings s = Unusual();
+    // Colours with the top byte set survive the store's signed integers.
+    s.bgC = 0xFF000001u;
     s.SaveToRegistry(store);
     CThumbnailSettings back;
     back.LoadFromRegistry(store);
     EXPECT_EQ(back, s);
-
-    // Colours with the top byte set survive the store's signed integers.
-    CThumbnailSettings odd = s;
-    odd.bgC = 0xFF000001u;
-    odd.SaveToRegistry(store);
-    back.LoadFromRegistry(store);
-    EXPECT_EQ(back.bgC, 0xFF000001u);
 }
 
 // The record of Unusual(): version -4, entries 2-23 (bgB, bgC, bgH, bgI,
@@ -158,51 +143,34 @@ TEST(CThumbnailSettings, OlderRecordsReadWithTheValuesTheyLack)
     const size_t fonts = 3 * 60;
     const size_t label = 1 + Unusual().label.size();
     const size_t added[] = {4, 4, label, 8};  // what versions -1 … -4 add
-    const size_t entriesEnd = current.size() - fonts - (4 + 4 + label + 8);
-    const CThumbnailSettings written = Unusual();
+    size_t end = current.size() - fonts - (4 + 4 + label + 8);
     for (int version : {0, -1, -2, -3}) {
-        std::vector<uint8_t> bytes;
+        ArchiveWriter head;
         if (version < 0) {
-            const auto v = static_cast<uint32_t>(version);
-            bytes = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
-                     static_cast<uint8_t>(v >> 24)};
+            head.I32(version);
+            end += added[-version - 1];
         }
-        size_t end = entriesEnd;
-        for (int k = 0; k < -version; ++k)
-            end += added[k];
-        bytes.insert(bytes.end(), current.begin() + 4, current.begin() + static_cast<ptrdiff_t>(end));
-        bytes.insert(bytes.end(), current.end() - static_cast<ptrdiff_t>(fonts), current.end());
-
+        const auto bytes = test::Join({head.Bytes(), {current.begin() + 4, current.begin() + static_cast<ptrdiff_t>(end)},
+                                       {current.end() - static_cast<ptrdiff_t>(fonts), current.end()}});
         // Start from values that reading must replace.
-        CThumbnailSettings s = Unusual();
+        CThumbnailSettings s;
         s.tmbSiz = 33;
         s.maxPerPage = 44;
         s.label = "stale";
         s.rows = 6;
         s.cols = 7;
+        CThumbnailSettings expected = Unusual();
+        expected.rows = expected.cols = 0;
+        if (version > -3)
+            expected.label = "[FileName]";
+        if (version > -2)
+            expected.maxPerPage = 0;
+        if (version > -1)
+            expected.tmbSiz = 128;
         ArchiveReader in(bytes);
         ASSERT_TRUE(s.Serialize(in)) << version;
         EXPECT_TRUE(in.AtEnd()) << version;
-        EXPECT_EQ(s.tmbSiz, version <= -1 ? written.tmbSiz : 128) << version;
-        EXPECT_EQ(s.maxPerPage, version <= -2 ? written.maxPerPage : 0) << version;
-        EXPECT_EQ(s.label, version <= -3 ? written.label : "[FileName]") << version;
-        EXPECT_EQ(s.rows, 0) << version;
-        EXPECT_EQ(s.cols, 0) << version;
-        EXPECT_EQ(s.tsCol, written.tsCol) << version;
-        EXPECT_EQ(s.titleFont, written.titleFont) << version;
-        EXPECT_EQ(s.tsFont, written.tsFont) << version;
-    }
-}
-
-TEST(CThumbnailSettings, CutRecordsAreRefusedAndChangeNothing)
-{
-    const auto bytes = RecordOf(Unusual());
-    for (size_t n = 0; n < bytes.size(); ++n) {
-        CThumbnailSettings s;
-        ArchiveReader in{std::span(bytes).first(n)};
-        EXPECT_FALSE(s.Serialize(in)) << n;
-        EXPECT_TRUE(in.Failed()) << n;
-        EXPECT_EQ(s, CThumbnailSettings()) << n;
+        EXPECT_EQ(s, expected) << version;
     }
 }
 
@@ -224,7 +192,8 @@ TEST(CThumbnailSettings, FormatFilesRoundTripAndReportFailures)
     const std::string missing = dir.File("none.tfm");
     EXPECT_FALSE(other.LoadFormatFile(missing, prompter));
 
-    // A damaged file leaves the format as it was.
+    // A damaged file leaves the format as it was. (The tfm fuzz seeds hold
+    // records cut short everywhere else.)
     auto cut = RecordOf(CThumbnailSettings());
     cut.resize(cut.size() - 1);
     const std::string damaged = dir.File("cut.tfm");

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <random>
+#include <span>
+#include <tuple>
 #include <vector>
 
 #include "SheetTestSupport.h"
@@ -9,57 +14,43 @@ namespace {
 
 using test::U16At;
 using test::U32At;
+using Rgb = std::array<uint8_t, 3>;
+constexpr Rgb kMask{kMaskRed, kMaskGreen, kMaskBlue};
 
-std::vector<uint8_t> Filled(const ThumbnailList& list, uint8_t r, uint8_t g, uint8_t b)
+void Put(std::span<uint8_t> picture, size_t pixel, Rgb rgb) { std::copy(rgb.begin(), rgb.end(), &picture[3 * pixel]); }
+
+std::vector<uint8_t> Filled(const ThumbnailList& list, Rgb rgb)
 {
     std::vector<uint8_t> p(list.PictureBytes());
-    for (size_t i = 0; i < p.size(); i += 3) {
-        p[i] = r;
-        p[i + 1] = g;
-        p[i + 2] = b;
-    }
+    for (size_t i = 0; i < p.size() / 3; ++i)
+        Put(p, i, rgb);
     return p;
-}
-
-void SetPixel(std::vector<uint8_t>& p, uint32_t cx, uint32_t x, uint32_t y, uint8_t r, uint8_t g, uint8_t b)
-{
-    uint8_t* px = &p[(size_t{y} * cx + x) * 3];
-    px[0] = r;
-    px[1] = g;
-    px[2] = b;
 }
 
 TEST(ThumbnailList, CountsRoomAsTheStoredListDoes)
 {
     ThumbnailList list(3, 3, 2);
-    EXPECT_EQ(list.Room(), 3u);
-    EXPECT_EQ(list.Growth(), 4u);
-    ASSERT_TRUE(list.Append(Filled(list, 10, 0, 0)));
-    ASSERT_TRUE(list.Append(Filled(list, 20, 0, 0)));
+    EXPECT_EQ(std::pair(list.Room(), list.Growth()), std::pair(3u, 4u));
+    ASSERT_TRUE(list.Append(Filled(list, {10, 0, 0})));
+    ASSERT_TRUE(list.Append(Filled(list, {20, 0, 0})));
     EXPECT_EQ(list.Room(), 3u);  // made for two: one place stays spare
-    ASSERT_TRUE(list.Append(Filled(list, 30, 0, 0)));
+    ASSERT_TRUE(list.Append(Filled(list, {30, 0, 0})));
     EXPECT_EQ(list.Room(), 8u);  // 3 + max(1, 4) + 1
     EXPECT_FALSE(list.Append(std::vector<uint8_t>(26)));
     EXPECT_EQ(list.Count(), 3u);
 
     list.RemoveAt(0);
-    EXPECT_EQ(list.Count(), 2u);
-    EXPECT_EQ(list.Room(), 8u);
-    EXPECT_EQ(list.Picture(0)[0], 20);
-    EXPECT_EQ(list.Picture(1)[0], 30);
+    EXPECT_EQ(std::tuple(list.Count(), list.Room(), list.Picture(0)[0], list.Picture(1)[0]),
+              std::tuple(size_t{2}, 8u, uint8_t{20}, uint8_t{30}));
     list.SetCount(2);
     EXPECT_EQ(list.Room(), 3u);
     list.SetCount(1);
-    EXPECT_EQ(list.Count(), 1u);
-    EXPECT_EQ(list.Picture(0)[0], 20);
-    EXPECT_EQ(list.Room(), 2u);
+    EXPECT_EQ(std::tuple(list.Count(), list.Room(), list.Picture(0)[0]), std::tuple(size_t{1}, 2u, uint8_t{20}));
 
     // The stored bitmaps must stay within what a reader accepts: 512 × 512
     // pictures fit 1024 to a list.
-    ThumbnailList big(512, 512, 5000);
-    EXPECT_EQ(big.Room(), 1024u);
-    ThumbnailList tiny(1, 1, 70000);
-    EXPECT_EQ(tiny.Room(), 0xFFFFu);
+    EXPECT_EQ(ThumbnailList(512, 512, 5000).Room(), 1024u);
+    EXPECT_EQ(ThumbnailList(1, 1, 70000).Room(), 0xFFFFu);
 }
 
 constexpr const char* kSmallList =
@@ -76,11 +67,11 @@ TEST(ImageListStream, HeaderAndBitmapLayoutOfASmallList)
 {
     ThumbnailList list(3, 2, 5);
     for (uint8_t k = 0; k < 5; ++k) {
-        auto p = Filled(list, static_cast<uint8_t>(8 * k + 8), 16, 24);
+        auto p = Filled(list, {static_cast<uint8_t>(8 * k + 8), 16, 24});
         if (k == 1)
-            SetPixel(p, 3, 2, 1, 0xF8, 0x00, 0x07);
+            Put(p, 1 * 3 + 2, {0xF8, 0x00, 0x07});
         if (k == 2)
-            SetPixel(p, 3, 1, 0, kMaskRed, kMaskGreen, kMaskBlue);
+            Put(p, 1, kMask);
         ASSERT_TRUE(list.Append(std::move(p)));
     }
     const auto b = test::ListOf(list);
@@ -94,49 +85,31 @@ TEST(ImageListStream, HeaderAndBitmapLayoutOfASmallList)
     // is transparent, and black in the colour bitmap).
     EXPECT_EQ(b, test::FromHex(kSmallList));
 
+    // Read back, five bits a channel widen to eight again.
     ThumbnailList back;
     ArchiveReader in(b);
     ASSERT_TRUE(ReadImageList(in, back));
     EXPECT_TRUE(in.AtEnd());
-    EXPECT_EQ(back.Count(), 5u);
-    EXPECT_EQ(back.Room(), 6u);
-    EXPECT_EQ(back.Growth(), 4u);
-    EXPECT_EQ(back.Cx(), 3u);
-    EXPECT_EQ(back.Cy(), 2u);
-    const uint8_t* p2 = back.Picture(2).data() + 3;
-    EXPECT_TRUE(IsMaskPixel(p2));
+    EXPECT_EQ(test::ListOf(back), b);
+    EXPECT_TRUE(IsMaskPixel(back.Picture(2).data() + 3));
     const uint8_t* p1 = back.Picture(1).data() + (1 * 3 + 2) * 3;
-    EXPECT_EQ(p1[0], 0xFF);
-    EXPECT_EQ(p1[1], 0x00);
-    EXPECT_EQ(p1[2], 0x00);
+    EXPECT_EQ((Rgb{p1[0], p1[1], p1[2]}), (Rgb{0xFF, 0x00, 0x00}));
     EXPECT_EQ(back.Picture(4)[0], 5 * 8 + 5 / 4);
 }
 
 TEST(ImageListStream, ReadingAndWritingAgainGivesTheSameBytes)
 {
     ThumbnailList list(7, 5, 6);
-    uint32_t seed = 12345;
+    std::mt19937 rng(12345);
     for (int k = 0; k < 6; ++k) {
         std::vector<uint8_t> p(list.PictureBytes());
-        for (size_t i = 0; i < p.size(); i += 3) {
-            seed = seed * 1103515245u + 12345u;
-            if ((seed >> 28) < 3) {
-                p[i] = kMaskRed;
-                p[i + 1] = kMaskGreen;
-                p[i + 2] = kMaskBlue;
-            } else {
-                p[i] = static_cast<uint8_t>(seed >> 8);
-                p[i + 1] = static_cast<uint8_t>(seed >> 16);
-                p[i + 2] = static_cast<uint8_t>(seed >> 24);
-            }
+        for (size_t i = 0; i < p.size() / 3; ++i) {
+            const auto v = rng();
+            Put(p, i, v % 5 == 0 ? kMask : Rgb{uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)});
         }
         ASSERT_TRUE(list.Append(p));
     }
-    // Near-mask colours stay opaque.
-    auto near = list.Picture(0);
-    near[0] = kMaskRed;
-    near[1] = kMaskGreen;
-    near[2] = static_cast<uint8_t>(kMaskBlue + 1);
+    Put(list.Picture(0), 0, {kMaskRed, kMaskGreen, kMaskBlue + 1});  // near the mask colour: opaque
 
     const auto first = test::ListOf(list);
     ThumbnailList back;
@@ -148,6 +121,7 @@ TEST(ImageListStream, ReadingAndWritingAgainGivesTheSameBytes)
         for (size_t i = 0; i < a.size(); i += 3) {
             const bool masked = IsMaskPixel(&a[i]);
             ASSERT_EQ(IsMaskPixel(&r[i]), masked) << k << " " << i;
+            // Each channel keeps its top five bits, repeated below them.
             for (int c = 0; c < 3 && !masked; ++c)
                 ASSERT_EQ(r[i + c], (a[i + c] & 0xF8) | (a[i + c] >> 5)) << k << " " << i;
         }
@@ -159,11 +133,9 @@ TEST(ImageListStream, AnEmptyListStillWritesOneBand)
 {
     const ThumbnailList list(80, 80, 0);
     const auto b = test::ListOf(list);
-    EXPECT_EQ(U16At(b, 4), 0u);
-    EXPECT_EQ(U16At(b, 6), 1u);
-    EXPECT_EQ(U32At(b, 28 + 18), 320u);
-    EXPECT_EQ(U32At(b, 28 + 22), 80u);
-    EXPECT_EQ(b.size(), 28u + 54 + 640 * 80 + 62 + 40 * 80);
+    // Count 0, room 1; the colour bitmap 320 × 80.
+    EXPECT_EQ(std::tuple(U16At(b, 4), U16At(b, 6), U32At(b, 28 + 18), U32At(b, 28 + 22), b.size()),
+              std::tuple(0, 1, 320u, 80u, size_t{28 + 54 + 640 * 80 + 62 + 40 * 80}));
     ThumbnailList back(5, 5, 3);
     ArchiveReader in(b);
     ASSERT_TRUE(ReadImageList(in, back));
@@ -187,20 +159,18 @@ TEST(ImageListStream, ReadsTheOneColumnLayoutWithTrueColourBitmaps)
     ArchiveReader in(bytes);
     ASSERT_TRUE(ReadImageList(in, list));
     ASSERT_EQ(list.Count(), 2u);
-    EXPECT_EQ(std::vector<uint8_t>(list.Picture(0).begin(), list.Picture(0).end()),
-              (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(std::vector<uint8_t>(list.Picture(1).begin(), list.Picture(1).end()),
-              (std::vector<uint8_t>{7, 8, 9, kMaskRed, kMaskGreen, kMaskBlue}));
+    auto bytesOf = [&](size_t k) { return std::vector<uint8_t>(list.Picture(k).begin(), list.Picture(k).end()); };
+    EXPECT_EQ(bytesOf(0), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(bytesOf(1), (std::vector<uint8_t>{7, 8, 9, kMaskRed, kMaskGreen, kMaskBlue}));
 }
 
 TEST(ImageListStream, DamagedBlocksAreRefusedAndLeaveTheListAlone)
 {
     ThumbnailList list(3, 2, 2);
-    ASSERT_TRUE(list.Append(Filled(list, 200, 100, 50)));
-    ASSERT_TRUE(list.Append(Filled(list, kMaskRed, kMaskGreen, kMaskBlue)));
+    ASSERT_TRUE(list.Append(Filled(list, {200, 100, 50})));
+    ASSERT_TRUE(list.Append(Filled(list, kMask)));
     const auto good = test::ListOf(list);
     const ThumbnailList before(9, 9, 0);
-
     auto refused = [&](const std::vector<uint8_t>& bytes) {
         ThumbnailList target = before;
         ArchiveReader in(bytes);
@@ -210,13 +180,12 @@ TEST(ImageListStream, DamagedBlocksAreRefusedAndLeaveTheListAlone)
     for (size_t n = 0; n < good.size(); ++n)
         EXPECT_TRUE(refused(std::vector<uint8_t>(good.begin(), good.begin() + n))) << n;
 
-    struct Patch {
+    const size_t mask = 28 + 54 + 24 * 2;
+    const struct {
         size_t at;
         std::vector<uint8_t> bytes;
         const char* what;
-    };
-    const size_t mask = 28 + 54 + 24 * 2;
-    const Patch patches[] = {
+    } patches[] = {
         {0, {0x49, 0x4D}, "magic"},
         {2, {0x02, 0x01}, "version"},
         {4, {4, 0}, "count above room"},
@@ -232,18 +201,14 @@ TEST(ImageListStream, DamagedBlocksAreRefusedAndLeaveTheListAlone)
         {mask + 28, {4, 0}, "mask depth"},
         {mask + 22, {3, 0}, "mask height"},
         {mask + 18, {0xF4, 0xFF, 0xFF, 0xFF}, "negative width"},
+        // Dimensions beyond the pixel limit: refused before anything is allocated.
+        {6, {0xFF, 0xFF, 4, 0, 0xFF, 0xFF, 0xFF, 0xFF}, "huge"},
     };
     for (const auto& patch : patches) {
         auto bytes = good;
         std::copy(patch.bytes.begin(), patch.bytes.end(), bytes.begin() + static_cast<std::ptrdiff_t>(patch.at));
         EXPECT_TRUE(refused(bytes)) << patch.what;
     }
-    // Dimensions too large for the bytes that follow, and beyond the pixel
-    // limit, are refused before anything is allocated.
-    auto huge = good;
-    huge[6] = huge[7] = 0xFF;
-    huge[10] = huge[11] = huge[12] = huge[13] = 0xFF;
-    EXPECT_TRUE(refused(huge));
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
+#include <vector>
+#include <utility>
+
 #include "image/CImageBuffer.h"
 #include "sheets/CThumbnailSettings.h"
 #include "sheets/PageLayout.h"
@@ -16,51 +21,42 @@ CThumbnailSettings Plain()
     return f;
 }
 
+std::array<int, 4> Sides(const PageRect& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 TEST(PageLayout, GridRules)
 {
-    const CThumbnailSettings f = Plain();
-    const PageRect area = ContentArea(1000, 800, f);
-    EXPECT_EQ(area.right, 999);
-    EXPECT_EQ(area.bottom, 799);
-
-    // Automatic: side from 258 down to 250, four columns and three rows, centred.
-    PageGrid g = LayoutGrid(area, 12, 0, 0);
-    ASSERT_TRUE(g.valid);
-    EXPECT_EQ(g.cellWidth, 250);
-    EXPECT_EQ(g.columns, 4);
-    EXPECT_EQ(g.rows, 3);
-    EXPECT_EQ(g.top, 25);
-    EXPECT_EQ(g.left, 0);
-    EXPECT_EQ(g.CellX(5), 250);
-    EXPECT_EQ(g.CellY(5), 275);
-
-    g = LayoutGrid(area, 5, 2, 0);
-    EXPECT_EQ(g.columns, 3);
-    EXPECT_EQ(g.cellHeight, 400);
-    EXPECT_EQ(g.cellWidth, 333);
-    EXPECT_EQ(g.left, 0);  // (1000 - 999) >> 1
-    g = LayoutGrid(area, 5, 0, 2);
-    EXPECT_EQ(g.rows, 3);
-    EXPECT_EQ(g.cellHeight, 266);
-
-    EXPECT_EQ(ClampItemsPerPage(0, 2, 3), 6);
-    EXPECT_EQ(ClampItemsPerPage(4, 2, 3), 4);
-    EXPECT_EQ(ClampItemsPerPage(9, 2, 3), 6);
-    EXPECT_EQ(ClampItemsPerPage(0, 2, 0), 0);
-    EXPECT_EQ(PageCount(14, 6), 3);
-    EXPECT_EQ(PageCount(14, 0), 1);
-
-    // Margins larger than the page, or a page too small for any cell.
-    EXPECT_FALSE(LayoutGrid({0, 0, -1, 10}, 3, 0, 0).valid);
-    EXPECT_FALSE(LayoutGrid({0, 0, 1, 1}, 5, 0, 0).valid);
+    const PageRect area = ContentArea(1000, 800, Plain());
+    EXPECT_EQ(Sides(area), (std::array{0, 0, 999, 799}));
     CThumbnailSettings margins = Plain();
     margins.pagMargL = 10;
     margins.pagMargT = 25;
-    const PageRect inner = ContentArea(1000, 800, margins);
-    EXPECT_EQ(inner.left, 100);
-    EXPECT_EQ(inner.right, 899);
-    EXPECT_EQ(inner.top, 200);
-    EXPECT_EQ(inner.bottom, 599);
+    EXPECT_EQ(Sides(ContentArea(1000, 800, margins)), (std::array{100, 200, 899, 599}));
+
+    const struct {
+        PageRect area;
+        int k, rows, cols;
+        std::array<int, 7> grid;  // valid, columns, rows, cell width and height, left, top
+    } cases[] = {
+        // Automatic: side from 258 down to 250, four columns and three rows, centred.
+        {area, 12, 0, 0, {1, 4, 3, 250, 250, 0, 25}},
+        {area, 5, 2, 0, {1, 3, 2, 333, 400, 0, 0}},  // left: (1000 - 999) >> 1
+        {area, 5, 0, 2, {1, 2, 3, 500, 266, 0, 1}},
+        // Margins larger than the page, or a page too small for any cell.
+        {{0, 0, -1, 10}, 3, 0, 0, {0, 0, 0, 0, 0, 0, 0}},
+        {{0, 0, 1, 1}, 5, 0, 0, {0, 0, 0, 0, 0, 0, 0}},
+    };
+    for (const auto& c : cases) {
+        const PageGrid g = LayoutGrid(c.area, c.k, c.rows, c.cols);
+        EXPECT_EQ((std::array{int{g.valid}, g.columns, g.rows, g.cellWidth, g.cellHeight, g.left, g.top}), c.grid)
+            << c.k << " " << c.rows << " " << c.cols;
+    }
+    const PageGrid g = LayoutGrid(area, 12, 0, 0);
+    EXPECT_EQ(std::pair(g.CellX(5), g.CellY(5)), std::pair(250, 275));
+
+    for (auto [m, rows, cols, clamped] : {std::array{0, 2, 3, 6}, {4, 2, 3, 4}, {9, 2, 3, 6}, {0, 2, 0, 0}})
+        EXPECT_EQ(ClampItemsPerPage(m, rows, cols), clamped) << m << " " << rows << " " << cols;
+    EXPECT_EQ(PageCount(14, 6), 3);
+    EXPECT_EQ(PageCount(14, 0), 1);
 }
 
 TEST(PageLayout, CellBoxesEffectsAndFitting)
@@ -71,24 +67,21 @@ TEST(PageLayout, CellBoxesEffectsAndFitting)
     f.fx = "Shadow";
     f.fxArea = 100;
     PageGrid g = LayoutGrid({0, 0, 999, 799}, 12, 0, 0);
+    // Cell 1 at (250, 25), 250 square: margins of 10, a label of 20 at the
+    // bottom, a shadow of 250 / 16 inside the box.
     const CellLayout cell = LayoutCell(g, 1, 20, f);
-    EXPECT_EQ(cell.label.top, 25 + 250 - 20 - 1);
-    EXPECT_EQ(cell.label.right, 500);
-    EXPECT_EQ(cell.box.left, 250 + 10);
-    EXPECT_EQ(cell.box.top, 25 + 10);
-    EXPECT_EQ(cell.box.Width(), 250 - 20 - 1);
-    EXPECT_EQ(cell.box.Height(), 250 - 10 - 20 - 1);
-    EXPECT_EQ(cell.effect.depth, 250 / 16);
-    EXPECT_EQ(cell.effect.rect.right, cell.box.right - 15);
+    EXPECT_EQ(Sides(cell.label), (std::array{250, 254, 500, 274}));
+    EXPECT_EQ(Sides(cell.box), (std::array{260, 35, 489, 254}));
+    EXPECT_EQ(Sides(cell.effect.rect), (std::array{260, 35, 474, 239}));
+    EXPECT_EQ(cell.effect.depth, 15);
 
     // An area of 0 still gives every effect but "None" a width of 1.
     f.fxArea = 0;
-    for (const char* name : {"Shadow", "Soft edges", "Sunken border", "Black frame", "anything"}) {
+    for (auto [name, depth] : {std::pair{"Shadow", 1}, {"Soft edges", 1}, {"Sunken border", 1}, {"Black frame", 1},
+                               {"anything", 1}, {"None", 0}}) {
         f.fx = name;
-        EXPECT_EQ(LayoutCell(g, 0, 20, f).effect.depth, 1) << name;
+        EXPECT_EQ(LayoutCell(g, 0, 20, f).effect.depth, depth) << name;
     }
-    f.fx = "None";
-    EXPECT_EQ(LayoutCell(g, 0, 20, f).effect.depth, 0);
     // A box too small for the frame drops the effect.
     f.fx = "White frame";
     f.fxArea = 600;
@@ -96,12 +89,19 @@ TEST(PageLayout, CellBoxesEffectsAndFitting)
     // A label taller than the cell leaves the box a point.
     EXPECT_EQ(LayoutCell(g, 0, 400, f).box.Width(), 0);
 
-    EXPECT_EQ(FitEnlarging(100, 50, 201, 201).width, 201);
-    EXPECT_EQ(FitEnlarging(100, 50, 201, 201).height, 100);
-    EXPECT_EQ(FitEnlarging(50, 400, 201, 100).height, 100);
-    EXPECT_EQ(FitEnlarging(50, 400, 201, 100).width, 12);
-    EXPECT_EQ(FitWithoutEnlarging(100, 50, 201, 201).width, 100);
-    EXPECT_EQ(FitWithoutEnlarging(1000, 1, 80, 80).height, 1);
+    using Fit = FittedSize (*)(int, int, int, int);
+    const struct {
+        Fit fit;
+        std::array<int, 6> sizes;  // picture, rectangle, fitted
+    } fits[] = {
+        {FitEnlarging, {100, 50, 201, 201, 201, 100}},    {FitEnlarging, {50, 400, 201, 100, 12, 100}},
+        {FitEnlarging, {1, 1000, 80, 80, 1, 80}},         {FitWithoutEnlarging, {100, 50, 201, 201, 100, 50}},
+        {FitWithoutEnlarging, {1000, 1, 80, 80, 80, 1}},
+    };
+    for (const auto& [fit, s] : fits) {
+        const FittedSize fitted = fit(s[0], s[1], s[2], s[3]);
+        EXPECT_EQ(std::pair(fitted.width, fitted.height), std::pair(s[4], s[5])) << s[0] << "x" << s[1];
+    }
 }
 
 struct Page {
@@ -157,48 +157,44 @@ TEST(PagePixels, BackgroundsAndPictures)
 TEST(PagePixels, FramesShadowsAndSoftEdges)
 {
     const PageRect picture{10, 10, 19, 19};
-    Page white(40, 40, 200);
-    DrawFrame(white.surface, picture, 2, FrameStyle::White);
-    EXPECT_EQ(white.At(8, 8), 255);
-    EXPECT_EQ(white.At(21, 15), 255);
-    EXPECT_EQ(white.At(7, 7), 200);
-    EXPECT_EQ(white.At(12, 12), 200);
-
-    Page sunken(40, 40, 200);
-    DrawFrame(sunken.surface, picture, 2, FrameStyle::Sunken);
-    EXPECT_EQ(sunken.At(15, 9), 200 * 2 / 4);                  // ring 0, top
-    EXPECT_EQ(sunken.At(15, 20), (200 * 2 + 255 * 1) / 3);     // ring 0, bottom
-    EXPECT_EQ(sunken.At(9, 9), (200 * 2 / 4) * 2 / 4);          // corner: top, then left
-    Page raised(40, 40, 200);
-    DrawFrame(raised.surface, picture, 2, FrameStyle::Raised);
-    EXPECT_EQ(raised.At(15, 8), (200 * 2 + 255 * 2) / 4);       // ring 1, top
-    EXPECT_EQ(raised.At(21, 15), 200 * 2 / 4);                  // ring 1, right
-
-    Page shadow(40, 40, 200);
-    DrawShadow(shadow.surface, picture, 4);
-    EXPECT_EQ(shadow.At(14, 20), 200 * 7 / 8);  // q = 0: e = 0, t = 3
-    EXPECT_EQ(shadow.At(15, 20), 200 * 6 / 8);  // q = 1: e = 1, t = 2
-    EXPECT_EQ(shadow.At(13, 20), 200);          // the row starts d pixels in
-    EXPECT_EQ(shadow.At(20, 23), 200 * 7 / 8);  // column, from y1 + d up
-
-    // A shadow at the page's edge stays on the page.
-    Page edge(20, 20, 200);
-    DrawShadow(edge.surface, picture, 6);
-    DrawFrame(edge.surface, {0, 0, 19, 19}, 3, FrameStyle::Black);
-    EXPECT_EQ(edge.At(19, 19), 200);
-
-    CImageBuffer source;
-    source.Create(4, 4);
-    for (uint32_t y = 0; y < 4; ++y)
-        for (uint32_t x = 0; x < 4; ++x)
-            source.SetPixel(x, y, 0, 0, 0);
-    Page soft(40, 40, 240);
-    DrawSoftEdges(soft.surface, source, {10, 10, 29, 29}, 3);
-    EXPECT_EQ(soft.At(20, 20), 0);   // inside: the picture
-    EXPECT_EQ(soft.At(10, 10), 240);  // the corner stays the page
-    // Edge pixel half way down: ex = 0, ey far: a = 9 - 9 = 0, the page.
-    EXPECT_EQ(soft.At(10, 20), 240);
-    EXPECT_EQ(soft.At(12, 20), 240 * 1 / 9);  // ex = 2: a = 9 - 1
+    CImageBuffer black;
+    black.Create(4, 4);
+    const struct {
+        const char* what;
+        int side, grey;
+        std::function<void(const PageSurface&)> draw;
+        std::vector<std::array<int, 3>> pixels;  // x, y, the grey expected there
+    } cases[] = {
+        {"white frame", 40, 200, [&](const PageSurface& s) { DrawFrame(s, picture, 2, FrameStyle::White); },
+         {{8, 8, 255}, {21, 15, 255}, {7, 7, 200}, {12, 12, 200}}},
+        // Ring 0 at the top and bottom; the corner is top, then left.
+        {"sunken frame", 40, 200, [&](const PageSurface& s) { DrawFrame(s, picture, 2, FrameStyle::Sunken); },
+         {{15, 9, 200 * 2 / 4}, {15, 20, (200 * 2 + 255 * 1) / 3}, {9, 9, (200 * 2 / 4) * 2 / 4}}},
+        // Ring 1 at the top and right.
+        {"raised frame", 40, 200, [&](const PageSurface& s) { DrawFrame(s, picture, 2, FrameStyle::Raised); },
+         {{15, 8, (200 * 2 + 255 * 2) / 4}, {21, 15, 200 * 2 / 4}}},
+        // Along the bottom q = 0 (e = 0, t = 3) and q = 1 (e = 1, t = 2), the
+        // row starting d pixels in; the column from y1 + d up.
+        {"shadow", 40, 200, [&](const PageSurface& s) { DrawShadow(s, picture, 4); },
+         {{14, 20, 200 * 7 / 8}, {15, 20, 200 * 6 / 8}, {13, 20, 200}, {20, 23, 200 * 7 / 8}}},
+        // A shadow or frame at the page's edge stays on the page.
+        {"at the page's edge", 20, 200,
+         [&](const PageSurface& s) {
+             DrawShadow(s, picture, 6);
+             DrawFrame(s, {0, 0, 19, 19}, 3, FrameStyle::Black);
+         },
+         {{19, 19, 200}}},
+        // Inside the picture; the corner stays the page; half way down the
+        // edge ex = 0 and ey is far, a = 9 - 9 = 0 (the page); ex = 2: a = 9 - 1.
+        {"soft edges", 40, 240, [&](const PageSurface& s) { DrawSoftEdges(s, black, {10, 10, 29, 29}, 3); },
+         {{20, 20, 0}, {10, 10, 240}, {10, 20, 240}, {12, 20, 240 * 1 / 9}}},
+    };
+    for (const auto& c : cases) {
+        const Page page(c.side, c.side, static_cast<uint8_t>(c.grey));
+        c.draw(page.surface);
+        for (auto [x, y, grey] : c.pixels)
+            EXPECT_EQ(page.At(x, y), grey) << c.what << " at " << x << ", " << y;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Contact sheets for the tests of the sheet, render and CLI layers.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,15 @@ inline std::vector<uint8_t> FromHex(std::string_view hex)
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i + 1 < hex.size(); i += 2)
         bytes.push_back(static_cast<uint8_t>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
+    return bytes;
+}
+
+// The parts one after the other.
+inline std::vector<uint8_t> Join(std::initializer_list<std::vector<uint8_t>> parts)
+{
+    std::vector<uint8_t> bytes;
+    for (const auto& part : parts)
+        bytes.insert(bytes.end(), part.begin(), part.end());
     return bytes;
 }
 
