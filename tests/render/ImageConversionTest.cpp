@@ -51,52 +51,40 @@ TEST(ImageConversion, AlphaIsComposedOnBlack)
 
 TEST(ImageConversion, EmptyPicturesStayEmpty)
 {
-    CImageBuffer empty;
-    EXPECT_TRUE(ToQImage(empty).isNull());
+    EXPECT_TRUE(ToQImage(CImageBuffer()).isNull());
     CImageBuffer buf = test::Gradient(2, 2);
     FromQImage(QImage(), buf);
     EXPECT_TRUE(buf.IsEmpty());
-
-    QImage target(4, 4, QImage::Format_RGB32);
-    target.fill(Qt::white);
-    QPainter painter(&target);
-    DrawBuffer(empty, painter, QRect(0, 0, 4, 4), QRect(0, 0, 1, 1), false);
-    painter.end();
-    EXPECT_EQ(target.pixelColor(1, 1), QColor(Qt::white));
 }
 
-TEST(ImageConversion, DrawBufferDrawsTheSourceRectangleUpright)
+TEST(ImageConversion, DrawBufferDrawsTheSourceRectangleUprightWithoutSmoothing)
 {
     const CImageBuffer buf = test::Gradient(6, 5);
-    // Source: columns 2..4, rows 1..3 counted from the top.
-    const QRect source(2, 1, 3, 3);
-    QImage target(8, 8, QImage::Format_RGB32);
-    target.fill(Qt::white);
-    QPainter painter(&target);
-    DrawBuffer(buf, painter, QRect(4, 2, 3, 3), source, false);
-    painter.end();
-    for (int dy = 0; dy < 3; ++dy)
-        for (int dx = 0; dx < 3; ++dx)
-            EXPECT_EQ(target.pixelColor(4 + dx, 2 + dy),
-                      PixelFromTop(buf, static_cast<uint32_t>(source.x() + dx), static_cast<uint32_t>(source.y() + dy)))
-                << dx << "," << dy;
-    EXPECT_EQ(target.pixelColor(3, 2), QColor(Qt::white));
-    EXPECT_EQ(target.pixelColor(4, 5), QColor(Qt::white));
-}
-
-TEST(ImageConversion, DrawBufferStretchesWithoutSmoothingUnlessAsked)
-{
-    const CImageBuffer buf = test::Gradient(2, 2);
-    QImage target(4, 4, QImage::Format_RGB32);
-    target.fill(Qt::white);
-    QPainter painter(&target);
-    DrawBuffer(buf, painter, QRect(0, 0, 4, 4), QRect(0, 0, 2, 2), false);
-    painter.end();
-    // Every destination pixel repeats its source pixel, blocks of 2 × 2.
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(target.pixelColor(x, y), PixelFromTop(buf, static_cast<uint32_t>(x / 2), static_cast<uint32_t>(y / 2)))
-                << x << "," << y;
+    const CImageBuffer empty;
+    const struct {
+        const CImageBuffer& picture;
+        QRect target, source;  // rows of the source counted from the top
+    } cases[] = {
+        {buf, {4, 2, 3, 3}, {2, 1, 3, 3}},
+        {buf, {0, 0, 4, 4}, {0, 0, 2, 2}},  // every source pixel becomes a block of 2 × 2
+        {empty, {0, 0, 4, 4}, {0, 0, 1, 1}},  // nothing is drawn
+    };
+    for (const auto& c : cases) {
+        QImage target(8, 8, QImage::Format_RGB32);
+        target.fill(Qt::white);
+        QPainter painter(&target);
+        DrawBuffer(c.picture, painter, c.target, c.source, false);
+        painter.end();
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) {
+                const int sx = c.source.x() + (x - c.target.x()) * c.source.width() / c.target.width();
+                const int sy = c.source.y() + (y - c.target.y()) * c.source.height() / c.target.height();
+                const QColor expected = c.picture.IsEmpty() || !c.target.contains(x, y)
+                                            ? QColor(Qt::white)
+                                            : PixelFromTop(c.picture, static_cast<uint32_t>(sx), static_cast<uint32_t>(sy));
+                EXPECT_EQ(target.pixelColor(x, y), expected) << x << "," << y;
+            }
+    }
 }
 
 }  // namespace

@@ -52,25 +52,22 @@ TEST(SheetPages, ItemsSitInTheirCells)
     PageRequest request{1000, 800, 96, 1, 0, 0, 0, "sheet"};
     const CImageBuffer page = RenderPage(fx.sheet, request);
     ASSERT_EQ(page.Width(), 1000u);
-    // 250-pixel cells from y = 25; the box of 230 is centred: x 10..239, y 35..264.
-    EXPECT_EQ(At(page, 10, 35), kRed);
-    EXPECT_EQ(At(page, 239, 264), kRed);
-    EXPECT_EQ(At(page, 9, 35), kBackground);
-    EXPECT_EQ(At(page, 240, 264), kBackground);
-    EXPECT_EQ(At(page, 760, 535), kRed);  // the twelfth cell
-    EXPECT_EQ(At(page, 500, 10), kBackground);
+    // 250-pixel cells from y = 25; the box of 230 is centred: x 10..239, y
+    // 35..264. The twelfth cell's picture, and the background above the grid.
+    for (auto [x, y, rgb] : {std::tuple{10u, 35u, kRed}, {239u, 264u, kRed}, {9u, 35u, kBackground},
+                             {240u, 264u, kBackground}, {760u, 535u, kRed}, {500u, 10u, kBackground}})
+        EXPECT_EQ(At(page, x, y), rgb) << x << "," << y;
 
-    // A two-line title pushes the grid down; a shadow darkens below the picture.
+    // A two-line title pushes the grid down and shrinks it to stay on the
+    // page.
     fx.sheet.Settings().title = "One\r\nTwo";
     fx.sheet.Settings().fx = "Shadow";
     const CImageBuffer titled = RenderPage(fx.sheet, request);
-    int firstRed = -1;
-    for (uint32_t y = 0; y < 800 && firstRed < 0; ++y)
-        if (At(titled, 125, y) == kRed)
-            firstRed = static_cast<int>(y);
-    EXPECT_GT(firstRed, 35);
-    const auto below = At(titled, 125, 800 - 1 - 0);
-    EXPECT_EQ(below, kBackground);
+    uint32_t firstRed = 0;
+    while (firstRed < 800 && At(titled, 125, firstRed) != kRed)
+        ++firstRed;
+    EXPECT_GT(firstRed, 35u);
+    EXPECT_EQ(At(titled, 125, 799), kBackground);
 }
 
 TEST(SheetPages, PagesOfARowsByColumnsGrid)

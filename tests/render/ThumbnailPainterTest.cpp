@@ -10,7 +10,7 @@ namespace {
 void WriteGrey(const std::string& path, uint32_t w, uint32_t h, uint8_t v) { test::WriteSolidPicture(path, w, h, v, v, v); }
 
 QRgb At(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
-constexpr QRgb kMask = 0x008060;
+constexpr QRgb kMask = 0x008060u;
 
 TEST(ThumbnailPainter, FitsWithoutEnlargingAndRaisesTheEdge)
 {
@@ -18,27 +18,21 @@ TEST(ThumbnailPainter, FitsWithoutEnlargingAndRaisesTheEdge)
     WriteGrey(dir.File("small.bmp"), 40, 20, 100);
     PaintedThumbnailMaker maker;
     const QImage image = maker.Paint(dir.File("small.bmp"), 80, 80, true);
-    EXPECT_EQ(At(image, 19, 30), kMask);
-    EXPECT_EQ(At(image, 20, 29), kMask);
-    EXPECT_EQ(At(image, 20, 30), 0xFFFFFFu);   // raised twice, capped
-    EXPECT_EQ(At(image, 30, 30), 0xE4E4E4u);   // top edge: 100 + 128
-    EXPECT_EQ(At(image, 30, 40), 0x646464u);   // inside
-    EXPECT_EQ(At(image, 30, 49), 0x000000u);   // bottom edge: 100 - 128, floored
-    EXPECT_EQ(At(image, 59, 30), 0x646464u);   // top-right: raised, then lowered
-    EXPECT_EQ(At(image, 60, 30), kMask);
+    // The 40 × 20 picture centred at (20, 30): the top-left corner raised
+    // twice and capped, the top edge 100 + 128, the inside, the bottom edge
+    // 100 - 128 floored, the top-right corner raised, then lowered.
+    for (auto [x, y, rgb] : {std::tuple{19, 30, kMask}, {20, 29, kMask}, {20, 30, 0xFFFFFFu}, {30, 30, 0xE4E4E4u},
+                             {30, 40, 0x646464u}, {30, 49, 0x000000u}, {59, 30, 0x646464u}, {60, 30, kMask}})
+        EXPECT_EQ(At(image, x, y), rgb) << x << "," << y;
 
-    EXPECT_EQ(FitThumbnail(1000, 10, 80, 80).width, 80);
-    EXPECT_EQ(FitThumbnail(1000, 10, 80, 80).height, 1);
-    EXPECT_EQ(FitThumbnail(10, 1000, 80, 80).width, 1);
-    EXPECT_EQ(FitThumbnail(10, 1000, 80, 80).height, 80);
+    EXPECT_EQ(std::pair(FitThumbnail(1000, 10, 80, 80).width, FitThumbnail(1000, 10, 80, 80).height), std::pair(80, 1));
+    EXPECT_EQ(std::pair(FitThumbnail(10, 1000, 80, 80).width, FitThumbnail(10, 1000, 80, 80).height), std::pair(1, 80));
 
     // The list layout: top-down red, green, blue.
     const auto bytes = maker.MakeThumbnail(dir.File("small.bmp"), 80, 80, true);
     ASSERT_EQ(bytes.size(), 80u * 80u * 3u);
     EXPECT_EQ(bytes[3 * (40 * 80 + 30)], 100);
-    EXPECT_EQ(bytes[0], 0x00);
-    EXPECT_EQ(bytes[1], 0x80);
-    EXPECT_EQ(bytes[2], 0x60);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 3), (std::vector<uint8_t>{0x00, 0x80, 0x60}));
 }
 
 TEST(ThumbnailPainter, IconsAndTheSkippedPicture)
