@@ -79,9 +79,9 @@ TEST(ImageConversion, DrawBufferDrawsTheSourceRectangleUprightWithoutSmoothing)
             for (int x = 0; x < 8; ++x) {
                 const int sx = c.source.x() + (x - c.target.x()) * c.source.width() / c.target.width();
                 const int sy = c.source.y() + (y - c.target.y()) * c.source.height() / c.target.height();
-                const QColor expected = c.picture.IsEmpty() || !c.target.contains(x, y)
-                                            ? QColor(Qt::white)
-                                            : PixelFromTop(c.picture, static_cast<uint32_t>(sx), static_cast<uint32_t>(sy));
+                QColor expected = Qt::white;
+                if (!c.picture.IsEmpty() && c.target.contains(x, y))
+                    expected = PixelFromTop(c.picture, static_cast<uint32_t>(sx), static_cast<uint32_t>(sy));
                 EXPECT_EQ(target.pixelColor(x, y), expected) << x << "," << y;
             }
     }

@@ -14,19 +14,15 @@
 namespace pix {
 namespace {
 
-// A sheet of n red 100 × 100 pictures, plain page: no margins, texts or
+// A sheet of one red 100 × 100 picture n times, plain page: no margins, texts or
 // gradients, no effect.
 struct Fixture {
     test::TempDir dir;
     ThumbnailSheet sheet;
     explicit Fixture(int n)
     {
-        std::vector<std::string> files;
-        for (int i = 0; i < n; ++i) {
-            files.push_back(dir.File("p" + std::to_string(i) + ".bmp"));
-            test::WriteSolidPicture(files.back(), 100, 100, 255, 0, 0);
-        }
-        sheet = test::SheetOf(files);
+        const std::string red = test::WriteSolidPicture(dir.File("red.bmp"), 100, 100, 255, 0, 0);
+        sheet = test::SheetOf(std::vector<std::string>(static_cast<size_t>(n), red));
         CThumbnailSettings& f = sheet.Settings();
         f.title.clear();
         f.footer.clear();

@@ -150,7 +150,8 @@ TEST(CThumbnailSettings, OlderRecordsReadWithTheValuesTheyLack)
             head.I32(version);
             end += added[-version - 1];
         }
-        const auto bytes = test::Join({head.Bytes(), {current.begin() + 4, current.begin() + static_cast<ptrdiff_t>(end)},
+        const auto entries = current.begin() + 4;
+        const auto bytes = test::Join({head.Bytes(), {entries, entries + static_cast<ptrdiff_t>(end - 4)},
                                        {current.end() - static_cast<ptrdiff_t>(fonts), current.end()}});
         // Start from values that reading must replace.
         CThumbnailSettings s;

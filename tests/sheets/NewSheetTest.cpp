@@ -1,26 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "common/SettingsStore.h"
+#include "SheetTestSupport.h"
 #include "sheets/NewSheet.h"
-#include "sheets/ThumbnailMaker.h"
-#include "sheets/ThumbnailSheet.h"
-#include "support/TestSupport.h"
 
 namespace pix {
 namespace {
 
 constexpr uint64_t kMiB = 1024 * 1024;
-
-// Records which files were read; pictures are one flat colour.
-class FakeMaker final : public ThumbnailMaker {
-public:
-    std::vector<std::pair<std::string, bool>> calls;
-    std::vector<uint8_t> MakeThumbnail(const std::string& path, uint32_t cx, uint32_t cy, bool load) override
-    {
-        calls.emplace_back(path, load);
-        return std::vector<uint8_t>(size_t{3} * cx * cy, load ? 200 : 10);
-    }
-};
 
 TEST(NewSheet, MemoryRuleChoosesThePictureSize)
 {
@@ -45,7 +32,7 @@ TEST(NewSheet, CancelLeavesTheRemainingFilesSkipped)
 {
     MemorySettingsStore store;
     store.SetInt("Thumbnails", "TmbSiz", 16);
-    FakeMaker maker;
+    test::FakeMaker maker;
     test::RecordingPrompter prompter;
     test::RecordingProgress progress(2);  // cancelled at the second file
     ThumbnailSheet sheet;
@@ -53,10 +40,7 @@ TEST(NewSheet, CancelLeavesTheRemainingFilesSkipped)
     ASSERT_TRUE(MakeNewSheet(sheet, files, store, 100 * kMiB, maker, progress, prompter));
     EXPECT_EQ(sheet.Count(), 5u);
     EXPECT_EQ(sheet.Thumbnails().Cx(), 16u);
-    ASSERT_EQ(maker.calls.size(), 5u);
-    EXPECT_TRUE(maker.calls[0].second);
-    for (size_t i = 1; i < 5; ++i)
-        EXPECT_FALSE(maker.calls[i].second) << i;
+    EXPECT_EQ(maker.Loads(), (std::vector<bool>{true, false, false, false, false}));
     EXPECT_EQ(progress.texts.at(0), "Loading /a/1.jpg");
     EXPECT_EQ(sheet.Labels().at(4), "5.jpg");
 

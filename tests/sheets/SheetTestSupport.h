@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "common/Archive.h"
@@ -15,21 +16,39 @@
 
 namespace pix::test {
 
-// Black list pictures, without reading the files.
-class BlankMaker final : public ThumbnailMaker {
+// Records every call, reads no file. A picture's red channel is 40 × the
+// call's number (1 for the first), the rest 90; on request it is of the
+// wrong size.
+class FakeMaker final : public ThumbnailMaker {
 public:
-    std::vector<uint8_t> MakeThumbnail(const std::string&, uint32_t cx, uint32_t cy, bool) override
+    using Call = std::tuple<std::string, uint32_t, uint32_t, bool>;  // path, cx, cy, load
+    std::vector<Call> calls;
+    bool wrongSize = false;
+
+    std::vector<uint8_t> MakeThumbnail(const std::string& path, uint32_t cx, uint32_t cy, bool load) override
     {
-        return std::vector<uint8_t>(size_t{3} * cx * cy);
+        calls.emplace_back(path, cx, cy, load);
+        std::vector<uint8_t> p(wrongSize ? 5 : size_t{3} * cx * cy, 90);
+        for (size_t i = 0; i < p.size(); i += 3)
+            p[i] = static_cast<uint8_t>(40 * calls.size());
+        return p;
+    }
+    // Whether each call was allowed to read its file.
+    std::vector<bool> Loads() const
+    {
+        std::vector<bool> loads;
+        for (const Call& call : calls)
+            loads.push_back(std::get<3>(call));
+        return loads;
     }
 };
 
-// A sheet of the files with 8 × 8 black pictures and the given label text.
+// A sheet of the files with 8 × 8 pictures and the given label text.
 inline ThumbnailSheet SheetOf(const std::vector<std::string>& files, const std::string& label = "[FileName]")
 {
     ThumbnailSheet sheet;
     sheet.Settings().label = label;
-    BlankMaker maker;
+    FakeMaker maker;
     RecordingProgress progress;
     EXPECT_TRUE(sheet.FillFromFiles(files, 8, maker, progress));
     return sheet;

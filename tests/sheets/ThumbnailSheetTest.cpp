@@ -10,28 +10,12 @@
 namespace pix {
 namespace {
 
+using test::FakeMaker;
 using test::Join;
 using test::ListOf;
 using test::RecordOf;
 using Strings = std::vector<std::string>;
 using Order = std::vector<uint32_t>;
-
-// Makes pictures whose red channel tells the calls apart (40 × call number).
-class FakeMaker final : public ThumbnailMaker {
-public:
-    using Call = std::tuple<std::string, uint32_t, uint32_t, bool>;  // path, cx, cy, load
-    std::vector<Call> calls;
-    bool wrongSize = false;
-
-    std::vector<uint8_t> MakeThumbnail(const std::string& path, uint32_t cx, uint32_t cy, bool load) override
-    {
-        calls.emplace_back(path, cx, cy, load);
-        std::vector<uint8_t> p(wrongSize ? 5 : size_t{3} * cx * cy, 90);
-        for (size_t i = 0; i < p.size(); i += 3)
-            p[i] = static_cast<uint8_t>(40 * calls.size());
-        return p;
-    }
-};
 
 // Answers false at one step only; the sheet must keep treating the rest
 // as cancelled.
@@ -213,10 +197,7 @@ TEST(ThumbnailSheet, FillingFromFilesSkipsReadingAfterACancel)
     EXPECT_EQ(progress.range, std::pair(0, 4));
     EXPECT_EQ(progress.texts, (Strings{"Loading /d/a.jpg", "Loading C:\\d\\b.jpg", "Loading /d/c.jpg",
                                        "Loading /d/d.jpg"}));
-    std::vector<bool> loaded;
-    for (const auto& call : maker.calls)
-        loaded.push_back(std::get<3>(call));
-    EXPECT_EQ(loaded, (std::vector<bool>{true, false, false, false}));
+    EXPECT_EQ(maker.Loads(), (std::vector<bool>{true, false, false, false}));
     const ThumbnailList& list = sheet.Thumbnails();
     EXPECT_EQ(std::tuple(list.Count(), list.Room(), list.Cx()), std::tuple(4u, 5u, 7u));
 
@@ -234,7 +215,9 @@ TEST(ThumbnailSheet, DamagedFilesAreRefusedWhole)
     const auto good = small.ToBytes();
     ThumbnailSheet target = SheetOf({"/q/keep.png"}, 3, maker);
     const auto before = target.ToBytes();
-    auto refused = [&](const std::vector<uint8_t>& bytes) { return !target.FromBytes(bytes) && target.ToBytes() == before; };
+    auto refused = [&](const std::vector<uint8_t>& bytes) {
+        return !target.FromBytes(bytes) && target.ToBytes() == before;
+    };
     EXPECT_TRUE(refused({good.begin(), good.end() - 1}));
 
     struct Case {
