@@ -63,6 +63,7 @@ TEST(SheetPages, ItemsSitInTheirCells)
     while (firstRed < 800 && At(titled, 125, firstRed) != kRed)
         ++firstRed;
     EXPECT_GT(firstRed, 35u);
+    EXPECT_LT(firstRed, 800u);
     EXPECT_EQ(At(titled, 125, 799), kBackground);
 }
 
