@@ -240,6 +240,7 @@ TEST(WmfSize, LoadsAndTheSizeQueryAgreeOnEverySize)
         {"written by us, wider than the bound", MakeWmfBytes(test::Noise(2400, 100, 3)), 0, 0, 96, Size{2000, 83}},
         // Refused frames and files; the wmf fuzz seeds hold more.
         {"inverted frame", MetafileBuilder().Placeable(100, 0, 0, 100, 96), 0, 0, 96, std::nullopt},
+        {"frame narrower than a pixel once fitted", MetafileBuilder().Placeable(0, 0, 1, 30000, 96), 0, 0, 96, std::nullopt},
         {"declared size beyond the file", {plain.begin(), plain.end() - 2}, 0, 0, 96, std::nullopt},
     };
     // The wmf fuzz target checks the size from the first bytes against the
