@@ -44,31 +44,43 @@ uint64_t ColorQuantizer::NextRandom()
     return z ^ (z >> 31);
 }
 
-void ColorQuantizer::BuildHistogram(const uint8_t* packed, size_t pixels)
+void ColorQuantizer::BuildHistogram(const uint8_t* packed, uint32_t width, uint32_t height, const OwnColours& own)
 {
     // The cells the picture itself occupies. Jitter moves a pixel's count
     // only into one of them, so it smooths the counts without making
     // colours up: a one-colour picture stays one cell, one box, one colour.
+    const size_t pixels = static_cast<size_t>(width) * height;
     std::vector<uint8_t> occupied(histogram_.size(), 0);
     const uint8_t* p = packed;
     for (size_t n = 0; n < pixels; ++n, p += 3)
         occupied[CellOf(p[0], p[1], p[2])] = 1;
 
     std::fill(histogram_.begin(), histogram_.end(), uint16_t{0});
+    sums_.assign(histogram_.size(), {});
+    const size_t o0 = own.order[0], o1 = own.order[1], o2 = own.order[2];
     uint64_t random = 0;
-    for (size_t n = 0; n < pixels; ++n, packed += 3) {
-        if ((n & 7) == 0)
-            random = NextRandom();
-        const unsigned jitter = static_cast<unsigned>(random & 0xFF);
-        random >>= 8;
-        const int c0 = Clamp255(packed[0] + static_cast<int>(jitter & 3) - 2);
-        const int c1 = Clamp255(packed[1] + static_cast<int>((jitter >> 2) & 7) - 4);
-        const int c2 = Clamp255(packed[2] + static_cast<int>((jitter >> 5) & 7) - 4);
-        size_t cell = CellOf(c0, c1, c2);
-        if (!occupied[cell])
-            cell = CellOf(packed[0], packed[1], packed[2]);
-        if (histogram_[cell] != 0xFFFF)
-            ++histogram_[cell];
+    size_t n = 0;
+    for (uint32_t top = 0; top < height; ++top) {
+        const uint8_t* colour = own.first + static_cast<ptrdiff_t>(top) * own.stride;
+        for (uint32_t x = 0; x < width; ++x, ++n, packed += 3, colour += 3) {
+            if ((n & 7) == 0)
+                random = NextRandom();
+            const unsigned jitter = static_cast<unsigned>(random & 0xFF);
+            random >>= 8;
+            const int c0 = Clamp255(packed[0] + static_cast<int>(jitter & 3) - 2);
+            const int c1 = Clamp255(packed[1] + static_cast<int>((jitter >> 2) & 7) - 4);
+            const int c2 = Clamp255(packed[2] + static_cast<int>((jitter >> 5) & 7) - 4);
+            size_t cell = CellOf(c0, c1, c2);
+            if (!occupied[cell])
+                cell = CellOf(packed[0], packed[1], packed[2]);
+            if (histogram_[cell] != 0xFFFF)
+                ++histogram_[cell];
+            std::array<uint64_t, 4>& sum = sums_[cell];
+            ++sum[0];
+            sum[1] += colour[o0];
+            sum[2] += colour[o1];
+            sum[3] += colour[o2];
+        }
     }
 }
 
@@ -161,23 +173,31 @@ void ColorQuantizer::BoxMeans(uint8_t* c0, uint8_t* c1, uint8_t* c2) const
 {
     for (size_t n = 0; n < boxes_.size(); ++n) {
         const ColorBox& b = boxes_[n];
-        uint64_t total = 0, sum0 = 0, sum1 = 0, sum2 = 0;
+        std::array<uint64_t, 4> total{};
         for (int i0 = b.min[0]; i0 <= b.max[0]; ++i0)
             for (int i1 = b.min[1]; i1 <= b.max[1]; ++i1)
                 for (int i2 = b.min[2]; i2 <= b.max[2]; ++i2) {
-                    const uint64_t count = histogram_[CellIndex(i0, i1, i2)];
-                    if (count == 0)
-                        continue;
-                    total += count;
-                    sum0 += count * static_cast<uint64_t>(Centre0(i0));
-                    sum1 += count * static_cast<uint64_t>(Centre12(i1));
-                    sum2 += count * static_cast<uint64_t>(Centre12(i2));
+                    const std::array<uint64_t, 4>& sum = sums_[CellIndex(i0, i1, i2)];
+                    for (size_t k = 0; k < 4; ++k)
+                        total[k] += sum[k];
                 }
-        if (total == 0)
-            total = 1;  // cannot happen: every box holds an occupied cell
-        c0[n] = static_cast<uint8_t>((sum0 + total / 2) / total);
-        c1[n] = static_cast<uint8_t>((sum1 + total / 2) / total);
-        c2[n] = static_cast<uint8_t>((sum2 + total / 2) / total);
+        const uint64_t count = std::max<uint64_t>(total[0], 1);  // every box holds an occupied cell
+        c0[n] = static_cast<uint8_t>((total[1] + count / 2) / count);
+        c1[n] = static_cast<uint8_t>((total[2] + count / 2) / count);
+        c2[n] = static_cast<uint8_t>((total[3] + count / 2) / count);
+    }
+}
+
+void ColorQuantizer::SetPalette(const uint8_t* c0, const uint8_t* c1, const uint8_t* c2, int size,
+                                ColorConversion toWorking)
+{
+    paletteSize_ = size;
+    for (int p = 0; p < size; ++p) {
+        uint8_t colour[3] = {c0[p], c1[p], c2[p]};
+        if (toWorking)
+            toWorking(colour, 1);
+        for (int c = 0; c < 3; ++c)
+            palette_[static_cast<size_t>(c)][static_cast<size_t>(p)] = colour[c];
     }
 }
 
@@ -327,55 +347,77 @@ void ColorQuantizer::MapDithered(const uint8_t* packed, uint8_t* indexPlane, uin
     }
 }
 
+int ColorQuantizer::BuildPalette(const uint8_t* packed, uint32_t width, uint32_t height, int colors,
+                                 ColorWeights weights, const OwnColours* own, uint8_t* c0, uint8_t* c1, uint8_t* c2)
+{
+    if (!packed || width == 0 || height == 0 || colors < 1 || colors > 256)
+        return 0;
+    weights_ = weights;
+    OwnColours self;
+    self.first = packed;
+    self.stride = 3 * static_cast<ptrdiff_t>(width);
+    try {
+        histogram_.assign(kCellCount, 0);
+        BuildHistogram(packed, width, height, own ? *own : self);
+        const int made = MedianCut(colors);
+        BoxMeans(c0, c1, c2);
+        sums_ = {};
+        SetPalette(c0, c1, c2, made, own ? own->toWorking : nullptr);
+        return made;
+    } catch (const std::bad_alloc&) {
+        histogram_ = {};
+        sums_ = {};
+        return 0;
+    }
+}
+
+bool ColorQuantizer::Map(const uint8_t* packed, uint8_t* indexPlane, uint32_t width, uint32_t height, bool dither,
+                         bool limitErrors)
+{
+    if (!packed || !indexPlane || width == 0 || height == 0 || paletteSize_ == 0)
+        return false;
+    // With limiting, large errors are damped so that they do not smear
+    // across flat areas: small ones pass, middle ones are halved past 16,
+    // large ones are held at 32.
+    for (int e = -255; e <= 255; ++e) {
+        const int magnitude = e < 0 ? -e : e;
+        int limited = magnitude;
+        if (limitErrors && magnitude >= 48)
+            limited = 32;
+        else if (limitErrors && magnitude >= 16)
+            limited = 16 + (magnitude - 16) / 2;
+        errorLimit_[static_cast<size_t>(e + 255)] = e < 0 ? -limited : limited;
+    }
+    try {
+        // The histogram becomes the inverse colour map.
+        histogram_.assign(kCellCount, 0);
+        if (dither)
+            MapDithered(packed, indexPlane, width, height);
+        else
+            MapNearest(packed, indexPlane, static_cast<size_t>(width) * height);
+    } catch (const std::bad_alloc&) {
+        histogram_ = {};
+        return false;
+    }
+    histogram_ = {};
+    return true;
+}
+
 int ColorQuantizer::Quantize(const uint8_t* packed, uint8_t* indexPlane, uint32_t width, uint32_t height, int colors,
                              bool dither, bool buildPalette, uint8_t* red, uint8_t* green, uint8_t* blue,
                              ColorWeights weights, bool limitErrors)
 {
     if (!packed || !indexPlane || width == 0 || height == 0 || colors < 1 || colors > 256)
         return 0;
-    const size_t pixels = static_cast<size_t>(width) * height;
     weights_ = weights;
-    try {
-        histogram_.assign(kCellCount, 0);
-        if (buildPalette) {
-            BuildHistogram(packed, pixels);
-            paletteSize_ = MedianCut(colors);
-            BoxMeans(red, green, blue);
-        } else {
-            boxes_.clear();
-            paletteSize_ = colors;
-        }
-        for (int p = 0; p < paletteSize_; ++p) {
-            palette_[0][p] = red[p];
-            palette_[1][p] = green[p];
-            palette_[2][p] = blue[p];
-        }
-
-        // With limiting, large errors are damped so that they do not smear
-        // across flat areas: small ones pass, middle ones are halved past
-        // 16, large ones are held at 32.
-        for (int e = -255; e <= 255; ++e) {
-            const int magnitude = e < 0 ? -e : e;
-            int limited = magnitude;
-            if (limitErrors && magnitude >= 48)
-                limited = 32;
-            else if (limitErrors && magnitude >= 16)
-                limited = 16 + (magnitude - 16) / 2;
-            errorLimit_[static_cast<size_t>(e + 255)] = e < 0 ? -limited : limited;
-        }
-
-        // The histogram becomes the inverse colour map.
-        std::fill(histogram_.begin(), histogram_.end(), uint16_t{0});
-        if (dither)
-            MapDithered(packed, indexPlane, width, height);
-        else
-            MapNearest(packed, indexPlane, pixels);
-    } catch (const std::bad_alloc&) {
-        histogram_ = {};
-        return 0;
+    if (buildPalette) {
+        if (BuildPalette(packed, width, height, colors, weights, nullptr, red, green, blue) == 0)
+            return 0;
+    } else {
+        boxes_.clear();
+        SetPalette(red, green, blue, colors, nullptr);
     }
-    histogram_ = {};
-    return paletteSize_;
+    return Map(packed, indexPlane, width, height, dither, limitErrors) ? paletteSize_ : 0;
 }
 
 }  // namespace pix

@@ -43,9 +43,37 @@ struct ColorBox {
 // counted in the pixel's own cell.
 inline constexpr uint64_t kDefaultJitterSeed = 0x50495841'44524F4Dull;
 
+// Converts packed pixels in place from the colours a palette is made of
+// into the space the quantiser measures in.
+using ColorConversion = void (*)(uint8_t* packed, size_t pixels);
+
+// The picture's own colours, one row after another from the top: row `top`
+// starts at first + top × stride, and a pixel's three components lie at the
+// byte offsets in order.
+struct OwnColours {
+    const uint8_t* first = nullptr;
+    ptrdiff_t stride = 0;
+    std::array<uint8_t, 3> order{0, 1, 2};
+    ColorConversion toWorking = nullptr;  // own colour to working space
+};
+
 class ColorQuantizer {
 public:
     explicit ColorQuantizer(uint64_t seed = kDefaultJitterSeed) : rng_(seed) {}
+
+    // Makes a median-cut palette of at most colors entries for width ×
+    // height packed pixels of the working space (top row first). Each entry
+    // is the rounded mean of the colours of the pixels counted in its box
+    // (after jitter): of their own colours when own is given, stored into
+    // the planes as they are and converted for mapping. Returns the number
+    // of entries, 0 on failure. Map then maps the pixels.
+    int BuildPalette(const uint8_t* packed, uint32_t width, uint32_t height, int colors, ColorWeights weights,
+                     const OwnColours* own, uint8_t* c0, uint8_t* c1, uint8_t* c2);
+
+    // Maps width × height packed pixels (top row first) of the working space
+    // to the palette last made by BuildPalette or set by Quantize.
+    bool Map(const uint8_t* packed, uint8_t* indexPlane, uint32_t width, uint32_t height, bool dither,
+             bool limitErrors);
 
     // Maps width × height packed 3-byte pixels (top row first) to indices
     // into indexPlane. With buildPalette the palette of at most colors
@@ -70,10 +98,11 @@ public:
 
 private:
     uint64_t NextRandom();
-    void BuildHistogram(const uint8_t* packed, size_t pixels);
+    void BuildHistogram(const uint8_t* packed, uint32_t width, uint32_t height, const OwnColours& own);
     void Shrink(ColorBox& box) const;
     int MedianCut(int colors);
     void BoxMeans(uint8_t* c0, uint8_t* c1, uint8_t* c2) const;
+    void SetPalette(const uint8_t* c0, const uint8_t* c1, const uint8_t* c2, int size, ColorConversion toWorking);
     void FillBlock(int i0, int i1, int i2);
     void MapNearest(const uint8_t* packed, uint8_t* indexPlane, size_t pixels);
     void MapDithered(const uint8_t* packed, uint8_t* indexPlane, uint32_t width, uint32_t height);
@@ -82,6 +111,9 @@ private:
     // 16-bit counts while the palette is made; palette index + 1 (0 = not
     // yet known) while pixels are mapped.
     std::vector<uint16_t> histogram_;
+    // Per cell while the palette is made: the number of pixels counted in
+    // it and the sums of their own colours.
+    std::vector<std::array<uint64_t, 4>> sums_;
     std::vector<ColorBox> boxes_;
     ColorWeights weights_;
     std::array<std::array<int, 256>, 3> palette_{};

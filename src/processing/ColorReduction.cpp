@@ -1,5 +1,6 @@
 #include "processing/ColorReduction.h"
 
+#include <algorithm>
 #include <array>
 #include <new>
 #include <vector>
@@ -11,7 +12,45 @@ namespace pix {
 
 namespace {
 
-inline uint8_t Clamp255(int v) { return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+// When the packed pixels hold at most colors distinct colours, stores them
+// in order of first appearance into the palette, each pixel's own index
+// into plane, and returns their number; otherwise returns 0, usually after
+// a few rows of a photograph.
+int ExactPalette(const uint8_t* packed, size_t pixels, int colors, uint8_t* plane, uint8_t* red, uint8_t* green,
+                 uint8_t* blue)
+{
+    // Open addressing over 24-bit colours, at most a quarter full.
+    constexpr uint32_t kSlots = 1024;
+    constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+    std::array<uint32_t, kSlots> keys;
+    std::array<uint8_t, kSlots> indices{};
+    keys.fill(kEmpty);
+    int found = 0;
+    uint32_t last = kEmpty;
+    uint8_t lastIndex = 0;
+    for (size_t n = 0; n < pixels; ++n, packed += 3) {
+        const uint32_t key = (uint32_t{packed[0]} << 16) | (uint32_t{packed[1]} << 8) | packed[2];
+        if (key != last) {
+            uint32_t slot = (key * 0x9E3779B1u) >> 22;
+            while (keys[slot] != key && keys[slot] != kEmpty)
+                slot = (slot + 1) & (kSlots - 1);
+            if (keys[slot] == kEmpty) {
+                if (found == colors)
+                    return 0;
+                keys[slot] = key;
+                indices[slot] = static_cast<uint8_t>(found);
+                red[found] = packed[0];
+                green[found] = packed[1];
+                blue[found] = packed[2];
+                ++found;
+            }
+            last = key;
+            lastIndex = indices[slot];
+        }
+        plane[n] = lastIndex;
+    }
+    return found;
+}
 
 }  // namespace
 
@@ -34,16 +73,6 @@ void RgbToYCbCr(uint8_t* packed, size_t pixels)
         packed[1] = static_cast<uint8_t>((-11059 * r - 21709 * g + 32768 * b + 8388608) >> 16);
         packed[2] = static_cast<uint8_t>((32768 * r - 27439 * g - 5329 * b + 8388608) >> 16);
     }
-}
-
-void YCbCrToRgb(uint8_t& c0, uint8_t& c1, uint8_t& c2)
-{
-    const int y = c0;
-    const int cb = c1 - 128;
-    const int cr = c2 - 128;
-    c0 = Clamp255(y + ((91881 * cr + 32768) >> 16));
-    c1 = Clamp255(y + ((-46802 * cr - 22554 * cb + 32768) >> 16));
-    c2 = Clamp255(y + ((116130 * cb + 32768) >> 16));
 }
 
 bool ReduceColors(CImageBuffer& buf, const ReduceOptions& options)
@@ -77,17 +106,27 @@ bool ReduceColors(CImageBuffer& buf, const ReduceOptions& options)
             made = quantizer.Quantize(work.data(), plane.data(), width, height, colors, options.dither, false,
                                       red.data(), green.data(), blue.data(), ColorWeights{1, 1, 1}, false);
         } else {
-            RgbToYCbCr(work.data(), pixels);
-            made = quantizer.Quantize(work.data(), plane.data(), width, height, colors, options.dither, true,
-                                      red.data(), green.data(), blue.data(),
-                                      WeightsForPreference(options.preference), true);
-            if (made > 0) {
-                for (int p = 0; p < made; ++p)
-                    YCbCrToRgb(red[p], green[p], blue[p]);
-                // Entries past the colours made are not used: black.
-                for (int p = made; p < 256; ++p)
-                    red[p] = green[p] = blue[p] = 0;
+            // A picture with few colours keeps them all exactly; otherwise
+            // the median cut in Y, Cb, Cr gives each box the mean of the
+            // colours counted in it.
+            made = ExactPalette(work.data(), pixels, colors, plane.data(), red.data(), green.data(), blue.data());
+            if (made == 0) {
+                RgbToYCbCr(work.data(), pixels);
+                // The own colours are the picture's bottom-up rows of blue, green, red.
+                OwnColours own;
+                own.first = buf.Row(height - 1);
+                own.stride = -static_cast<ptrdiff_t>(buf.Stride());
+                own.order = {2, 1, 0};
+                own.toWorking = RgbToYCbCr;
+                made = quantizer.BuildPalette(work.data(), width, height, colors,
+                                              WeightsForPreference(options.preference), &own, red.data(),
+                                              green.data(), blue.data());
+                if (made > 0 && !quantizer.Map(work.data(), plane.data(), width, height, options.dither, true))
+                    made = 0;
             }
+            // Entries past the colours made are not used: black.
+            for (int p = std::max(made, 0); p < 256; ++p)
+                red[p] = green[p] = blue[p] = 0;
         }
         if (made == 0)
             return false;

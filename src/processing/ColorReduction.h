@@ -3,9 +3,10 @@
 // palette, maps every pixel to an index and, on request, writes the chosen
 // colours back into the true-colour pixels.
 //
-// The default palette is a median cut in Y, Cb, Cr whose components are
-// weighted by a preference slider (left: colour over detail; right: detail
-// over colour). "Preserve colors" instead picks colours one by one from the
+// A picture of at most N colours keeps exactly those. Otherwise the default
+// palette is a median cut in Y, Cb, Cr whose components are weighted by a
+// preference slider (left: colour over detail; right: detail over colour);
+// each entry is the mean of the picture's colours counted in its box. "Preserve colors" instead picks colours one by one from the
 // colour cells the picture really uses.
 
 #include <cstdint>
@@ -35,9 +36,8 @@ bool ReduceColors(CImageBuffer& buf, const ReduceOptions& options);
 // The weights of Y, Cb and Cr for a slider position.
 ColorWeights WeightsForPreference(int preference);
 
-// In-place conversion of packed pixels between R, G, B and Y, Cb, Cr in
-// 16.16 fixed point (the inverse clamps to 0..255).
+// In-place conversion of packed pixels from R, G, B to Y, Cb, Cr in 16.16
+// fixed point.
 void RgbToYCbCr(uint8_t* packed, size_t pixels);
-void YCbCrToRgb(uint8_t& c0, uint8_t& c1, uint8_t& c2);
 
 }  // namespace pix

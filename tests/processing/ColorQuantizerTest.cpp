@@ -152,25 +152,50 @@ TEST(ColorQuantizer, ZeroWeightsNeverSplitAlongTheirComponents)
     EXPECT_EQ(Build(pixels, 64, {0, 0, 0}).made, 1);
 }
 
-TEST(ColorQuantizer, PaletteIsTheCountWeightedMeanOfCellCentresWithSaturatingCounts)
+void Invert(uint8_t* packed, size_t pixels)
 {
-    // One box over cells 0 and 1 of component 0 (centres 2 and 6), three
-    // pixels in the first, one in the second: (3·2 + 6 + 2) / 4 = 3.
-    Packed pixels = AtCentres({{0, 0, 0}}, 3);
-    Packed more = AtCentres({{1, 0, 0}}, 1);
-    pixels.insert(pixels.end(), more.begin(), more.end());
-    Result r = Build(pixels, 1, {4, 4, 4});
-    ASSERT_EQ(r.made, 1);
-    EXPECT_EQ(r.p0[0], 3);
-    EXPECT_EQ(r.p1[0], 4);
-    EXPECT_EQ(r.p2[0], 4);
+    for (size_t i = 0; i < 3 * pixels; ++i)
+        packed[i] = static_cast<uint8_t>(255 - packed[i]);
+}
 
-    // 200000 pixels count as 65535: with 65535 in the other cell the mean
-    // is the midpoint, 4, where true counts would give 3.
-    Packed big = AtCentres({{0, 0, 0}}, 200000);
-    Packed other = AtCentres({{1, 0, 0}}, 65535);
-    big.insert(big.end(), other.begin(), other.end());
-    EXPECT_EQ(Build(big, 1, {4, 4, 4}).p0[0], 4);
+TEST(ColorQuantizer, EachEntryIsTheMeanOfTheOwnColoursCountedInItsBox)
+{
+    // 300 colours, one in every other cell along each component, whose own
+    // colours are their inverses: jitter never moves a pixel into another
+    // occupied cell, so a box counts exactly the pixels of its cells.
+    std::vector<std::pair<std::array<int, 3>, int>> working;  // colour, copies (some past 65535)
+    Packed pixels, own;
+    for (int n = 0; n < 300; ++n) {
+        working.push_back({{8 * (n % 23) + n % 4, 16 * (n % 92 / 23) + n % 8, 16 * (n / 92) + 7 - n % 8},
+                           n % 50 == 0 ? 66000 : 1 + n % 5});
+        for (int k = 0; k < working.back().second; ++k)
+            for (int v : working.back().first) {
+                pixels.push_back(static_cast<uint8_t>(v));
+                own.push_back(static_cast<uint8_t>(255 - v));
+            }
+    }
+    const OwnColours inverted{own.data(), 0, {0, 1, 2}, Invert};
+    std::array<uint8_t, 256> mean[3];
+    for (int colors : {256, 40}) {
+        ColorQuantizer q;
+        const int made = q.BuildPalette(pixels.data(), static_cast<uint32_t>(pixels.size() / 3), 1, colors,
+                                        {4, 4, 4}, &inverted, mean[0].data(), mean[1].data(), mean[2].data());
+        ASSERT_EQ(made, static_cast<int>(q.Boxes().size()));
+        for (size_t b = 0; b < q.Boxes().size(); ++b) {
+            double sum[3] = {}, count = 0;
+            for (const auto& [colour, copies] : working) {
+                bool inside = true;
+                for (int c = 0; c < 3; ++c)
+                    inside = inside && (colour[c] >> (c ? 3 : 2)) >= q.Boxes()[b].min[c] &&
+                             (colour[c] >> (c ? 3 : 2)) <= q.Boxes()[b].max[c];
+                for (int c = 0; inside && c < 3; ++c)
+                    sum[c] += double(copies) * (255 - colour[c]);
+                count += inside ? copies : 0;
+            }
+            for (int c = 0; c < 3; ++c)
+                EXPECT_NEAR(mean[c][b], sum[c] / count, 0.5) << colors << " " << b;
+        }
+    }
 }
 
 TEST(ColorQuantizer, JitterIsSeededAndNeverMakesColoursUp)

@@ -7,6 +7,7 @@
 
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
+#include "processing/ColorReduction.h"
 #include "ProcessingTestSupport.h"
 
 namespace pix {
@@ -40,6 +41,26 @@ TEST(GifSave, ReducesATrueColourPictureAndSavesItsIndices)
     const auto first = test::ReadAll(dir.File("g.gif"));
     buf.Save(dir.File("again.gif"), prompter);
     EXPECT_EQ(test::ReadAll(dir.File("again.gif")), first);
+}
+
+TEST(GifSave, APictureOfFewColoursComesBackExactly)
+{
+    RegisterReducingGifWriter();
+    test::TempDir dir;
+    const std::array<int, 3> colours[7] = {{255, 255, 255}, {32, 64, 192}, {0, 0, 0},    {254, 255, 255},
+                                           {128, 128, 128}, {200, 30, 40}, {31, 64, 192}};
+    const CImageBuffer original = test::Picture(21, 5, [&](uint32_t x, uint32_t y) { return colours[(x + y) % 7]; });
+    test::RecordingPrompter prompter;
+    CImageBuffer eight = original;
+    ASSERT_TRUE(ReduceColors(eight, {8, true}));
+    CImageBuffer direct = original;  // reduced to 256 colours by the save
+    for (CImageBuffer* buf : {&eight, &direct}) {
+        buf->Save(dir.File("few.gif"), prompter);
+        CImageBuffer back;
+        back.Load(dir.File("few.gif"));
+        EXPECT_TRUE(test::SamePixels(back, original));
+    }
+    EXPECT_TRUE(prompter.texts.empty());
 }
 
 TEST(GifSave, ReportsWhenNoIndexPlaneCanBeMade)
