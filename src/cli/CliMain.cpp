@@ -2,12 +2,15 @@
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <string_view>
 
 #include "cli/CliCommands.h"
-#include "render/RenderFormats.h"
+#include "image/FormatTable.h"
+#include "processing/GifSave.h"
 
 namespace pix {
 
@@ -35,11 +38,35 @@ const char* const kUsage =
     "  samples DIR                           write one sample picture per writable format\n"
     "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
 
+bool IsMetafile(const std::filesystem::path& path) { return FormatForPath(path.string()) == ImageFormat::Wmf; }
+
 }  // namespace
 
-int RunCli(int argc, char** argv)
+bool CliNeedsGui(int argc, char** argv)
 {
-    RegisterRenderFormats();
+    namespace fs = std::filesystem;
+    if (argc < 2)
+        return false;
+    const std::string_view command = argv[1];
+    if (command == "sheet" || command == "mosaic" || command == "samples")
+        return true;
+    for (int i = 2; i < argc; ++i) {
+        const fs::path arg(argv[i]);
+        std::error_code ec;
+        if (IsMetafile(arg))
+            return true;
+        if (!fs::is_directory(arg, ec))
+            continue;
+        for (fs::directory_iterator it(arg, ec), end; !ec && it != end; it.increment(ec))
+            if (IsMetafile(it->path()))
+                return true;
+    }
+    return false;
+}
+
+int RunCoreCli(int argc, char** argv)
+{
+    RegisterReducingGifWriter();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
@@ -52,7 +79,6 @@ int RunCli(int argc, char** argv)
         {QStringLiteral("info"), CmdInfo},
         {QStringLiteral("convert"), CmdConvert},
         {QStringLiteral("reduce"), CmdReduce},
-        {QStringLiteral("samples"), CmdSamples},
         {QStringLiteral("edit"), CmdEdit},
         {QStringLiteral("mosaic"), CmdMosaic},
         {QStringLiteral("crc"), CmdCrc},
@@ -60,7 +86,6 @@ int RunCli(int argc, char** argv)
         {QStringLiteral("dupes"), CmdDupes},
         {QStringLiteral("similar"), CmdSimilar},
         {QStringLiteral("db"), CmdDb},
-        {QStringLiteral("sheet"), CmdSheet},
     };
     auto it = commands.find(args[0]);
     if (it == commands.end()) {

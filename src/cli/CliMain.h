@@ -2,11 +2,23 @@
 // pixadrome-cli: batch use of the program's readers, writers and
 // operations, one subcommand per job. Errors go to stderr with a non-zero
 // exit status.
+//
+// Commands that draw nothing run in a small program without the window
+// system, fonts or plug-ins; the others (and any metafile among the
+// arguments) need the drawing program, which runs every command.
 
 namespace pix {
 
-// Runs the command line; returns the exit status. Needs a QGuiApplication
-// (metafiles are drawn with Qt's painter).
+// Whether the command line draws: sheets, mosaics and samples, and any
+// metafile named among the arguments or lying in a folder named there
+// (metafiles are read, drawn and written with Qt's painter and fonts).
+bool CliNeedsGui(int argc, char** argv);
+
+// Runs a command that draws nothing (under a QCoreApplication; metafiles
+// load nothing). Returns the exit status.
+int RunCoreCli(int argc, char** argv);
+
+// Runs any command; needs a QGuiApplication. Returns the exit status.
 int RunCli(int argc, char** argv);
 
 }  // namespace pix

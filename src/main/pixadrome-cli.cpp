@@ -1,26 +1,36 @@
-#include <QGuiApplication>
-#include <sys/stat.h>
+#include <QCoreApplication>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
 #include <string>
 
 #include "cli/CliMain.h"
 
+namespace {
+
+// Replaces this process by pixadrome-cli-draw from the same folder, with
+// the same arguments; returns only when that fails.
+int RunDrawingProgram(char** argv)
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    const std::string drawing = (self.parent_path() / "pixadrome-cli-draw").string();
+    ::execv(drawing.c_str(), argv);
+    std::cerr << "pixadrome-cli: cannot start " << drawing << ": " << std::strerror(errno) << '\n';
+    return 1;
+}
+
+}  // namespace
+
+// Commands that draw nothing start without the window system, fonts and
+// plug-ins; the rest run in pixadrome-cli-draw.
 int main(int argc, char** argv)
 {
-    // The CLI never shows a window: draw offscreen unless told otherwise.
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Qt wants a private runtime folder; give it one quietly when the
-    // session has none (batch jobs, containers).
-    if (!std::getenv("XDG_RUNTIME_DIR")) {
-        std::string dir = "/tmp/runtime-" + std::to_string(::getuid());
-        ::mkdir(dir.c_str(), 0700);
-        struct stat st {};
-        if (::stat(dir.c_str(), &st) == 0 && st.st_uid == ::getuid() && (st.st_mode & 0777) == 0700)
-            ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-    }
-    QGuiApplication app(argc, argv);
-    return pix::RunCli(argc, argv);
+    if (pix::CliNeedsGui(argc, argv))
+        return RunDrawingProgram(argv);
+    QCoreApplication app(argc, argv);
+    return pix::RunCoreCli(argc, argv);
 }

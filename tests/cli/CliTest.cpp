@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "CliTestSupport.h"
+#include "cli/CliMain.h"
 
 namespace pix {
 namespace {
@@ -74,6 +76,28 @@ TEST(CliSamples, WritesOneReadablePicturePerWritableFormat)
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* name : {"sample.bmp", "sample.wmf", "sample-palette.bmp"})
         EXPECT_FALSE(Loaded(dir.File(std::string("samples/") + name)).IsEmpty()) << name;
+}
+
+TEST(CliStart, OnlyDrawingCommandLinesNeedTheWindowSystem)
+{
+    test::TempDir dir;
+    for (const char* sub : {"plain", "drawn"})
+        std::filesystem::create_directory(dir.File(sub));
+    test::WriteAll(dir.File("plain/a.jpg"), {1});
+    test::WriteAll(dir.File("drawn/b.WMF"), {1});
+    const struct {
+        std::vector<std::string> args;
+        bool gui;
+    } rows[] = {{{"crc", dir.File("plain/a.jpg")}, false},     {{"dupes", dir.File("plain")}, false},
+                {{"convert", "a.png", "b.wmf"}, true},         {{"dupes", dir.File("drawn")}, true},
+                {{"info", dir.File("drawn/b.WMF")}, true},     {{"sheet", dir.File("plain"), "-o", "x.pxc"}, true},
+                {{"mosaic", "a.jpg"}, true},                   {{}, false}};
+    for (const auto& row : rows) {
+        std::vector<char*> argv{const_cast<char*>("pixadrome-cli")};
+        for (const std::string& a : row.args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        EXPECT_EQ(CliNeedsGui(static_cast<int>(argv.size()), argv.data()), row.gui) << (row.args.empty() ? "" : row.args[0]);
+    }
 }
 
 }  // namespace
