@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the database reader; what it accepts must
-// answer queries and write back to the same bytes' records.
+// Feeds arbitrary bytes to the database reader; what it refuses must leave
+// the database as it was, what it accepts must answer queries and write
+// back to the same bytes' records.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,8 +10,12 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     pix::CImageDatabase db;
-    if (!db.Parse(data, size))
+    db.Append({"kept"});
+    if (!db.Parse(data, size)) {
+        if (db.Records() != std::vector<pix::CStrList>{{"kept"}})
+            std::abort();
         return 0;
+    }
     pix::CDbCursor cursor;
     if (db.FindFirst(cursor, "", false, -1)) {
         const std::string first = db.GetNext(cursor);

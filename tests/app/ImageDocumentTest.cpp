@@ -8,7 +8,7 @@
 
 #include "AppTestSupport.h"
 #include "imageui/CPixadromeDoc.h"
-#include "common/ByteReader.h"
+#include "support/DibFiles.h"
 
 namespace pix::test {
 namespace {
@@ -148,26 +148,11 @@ TEST(ImageDocument, PasteReadsAnEightBitBitmapAfterItsFullPalette)
 {
     RunningApp app;
     // 2 x 1, 8 bits, colours used 0: 256 palette entries, then the pixels.
-    std::vector<uint8_t> dib;
-    PutU32(dib, 40);
-    PutU32(dib, 2);
-    PutU32(dib, 1);
-    PutU16(dib, 1);
-    PutU16(dib, 8);
-    for (int i = 0; i < 6; ++i)
-        PutU32(dib, 0);
-    for (int i = 0; i < 256; ++i) {
-        dib.push_back(static_cast<uint8_t>(i));  // blue = index
-        dib.push_back(0);
-        dib.push_back(static_cast<uint8_t>(255 - i));
-        dib.push_back(0);
-    }
-    dib.insert(dib.end(), {7, 200, 0, 0});
-    std::vector<uint8_t> bmp{'B', 'M'};
-    PutU32(bmp, static_cast<uint32_t>(dib.size() + 14));
-    PutU32(bmp, 0);
-    PutU32(bmp, 14 + 40 + 1024);
-    bmp.insert(bmp.end(), dib.begin(), dib.end());
+    Dib dib{2, 1, 8};
+    for (int i = 0; i < 256; ++i)  // blue = index
+        dib.table.insert(dib.table.end(), {static_cast<uint8_t>(i), 0, static_cast<uint8_t>(255 - i), 0});
+    dib.pixels = {7, 200, 0, 0};
+    const std::vector<uint8_t> bmp = dib.File();
     auto* mime = new QMimeData;
     mime->setData(QStringLiteral("image/bmp"), QByteArray(reinterpret_cast<const char*>(bmp.data()),
                                                           static_cast<qsizetype>(bmp.size())));

@@ -60,43 +60,24 @@ TEST(DatabaseFile, LongStringsAndLongListsKeepTheirPrefixes)
     EXPECT_EQ(back.Records().at(0), many);
 }
 
-TEST(DatabaseFile, DamagedFilesAreRefusedAndLeaveTheDatabaseAlone)
+TEST(DatabaseFile, CutFilesNegativeCountsAndWideStrings)
 {
+    // Other damage is left to the fuzz seeds, whose oracle checks that a
+    // refused file leaves the database as it was.
     CImageDatabase good;
     good.Append({"k", "path", "/p"});
     good.Append({"k", "Attributes", "Red"});
     const auto valid = good.Serialize();
-
     CImageDatabase db;
-    db.Append({"keep"});
-    // Every cut of a valid file, an empty file.
     for (size_t cut = 0; cut < valid.size(); ++cut)
         EXPECT_FALSE(db.Parse(valid.data(), cut)) << cut;
-    auto withName = [](std::string_view name, int schema) {
-        std::vector<uint8_t> b = Bytes({1, 0, 0, 0, 0xFF, 0xFF, schema, 0, static_cast<int>(name.size()), 0});
-        AppendText(b, name);
-        AppendText(b, std::string("\x00\x00", 2));
-        return b;
-    };
-    const std::vector<std::vector<uint8_t>> bad{
-        withName("CObList", 1),
-        withName("CStrList", 2),
-        Bytes({1, 0, 0, 0, 0x01, 0x80, 0, 0}),         // reference before the class
-        Bytes({1, 0, 0, 0, 0x00, 0x00, 0, 0}),         // null object
-        Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0xFF, 0xFF}),   // 2^31-1 records in 6 bytes
-    };
-    for (const auto& b : bad)
-        EXPECT_FALSE(db.Parse(b.data(), b.size()));
-    EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"keep"}}));
-
-    // A negative count is an empty database.
-    const auto negative = Bytes({0xFE, 0xFF, 0xFF, 0xFF});
+    const auto negative = Bytes({0xFE, 0xFF, 0xFF, 0xFF});  // an empty database
     EXPECT_TRUE(db.Parse(negative.data(), negative.size()));
     EXPECT_EQ(db.RecordCount(), 0u);
 
     // A 16-bit string is read and converted.
-    std::vector<uint8_t> wide = withName("CStrList", 1);
-    wide.resize(wide.size() - 2);
+    std::vector<uint8_t> wide = Bytes({1, 0, 0, 0, 0xFF, 0xFF, 1, 0, 8, 0});
+    AppendText(wide, "CStrList");
     AppendText(wide, std::string("\x01\x00\xFF\xFE\xFF\x02\x41\x00\xE9\x00", 10));
     ASSERT_TRUE(db.Parse(wide.data(), wide.size()));
     EXPECT_EQ(db.Records().at(0), (CStrList{"A\xC3\xA9"}));
