@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "image/RowHelpers.h"
+#include "support/ImageTestSupport.h"
 
 namespace pix {
 namespace {
@@ -102,75 +103,60 @@ TEST(RowHelpers, PadUnpadAndSwapRoundTrip)
     EXPECT_FALSE(SwapRedBlue(nullptr, 1, 1));
 }
 
-TEST(Resize, HalfSizeAveragesTwoByTwoBlocks)
+// Grey pictures given by memory rows (row 0 the bottom), and values the
+// resized picture must have at some pixels.
+TEST(Resize, AveragesBoxesWhenHalvingAndInterpolatesOtherwise)
 {
-    CImageBuffer buf = Grey(4, 2, {0, 10, 100, 101, 20, 30, 200, 203});
-    buf.Resize(2, 1);
-    ASSERT_EQ(buf.Width(), 2u);
-    ASSERT_EQ(buf.Height(), 1u);
-    EXPECT_EQ(ValueAt(buf, 0, 0), 15);   // (0+10+20+30)/4
-    EXPECT_EQ(ValueAt(buf, 1, 0), 151);  // (100+101+200+203)/4 rounded down
+    struct Check {
+        uint32_t x, y;
+        uint8_t value;
+    };
+    struct Case {
+        const char* what;
+        CImageBuffer picture;
+        uint32_t width, height;
+        std::vector<Check> checks;
+    } cases[] = {
+        // (0+10+20+30)/4, (100+101+200+203)/4 rounded down.
+        {"half size", Grey(4, 2, {0, 10, 100, 101, 20, 30, 200, 203}), 2, 1, {{0, 0, 15}, {1, 0, 151}}},
+        // Halfway along the row, halfway up, in the middle; past the last
+        // column and row the edge pixel is its own neighbour.
+        {"double size", Grey(2, 2, {0, 100, 200, 40}), 4, 4,
+         {{0, 0, 0}, {1, 0, 50}, {2, 0, 100}, {0, 1, 100}, {1, 1, 85}, {2, 2, 40}, {3, 0, 100}, {3, 3, 40}, {0, 3, 200}}},
+        // Two rows high but one column wide, so each row is interpolated:
+        // column 1 lies 170/256 of the way from the left pixel to the right
+        // one (rounded down); (59 + 89) / 2 and (119 + 149) / 2. Column 0
+        // averages the pixels.
+        {"vertical reduction", Grey(2, 4, {0, 90, 30, 120, 60, 150, 90, 180}), 3, 2, {{1, 0, 74}, {1, 1, 134}, {0, 1, 75}}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        c.picture.Resize(c.width, c.height);
+        ASSERT_TRUE(c.picture.Width() == c.width && c.picture.Height() == c.height);
+        for (const Check& k : c.checks)
+            EXPECT_EQ(ValueAt(c.picture, k.x, k.y), k.value) << k.x << "," << k.y;
+    }
 }
 
 TEST(Resize, SameSizeCopiesEveryPixel)
 {
-    CImageBuffer buf;
-    ASSERT_TRUE(buf.Create(5, 3));
-    for (uint32_t y = 0; y < 3; ++y)
-        for (uint32_t x = 0; x < 5; ++x)
-            buf.SetPixel(x, y, static_cast<uint8_t>(x * 40), static_cast<uint8_t>(y * 70), static_cast<uint8_t>(x + y));
-    CImageBuffer copy = buf;
+    CImageBuffer buf = test::Gradient(5, 3);
+    const CImageBuffer copy = buf;
     buf.Resize(5, 3);
-    for (uint32_t y = 0; y < 3; ++y)
-        EXPECT_EQ(std::memcmp(buf.Row(y), copy.Row(y), 15), 0);
-}
-
-TEST(Resize, DoubleSizeInterpolatesBetweenNeighbours)
-{
-    // memory row 0: 0 100; memory row 1: 200 40
-    CImageBuffer buf = Grey(2, 2, {0, 100, 200, 40});
-    buf.Resize(4, 4);
-    EXPECT_EQ(ValueAt(buf, 0, 0), 0);
-    EXPECT_EQ(ValueAt(buf, 1, 0), 50);   // halfway along the row
-    EXPECT_EQ(ValueAt(buf, 2, 0), 100);
-    EXPECT_EQ(ValueAt(buf, 0, 1), 100);  // halfway up
-    EXPECT_EQ(ValueAt(buf, 1, 1), 85);   // (0+100+200+40)/4
-    EXPECT_EQ(ValueAt(buf, 2, 2), 40);
-    // Past the last column and row the edge pixel is its own neighbour.
-    EXPECT_EQ(ValueAt(buf, 3, 0), 100);
-    EXPECT_EQ(ValueAt(buf, 3, 3), 40);
-    EXPECT_EQ(ValueAt(buf, 0, 3), 200);
-}
-
-TEST(Resize, VerticalReductionAveragesInterpolatedRows)
-{
-    // 2 wide (horizontal enlargement 2 -> 3), 4 high reduced to 2: the box
-    // is two rows high but one column wide, so each row is interpolated.
-    CImageBuffer buf = Grey(2, 4, {0, 90, 30, 120, 60, 150, 90, 180});
-    buf.Resize(3, 2);
-    // Column 1 lies 170/256 of the way from the left pixel to the right
-    // one (rounded down), and each output row averages two such rows:
-    // (59 + 89) / 2 and (119 + 149) / 2. Column 0 averages the pixels.
-    EXPECT_EQ(ValueAt(buf, 1, 0), 74);
-    EXPECT_EQ(ValueAt(buf, 1, 1), 134);
-    EXPECT_EQ(ValueAt(buf, 0, 1), 75);
+    EXPECT_TRUE(test::SamePixels(buf, copy));
 }
 
 TEST(Resize, LargeReductionIsABoxAverageAndDiscardsTheIndexPlane)
 {
-    CImageBuffer buf;
-    ASSERT_TRUE(buf.Create(300, 10));
+    CImageBuffer buf = test::SolidPicture(300, 10, 0, 0, 0);
     for (uint32_t y = 0; y < 10; ++y)
-        for (uint32_t x = 0; x < 300; ++x)
-            buf.SetPixel(x, y, x < 150 ? 200 : 0, 0, 0);
+        for (uint32_t x = 0; x < 150; ++x)
+            buf.SetPixel(x, y, 200, 200, 200);
     ASSERT_TRUE(buf.SetIndexPlane(std::vector<uint8_t>(3000, 0), 1));
     buf.Resize(2, 1);
     EXPECT_FALSE(buf.HasIndexPlane());
-    uint8_t r, g, b;
-    buf.GetPixel(0, 0, r, g, b);
-    EXPECT_EQ(r, 200);
-    buf.GetPixel(1, 0, r, g, b);
-    EXPECT_EQ(r, 0);
+    EXPECT_EQ(ValueAt(buf, 0, 0), 200);
+    EXPECT_EQ(ValueAt(buf, 1, 0), 0);
 }
 
 }  // namespace
