@@ -204,6 +204,27 @@ TEST(PngReader, EverySampleLayoutBecomesEightBitRgb)
     std::vector<uint8_t> bits(60, 0);  // 10 x 2, the top row 1011000001
     for (int x : {0, 2, 3, 9})
         std::fill_n(bits.begin() + 3 * x, 3, 255);
+    // 13 x 11 interlaced, in RGB and in 2-bit palette indices.
+    const uint32_t w = 13, h = 11;
+    PngFileContent rgb{.width = w, .height = h, .interlaced = true};
+    PngFileContent indexed{.width = w, .height = h, .colorType = PNG_COLOR_TYPE_PALETTE, .depth = 2, .interlaced = true};
+    for (int i = 0; i < 4; ++i)
+        indexed.palette.push_back({static_cast<png_byte>(i * 60), static_cast<png_byte>(255 - i * 50), 7});
+    std::vector<uint8_t> pixels, plane, colours;
+    for (uint32_t y = 0; y < h; ++y) {
+        std::vector<uint8_t> row, packed((w * 2 + 7) / 8);
+        for (uint32_t x = 0; x < w; ++x) {
+            row.insert(row.end(),
+                       {static_cast<uint8_t>(x * 19 + y), static_cast<uint8_t>(y * 23), static_cast<uint8_t>(x * y)});
+            plane.push_back(static_cast<uint8_t>((x + 2 * y) % 4));
+            packed[x / 4] |= static_cast<uint8_t>(plane.back() << (6 - 2 * (x % 4)));
+            const png_color& c = indexed.palette[plane.back()];
+            colours.insert(colours.end(), {c.red, c.green, c.blue});
+        }
+        rgb.rows.push_back(row);
+        indexed.rows.push_back(packed);
+        pixels.insert(pixels.end(), row.begin(), row.end());
+    }
     struct Case {
         const char* what;
         uint32_t width;
@@ -230,6 +251,8 @@ TEST(PngReader, EverySampleLayoutBecomesEightBitRgb)
         {"1-bit grey", 10, MakePng({.width = 10, .height = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 1,
                                 .rows = {{0b10110000, 0b01000000}, {0, 0}}}),
          bits},
+        {"interlaced RGB", w, MakePng(rgb), pixels},
+        {"interlaced palette", w, MakePng(indexed), colours, plane, 4},
         {"broken colour profile", 2, WithChunk(grey1, Chunk("iCCP", {'x', 0, 0, 1, 2, 3, 4, 5})), whiteBlack},
         {"transparent grey beyond the depth", 2, WithChunk(grey1, Chunk("tRNS", {0, 2})), whiteBlack},
         {"text", 2, WithChunk(grey1, Chunk("tEXt", {'a', 0, 'b'})), whiteBlack},
@@ -242,30 +265,6 @@ TEST(PngReader, EverySampleLayoutBecomesEightBitRgb)
         EXPECT_EQ(buf.IndexPlane(), c.plane);
         EXPECT_EQ(buf.ColorCount(), c.colors);
     }
-}
-
-TEST(PngReader, InterlacedFilesGiveTheStoredPixels)
-{
-    const uint32_t w = 13, h = 11;
-    PngFileContent rgb{.width = w, .height = h, .interlaced = true};
-    PngFileContent indexed{.width = w, .height = h, .colorType = PNG_COLOR_TYPE_PALETTE, .depth = 2, .interlaced = true};
-    for (int i = 0; i < 4; ++i)
-        indexed.palette.push_back({static_cast<png_byte>(i * 60), static_cast<png_byte>(255 - i * 50), 7});
-    std::vector<uint8_t> pixels, plane;
-    for (uint32_t y = 0; y < h; ++y) {
-        std::vector<uint8_t> row, packed((w * 2 + 7) / 8);
-        for (uint32_t x = 0; x < w; ++x) {
-            row.insert(row.end(),
-                       {static_cast<uint8_t>(x * 19 + y), static_cast<uint8_t>(y * 23), static_cast<uint8_t>(x * y)});
-            plane.push_back(static_cast<uint8_t>((x + 2 * y) % 4));
-            packed[x / 4] |= static_cast<uint8_t>(plane.back() << (6 - 2 * (x % 4)));
-        }
-        rgb.rows.push_back(row);
-        indexed.rows.push_back(packed);
-        pixels.insert(pixels.end(), row.begin(), row.end());
-    }
-    EXPECT_EQ(TopDownRgb(Read(MakePng(rgb))), pixels);
-    EXPECT_EQ(Read(MakePng(indexed)).IndexPlane(), plane);
 }
 
 TEST(PngReader, StatedGammaIsCorrectedForTheScreen)

@@ -15,55 +15,41 @@ namespace {
 
 using test::Gradient;
 using test::Indexed;
-using test::SamePixels;
 
 struct TiffCloser {
     void operator()(TIFF* t) const { TIFFClose(t); }
 };
 using Tiff = std::unique_ptr<TIFF, TiffCloser>;
 
-// A little-endian TIFF with one directory; data follows the directory.
-class TiffBuilder {
-public:
-    enum Type : uint16_t { Short = 3, Long = 4 };
-    void Add(uint16_t tag, Type type, uint32_t count, uint32_t value) { entries_.push_back({tag, type, count, value}); }
-    // Where data appended with Data() starts, once all entries are added.
-    uint32_t DataOffset() const { return 8 + 2 + 12 * static_cast<uint32_t>(entries_.size()) + 4; }
-    std::vector<uint8_t> Build(const std::vector<uint8_t>& data) const
-    {
-        std::vector<uint8_t> out{'I', 'I', 42, 0, 8, 0, 0, 0};
-        PutU16(out, static_cast<uint16_t>(entries_.size()));
-        for (const Entry& e : entries_) {
-            PutU16(out, e.tag);
-            PutU16(out, e.type);
-            PutU32(out, e.count);
-            PutU32(out, e.value);
-        }
-        PutU32(out, 0);
-        out.insert(out.end(), data.begin(), data.end());
-        return out;
-    }
-
-private:
-    struct Entry {
-        uint16_t tag, type;
-        uint32_t count, value;
-    };
-    std::vector<Entry> entries_;
+// A little-endian TIFF with one directory of entries (tag, type, count,
+// value), the data right after it.
+struct TiffEntry {
+    uint16_t tag, type;  // 3 short, 4 long
+    uint32_t count, value;
 };
+constexpr uint32_t DataOffset(uint32_t entries) { return 8 + 2 + 12 * entries + 4; }
+std::vector<uint8_t> TiffFile(const std::vector<TiffEntry>& entries, const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> out{'I', 'I', 42, 0, 8, 0, 0, 0};
+    PutU16(out, static_cast<uint16_t>(entries.size()));
+    for (const TiffEntry& e : entries) {
+        PutU16(out, e.tag);
+        PutU16(out, e.type);
+        PutU32(out, e.count);
+        PutU32(out, e.value);
+    }
+    PutU32(out, 0);
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
 
 // A 1 x 2 grey picture, stored rows 10 then 200.
 std::vector<uint8_t> GreyColumn(uint16_t orientation)
 {
-    TiffBuilder t;
-    t.Add(TIFFTAG_IMAGEWIDTH, TiffBuilder::Long, 1, 1);
-    t.Add(TIFFTAG_IMAGELENGTH, TiffBuilder::Long, 1, 2);
-    t.Add(TIFFTAG_BITSPERSAMPLE, TiffBuilder::Short, 1, 8);
-    t.Add(TIFFTAG_PHOTOMETRIC, TiffBuilder::Short, 1, PHOTOMETRIC_MINISBLACK);
-    t.Add(TIFFTAG_STRIPOFFSETS, TiffBuilder::Long, 1, 8 + 2 + 12 * 7 + 4);  // after the seven entries
-    t.Add(TIFFTAG_ORIENTATION, TiffBuilder::Short, 1, orientation);
-    t.Add(TIFFTAG_STRIPBYTECOUNTS, TiffBuilder::Long, 1, 2);
-    return t.Build({10, 200});
+    return TiffFile({{TIFFTAG_IMAGEWIDTH, 4, 1, 1}, {TIFFTAG_IMAGELENGTH, 4, 1, 2}, {TIFFTAG_BITSPERSAMPLE, 3, 1, 8},
+                     {TIFFTAG_PHOTOMETRIC, 3, 1, PHOTOMETRIC_MINISBLACK}, {TIFFTAG_STRIPOFFSETS, 4, 1, DataOffset(7)},
+                     {TIFFTAG_ORIENTATION, 3, 1, orientation}, {TIFFTAG_STRIPBYTECOUNTS, 4, 1, 2}},
+                    {10, 200});
 }
 
 CImageBuffer Read(const std::vector<uint8_t>& file, uint64_t maxPixels = kMaxPixels)
@@ -125,24 +111,14 @@ std::vector<uint8_t> OldStyleJpegTiff()
     test::RecordingPrompter prompter;
     EXPECT_TRUE(WriteJpeg(Gradient(16, 16), dir.File("strip.jpg"), 90, prompter));
     const auto jpeg = test::ReadAll(dir.File("strip.jpg"));
-    TiffBuilder t;
-    const uint32_t count = 12;
-    const uint32_t data = 8 + 2 + 12 * count + 4;
-    const auto length = static_cast<uint32_t>(jpeg.size());
-    t.Add(TIFFTAG_IMAGEWIDTH, TiffBuilder::Long, 1, 16);
-    t.Add(TIFFTAG_IMAGELENGTH, TiffBuilder::Long, 1, 16);
-    t.Add(TIFFTAG_BITSPERSAMPLE, TiffBuilder::Short, 1, 8);
-    t.Add(TIFFTAG_COMPRESSION, TiffBuilder::Short, 1, COMPRESSION_OJPEG);
-    t.Add(TIFFTAG_PHOTOMETRIC, TiffBuilder::Short, 1, PHOTOMETRIC_YCBCR);
-    t.Add(TIFFTAG_STRIPOFFSETS, TiffBuilder::Long, 1, data);
-    t.Add(TIFFTAG_SAMPLESPERPIXEL, TiffBuilder::Short, 1, 3);
-    t.Add(TIFFTAG_ROWSPERSTRIP, TiffBuilder::Long, 1, 16);
-    t.Add(TIFFTAG_STRIPBYTECOUNTS, TiffBuilder::Long, 1, length);
-    t.Add(TIFFTAG_JPEGIFOFFSET, TiffBuilder::Long, 1, data);
-    t.Add(TIFFTAG_JPEGIFBYTECOUNT, TiffBuilder::Long, 1, length);
-    t.Add(TIFFTAG_YCBCRSUBSAMPLING, TiffBuilder::Short, 2, 2 | (2u << 16));
-    EXPECT_EQ(t.DataOffset(), data);
-    return t.Build(jpeg);
+    const uint32_t data = DataOffset(12), length = static_cast<uint32_t>(jpeg.size());
+    return TiffFile({{TIFFTAG_IMAGEWIDTH, 4, 1, 16}, {TIFFTAG_IMAGELENGTH, 4, 1, 16}, {TIFFTAG_BITSPERSAMPLE, 3, 1, 8},
+                     {TIFFTAG_COMPRESSION, 3, 1, COMPRESSION_OJPEG}, {TIFFTAG_PHOTOMETRIC, 3, 1, PHOTOMETRIC_YCBCR},
+                     {TIFFTAG_STRIPOFFSETS, 4, 1, data}, {TIFFTAG_SAMPLESPERPIXEL, 3, 1, 3},
+                     {TIFFTAG_ROWSPERSTRIP, 4, 1, 16}, {TIFFTAG_STRIPBYTECOUNTS, 4, 1, length},
+                     {TIFFTAG_JPEGIFOFFSET, 4, 1, data}, {TIFFTAG_JPEGIFBYTECOUNT, 4, 1, length},
+                     {TIFFTAG_YCBCRSUBSAMPLING, 3, 2, 2 | (2u << 16)}},
+                    jpeg);
 }
 
 TEST(TiffReader, OldStyleJpegIsRefusedEvenWhenLibtiffCouldDecodeIt)
