@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "image/RowHelpers.h"
 #include "support/ImageTestSupport.h"
 
@@ -84,12 +82,14 @@ TEST(Resize, AveragesBoxesWhenHalvingAndInterpolatesOtherwise)
         // Halfway along the row, halfway up, in the middle; past the last
         // column and row the edge pixel is its own neighbour.
         {"double size", Grey(2, 2, {0, 100, 200, 40}), 4, 4,
-         {{0, 0, 0}, {1, 0, 50}, {2, 0, 100}, {0, 1, 100}, {1, 1, 85}, {2, 2, 40}, {3, 0, 100}, {3, 3, 40}, {0, 3, 200}}},
+         {{0, 0, 0}, {1, 0, 50}, {2, 0, 100}, {0, 1, 100}, {1, 1, 85}, {2, 2, 40},
+          {3, 0, 100}, {3, 3, 40}, {0, 3, 200}}},
         // Two rows high but one column wide, so each row is interpolated:
         // column 1 lies 170/256 of the way from the left pixel to the right
         // one (rounded down); (59 + 89) / 2 and (119 + 149) / 2. Column 0
         // averages the pixels.
-        {"vertical reduction", Grey(2, 4, {0, 90, 30, 120, 60, 150, 90, 180}), 3, 2, {{1, 0, 74}, {1, 1, 134}, {0, 1, 75}}},
+        {"vertical reduction", Grey(2, 4, {0, 90, 30, 120, 60, 150, 90, 180}), 3, 2,
+         {{1, 0, 74}, {1, 1, 134}, {0, 1, 75}}},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -42,17 +42,20 @@ private:
     void (*oldHandler_)(int) = SIG_DFL;
 };
 
-inline size_t CountEntries(const std::filesystem::path& dir)
-{
-    size_t n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
-        ++n;
-    return n;
-}
-
 inline uint32_t BigEndian32(const uint8_t* p)
 {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// The data of every chunk of a type in a PNG file, one after the other.
+inline std::vector<uint8_t> ChunkData(const std::vector<uint8_t>& png, std::string_view type)
+{
+    std::vector<uint8_t> data;
+    for (size_t at = 8; at + 12 <= png.size(); at += 12 + size_t{BigEndian32(png.data() + at)})
+        if (std::memcmp(png.data() + at + 4, type.data(), 4) == 0)
+            data.insert(data.end(), png.begin() + static_cast<long>(at + 8),
+                        png.begin() + static_cast<long>(at + 8 + BigEndian32(png.data() + at)));
+    return data;
 }
 
 // A PNG chunk with its length and CRC (spoilt when goodCrc is false).

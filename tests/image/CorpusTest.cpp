@@ -4,7 +4,6 @@
 // references. Skipped when the corpus is absent.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <zlib.h>
 
 // clang-format off
 #include <csetjmp>
@@ -15,7 +14,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 
 #include "CodecTestHelpers.h"
 #include "image/CImageBuffer.h"
@@ -25,7 +23,6 @@
 namespace pix {
 namespace {
 
-using test::BigEndian32;
 using test::ManifestRow;
 
 // The manifest was worked out with every libpng warning counting as an
@@ -105,18 +102,6 @@ void ExpectLibjpegsDecode(const std::string& file, const CImageBuffer& buf)
         ExpectSameAsLibjpeg(buf, ref);
 }
 
-// The gAMA chunk data of a PNG file (empty when it has none).
-std::vector<uint8_t> PngGamma(const std::vector<uint8_t>& png)
-{
-    for (size_t at = 8; at + 12 <= png.size();) {
-        const uint32_t length = BigEndian32(png.data() + at);
-        if (std::memcmp(png.data() + at + 4, "gAMA", 4) == 0 && length == 4)
-            return {png.begin() + static_cast<long>(at + 8), png.begin() + static_cast<long>(at + 12)};
-        at += 12 + static_cast<size_t>(length);
-    }
-    return {};
-}
-
 // The alpha plane of a PNG file, rows top down (255 where it has none).
 std::vector<uint8_t> PngAlpha(const std::vector<uint8_t>& file)
 {
@@ -149,7 +134,7 @@ void ExpectLosslessReference(const std::filesystem::path& corpus, const Manifest
     auto refBytes = test::ReadAll((corpus / row.reference).string());
     const std::vector<uint8_t> alpha = PngAlpha(refBytes);
     const bool tiff = row.path.starts_with("tiff/");
-    const std::vector<uint8_t> gamma = tiff ? std::vector<uint8_t>{} : PngGamma(test::ReadAll(file));
+    const std::vector<uint8_t> gamma = tiff ? std::vector<uint8_t>{} : test::ChunkData(test::ReadAll(file), "gAMA");
     if (!gamma.empty())
         refBytes = test::WithChunk(std::move(refBytes), test::Chunk("gAMA", gamma));
     CImageBuffer ref;
@@ -167,26 +152,22 @@ void ExpectLosslessReference(const std::filesystem::path& corpus, const Manifest
     EXPECT_LE(worst, leeway);
 }
 
-bool Named(const ManifestRow& row, std::initializer_list<const char*> names)
-{
-    for (const char* name : names)
-        if (row.path.find(name) != std::string::npos)
-            return true;
-    return false;
-}
-
 void CheckRow(const std::filesystem::path& corpus, const ManifestRow& row, const std::string& file,
               const CImageBuffer& buf)
 {
     test::ExpectSizeQueryAgrees(file, buf, false);
+    auto named = [&row](std::initializer_list<const char*> names) {
+        return std::any_of(names.begin(), names.end(),
+                           [&row](const char* n) { return row.path.find(n) != std::string::npos; });
+    };
     if (row.path.starts_with("jpeg/") && !buf.IsEmpty())
         ExpectLibjpegsDecode(file, buf);
     // Two photos at full size and three at the thumbnail scale: baseline
     // and progressive, 4:4:4, 2x1 and 2x2 sampling, and a height that is no
     // multiple of 8 (each photo is at least 8 times the hints).
-    if (row.path.starts_with("photos/") && Named(row, {"Storm", "Wine"}))
+    if (row.path.starts_with("photos/") && named({"Storm", "Wine"}))
         ExpectLibjpegsDecode(file, buf);
-    if (row.path.starts_with("photos/") && Named(row, {"umang", "seeding", "Wine"})) {
+    if (row.path.starts_with("photos/") && named({"umang", "seeding", "Wine"})) {
         Decoded ref;
         ASSERT_TRUE(LibjpegDecode(test::ReadAll(file), 8, ref));
         CImageBuffer reduced;
@@ -202,8 +183,8 @@ void CheckRow(const std::filesystem::path& corpus, const ManifestRow& row, const
     if (PngReadsOnWhereTheManifestRefuses(row)) {
         const auto bytes = test::ReadAll(file);
         ASSERT_GE(bytes.size(), 24u);
-        EXPECT_EQ(buf.Width(), BigEndian32(bytes.data() + 16));
-        EXPECT_EQ(buf.Height(), BigEndian32(bytes.data() + 20));
+        EXPECT_EQ(buf.Width(), test::BigEndian32(bytes.data() + 16));
+        EXPECT_EQ(buf.Height(), test::BigEndian32(bytes.data() + 20));
     }
     if (row.path.starts_with("png/") || row.path.starts_with("tiff/"))
         ExpectLosslessReference(corpus, row, file, buf);

@@ -15,7 +15,6 @@
 
 #include "CodecTestHelpers.h"
 #include "GifTestFiles.h"
-#include "common/ByteReader.h"
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
 #include "image/PngCodec.h"
@@ -53,12 +52,7 @@ std::string WriteFile(const test::TempDir& dir, const std::string& name, const s
 TEST(ImageSizeQuery, GarbageShortMissingAndUnknownFilesHaveNoSize)
 {
     test::TempDir dir;
-    std::vector<uint8_t> noise(300);
-    uint32_t seed = 7;
-    for (uint8_t& b : noise) {
-        seed = seed * 1664525u + 1013904223u;
-        b = static_cast<uint8_t>(seed >> 24);
-    }
+    const std::vector<uint8_t> noise = test::TopDownRgb(test::Noise(100, 1, 7));
     for (const char* ext : {".bmp", ".dib", ".png", ".gif", ".jpg", ".jpeg", ".jif", ".jpe", ".tif"}) {
         SCOPED_TRACE(ext);
         EXPECT_FALSE(Queried(WriteFile(dir, std::string("empty") + ext, {})));
@@ -152,7 +146,8 @@ TEST(ImageSizeQuery, GifAnswersTheFirstImageNotTheScreen)
     test::TempDir dir;
     const std::vector<test::Rgb> table = {{0, 0, 0}, {255, 255, 255}};
     test::GifBuilder gif("89a", 100, 80, table);
-    gif.Transparency(0).Comment("first").Image(6, 4, std::vector<int>(24, 1), 2, table, true).Image(50, 50, {}, 2).Trailer();
+    gif.Transparency(0).Comment("first").Image(6, 4, std::vector<int>(24, 1), 2, table, true);
+    gif.Image(50, 50, {}, 2).Trailer();
     const std::string path = WriteFile(dir, "first.gif", gif.bytes);
     ASSERT_EQ(Loaded(path), (Size{6, 4}));
     EXPECT_EQ(Queried(path), (Size{6, 4}));
@@ -178,7 +173,7 @@ TEST(ImageSizeQuery, GifExtensionsLongerThanTheFirstReadAreWalkedThrough)
     EXPECT_EQ(Queried(path), (Size{9, 3}));
     // Cut inside the extension, and before the image's code size.
     for (size_t keep : {size_t{150000}, imageAt + 10}) {
-        const auto cut = WriteFile(dir, "cut.gif", {gif.bytes.begin(), gif.bytes.begin() + static_cast<ptrdiff_t>(keep)});
+        const auto cut = WriteFile(dir, "cut.gif", {gif.bytes.begin(), gif.bytes.begin() + static_cast<long>(keep)});
         EXPECT_FALSE(Loaded(cut)) << keep;
         EXPECT_FALSE(Queried(cut)) << keep;
     }

@@ -17,8 +17,6 @@
 namespace pix {
 namespace {
 
-using test::Gradient;
-
 // libjpeg compression into memory, for files the writer does not make and
 // for the reference encoding of the writer's own settings.
 struct JumpingErrors {
@@ -27,10 +25,10 @@ struct JumpingErrors {
 };
 [[noreturn]] void JumpBack(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JumpingErrors*>(cinfo->err)->jump, 1); }
 
-// Encodes packed top-down rows of `components` bytes per pixel.
-std::vector<uint8_t> LibjpegEncode(const std::vector<uint8_t>& packed, uint32_t w, uint32_t h, int components,
-                                   J_COLOR_SPACE space, int quality, bool progressive = false,
-                                   bool fullColourSampling = false)
+// Encodes packed top-down RGB rows; progressive files get full-colour
+// sampling.
+std::vector<uint8_t> LibjpegEncode(const std::vector<uint8_t>& packed, uint32_t w, uint32_t h, int quality,
+                                   bool progressive = false)
 {
     jpeg_compress_struct cinfo{};
     JumpingErrors err{};
@@ -49,17 +47,17 @@ std::vector<uint8_t> LibjpegEncode(const std::vector<uint8_t>& packed, uint32_t 
     jpeg_mem_dest(&cinfo, &out, &size);
     cinfo.image_width = w;
     cinfo.image_height = h;
-    cinfo.input_components = components;
-    cinfo.in_color_space = space;
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
-    if (progressive)
+    if (progressive) {
         jpeg_simple_progression(&cinfo);
-    if (fullColourSampling)
         cinfo.comp_info[0].h_samp_factor = cinfo.comp_info[0].v_samp_factor = 1;
+    }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < h) {
-        JSAMPROW row = const_cast<JSAMPROW>(packed.data() + static_cast<size_t>(cinfo.next_scanline) * w * components);
+        JSAMPROW row = const_cast<JSAMPROW>(packed.data() + static_cast<size_t>(cinfo.next_scanline) * w * 3);
         jpeg_write_scanlines(&cinfo, &row, 1);
     }
     jpeg_finish_compress(&cinfo);
@@ -98,7 +96,7 @@ TEST(JpegWriter, BytesAreThoseOfPackedRgbRowsTopDown)
     // quality held to baseline tables.
     test::TempDir dir;
     test::RecordingPrompter prompter;
-    const CImageBuffer buf = Gradient(45, 31);
+    const CImageBuffer buf = test::Gradient(45, 31);
     std::vector<uint8_t> packed = UnpadRows(buf.Bits(), buf.Width(), buf.Stride(), buf.Height());
     ASSERT_TRUE(FlipRows(packed.data(), buf.Width() * 3u, buf.Height()));
     ASSERT_TRUE(SwapRedBlue(packed.data(), buf.Width(), buf.Height()));
@@ -106,7 +104,7 @@ TEST(JpegWriter, BytesAreThoseOfPackedRgbRowsTopDown)
         SCOPED_TRACE(quality);
         const std::string path = dir.File("q" + std::to_string(quality) + ".jpg");
         ASSERT_TRUE(WriteJpeg(buf, path, quality, prompter));
-        EXPECT_EQ(test::ReadAll(path), LibjpegEncode(packed, buf.Width(), buf.Height(), 3, JCS_RGB, quality));
+        EXPECT_EQ(test::ReadAll(path), LibjpegEncode(packed, buf.Width(), buf.Height(), quality));
     }
     // Save of a JPEG name writes quality 75.
     CImageBuffer copy = buf;
@@ -118,13 +116,10 @@ TEST(JpegWriter, BytesAreThoseOfPackedRgbRowsTopDown)
 TEST(JpegReader, ATruncatedScanStillLoadsAndTheLimitsRefuseWhatIsTooLarge)
 {
     const uint32_t w = 64, h = 48;
-    std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
-    for (size_t i = 0; i < rgb.size(); ++i)
-        rgb[i] = static_cast<uint8_t>(i * 7);
-    const auto p = LibjpegEncode(rgb, w, h, 3, JCS_RGB, 75, true, true);  // progressive, full-colour sampling
+    const auto p = LibjpegEncode(test::TopDownRgb(test::Gradient(w, h)), w, h, 75, true);
     CImageBuffer buf;
     auto load = [&buf](const std::vector<uint8_t>& bytes, uint64_t maxPixels = kMaxPixels) -> const CImageBuffer& {
-        buf = Gradient(3, 3);  // a previous picture that must go
+        buf = test::Gradient(3, 3);  // a previous picture that must go
         ReadJpegBytes(bytes, 0, 0, buf, maxPixels);
         return buf;
     };

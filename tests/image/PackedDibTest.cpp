@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
+#include "CodecTestHelpers.h"
 #include "image/CImageBuffer.h"
 #include "support/DibFiles.h"
 #include "support/ImageTestSupport.h"
@@ -12,13 +11,6 @@ namespace pix {
 namespace {
 
 using test::Dib;
-
-std::array<uint8_t, 3> Rgb(const CImageBuffer& buf, uint32_t x, uint32_t y)
-{
-    uint8_t r, g, b;
-    buf.GetPixel(x, y, r, g, b);
-    return {r, g, b};
-}
 
 TEST(PackedDib, MadeFromABufferIsA40ByteHeaderAndItsRowsAndReadsBack)
 {
@@ -44,22 +36,23 @@ TEST(PackedDib, TablesMasksAndRowOrder)
     struct Case {
         const char* what;
         Dib dib;
-        uint32_t x, y;  // memory row
-        std::array<uint8_t, 3> rgb;
+        std::vector<uint8_t> rgb;  // top row first
     } cases[] = {
-        {"two of 256", {.width = 2, .bpp = 8, .colorsUsed = 2, .table = {10, 20, 30, 0, 40, 50, 60, 0}, .pixels = {1, 0, 0, 0}},
-         0, 0, {60, 50, 40}},
-        {"12-byte header", {.width = 3, .bpp = 1, .headerSize = 12, .table = {0, 0, 0, 255, 255, 255}, .pixels = {0xA0, 0, 0, 0}},
-         0, 0, {255, 255, 255}},
-        {"5-5-5 red", {.bpp = 16, .pixels = {0x00, 0x7C, 0, 0}}, 0, 0, {255, 0, 0}},
-        {"5-6-5 green", {.bpp = 16, .compression = 3, .table = masks, .pixels = {0xE0, 0x07, 0, 0}}, 0, 0, {0, 255, 0}},
-        {"32 bits top-down", {.height = -2, .bpp = 32, .pixels = {1, 2, 3, 0, 4, 5, 6, 0}}, 0, 1, {3, 2, 1}},
+        {"two of 256",
+         {.width = 2, .bpp = 8, .colorsUsed = 2, .table = {10, 20, 30, 0, 40, 50, 60, 0}, .pixels = {1, 0, 0, 0}},
+         {60, 50, 40, 30, 20, 10}},
+        {"12-byte header",
+         {.width = 3, .bpp = 1, .headerSize = 12, .table = {0, 0, 0, 255, 255, 255}, .pixels = {0xA0, 0, 0, 0}},
+         {255, 255, 255, 0, 0, 0, 255, 255, 255}},
+        {"5-5-5 red", {.bpp = 16, .pixels = {0x00, 0x7C, 0, 0}}, {255, 0, 0}},
+        {"5-6-5 green", {.bpp = 16, .compression = 3, .table = masks, .pixels = {0xE0, 0x07, 0, 0}}, {0, 255, 0}},
+        {"32 bits top-down", {.height = -2, .bpp = 32, .pixels = {1, 2, 3, 0, 4, 5, 6, 0}}, {3, 2, 1, 6, 5, 4}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CImageBuffer buf;
         ASSERT_TRUE(ReadPackedDib(c.dib.Packed(), buf));
-        EXPECT_EQ(Rgb(buf, c.x, c.y), c.rgb);
+        EXPECT_EQ(test::TopDownRgb(buf), c.rgb);
         EXPECT_EQ(buf.ColorCount(), c.dib.bpp > 8 ? 0 : c.dib.colorsUsed ? int(c.dib.colorsUsed) : 1 << c.dib.bpp);
     }
 }

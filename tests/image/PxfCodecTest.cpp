@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <filesystem>
 #include <random>
 
 #include "image/AdaptiveHuffman.h"
@@ -13,9 +11,7 @@
 namespace pix {
 namespace {
 
-using test::Noise;
 using test::SamePixels;
-using test::SmoothGradient;
 
 CImageBuffer RoundTrip(const CImageBuffer& buf)
 {
@@ -31,11 +27,12 @@ TEST(PxfRoundTrip, OddAndEvenWidthsTinyOneColourNoiseAndSmooth)
     for (auto [w, h] : sizes) {
         SCOPED_TRACE(testing::Message() << w << " x " << h);
         ++seed;
-        for (const CImageBuffer& buf : {Noise(w, h, seed), SmoothGradient(w, h), test::SolidPicture(w, h, 12, 200, 77)})
+        for (const CImageBuffer& buf :
+             {test::Noise(w, h, seed), test::SmoothGradient(w, h), test::SolidPicture(w, h, 12, 200, 77)})
             EXPECT_TRUE(SamePixels(buf, RoundTrip(buf)));
     }
     // Large enough for every symbol to be seen, so the escape node goes away.
-    CImageBuffer big = Noise(257, 131, 99);
+    CImageBuffer big = test::Noise(257, 131, 99);
     EXPECT_TRUE(SamePixels(big, RoundTrip(big)));
 }
 
@@ -87,8 +84,7 @@ TEST(PxfLayout, LongRunsAndPlanesOfPredictablePixels)
     EXPECT_EQ(std::vector<uint8_t>(file.end() - 8, file.end()), (std::vector<uint8_t>{254, 163, 14, 0, 254, 163, 14, 0}));
     // A picture equal to its prediction everywhere but the first row and
     // column codes nothing but runs after them, whatever the flip.
-    CImageBuffer plane;
-    ASSERT_TRUE(plane.Create(64, 64));
+    CImageBuffer plane = test::SolidPicture(64, 64, 0, 0, 0);
     for (uint32_t y = 0; y < 64; ++y)
         for (uint32_t x = 0; x < 64; ++x)
             plane.SetPixel(x, y, 0, static_cast<uint8_t>(3 * x + 5 * y), 0);
@@ -98,7 +94,7 @@ TEST(PxfLayout, LongRunsAndPlanesOfPredictablePixels)
 
 TEST(PxfReader, RefusesForeignAndTruncatedFiles)
 {
-    const std::vector<uint8_t> good = EncodePxf(SmoothGradient(7, 5));
+    const std::vector<uint8_t> good = EncodePxf(test::SmoothGradient(7, 5));
     CImageBuffer buf;
     ReadPxfBytes(good, buf);
     ASSERT_FALSE(buf.IsEmpty());

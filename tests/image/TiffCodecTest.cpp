@@ -14,12 +14,8 @@ namespace pix {
 namespace {
 
 using test::Gradient;
-using test::Indexed;
 
-struct TiffCloser {
-    void operator()(TIFF* t) const { TIFFClose(t); }
-};
-using Tiff = std::unique_ptr<TIFF, TiffCloser>;
+using Tiff = std::unique_ptr<TIFF, decltype(&TIFFClose)>;
 
 // A little-endian TIFF with one directory of entries (tag, type, count,
 // value), the data right after it.
@@ -64,11 +60,11 @@ CImageBuffer Read(const std::vector<uint8_t>& file, uint64_t maxPixels = kMaxPix
 TEST(TiffWriter, OneLzwStripOfRgbRowsOrOfTheIndexPlane)
 {
     test::TempDir dir;
-    for (const CImageBuffer& buf : {Gradient(37, 19), Indexed(21, 9, 5)}) {
+    for (const CImageBuffer& buf : {Gradient(37, 19), test::Indexed(21, 9, 5)}) {
         const bool palette = buf.HasIndexPlane();
         SCOPED_TRACE(palette);
         ASSERT_TRUE(WriteTiffFile(buf, dir.File("out.tif")));
-        Tiff tif(TIFFOpen(dir.File("out.tif").c_str(), "r"));
+        Tiff tif(TIFFOpen(dir.File("out.tif").c_str(), "r"), TIFFClose);
         ASSERT_TRUE(tif);
         for (auto [tag, value] : {std::pair<uint32_t, uint32_t>{TIFFTAG_IMAGEWIDTH, buf.Width()},
                                   {TIFFTAG_IMAGELENGTH, buf.Height()}, {TIFFTAG_ROWSPERSTRIP, buf.Height()}}) {
@@ -79,7 +75,8 @@ TEST(TiffWriter, OneLzwStripOfRgbRowsOrOfTheIndexPlane)
         for (auto [tag, value] : {std::pair<uint32_t, uint16_t>{TIFFTAG_BITSPERSAMPLE, 8},
                                   {TIFFTAG_SAMPLESPERPIXEL, palette ? 1 : 3}, {TIFFTAG_COMPRESSION, COMPRESSION_LZW},
                                   {TIFFTAG_PHOTOMETRIC, palette ? PHOTOMETRIC_PALETTE : PHOTOMETRIC_RGB},
-                                  {TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT}, {TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG}}) {
+                                  {TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT},
+                                  {TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG}}) {
             uint16_t v = 0;
             TIFFGetField(tif.get(), tag, &v);
             EXPECT_EQ(v, value) << tag;
@@ -99,8 +96,9 @@ TEST(TiffWriter, OneLzwStripOfRgbRowsOrOfTheIndexPlane)
 
 TEST(TiffReader, OrientationComesThroughTheRgbaInterface)
 {
-    EXPECT_EQ(test::TopDownRgb(Read(GreyColumn(ORIENTATION_TOPLEFT))), (std::vector<uint8_t>{10, 10, 10, 200, 200, 200}));
-    EXPECT_EQ(test::TopDownRgb(Read(GreyColumn(ORIENTATION_BOTLEFT))), (std::vector<uint8_t>{200, 200, 200, 10, 10, 10}));
+    const std::vector<uint8_t> darkTop{10, 10, 10, 200, 200, 200}, lightTop{200, 200, 200, 10, 10, 10};
+    EXPECT_EQ(test::TopDownRgb(Read(GreyColumn(ORIENTATION_TOPLEFT))), darkTop);
+    EXPECT_EQ(test::TopDownRgb(Read(GreyColumn(ORIENTATION_BOTLEFT))), lightTop);
 }
 
 // An old-style JPEG TIFF that libtiff itself can decode: a JPEG stream
@@ -127,7 +125,7 @@ TEST(TiffReader, OldStyleJpegIsRefusedEvenWhenLibtiffCouldDecodeIt)
     const auto file = OldStyleJpegTiff();
     test::WriteAll(dir.File("ojpeg.tif"), file);
     const TIFFErrorHandler oldHandler = TIFFSetWarningHandler(nullptr);
-    Tiff tif(TIFFOpen(dir.File("ojpeg.tif").c_str(), "r"));
+    Tiff tif(TIFFOpen(dir.File("ojpeg.tif").c_str(), "r"), TIFFClose);
     std::vector<uint32_t> raster(16 * 16);
     const bool libtiffReads = tif && TIFFReadRGBAImage(tif.get(), 16, 16, raster.data(), 1);
     TIFFSetWarningHandler(oldHandler);
