@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "CodecTestHelpers.h"
 #include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
 #include "support/DibFiles.h"
 #include "support/ImageTestSupport.h"
 
@@ -34,10 +36,6 @@ TEST(BmpWriter, TrueColourFileIsTheHeaderAndTheBuffersRows)
         3, 2, 1, 3, 2, 1, 3, 2, 1, 0, 0, 0,  // memory row 0 (the bottom) first, padded to 4
         3, 2, 1, 3, 2, 1, 50, 100, 200, 0, 0, 0};
     EXPECT_EQ(Saved(buf, dir, "out.bmp"), expected);
-    CImageBuffer back;
-    back.Load(dir.File("out.bmp"));
-    EXPECT_TRUE(test::SamePixels(buf, back));
-    EXPECT_FALSE(back.HasIndexPlane());
 }
 
 TEST(BmpWriter, TwoColoursAreOneBitRowsPackedFromTheTopBit)
@@ -81,17 +79,6 @@ TEST(BmpWriter, PaletteDepthFollowsTheColourCountAndReadsBackAsItWasWritten)
     }
 }
 
-TEST(BmpWriter, UnwritableTargetIsReported)
-{
-    test::TempDir dir;
-    test::RecordingPrompter prompter;
-    CImageBuffer plain = test::Gradient(2, 2);
-    plain.Save(dir.File("missing/x.bmp"), prompter);
-    CImageBuffer indexed = test::Indexed(2, 2, 2);
-    indexed.Save(dir.File("missing/y.bmp"), prompter);
-    EXPECT_EQ(prompter.ids, (std::vector<MsgId>{MsgId::BmpCantOpenForWriting, MsgId::BmpPaletteCantOpen}));
-}
-
 // A bitmap with a table of four colours: black, blue, green, red.
 std::vector<uint8_t> FourColours(int32_t w, int32_t h, uint16_t bpp, uint32_t compression, std::vector<uint8_t> data)
 {
@@ -100,57 +87,65 @@ std::vector<uint8_t> FourColours(int32_t w, int32_t h, uint16_t bpp, uint32_t co
         .File();
 }
 
-TEST(BmpReader, RunLength8RowsMovesAndLiterals)
+TEST(BmpReader, RunLengthAndShortFilesGiveTheirIndicesAndRows)
 {
-    // 5 x 3: row 0 (bottom): run of 3 x index1, literal 2,3 ... end of row;
-    // row 1: move right 2 up 1 -> row 2 at x=2: run of 9 (clipped to width).
-    std::vector<uint8_t> rle{3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 2, 1, 9, 3, 0, 1};
-    CImageBuffer buf;
-    ReadBmpBytes(FourColours(5, 3, 8, 1, rle), buf);
-    ASSERT_TRUE(buf.HasIndexPlane());
-    // The plane is top-down: plane row 2 is the bottom row.
-    EXPECT_EQ(buf.IndexPlane(), (std::vector<uint8_t>{0, 0, 3, 3, 3, 0, 0, 0, 0, 0, 1, 1, 1, 2, 3}));
-    uint8_t r, g, b;
-    buf.GetPixel(0, 0, r, g, b);  // bottom-left: index 1 = blue byte 255
-    EXPECT_EQ(b, 255);
-}
-
-TEST(BmpReader, RunLength4AlternatesHalves)
-{
-    // 4 x 1: run of 3 with value 0x12 -> 1 2 1, literal of 3 pixels in two bytes: 3 0 (0 dropped)
-    std::vector<uint8_t> rle{3, 0x12, 0, 3, 0x30, 0x00, 0, 0, 0, 1};
-    CImageBuffer buf;
-    ReadBmpBytes(FourColours(4, 1, 4, 2, rle), buf);
-    ASSERT_TRUE(buf.HasIndexPlane());
-    EXPECT_EQ(buf.IndexPlane(), (std::vector<uint8_t>{1, 2, 1, 3}));
-}
-
-TEST(BmpReader, LaterHeadersAndTopDownRowsLoadRightSideUp)
-{
-    // 2 x 2, 24 bits; row bytes 6 + 2 padding.
-    const std::vector<uint8_t> rows{1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
-    for (uint32_t header : {40u, 52u, 56u, 108u, 124u}) {
-        SCOPED_TRACE(header);
-        CImageBuffer up, down;
-        ReadBmpBytes(Dib{.width = 2, .height = 2, .headerSize = header, .pixels = rows}.File(), up);
-        ReadBmpBytes(Dib{.width = 2, .height = -2, .headerSize = header, .pixels = rows}.File(), down);
-        ASSERT_EQ(up.Height(), 2u);
-        ASSERT_EQ(down.Height(), 2u);
-        // Bottom-up: the first file row is memory row 0; top-down: the last.
-        EXPECT_EQ(std::memcmp(up.Row(0), rows.data(), 6), 0);
-        EXPECT_EQ(std::memcmp(down.Row(1), rows.data(), 6), 0);
-        EXPECT_EQ(std::memcmp(down.Row(0), rows.data() + 8, 6), 0);
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+        std::vector<uint8_t> plane;  // top row first
+    } cases[] = {
+        // 5 x 3: row 0 (bottom): run of 3 x index 1, literal 2 3, end of
+        // row; row 1: move right 2 up 1, then at x = 2: a run of 9 clipped
+        // to the width.
+        {"run-length 8", FourColours(5, 3, 8, 1, {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 2, 1, 9, 3, 0, 1}),
+         {0, 0, 3, 3, 3, 0, 0, 0, 0, 0, 1, 1, 1, 2, 3}},
+        // 4 x 1: a run of 3 of 0x12 alternates 1 2 1; a literal of 3
+        // pixels in two bytes: 3 0 (the 0 dropped).
+        {"run-length 4", FourColours(4, 1, 4, 2, {3, 0x12, 0, 3, 0x30, 0x00, 0, 0, 0, 1}), {1, 2, 1, 3}},
+        // A row and a half of 1 x 3 at 24 bits: what was read stays.
+        {"short pixels", Dib{.width = 1, .height = 3, .pixels = {9, 9, 9, 0, 8, 8}}.File(), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CImageBuffer buf;
+        ReadBmpBytes(c.file, buf);
+        EXPECT_EQ(buf.IndexPlane(), c.plane);
+        if (c.plane.empty()) {
+            EXPECT_EQ(test::TopDownRgb(buf), (std::vector<uint8_t>{0, 0, 0, 0, 8, 8, 9, 9, 9}));
+        }
     }
+}
+
+// Every header the reader takes, at every depth: rows stored top-down load
+// as the mirror image of the same rows stored bottom-up, and the size
+// query agrees.
+TEST(BmpReader, EveryHeaderAndDepthLoadsAndTheQueryAgrees)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("kind.bmp");
+    for (uint32_t header : {12u, 40u, 52u, 56u, 64u, 108u, 124u})
+        for (uint16_t bpp : {1, 4, 8, 24}) {
+            SCOPED_TRACE(::testing::Message() << header << "-byte header, " << bpp << " bits");
+            CImageBuffer up, down;
+            for (int32_t h : {9, -9}) {
+                if (header == 12 && h < 0)
+                    continue;  // the 12-byte header keeps sizes unsigned
+                test::WriteAll(path, Dib{.width = 13, .height = h, .bpp = bpp, .headerSize = header}.Filled().File());
+                CImageBuffer& buf = h > 0 ? up : down;
+                buf.Load(path);
+                uint32_t w = 0, qh = 0;
+                ASSERT_TRUE(buf.Width() == 13 && buf.Height() == 9) << h;
+                EXPECT_TRUE(QueryImageSize(path, w, qh) && w == 13 && qh == 9) << h;
+            }
+            for (uint32_t y = 0; header != 12 && y < 9; ++y)
+                EXPECT_EQ(std::memcmp(up.Row(y), down.Row(8 - y), 39), 0) << y;
+        }
 }
 
 // What the reader refuses, the size query refuses from the headers alone.
 TEST(BmpReader, RefusesWhatItDoesNotReadAndTheQueryAgrees)
 {
     const std::vector<uint8_t> px(64, 0);
-    std::vector<uint8_t> shortTable = Dib{.width = 4, .height = 4, .bpp = 8, .colorsUsed = 256}.Filled().File();
-    shortTable.resize(54 + 100);
-    std::vector<uint8_t> cutInHeader = Dib{.width = 4, .height = 4}.Filled().File();
-    cutInHeader.resize(40);
     struct Case {
         const char* what;
         std::vector<uint8_t> file;
@@ -166,13 +161,8 @@ TEST(BmpReader, RefusesWhatItDoesNotReadAndTheQueryAgrees)
         {"negative width", Dib{.width = -2, .height = 2, .pixels = px}.File()},
         {"zero height, 12-byte header", Dib{.width = 4, .height = 0, .bpp = 8, .headerSize = 12}.Filled().File()},
         {"header size read as the 12-byte header", Dib{.width = 4, .height = 4, .headerSize = 16}.Filled().File()},
-        {"colour table beyond the file", shortTable},
-        {"colours used beyond the file", Dib{.width = 2, .height = 2, .bpp = 8, .colorsUsed = 0x12345678}.File()},
         {"over 2^28 pixels", Dib{.width = 100000, .height = 100000, .pixels = px}.File()},
         {"huge for its data", Dib{.width = 16000, .height = 16000, .pixels = px}.File()},
-        {"cut inside the header", cutInHeader},
-        {"not BM", {'M', 'B', 0, 0}},
-        {"empty", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -193,16 +183,6 @@ TEST(BmpReader, AWholeSmallFileGivesItsSizeFromTheHeaders)
     ASSERT_TRUE(BmpSizeFromBytes(file, file.size(), w, h));
     EXPECT_EQ(w, 3u);
     EXPECT_EQ(h, 2u);
-}
-
-TEST(BmpReader, TruncatedPixelsKeepWhatWasRead)
-{
-    CImageBuffer buf;
-    ReadBmpBytes(Dib{.width = 1, .height = 3, .pixels = {9, 9, 9, 0, 8, 8}}.File(), buf);  // a row and a half
-    ASSERT_EQ(buf.Height(), 3u);
-    EXPECT_EQ(buf.Row(0)[0], 9);
-    EXPECT_EQ(buf.Row(1)[0], 8);
-    EXPECT_EQ(buf.Row(2)[0], 0);
 }
 
 }  // namespace

@@ -1,13 +1,15 @@
 #pragma once
-// Pictures and failure injection shared by the JPEG, PNG and TIFF tests.
+// Pictures, file pieces and failure injection shared by the codec tests.
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <zlib.h>
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "image/CImageBuffer.h"
@@ -40,40 +42,63 @@ private:
     void (*oldHandler_)(int) = SIG_DFL;
 };
 
-inline size_t CountEntries(const std::filesystem::path& dir)
-{
-    size_t n = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
-        ++n;
-    return n;
-}
-
 inline uint32_t BigEndian32(const uint8_t* p)
 {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
-// A writer that fails without a word (no existing folder, a file-size
-// limit hit mid-write) must not touch the old file, leave no temporary
-// file, and report nothing through Save either.
-inline void ExpectSilentFailureKeepsOldFile(bool (*write)(const CImageBuffer&, const std::string&),
-                                           const std::string& name)
+// The data of every chunk of a type in a PNG file, one after the other.
+inline std::vector<uint8_t> ChunkData(const std::vector<uint8_t>& png, std::string_view type)
 {
-    TempDir dir;
-    RecordingPrompter prompter;
-    const std::string path = dir.File(name);
-    const std::vector<uint8_t> old{'o', 'l', 'd'};
-    WriteAll(path, old);
-    EXPECT_FALSE(write(Gradient(4, 4), dir.File("missing/" + name)));
-    {
-        FileSizeLimit limit(2048);
-        CImageBuffer big = Gradient(300, 300);
-        EXPECT_FALSE(write(big, path));
-        big.Save(path, prompter);
-    }
-    EXPECT_TRUE(prompter.texts.empty());
-    EXPECT_EQ(ReadAll(path), old);
-    EXPECT_EQ(CountEntries(dir.Path()), 1u);
+    std::vector<uint8_t> data;
+    for (size_t at = 8; at + 12 <= png.size(); at += 12 + size_t{BigEndian32(png.data() + at)})
+        if (std::memcmp(png.data() + at + 4, type.data(), 4) == 0)
+            data.insert(data.end(), png.begin() + static_cast<long>(at + 8),
+                        png.begin() + static_cast<long>(at + 8 + BigEndian32(png.data() + at)));
+    return data;
+}
+
+// A PNG chunk with its length and CRC (spoilt when goodCrc is false).
+inline std::vector<uint8_t> Chunk(std::string_view type, const std::vector<uint8_t>& data, bool goodCrc = true)
+{
+    std::vector<uint8_t> c;
+    for (int shift : {24, 16, 8, 0})
+        c.push_back(static_cast<uint8_t>(data.size() >> shift));
+    c.insert(c.end(), type.begin(), type.end());
+    c.insert(c.end(), data.begin(), data.end());
+    const uLong crc = crc32(0, c.data() + 4, static_cast<uInt>(c.size() - 4)) ^ (goodCrc ? 0 : 1);
+    for (int shift : {24, 16, 8, 0})
+        c.push_back(static_cast<uint8_t>(crc >> shift));
+    return c;
+}
+
+// A PNG file with chunk inserted right after the header chunk.
+inline std::vector<uint8_t> WithChunk(std::vector<uint8_t> png, const std::vector<uint8_t>& chunk)
+{
+    png.insert(png.begin() + 33, chunk.begin(), chunk.end());
+    return png;
+}
+
+// Offset of the first JPEG segment with the marker, or 0.
+inline size_t FindSegment(const std::vector<uint8_t>& jpeg, uint8_t marker)
+{
+    for (size_t at = 2; at + 4 <= jpeg.size(); at += 2 + ((size_t{jpeg[at + 2]} << 8) | jpeg[at + 3]))
+        if (jpeg[at] == 0xFF && jpeg[at + 1] == marker)
+            return at;
+    return 0;
+}
+
+// The pixels top row first, red, green, blue.
+inline std::vector<uint8_t> TopDownRgb(const CImageBuffer& buf)
+{
+    std::vector<uint8_t> out;
+    for (uint32_t y = buf.Height(); y-- > 0;)
+        for (uint32_t x = 0; x < buf.Width(); ++x) {
+            uint8_t r, g, b;
+            buf.GetPixel(x, y, r, g, b);
+            out.insert(out.end(), {r, g, b});
+        }
+    return out;
 }
 
 }  // namespace pix::test

@@ -4,7 +4,6 @@
 // references. Skipped when the corpus is absent.
 #include <gtest/gtest.h>
 #include <png.h>
-#include <zlib.h>
 
 // clang-format off
 #include <csetjmp>
@@ -15,7 +14,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
 
 #include "CodecTestHelpers.h"
 #include "image/CImageBuffer.h"
@@ -25,7 +23,6 @@
 namespace pix {
 namespace {
 
-using test::BigEndian32;
 using test::ManifestRow;
 
 // The manifest was worked out with every libpng warning counting as an
@@ -91,22 +88,11 @@ bool LibjpegDecode(const std::vector<uint8_t>& file, int denom, Decoded& out)
     return true;
 }
 
-// Our rows are bottom-up and blue-green-red.
 void ExpectSameAsLibjpeg(const CImageBuffer& buf, const Decoded& ref)
 {
     ASSERT_EQ(buf.Width(), ref.width);
     ASSERT_EQ(buf.Height(), ref.height);
-    std::vector<uint8_t> bgr(static_cast<size_t>(ref.width) * 3);
-    for (uint32_t y = 0; y < ref.height; ++y) {
-        const uint8_t* rgb = ref.rgb.data() + static_cast<size_t>(y) * ref.width * 3;
-        for (size_t i = 0; i < bgr.size(); i += 3) {
-            bgr[i] = rgb[i + 2];
-            bgr[i + 1] = rgb[i + 1];
-            bgr[i + 2] = rgb[i];
-        }
-        ASSERT_EQ(std::memcmp(buf.Row(ref.height - 1 - y), bgr.data(), bgr.size()), 0)
-            << "row " << y << " from the top";
-    }
+    EXPECT_TRUE(test::TopDownRgb(buf) == ref.rgb);
 }
 
 void ExpectLibjpegsDecode(const std::string& file, const CImageBuffer& buf)
@@ -116,33 +102,8 @@ void ExpectLibjpegsDecode(const std::string& file, const CImageBuffer& buf)
         ExpectSameAsLibjpeg(buf, ref);
 }
 
-// The gAMA value of a PNG file, if it has one.
-std::optional<uint32_t> PngGamma(const std::vector<uint8_t>& png)
-{
-    for (size_t at = 8; at + 12 <= png.size();) {
-        const uint32_t length = BigEndian32(png.data() + at);
-        if (std::memcmp(png.data() + at + 4, "gAMA", 4) == 0 && length == 4)
-            return BigEndian32(png.data() + at + 8);
-        at += 12 + static_cast<size_t>(length);
-    }
-    return std::nullopt;
-}
-
-// png with a gAMA chunk of the given value right after its header.
-std::vector<uint8_t> WithGamma(std::vector<uint8_t> png, uint32_t gamma)
-{
-    std::vector<uint8_t> chunk{0, 0, 0, 4, 'g', 'A', 'M', 'A', static_cast<uint8_t>(gamma >> 24),
-                               static_cast<uint8_t>(gamma >> 16), static_cast<uint8_t>(gamma >> 8),
-                               static_cast<uint8_t>(gamma)};
-    const uLong crc = crc32(0, chunk.data() + 4, 8);
-    for (int shift : {24, 16, 8, 0})
-        chunk.push_back(static_cast<uint8_t>(crc >> shift));
-    png.insert(png.begin() + 33, chunk.begin(), chunk.end());  // signature 8 + header chunk 25
-    return png;
-}
-
 // The alpha plane of a PNG file, rows top down (255 where it has none).
-std::vector<uint8_t> PngAlpha(const std::vector<uint8_t>& file, uint32_t& width, uint32_t& height)
+std::vector<uint8_t> PngAlpha(const std::vector<uint8_t>& file)
 {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -152,8 +113,6 @@ std::vector<uint8_t> PngAlpha(const std::vector<uint8_t>& file, uint32_t& width,
     std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
     if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr))
         return {};
-    width = image.width;
-    height = image.height;
     std::vector<uint8_t> alpha(rgba.size() / 4);
     for (size_t i = 0; i < alpha.size(); ++i)
         alpha[i] = rgba[4 * i + 3];
@@ -173,53 +132,42 @@ void ExpectLosslessReference(const std::filesystem::path& corpus, const Manifest
     if (row.reference.empty())
         return;
     auto refBytes = test::ReadAll((corpus / row.reference).string());
-    uint32_t alphaWidth = 0, alphaHeight = 0;
-    const std::vector<uint8_t> alpha = PngAlpha(refBytes, alphaWidth, alphaHeight);
+    const std::vector<uint8_t> alpha = PngAlpha(refBytes);
     const bool tiff = row.path.starts_with("tiff/");
-    if (!tiff)
-        if (auto gamma = PngGamma(test::ReadAll(file)))
-            refBytes = WithGamma(std::move(refBytes), *gamma);
+    const std::vector<uint8_t> gamma = tiff ? std::vector<uint8_t>{} : test::ChunkData(test::ReadAll(file), "gAMA");
+    if (!gamma.empty())
+        refBytes = test::WithChunk(std::move(refBytes), test::Chunk("gAMA", gamma));
     CImageBuffer ref;
     ReadPngBytes(refBytes, ref);
     ASSERT_FALSE(ref.IsEmpty());
     ASSERT_EQ(mine.Width(), ref.Width());
     ASSERT_EQ(mine.Height(), ref.Height());
-    ASSERT_EQ(alphaWidth, ref.Width());
-    ASSERT_EQ(alphaHeight, ref.Height());
+    ASSERT_EQ(alpha.size(), size_t{ref.Width()} * ref.Height());
     const int leeway = tiff && row.note.find("16 bits") != std::string::npos ? 1 : 0;
+    const std::vector<uint8_t> a = test::TopDownRgb(mine), b = test::TopDownRgb(ref);
     int worst = 0;
-    for (uint32_t top = 0; top < ref.Height(); ++top)
-        for (uint32_t x = 0; x < ref.Width(); ++x) {
-            if (tiff && alpha[static_cast<size_t>(top) * ref.Width() + x] != 255)
-                continue;
-            const uint8_t* a = mine.Row(ref.Height() - 1 - top) + 3 * x;
-            const uint8_t* b = ref.Row(ref.Height() - 1 - top) + 3 * x;
-            for (int c = 0; c < 3; ++c)
-                worst = std::max(worst, std::abs(a[c] - b[c]));
-        }
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!tiff || alpha[i / 3] == 255)
+            worst = std::max(worst, std::abs(a[i] - b[i]));
     EXPECT_LE(worst, leeway);
-}
-
-bool Named(const ManifestRow& row, std::initializer_list<const char*> names)
-{
-    for (const char* name : names)
-        if (row.path.find(name) != std::string::npos)
-            return true;
-    return false;
 }
 
 void CheckRow(const std::filesystem::path& corpus, const ManifestRow& row, const std::string& file,
               const CImageBuffer& buf)
 {
     test::ExpectSizeQueryAgrees(file, buf, false);
+    auto named = [&row](std::initializer_list<const char*> names) {
+        return std::any_of(names.begin(), names.end(),
+                           [&row](const char* n) { return row.path.find(n) != std::string::npos; });
+    };
     if (row.path.starts_with("jpeg/") && !buf.IsEmpty())
         ExpectLibjpegsDecode(file, buf);
     // Two photos at full size and three at the thumbnail scale: baseline
     // and progressive, 4:4:4, 2x1 and 2x2 sampling, and a height that is no
     // multiple of 8 (each photo is at least 8 times the hints).
-    if (row.path.starts_with("photos/") && Named(row, {"Storm", "Wine"}))
+    if (row.path.starts_with("photos/") && named({"Storm", "Wine"}))
         ExpectLibjpegsDecode(file, buf);
-    if (row.path.starts_with("photos/") && Named(row, {"umang", "seeding", "Wine"})) {
+    if (row.path.starts_with("photos/") && named({"umang", "seeding", "Wine"})) {
         Decoded ref;
         ASSERT_TRUE(LibjpegDecode(test::ReadAll(file), 8, ref));
         CImageBuffer reduced;
@@ -235,8 +183,8 @@ void CheckRow(const std::filesystem::path& corpus, const ManifestRow& row, const
     if (PngReadsOnWhereTheManifestRefuses(row)) {
         const auto bytes = test::ReadAll(file);
         ASSERT_GE(bytes.size(), 24u);
-        EXPECT_EQ(buf.Width(), BigEndian32(bytes.data() + 16));
-        EXPECT_EQ(buf.Height(), BigEndian32(bytes.data() + 20));
+        EXPECT_EQ(buf.Width(), test::BigEndian32(bytes.data() + 16));
+        EXPECT_EQ(buf.Height(), test::BigEndian32(bytes.data() + 20));
     }
     if (row.path.starts_with("png/") || row.path.starts_with("tiff/"))
         ExpectLosslessReference(corpus, row, file, buf);

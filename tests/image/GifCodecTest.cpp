@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
 #include <random>
 
 #include "CodecTestHelpers.h"
 #include "GifTestFiles.h"
 #include "image/CImageBuffer.h"
-#include "image/FormatTable.h"
 #include "image/GifLzw.h"
 #include "support/TestSupport.h"
 
@@ -38,12 +34,6 @@ Decoded Decode(const std::vector<uint8_t>& file, uint64_t maxPixels = kMaxPixels
     return d;
 }
 
-Rgb Pixel(const Decoded& d, uint32_t x, uint32_t y)
-{
-    const uint8_t* p = d.rgb.data() + (static_cast<size_t>(y) * d.width + x) * 3;
-    return {{p[0], p[1], p[2]}};
-}
-
 // The colours of a decoded picture as palette indices of table (-1 when
 // the colour is not in it).
 std::vector<int> AsIndices(const Decoded& d, const std::vector<Rgb>& table)
@@ -59,161 +49,133 @@ std::vector<int> AsIndices(const Decoded& d, const std::vector<Rgb>& table)
     return out;
 }
 
-TEST(GifRead, DecodesEveryCodeSizeWithGlobalOrLocalTable)
+TEST(GifRead, DecodesEveryCodeSize)
 {
+    // Long enough to pass several code widths and one table reset.
+    std::vector<int> pixels;
+    for (int i = 0; i < 5000; ++i)
+        pixels.push_back((i * 7 + i / 13) % 4);
     for (int codeSize = 2; codeSize <= 8; ++codeSize) {
-        SCOPED_TRACE(codeSize);
-        // Long enough to pass several code widths and one table reset.
-        std::vector<int> pixels;
-        for (int i = 0; i < 5000; ++i)
-            pixels.push_back((i * 7 + i / 13) % 4);
         GifBuilder g("89a", 100, 50, kFour);
         g.Image(100, 50, pixels, codeSize).Trailer();
-        Decoded d = Decode(g.bytes);
-        ASSERT_EQ(d.width, 100u);
-        ASSERT_EQ(d.height, 50u);
-        EXPECT_EQ(AsIndices(d, kFour), pixels);
+        const Decoded d = Decode(g.bytes);
+        EXPECT_TRUE(d.width == 100 && d.height == 50) << codeSize;
+        EXPECT_EQ(AsIndices(d, kFour), pixels) << codeSize;
     }
-    // A local table replaces the global one for its image.
-    const std::vector<Rgb> local = {{{1, 2, 3}}, {{4, 5, 6}}};
-    GifBuilder g("87a", 4, 1, kFour);
-    g.Image(4, 1, {1, 0, 1, 0}, 2, local).Trailer();
-    Decoded d = Decode(g.bytes);
-    EXPECT_EQ(AsIndices(d, local), (std::vector<int>{1, 0, 1, 0}));
 }
 
-TEST(GifRead, TakesTheFirstImageAtItsOwnSizeAndSkipsExtensions)
+// The first image at its own size, not the screen's: extensions and stray
+// bytes before it are skipped, its transparent index keeps its colour, and
+// a local table replaces the global one. Non-square pixels (aspect 0 says
+// nothing, 49 is square) are noted, and the picture loads.
+TEST(GifRead, TakesTheFirstImageWithItsOwnSizeAndTable)
 {
-    GifBuilder g("89a", 40, 30, kFour);
-    g.Comment("made by hand").Transparency(2);
-    g.Image(3, 2, {0, 1, 2, 3, 2, 1});
-    g.Image(3, 2, {3, 3, 3, 3, 3, 3}).Trailer();
-    Decoded d = Decode(g.bytes);
-    ASSERT_EQ(d.width, 3u);  // the image's size, not the screen's
-    ASSERT_EQ(d.height, 2u);
-    // The transparent index keeps its table colour; the second image is
-    // never read.
-    EXPECT_EQ(AsIndices(d, kFour), (std::vector<int>{0, 1, 2, 3, 2, 1}));
-
-    // Unknown bytes between blocks are skipped.
-    GifBuilder s("89a", 2, 1, kFour);
-    s.bytes.insert(s.bytes.end(), {0x00, 0x42, 0x17});
-    s.Image(2, 1, {3, 1}).Trailer();
-    EXPECT_EQ(AsIndices(Decode(s.bytes), kFour), (std::vector<int>{3, 1}));
+    const std::vector<Rgb> local = {{{1, 2, 3}}, {{4, 5, 6}}};
+    GifBuilder first("89a", 40, 30, kFour), stray("89a", 2, 1, kFour), withLocal("87a", 4, 1, kFour),
+        square("89a", 2, 1, kFour, 49), wide("89a", 2, 1, kFour, 17);
+    first.Comment("made by hand").Transparency(2).Image(3, 2, {0, 1, 2, 3, 2, 1}).Image(3, 2, {3, 3, 3, 3, 3, 3});
+    stray.bytes.insert(stray.bytes.end(), {0x00, 0x42, 0x17});
+    stray.Image(2, 1, {3, 1});
+    withLocal.Image(4, 1, {1, 0, 1, 0}, 2, local);
+    square.Image(2, 1, {0, 1});
+    wide.Image(2, 1, {0, 1});
+    struct Case {
+        const char* what;
+        const GifBuilder& gif;
+        const std::vector<Rgb>& table;
+        uint32_t width, height;
+        std::vector<int> indices;
+        bool noted = false;
+    } cases[] = {
+        {"first of two", first.Trailer(), kFour, 3, 2, {0, 1, 2, 3, 2, 1}},
+        {"stray bytes", stray.Trailer(), kFour, 2, 1, {3, 1}},
+        {"local table", withLocal.Trailer(), local, 4, 1, {1, 0, 1, 0}},
+        {"square pixels", square.Trailer(), kFour, 2, 1, {0, 1}},
+        {"wide pixels", wide.Trailer(), kFour, 2, 1, {0, 1}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Decoded d = Decode(c.gif.bytes);
+        EXPECT_TRUE(d.width == c.width && d.height == c.height) << d.width << "x" << d.height;
+        EXPECT_EQ(AsIndices(d, c.table), c.indices);
+        EXPECT_EQ(d.error != CGifFile().ErrorText(), c.noted);
+    }
 }
 
 TEST(GifRead, InterlacedRowsLandInTheirPlaces)
 {
-    // Eleven rows, stored in the order of the four passes.
-    const uint32_t height = 11;
-    const std::vector<uint32_t> order = {0, 8, 4, 2, 6, 10, 1, 3, 5, 7, 9};
+    // Eleven rows in the order of the four passes, row r in colour r.
     std::vector<Rgb> table;
+    std::vector<int> stored;
+    std::vector<uint8_t> expected;
     for (int i = 0; i < 16; ++i)
         table.push_back({{static_cast<uint8_t>(i * 10), 0, 0}});
-    std::vector<int> stored;
-    for (uint32_t r : order)
-        for (int x = 0; x < 2; ++x)
-            stored.push_back(static_cast<int>(r));
-    GifBuilder g("89a", 2, height, table);
-    g.Image(2, height, stored, 4, {}, true).Trailer();
-
-    // Through Load, so the rows also come out of the buffer the right way up.
-    test::TempDir dir;
-    test::WriteAll(dir.File("interlaced.gif"), g.bytes);
+    for (int r : {0, 8, 4, 2, 6, 10, 1, 3, 5, 7, 9})
+        stored.insert(stored.end(), 2, r);
+    for (int r = 0; r < 11; ++r)
+        expected.insert(expected.end(), {static_cast<uint8_t>(r * 10), 0, 0, static_cast<uint8_t>(r * 10), 0, 0});
+    GifBuilder g("89a", 2, 11, table);
+    g.Image(2, 11, stored, 4, {}, true).Trailer();
+    // Through the format table's reader, so the rows also come out of the
+    // buffer the right way up.
     CImageBuffer buf;
-    buf.Load(dir.File("interlaced.gif"));
-    ASSERT_EQ(buf.Width(), 2u);
-    ASSERT_EQ(buf.Height(), height);
+    ReadGifBytes(g.bytes, buf);
+    EXPECT_EQ(test::TopDownRgb(buf), expected);
     EXPECT_FALSE(buf.HasIndexPlane());
-    for (uint32_t top = 0; top < height; ++top) {
-        uint8_t r, gr, b;
-        buf.GetPixel(1, height - 1 - top, r, gr, b);
-        EXPECT_EQ(r, top * 10) << "row " << top;
-    }
 }
 
-TEST(GifRead, NonSquarePixelsAreNotedAndStillLoad)
+// A raster that ends early keeps what was decoded; the rest, and indices
+// beyond the table, are black (-1 here). An image of no size, a large one
+// that a few bytes of data could never fill, and a code size the decoder
+// cannot start with give no picture.
+TEST(GifRead, DamagedRastersKeepWhatWasDecoded)
 {
-    // Aspect 0 says nothing, 49 is square, 17 is wide.
-    const std::string untroubled = CGifFile().ErrorText();
-    for (uint8_t aspect : {0, 49, 17}) {
-        GifBuilder g("89a", 2, 1, kFour, aspect);
-        g.Image(2, 1, {0, 1}).Trailer();
-        const Decoded d = Decode(g.bytes);
-        EXPECT_EQ(d.width, 2u);
-        EXPECT_EQ(d.error == untroubled, aspect != 17) << int{aspect};
-    }
-}
-
-TEST(GifRead, DamagedRastersEndSafely)
-{
-    const std::vector<int> pixels = {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3};
-    // Data cut short: the decoded part stands, the rest stays black.
     GifBuilder full("89a", 4, 3, kFour);
-    full.Image(4, 3, pixels, 2);
-    for (size_t keep : {size_t{5}, size_t{2}}) {
-        // Header, table, descriptor, code size, block length, 'keep' bytes.
-        const size_t rasterStart = 13 + 12 + 10 + 1 + 1;
-        std::vector<uint8_t> cut(full.bytes.begin(), full.bytes.begin() + static_cast<ptrdiff_t>(rasterStart + keep));
-        Decoded d = Decode(cut);
-        ASSERT_EQ(d.width, 4u) << keep;
-        std::vector<int> got = AsIndices(d, kFour);
-        int decoded = 0;
-        while (decoded < 12 && got[decoded] == pixels[decoded])
-            ++decoded;
-        EXPECT_GT(decoded, 0);
-        EXPECT_LT(decoded, 12);
-        for (int i = decoded; i < 12; ++i)
-            EXPECT_EQ(Pixel(d, i % 4, i / 4), (Rgb{{0, 0, 0}}));
-    }
-
-    // A code naming an entry that does not exist yet ends the raster there:
-    // after three single-pixel codes the table ends at entry 7 and codes
-    // are four bits wide, so 15 names nothing.
-    auto bad = GifBuilder::LiteralCodeList({1, 2, 3}, 2, false);
-    bad.push_back({15, 4});
+    full.Image(4, 3, {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, 2, 3}, 2);
+    const size_t rasterStart = 13 + 12 + 10 + 1 + 1;  // header, table, descriptor, code size, block length
+    auto cut = [&](size_t keep) {
+        return std::vector<uint8_t>(full.bytes.begin(), full.bytes.begin() + static_cast<long>(rasterStart + keep));
+    };
+    // After the clear code and three 3-bit codes the table ends at entry 7
+    // and codes are four bits wide, so 15 names nothing.
     GifBuilder outOfRange("89a", 4, 1, kFour);
-    outOfRange.RawImage(4, 1, 2, bad).Trailer();
-    Decoded o = Decode(outOfRange.bytes);
-    ASSERT_EQ(o.width, 4u);
-    EXPECT_EQ(AsIndices(o, kFour), (std::vector<int>{1, 2, 3, -1}));
-    EXPECT_EQ(Pixel(o, 3, 0), (Rgb{{0, 0, 0}}));
-
-    // Code sizes the decoder cannot start with give no picture.
+    outOfRange.RawImage(4, 1, 2, {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {15, 4}}).Trailer();
+    GifBuilder noTable("87a", 3, 1, {}), zero("89a", 2, 1, kFour), huge("89a", 2, 1, kFour);
+    noTable.Image(3, 1, {0, 1, 2}, 2).Trailer();
+    zero.RawImage(0, 5, 2, {{4, 3}, {5, 3}}).Trailer();
+    huge.Image(65535, 4096, {3, 3}, 2).Trailer();
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+        std::vector<int> indices;
+    } cases[] = {
+        // 12 bits of 3-bit codes, then 4-bit ones: 40 bits hold 10 pixels.
+        {"cut after 5 bytes", cut(5), {1, 2, 3, 1, 2, 3, 1, 2, 3, 1, -1, -1}},
+        {"cut after 2 bytes", cut(2), {1, 2, 3, 1, -1, -1, -1, -1, -1, -1, -1, -1}},
+        {"code naming no entry", outOfRange.bytes, {1, 2, 3, -1}},
+        {"no table", noTable.bytes, {-1, -1, -1}},
+        {"zero width", zero.bytes, {}},
+        {"huge for its data", huge.bytes, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AsIndices(Decode(c.file), kFour), c.indices) << c.what;
     for (int size : {0, 12, 13, 200}) {
         GifBuilder g("89a", 2, 1, kFour);
         g.RawImage(2, 1, size, {});
         EXPECT_TRUE(Decode(g.bytes).rgb.empty()) << size;
     }
-
-    // Indices beyond the table, or no table at all, are black.
-    GifBuilder noTable("87a", 3, 1, {});
-    noTable.Image(3, 1, {0, 1, 2}, 2).Trailer();
-    Decoded n = Decode(noTable.bytes);
-    ASSERT_EQ(n.rgb.size(), 9u);
-    EXPECT_EQ(n.rgb, std::vector<uint8_t>(9, 0));
 }
 
-TEST(GifRead, SizesAreCheckedBeforeAllocating)
+// A picture larger than its data loads with the data's part when it is of
+// a sensible size, within the caller's cap.
+TEST(GifRead, APictureLargerThanItsDataKeepsItsSize)
 {
-    // Zero-sized images load nothing.
-    GifBuilder zero("89a", 2, 1, kFour);
-    zero.RawImage(0, 5, 2, {{4, 3}, {5, 3}}).Trailer();
-    EXPECT_TRUE(Decode(zero.bytes).rgb.empty());
-
-    // A picture larger than its data loads with the data's part when it is
-    // of a sensible size...
     GifBuilder modest("89a", 2, 1, kFour);
     modest.Image(1000, 1000, {3, 3}, 2).Trailer();
-    Decoded m = Decode(modest.bytes);
+    const Decoded m = Decode(modest.bytes);
     ASSERT_EQ(m.width, 1000u);
-    EXPECT_EQ(Pixel(m, 1, 0), kFour[3]);
-    EXPECT_EQ(Pixel(m, 2, 0), (Rgb{{0, 0, 0}}));
-    // ... but a few bytes cannot claim a huge picture.
-    GifBuilder huge("89a", 2, 1, kFour);
-    huge.Image(65535, 4096, {3, 3}, 2).Trailer();
-    EXPECT_TRUE(Decode(huge.bytes).rgb.empty());
-    // The caller's own cap.
+    const std::vector<int> got = AsIndices(m, kFour);
+    EXPECT_TRUE(got[1] == 3 && got[2] == -1);
     EXPECT_TRUE(Decode(modest.bytes, 999999).rgb.empty());
 }
 
@@ -227,18 +189,6 @@ std::vector<uint8_t> NoisyPlane(uint32_t w, uint32_t h, unsigned seed)
         plane[i] = (i / w) % 7 == 0 ? static_cast<uint8_t>(i % 3) : static_cast<uint8_t>(rng() & 0xFF);
     return plane;
 }
-
-struct Palette {
-    std::array<uint8_t, 256> r{}, g{}, b{};
-    Palette()
-    {
-        for (int i = 0; i < 256; ++i) {
-            r[i] = static_cast<uint8_t>(i);
-            g[i] = static_cast<uint8_t>(255 - i);
-            b[i] = static_cast<uint8_t>(i * 7);
-        }
-    }
-};
 
 // The indices of our decoder straight from an encoded file.
 std::vector<uint16_t> DecodeIndices(const std::vector<uint8_t>& file, size_t count)
@@ -256,26 +206,27 @@ std::vector<uint16_t> DecodeIndices(const std::vector<uint8_t>& file, size_t cou
 
 TEST(GifWrite, FileIsGif87aWithAFullTableAndCodeSize8)
 {
-    Palette pal;
+    const CImageBuffer pal = test::Indexed(1, 1, 256);
     const uint8_t plane[6] = {0, 1, 1, 0, 1, 0};
     // Screen 3 x 2, a global table of 256 entries, background 5.
     std::vector<uint8_t> expected = {'G', 'I', 'F', '8', '7', 'a', 3, 0, 2, 0, 0xE7, 5, 0};
     for (int i = 0; i < 256; ++i)
-        expected.insert(expected.end(), {pal.r[i], pal.g[i], pal.b[i]});
+        expected.insert(expected.end(), {pal.Red()[i], pal.Green()[i], pal.Blue()[i]});
     // The image at 0,0, 3 x 2, no local table; code size 8, then one
     // sub-block of the 9-bit codes clear, 0, 1, 1, 258 (0 1), 0, end.
     expected.insert(expected.end(), {',', 0, 0, 0, 0, 3, 0, 2, 0, 0, 8,
                                      8, 0x00, 0x01, 0x04, 0x08, 0x20, 0x10, 0x40, 0x40, 0, ';'});
-    EXPECT_EQ(CGifFile::Encode(plane, 3, 2, 5, pal.r.data(), pal.g.data(), pal.b.data()), expected);
+    EXPECT_EQ(CGifFile::Encode(plane, 3, 2, 5, pal.Red().data(), pal.Green().data(), pal.Blue().data()), expected);
 }
 
 TEST(GifWrite, LzwRoundTripsThroughTableResetsAndPackets)
 {
-    Palette pal;
+    const CImageBuffer pal = test::Indexed(1, 1, 256);
     for (auto [w, h] : {std::pair{1u, 1u}, std::pair{300u, 200u}, std::pair{1u, 5000u}, std::pair{777u, 3u}}) {
         SCOPED_TRACE(w * h);
         std::vector<uint8_t> plane = NoisyPlane(w, h, w + h);
-        std::vector<uint8_t> file = CGifFile::Encode(plane.data(), w, h, 0, pal.r.data(), pal.g.data(), pal.b.data());
+        const std::vector<uint8_t> file =
+            CGifFile::Encode(plane.data(), w, h, 0, pal.Red().data(), pal.Green().data(), pal.Blue().data());
         std::vector<uint16_t> got = DecodeIndices(file, plane.size());
         ASSERT_EQ(got.size(), plane.size());
         EXPECT_TRUE(std::equal(got.begin(), got.end(), plane.begin()));
@@ -292,106 +243,11 @@ TEST(GifWrite, LzwRoundTripsThroughTableResetsAndPackets)
     }
     // Long runs of one colour use the longest codes.
     std::vector<uint8_t> flat(100000, 9);
-    std::vector<uint8_t> file = CGifFile::Encode(flat.data(), 1000, 100, 0, pal.r.data(), pal.g.data(), pal.b.data());
+    const std::vector<uint8_t> file =
+        CGifFile::Encode(flat.data(), 1000, 100, 0, pal.Red().data(), pal.Green().data(), pal.Blue().data());
     EXPECT_LT(file.size(), 2000u);
     std::vector<uint16_t> got = DecodeIndices(file, flat.size());
     EXPECT_EQ(got, std::vector<uint16_t>(flat.begin(), flat.end()));
-}
-
-// A 256-colour picture of a noisy plane.
-CImageBuffer NoisyIndexed(uint32_t w, uint32_t h, unsigned seed)
-{
-    CImageBuffer buf = test::Indexed(w, h, 256);
-    std::vector<uint8_t> plane = NoisyPlane(w, h, seed);
-    for (uint32_t y = 0; y < h; ++y)
-        for (uint32_t x = 0; x < w; ++x) {
-            const uint8_t i = plane[static_cast<size_t>(y) * w + x];
-            buf.SetPixel(x, h - 1 - y, buf.Red()[i], buf.Green()[i], buf.Blue()[i]);
-        }
-    EXPECT_TRUE(buf.SetIndexPlane(std::move(plane), 256));
-    return buf;
-}
-
-TEST(GifWrite, PicturesWithAnIndexPlaneRoundTrip)
-{
-    test::TempDir dir;
-    for (CImageBuffer& buf : std::vector{test::Indexed(1, 1, 256), test::Indexed(5, 3, 1), NoisyIndexed(64, 48, 3)}) {
-        SCOPED_TRACE(buf.Width());
-        const std::vector<uint8_t> plane = buf.IndexPlane();
-        test::RecordingPrompter prompter;
-        buf.Save(dir.File("out.gif"), prompter);
-        EXPECT_TRUE(prompter.texts.empty());
-        EXPECT_EQ(buf.IndexPlane(), plane);  // saved as it stands
-        CImageBuffer back;
-        back.Load(dir.File("out.gif"));
-        ASSERT_FALSE(back.IsEmpty());
-        EXPECT_FALSE(back.HasIndexPlane());
-        EXPECT_TRUE(test::SamePixels(buf, back));
-    }
-}
-
-TEST(GifWrite, FailuresAreReportedAndKeepTheOldFile)
-{
-    test::TempDir dir;
-    const std::string path = dir.File("keep.gif");
-    test::WriteAll(path, {'o', 'l', 'd'});
-    CImageBuffer plain = test::Gradient(4, 4);  // no index plane: this layer's writer cannot reduce colours
-    CImageBuffer noisy = NoisyIndexed(300, 200, 9);
-    CImageBuffer wide = test::Indexed(70000, 1, 2);
-    test::RecordingPrompter prompter;
-    WriteGif(plain, path, prompter);
-    WriteGif(noisy, dir.File("no/such/folder.gif"), prompter);
-    {
-        test::FileSizeLimit limit(4000);  // the disk fills up part way
-        WriteGif(noisy, path, prompter);
-    }
-    WriteGif(wide, path, prompter);
-    EXPECT_EQ(prompter.ids, (std::vector<MsgId>{MsgId::GifNeeds256Colors, MsgId::GifCantOpenForWriting,
-                                                MsgId::GifWriteError, MsgId::GifTooLarge}));
-    EXPECT_EQ(test::ReadAll(path), (std::vector<uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(test::CountEntries(dir.Path()), 1u);  // no temporary files left
-}
-
-// Another decoder (giftext from giflib) reads our files to exactly our
-// index plane and palette.
-TEST(GifWrite, GiflibDecodesOurFilesToTheSameIndicesAndPalette)
-{
-    if (std::system("command -v giftext >/dev/null 2>&1") != 0)
-        GTEST_SKIP() << "giftext (giflib-tools) not installed";
-    test::TempDir dir;
-    // The last one has tens of thousands of pairs.
-    for (CImageBuffer& buf : std::vector{test::Indexed(1, 1, 256), test::Indexed(9, 4, 256), NoisyIndexed(320, 240, 11)}) {
-        SCOPED_TRACE(buf.Width());
-        test::RecordingPrompter prompter;
-        const std::string path = dir.File("ours.gif");
-        buf.Save(path, prompter);
-        ASSERT_TRUE(prompter.texts.empty());
-
-        const std::string raw = dir.File("raw.bin");
-        ASSERT_EQ(std::system(("giftext -r '" + path + "' > '" + raw + "' 2>/dev/null").c_str()), 0);
-        EXPECT_EQ(test::ReadAll(raw), buf.IndexPlane());
-
-        const std::string text = dir.File("map.txt");
-        ASSERT_EQ(std::system(("giftext -c '" + path + "' > '" + text + "' 2>/dev/null").c_str()), 0);
-        std::vector<uint8_t> listing = test::ReadAll(text);
-        std::string s(listing.begin(), listing.end());
-        // After "Sort Flag: off" come the entries, "  i: RRh GGh BBh".
-        size_t at = s.find("Sort Flag:");
-        ASSERT_NE(at, std::string::npos);
-        const char* p = s.c_str() + s.find('\n', at);
-        int entries = 0;
-        int index = 0, used = 0;
-        unsigned r = 0, g = 0, b = 0;
-        while (std::sscanf(p, " %d: %xh %xh %xh%n", &index, &r, &g, &b, &used) == 4) {
-            ASSERT_EQ(index, entries);
-            EXPECT_EQ(r, buf.Red()[index]);
-            EXPECT_EQ(g, buf.Green()[index]);
-            EXPECT_EQ(b, buf.Blue()[index]);
-            ++entries;
-            p += used;
-        }
-        EXPECT_EQ(entries, 256);
-    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/ByteReader.h"
@@ -13,6 +14,7 @@
 namespace pix::test {
 
 using Rgb = std::array<uint8_t, 3>;
+using Codes = std::vector<std::pair<int, int>>;  // (value, width)
 
 class GifBuilder {
 public:
@@ -21,15 +23,10 @@ public:
     GifBuilder(const std::string& version, uint16_t screenWidth, uint16_t screenHeight,
                const std::vector<Rgb>& globalTable, uint8_t aspect = 0)
     {
-        Append(std::string("GIF") + version);
+        Append("GIF" + version);
         PutU16(bytes, screenWidth);
         PutU16(bytes, screenHeight);
-        uint8_t flags = 0;
-        if (!globalTable.empty())
-            flags = static_cast<uint8_t>(0x80 | 0x70 | SizeField(globalTable.size()));
-        bytes.push_back(flags);
-        bytes.push_back(0);  // background
-        bytes.push_back(aspect);
+        bytes.insert(bytes.end(), {TableFlags(globalTable, 0xF0), 0, aspect});  // background 0
         Table(globalTable);
     }
 
@@ -41,9 +38,7 @@ public:
     }
     GifBuilder& Comment(const std::string& text)
     {
-        bytes.push_back(0x21);
-        bytes.push_back(0xFE);
-        bytes.push_back(static_cast<uint8_t>(text.size()));
+        bytes.insert(bytes.end(), {0x21, 0xFE, static_cast<uint8_t>(text.size())});
         Append(text);
         bytes.push_back(0);
         return *this;
@@ -54,21 +49,26 @@ public:
     GifBuilder& Image(uint16_t width, uint16_t height, const std::vector<int>& stored, int codeSize = 8,
                       const std::vector<Rgb>& localTable = {}, bool interlaced = false)
     {
-        Descriptor(width, height, localTable, interlaced);
-        bytes.push_back(static_cast<uint8_t>(codeSize));
-        SubBlocks(LiteralCodes(stored, codeSize, true));
-        bytes.push_back(0);
-        return *this;
+        return RawImage(width, height, codeSize, LiteralCodes(stored, codeSize), localTable, interlaced);
     }
-    // An image with the raster given as codes (value, width) exactly.
-    GifBuilder& RawImage(uint16_t width, uint16_t height, int codeSize, const std::vector<std::pair<int, int>>& codes,
-                         bool terminate = true)
+    // An image with the raster given as codes exactly.
+    GifBuilder& RawImage(uint16_t width, uint16_t height, int codeSize, const Codes& codes,
+                         const std::vector<Rgb>& localTable = {}, bool interlaced = false)
     {
-        Descriptor(width, height, {}, false);
+        bytes.push_back(',');
+        for (uint16_t v : {uint16_t{0}, uint16_t{0}, width, height})
+            PutU16(bytes, v);
+        bytes.push_back(static_cast<uint8_t>(TableFlags(localTable, 0x80) | (interlaced ? 0x40 : 0)));
+        Table(localTable);
         bytes.push_back(static_cast<uint8_t>(codeSize));
-        SubBlocks(Pack(codes));
-        if (terminate)
-            bytes.push_back(0);
+        const std::vector<uint8_t> data = Pack(codes);
+        for (size_t at = 0; at < data.size(); at += 255) {
+            const size_t n = std::min<size_t>(255, data.size() - at);
+            bytes.push_back(static_cast<uint8_t>(n));
+            bytes.insert(bytes.end(), data.begin() + static_cast<ptrdiff_t>(at),
+                         data.begin() + static_cast<ptrdiff_t>(at + n));
+        }
+        bytes.push_back(0);
         return *this;
     }
     GifBuilder& Trailer()
@@ -77,16 +77,48 @@ public:
         return *this;
     }
 
-    // Codes that give stored pixel by pixel, starting with a clear code
-    // and ending with the end code when asked.
-    static std::vector<std::pair<int, int>> LiteralCodeList(const std::vector<int>& stored, int codeSize, bool end)
+    std::vector<uint8_t> bytes;
+
+private:
+    // The table flag bits given, and the table's size field.
+    static uint8_t TableFlags(const std::vector<Rgb>& table, uint8_t flags)
     {
-        std::vector<std::pair<int, int>> codes;
+        if (table.empty())
+            return 0;
+        int field = 0;
+        while ((size_t{2} << field) < table.size())
+            ++field;
+        return static_cast<uint8_t>(flags | field);
+    }
+    void Append(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); }
+    void Table(const std::vector<Rgb>& table)
+    {
+        for (const Rgb& c : table)
+            bytes.insert(bytes.end(), c.begin(), c.end());
+    }
+    static std::vector<uint8_t> Pack(const Codes& codes)
+    {
+        std::vector<uint8_t> data;
+        uint32_t acc = 0;
+        int bits = 0;
+        for (auto [code, width] : codes) {
+            acc |= static_cast<uint32_t>(code) << bits;
+            for (bits += width; bits >= 8; bits -= 8, acc >>= 8)
+                data.push_back(static_cast<uint8_t>(acc));
+        }
+        if (bits > 0)
+            data.push_back(static_cast<uint8_t>(acc));
+        return data;
+    }
+    // A clear code, every pixel as a code of its own, the end code; the
+    // table is reset before it is full.
+    static Codes LiteralCodes(const std::vector<int>& stored, int codeSize)
+    {
         const int clear = 1 << codeSize;
         int width = codeSize + 1;
         int next = clear + 2;
         bool first = true;
-        codes.push_back({clear, width});
+        Codes codes{{clear, width}};
         for (int p : stored) {
             if (!first && next >= 4095) {
                 codes.push_back({clear, width});
@@ -95,77 +127,12 @@ public:
                 first = true;
             }
             codes.push_back({p, width});
-            if (!first) {
-                ++next;
-                if (next == (1 << width) && width < 12)
-                    ++width;
-            }
+            if (!first && ++next == (1 << width) && width < 12)
+                ++width;
             first = false;
         }
-        if (end)
-            codes.push_back({clear + 1, width});
+        codes.push_back({clear + 1, width});
         return codes;
-    }
-
-    std::vector<uint8_t> bytes;
-
-private:
-    static int SizeField(size_t entries)
-    {
-        int field = 0;
-        while ((size_t{2} << field) < entries)
-            ++field;
-        return field;
-    }
-    void Append(const std::string& s) { bytes.insert(bytes.end(), s.begin(), s.end()); }
-    void Table(const std::vector<Rgb>& table)
-    {
-        for (const Rgb& c : table)
-            bytes.insert(bytes.end(), c.begin(), c.end());
-    }
-    void Descriptor(uint16_t width, uint16_t height, const std::vector<Rgb>& localTable, bool interlaced)
-    {
-        bytes.push_back(',');
-        PutU16(bytes, 0);
-        PutU16(bytes, 0);
-        PutU16(bytes, width);
-        PutU16(bytes, height);
-        uint8_t flags = interlaced ? 0x40 : 0;
-        if (!localTable.empty())
-            flags = static_cast<uint8_t>(flags | 0x80 | SizeField(localTable.size()));
-        bytes.push_back(flags);
-        Table(localTable);
-    }
-    static std::vector<uint8_t> Pack(const std::vector<std::pair<int, int>>& codes)
-    {
-        std::vector<uint8_t> data;
-        uint32_t acc = 0;
-        int bits = 0;
-        for (auto [code, width] : codes) {
-            acc |= static_cast<uint32_t>(code) << bits;
-            bits += width;
-            while (bits >= 8) {
-                data.push_back(static_cast<uint8_t>(acc));
-                acc >>= 8;
-                bits -= 8;
-            }
-        }
-        if (bits > 0)
-            data.push_back(static_cast<uint8_t>(acc));
-        return data;
-    }
-    static std::vector<uint8_t> LiteralCodes(const std::vector<int>& stored, int codeSize, bool end)
-    {
-        return Pack(LiteralCodeList(stored, codeSize, end));
-    }
-    void SubBlocks(const std::vector<uint8_t>& data)
-    {
-        for (size_t at = 0; at < data.size(); at += 255) {
-            const size_t n = std::min<size_t>(255, data.size() - at);
-            bytes.push_back(static_cast<uint8_t>(n));
-            bytes.insert(bytes.end(), data.begin() + static_cast<ptrdiff_t>(at),
-                         data.begin() + static_cast<ptrdiff_t>(at + n));
-        }
     }
 };
 

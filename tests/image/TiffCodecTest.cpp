@@ -13,67 +13,39 @@
 namespace pix {
 namespace {
 
-using test::CountEntries;
 using test::Gradient;
-using test::Indexed;
-using test::SamePixels;
 
-struct TiffCloser {
-    void operator()(TIFF* t) const { TIFFClose(t); }
+using Tiff = std::unique_ptr<TIFF, decltype(&TIFFClose)>;
+
+// A little-endian TIFF with one directory of entries (tag, type, count,
+// value), the data right after it.
+struct TiffEntry {
+    uint16_t tag, type;  // 3 short, 4 long
+    uint32_t count, value;
 };
-using Tiff = std::unique_ptr<TIFF, TiffCloser>;
-
-// A little-endian TIFF with one directory; data follows the directory.
-class TiffBuilder {
-public:
-    enum Type : uint16_t { Short = 3, Long = 4 };
-    void Add(uint16_t tag, Type type, uint32_t count, uint32_t value) { entries_.push_back({tag, type, count, value}); }
-    // Where data appended with Data() starts, once all entries are added.
-    uint32_t DataOffset() const { return 8 + 2 + 12 * static_cast<uint32_t>(entries_.size()) + 4; }
-    std::vector<uint8_t> Build(const std::vector<uint8_t>& data) const
-    {
-        std::vector<uint8_t> out{'I', 'I', 42, 0, 8, 0, 0, 0};
-        PutU16(out, static_cast<uint16_t>(entries_.size()));
-        for (const Entry& e : entries_) {
-            PutU16(out, e.tag);
-            PutU16(out, e.type);
-            PutU32(out, e.count);
-            PutU32(out, e.value);
-        }
-        PutU32(out, 0);
-        out.insert(out.end(), data.begin(), data.end());
-        return out;
+constexpr uint32_t DataOffset(uint32_t entries) { return 8 + 2 + 12 * entries + 4; }
+std::vector<uint8_t> TiffFile(const std::vector<TiffEntry>& entries, const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> out{'I', 'I', 42, 0, 8, 0, 0, 0};
+    PutU16(out, static_cast<uint16_t>(entries.size()));
+    for (const TiffEntry& e : entries) {
+        PutU16(out, e.tag);
+        PutU16(out, e.type);
+        PutU32(out, e.count);
+        PutU32(out, e.value);
     }
-
-private:
-    struct Entry {
-        uint16_t tag, type;
-        uint32_t count, value;
-    };
-    std::vector<Entry> entries_;
-};
+    PutU32(out, 0);
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
 
 // A 1 x 2 grey picture, stored rows 10 then 200.
-std::vector<uint8_t> GreyColumn(uint16_t compression, uint16_t orientation)
+std::vector<uint8_t> GreyColumn(uint16_t orientation)
 {
-    TiffBuilder t;
-    t.Add(TIFFTAG_IMAGEWIDTH, TiffBuilder::Long, 1, 1);
-    t.Add(TIFFTAG_IMAGELENGTH, TiffBuilder::Long, 1, 2);
-    t.Add(TIFFTAG_BITSPERSAMPLE, TiffBuilder::Short, 1, 8);
-    t.Add(TIFFTAG_COMPRESSION, TiffBuilder::Short, 1, compression);
-    t.Add(TIFFTAG_PHOTOMETRIC, TiffBuilder::Short, 1, PHOTOMETRIC_MINISBLACK);
-    t.Add(TIFFTAG_STRIPOFFSETS, TiffBuilder::Long, 1, 0);  // patched below
-    t.Add(TIFFTAG_ORIENTATION, TiffBuilder::Short, 1, orientation);
-    t.Add(TIFFTAG_SAMPLESPERPIXEL, TiffBuilder::Short, 1, 1);
-    t.Add(TIFFTAG_ROWSPERSTRIP, TiffBuilder::Long, 1, 2);
-    t.Add(TIFFTAG_STRIPBYTECOUNTS, TiffBuilder::Long, 1, 2);
-    auto bytes = t.Build({10, 200});
-    const uint32_t offset = t.DataOffset();
-    // The strip offsets entry is the sixth: its value field.
-    const size_t field = 8 + 2 + 12 * 5 + 8;
-    for (int i = 0; i < 4; ++i)
-        bytes[field + i] = static_cast<uint8_t>(offset >> (8 * i));
-    return bytes;
+    return TiffFile({{TIFFTAG_IMAGEWIDTH, 4, 1, 1}, {TIFFTAG_IMAGELENGTH, 4, 1, 2}, {TIFFTAG_BITSPERSAMPLE, 3, 1, 8},
+                     {TIFFTAG_PHOTOMETRIC, 3, 1, PHOTOMETRIC_MINISBLACK}, {TIFFTAG_STRIPOFFSETS, 4, 1, DataOffset(7)},
+                     {TIFFTAG_ORIENTATION, 3, 1, orientation}, {TIFFTAG_STRIPBYTECOUNTS, 4, 1, 2}},
+                    {10, 200});
 }
 
 CImageBuffer Read(const std::vector<uint8_t>& file, uint64_t maxPixels = kMaxPixels)
@@ -83,97 +55,50 @@ CImageBuffer Read(const std::vector<uint8_t>& file, uint64_t maxPixels = kMaxPix
     return buf;
 }
 
-TEST(TiffWriter, TrueColourIsOneLzwStripOfRgbRowsTopFirst)
+// True colour is RGB rows top row first, a palette picture its index plane
+// with the palette widened to 16 bits; either as one LZW strip.
+TEST(TiffWriter, OneLzwStripOfRgbRowsOrOfTheIndexPlane)
 {
     test::TempDir dir;
-    test::RecordingPrompter prompter;
-    CImageBuffer buf = Gradient(37, 19);
-    buf.Save(dir.File("out.tif"), prompter);
-    EXPECT_TRUE(prompter.texts.empty());
-
-    Tiff tif(TIFFOpen(dir.File("out.tif").c_str(), "r"));
-    ASSERT_TRUE(tif);
-    for (auto [tag, value] : {std::pair<uint32_t, uint32_t>{TIFFTAG_IMAGEWIDTH, 37}, {TIFFTAG_IMAGELENGTH, 19},
-                              {TIFFTAG_ROWSPERSTRIP, 19}}) {
-        uint32_t v = 0;
-        TIFFGetField(tif.get(), tag, &v);
-        EXPECT_EQ(v, value) << tag;
+    for (const CImageBuffer& buf : {Gradient(37, 19), test::Indexed(21, 9, 5)}) {
+        const bool palette = buf.HasIndexPlane();
+        SCOPED_TRACE(palette);
+        ASSERT_TRUE(WriteTiffFile(buf, dir.File("out.tif")));
+        Tiff tif(TIFFOpen(dir.File("out.tif").c_str(), "r"), TIFFClose);
+        ASSERT_TRUE(tif);
+        for (auto [tag, value] : {std::pair<uint32_t, uint32_t>{TIFFTAG_IMAGEWIDTH, buf.Width()},
+                                  {TIFFTAG_IMAGELENGTH, buf.Height()}, {TIFFTAG_ROWSPERSTRIP, buf.Height()}}) {
+            uint32_t v = 0;
+            TIFFGetField(tif.get(), tag, &v);
+            EXPECT_EQ(v, value) << tag;
+        }
+        for (auto [tag, value] : {std::pair<uint32_t, uint16_t>{TIFFTAG_BITSPERSAMPLE, 8},
+                                  {TIFFTAG_SAMPLESPERPIXEL, palette ? 1 : 3}, {TIFFTAG_COMPRESSION, COMPRESSION_LZW},
+                                  {TIFFTAG_PHOTOMETRIC, palette ? PHOTOMETRIC_PALETTE : PHOTOMETRIC_RGB},
+                                  {TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT},
+                                  {TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG}}) {
+            uint16_t v = 0;
+            TIFFGetField(tif.get(), tag, &v);
+            EXPECT_EQ(v, value) << tag;
+        }
+        ASSERT_EQ(TIFFNumberOfStrips(tif.get()), 1u);
+        std::vector<uint8_t> strip(static_cast<size_t>(TIFFStripSize(tif.get())));
+        ASSERT_EQ(TIFFReadEncodedStrip(tif.get(), 0, strip.data(), static_cast<tmsize_t>(strip.size())),
+                  static_cast<tmsize_t>(strip.size()));
+        EXPECT_EQ(strip, palette ? buf.IndexPlane() : test::TopDownRgb(buf));
+        uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+        ASSERT_EQ(TIFFGetField(tif.get(), TIFFTAG_COLORMAP, &red, &green, &blue), palette ? 1 : 0);
+        for (int i = 0; palette && i < 256; ++i)
+            ASSERT_TRUE(red[i] == buf.Red()[i] * 256 && green[i] == buf.Green()[i] * 256 &&
+                        blue[i] == buf.Blue()[i] * 256) << i;
     }
-    for (auto [tag, value] : {std::pair<uint32_t, uint16_t>{TIFFTAG_BITSPERSAMPLE, 8}, {TIFFTAG_SAMPLESPERPIXEL, 3},
-                              {TIFFTAG_COMPRESSION, COMPRESSION_LZW}, {TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB},
-                              {TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT}, {TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG}}) {
-        uint16_t v = 0;
-        TIFFGetField(tif.get(), tag, &v);
-        EXPECT_EQ(v, value) << tag;
-    }
-    EXPECT_EQ(TIFFNumberOfStrips(tif.get()), 1u);
-    // The first stored row is the top row, red first.
-    std::vector<uint8_t> strip(static_cast<size_t>(TIFFStripSize(tif.get())));
-    ASSERT_EQ(TIFFReadEncodedStrip(tif.get(), 0, strip.data(), static_cast<tmsize_t>(strip.size())),
-              static_cast<tmsize_t>(strip.size()));
-    uint8_t r, g, b;
-    buf.GetPixel(1, 18, r, g, b);
-    EXPECT_EQ(strip[3], r);
-    EXPECT_EQ(strip[4], g);
-    EXPECT_EQ(strip[5], b);
-
-    CImageBuffer back;
-    back.Load(dir.File("out.tif"));
-    EXPECT_TRUE(SamePixels(back, buf));
-}
-
-TEST(TiffWriter, PaletteIsTheIndexPlaneWithASixteenBitColourMap)
-{
-    test::TempDir dir;
-    const CImageBuffer buf = Indexed(21, 9, 5);
-    ASSERT_TRUE(WriteTiffFile(buf, dir.File("pal.tif")));
-
-    Tiff tif(TIFFOpen(dir.File("pal.tif").c_str(), "r"));
-    ASSERT_TRUE(tif);
-    uint16_t photometric = 0, samples = 0, compression = 0;
-    TIFFGetField(tif.get(), TIFFTAG_PHOTOMETRIC, &photometric);
-    TIFFGetField(tif.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
-    TIFFGetField(tif.get(), TIFFTAG_COMPRESSION, &compression);
-    EXPECT_EQ(photometric, PHOTOMETRIC_PALETTE);
-    EXPECT_EQ(samples, 1);
-    EXPECT_EQ(compression, COMPRESSION_LZW);
-    uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
-    ASSERT_TRUE(TIFFGetField(tif.get(), TIFFTAG_COLORMAP, &red, &green, &blue));
-    for (int i = 0; i < 256; ++i) {
-        const int expected[3] = {i < 5 ? buf.Red()[i] * 256 : 0, i < 5 ? buf.Green()[i] * 256 : 0,
-                                 i < 5 ? buf.Blue()[i] * 256 : 0};
-        ASSERT_EQ(red[i], expected[0]) << i;
-        ASSERT_EQ(green[i], expected[1]) << i;
-        ASSERT_EQ(blue[i], expected[2]) << i;
-    }
-    ASSERT_EQ(TIFFNumberOfStrips(tif.get()), 1u);
-    std::vector<uint8_t> strip(static_cast<size_t>(TIFFStripSize(tif.get())));
-    ASSERT_EQ(TIFFReadEncodedStrip(tif.get(), 0, strip.data(), static_cast<tmsize_t>(strip.size())),
-              static_cast<tmsize_t>(strip.size()));
-    EXPECT_EQ(strip, buf.IndexPlane());
-
-    // Read back as true colour through the colour map.
-    CImageBuffer back;
-    back.Load(dir.File("pal.tif"));
-    EXPECT_TRUE(SamePixels(back, buf));
-    EXPECT_FALSE(back.HasIndexPlane());
-}
-
-TEST(TiffWriter, FailsSilentlyAndLeavesTheOldFile)
-{
-    test::ExpectSilentFailureKeepsOldFile(WriteTiffFile, "scan.tif");
 }
 
 TEST(TiffReader, OrientationComesThroughTheRgbaInterface)
 {
-    CImageBuffer topFirst = Read(GreyColumn(COMPRESSION_NONE, ORIENTATION_TOPLEFT));
-    ASSERT_EQ(topFirst.Height(), 2u);
-    EXPECT_EQ(topFirst.Row(1)[0], 10);  // memory row 1 is the top
-    EXPECT_EQ(topFirst.Row(0)[0], 200);
-    CImageBuffer bottomFirst = Read(GreyColumn(COMPRESSION_NONE, ORIENTATION_BOTLEFT));
-    ASSERT_EQ(bottomFirst.Height(), 2u);
-    EXPECT_EQ(bottomFirst.Row(0)[0], 10);
-    EXPECT_EQ(bottomFirst.Row(1)[0], 200);
+    const std::vector<uint8_t> darkTop{10, 10, 10, 200, 200, 200}, lightTop{200, 200, 200, 10, 10, 10};
+    EXPECT_EQ(test::TopDownRgb(Read(GreyColumn(ORIENTATION_TOPLEFT))), darkTop);
+    EXPECT_EQ(test::TopDownRgb(Read(GreyColumn(ORIENTATION_BOTLEFT))), lightTop);
 }
 
 // An old-style JPEG TIFF that libtiff itself can decode: a JPEG stream
@@ -184,24 +109,14 @@ std::vector<uint8_t> OldStyleJpegTiff()
     test::RecordingPrompter prompter;
     EXPECT_TRUE(WriteJpeg(Gradient(16, 16), dir.File("strip.jpg"), 90, prompter));
     const auto jpeg = test::ReadAll(dir.File("strip.jpg"));
-    TiffBuilder t;
-    const uint32_t count = 12;
-    const uint32_t data = 8 + 2 + 12 * count + 4;
-    const auto length = static_cast<uint32_t>(jpeg.size());
-    t.Add(TIFFTAG_IMAGEWIDTH, TiffBuilder::Long, 1, 16);
-    t.Add(TIFFTAG_IMAGELENGTH, TiffBuilder::Long, 1, 16);
-    t.Add(TIFFTAG_BITSPERSAMPLE, TiffBuilder::Short, 1, 8);
-    t.Add(TIFFTAG_COMPRESSION, TiffBuilder::Short, 1, COMPRESSION_OJPEG);
-    t.Add(TIFFTAG_PHOTOMETRIC, TiffBuilder::Short, 1, PHOTOMETRIC_YCBCR);
-    t.Add(TIFFTAG_STRIPOFFSETS, TiffBuilder::Long, 1, data);
-    t.Add(TIFFTAG_SAMPLESPERPIXEL, TiffBuilder::Short, 1, 3);
-    t.Add(TIFFTAG_ROWSPERSTRIP, TiffBuilder::Long, 1, 16);
-    t.Add(TIFFTAG_STRIPBYTECOUNTS, TiffBuilder::Long, 1, length);
-    t.Add(TIFFTAG_JPEGIFOFFSET, TiffBuilder::Long, 1, data);
-    t.Add(TIFFTAG_JPEGIFBYTECOUNT, TiffBuilder::Long, 1, length);
-    t.Add(TIFFTAG_YCBCRSUBSAMPLING, TiffBuilder::Short, 2, 2 | (2u << 16));
-    EXPECT_EQ(t.DataOffset(), data);
-    return t.Build(jpeg);
+    const uint32_t data = DataOffset(12), length = static_cast<uint32_t>(jpeg.size());
+    return TiffFile({{TIFFTAG_IMAGEWIDTH, 4, 1, 16}, {TIFFTAG_IMAGELENGTH, 4, 1, 16}, {TIFFTAG_BITSPERSAMPLE, 3, 1, 8},
+                     {TIFFTAG_COMPRESSION, 3, 1, COMPRESSION_OJPEG}, {TIFFTAG_PHOTOMETRIC, 3, 1, PHOTOMETRIC_YCBCR},
+                     {TIFFTAG_STRIPOFFSETS, 4, 1, data}, {TIFFTAG_SAMPLESPERPIXEL, 3, 1, 3},
+                     {TIFFTAG_ROWSPERSTRIP, 4, 1, 16}, {TIFFTAG_STRIPBYTECOUNTS, 4, 1, length},
+                     {TIFFTAG_JPEGIFOFFSET, 4, 1, data}, {TIFFTAG_JPEGIFBYTECOUNT, 4, 1, length},
+                     {TIFFTAG_YCBCRSUBSAMPLING, 3, 2, 2 | (2u << 16)}},
+                    jpeg);
 }
 
 TEST(TiffReader, OldStyleJpegIsRefusedEvenWhenLibtiffCouldDecodeIt)
@@ -210,32 +125,29 @@ TEST(TiffReader, OldStyleJpegIsRefusedEvenWhenLibtiffCouldDecodeIt)
     const auto file = OldStyleJpegTiff();
     test::WriteAll(dir.File("ojpeg.tif"), file);
     const TIFFErrorHandler oldHandler = TIFFSetWarningHandler(nullptr);
-    Tiff tif(TIFFOpen(dir.File("ojpeg.tif").c_str(), "r"));
+    Tiff tif(TIFFOpen(dir.File("ojpeg.tif").c_str(), "r"), TIFFClose);
     std::vector<uint32_t> raster(16 * 16);
     const bool libtiffReads = tif && TIFFReadRGBAImage(tif.get(), 16, 16, raster.data(), 1);
     TIFFSetWarningHandler(oldHandler);
     ASSERT_TRUE(libtiffReads) << "libtiff reads the file itself";
 
     EXPECT_TRUE(Read(file).IsEmpty());
+    uint32_t w = 0, h = 0;
+    EXPECT_FALSE(QueryTiffSize(dir.File("ojpeg.tif"), w, h));
 }
 
-TEST(TiffReader, DamagedAndHostileFilesLeaveAnEmptyBuffer)
+TEST(TiffReader, PicturesOverTheLimitLeaveAnEmptyBuffer)
 {
     test::TempDir dir;
     ASSERT_TRUE(WriteTiffFile(Gradient(50, 40), dir.File("good.tif")));
     const auto good = test::ReadAll(dir.File("good.tif"));
     ASSERT_FALSE(Read(good).IsEmpty());
-
-    EXPECT_TRUE(Read({}).IsEmpty());
-    EXPECT_TRUE(Read({'I', 'I', 42, 0}).IsEmpty());
     EXPECT_TRUE(Read(good, 50 * 40 - 1).IsEmpty());
-
     // A directory declaring a picture over 2^28 pixels.
-    auto huge = GreyColumn(COMPRESSION_NONE, ORIENTATION_TOPLEFT);
+    auto huge = GreyColumn(ORIENTATION_TOPLEFT);
     for (size_t field : {size_t{8 + 2 + 8}, size_t{8 + 2 + 12 + 8}})  // width, length
         huge[field + 2] = 1;                                          // 65537 each
     EXPECT_TRUE(Read(huge).IsEmpty());
-
 }
 
 }  // namespace
