@@ -123,35 +123,6 @@ TEST(ColorQuantizer, ChoosesByOccupiedCellsFirstThenByVolume)
     EXPECT_EQ(many.boxes.size(), 10u);
 }
 
-TEST(ColorQuantizer, ZeroWeightsNeverSplitAlongTheirComponents)
-{
-    // Component 0 and components 1/2 vary independently, so every box
-    // spans the whole range of a component it is never split along.
-    Packed pixels;
-    std::mt19937 rng(5);
-    for (int i = 0; i < 200000; ++i) {
-        pixels.push_back(static_cast<uint8_t>(rng()));
-        pixels.push_back(static_cast<uint8_t>(rng()));
-        pixels.push_back(static_cast<uint8_t>(rng()));
-    }
-    Result lumaOff = Build(pixels, 64, {0, 20, 20});
-    ASSERT_EQ(lumaOff.made, 64);
-    for (const ColorBox& b : lumaOff.boxes) {
-        EXPECT_EQ(b.min[0], 0);
-        EXPECT_EQ(b.max[0], 63);
-    }
-    Result chromaOff = Build(pixels, 64, {20, 0, 0});
-    ASSERT_EQ(chromaOff.made, 64);
-    for (const ColorBox& b : chromaOff.boxes) {
-        EXPECT_EQ(b.min[1], 0);
-        EXPECT_EQ(b.max[1], 31);
-        EXPECT_EQ(b.min[2], 0);
-        EXPECT_EQ(b.max[2], 31);
-    }
-    // With every weight 0 no box has volume: one colour.
-    EXPECT_EQ(Build(pixels, 64, {0, 0, 0}).made, 1);
-}
-
 void Invert(uint8_t* packed, size_t pixels)
 {
     for (size_t i = 0; i < 3 * pixels; ++i)
