@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -6,6 +7,8 @@
 
 #include "AppTestSupport.h"
 #include "platform/SingleInstance.h"
+#include "render/ImageConversion.h"
+#include "sheetsui/CThumbnailView.h"
 
 namespace pix::test {
 namespace {
@@ -19,24 +22,6 @@ TEST(CommandLine, SwitchesAfterSlashOrDashAndPaths)
     EXPECT_EQ(o.paths, (QStringList{"/home/u/a.bmp", "b c.pxc"}));
     StartOptions none = ParseCommandLine({"-M"});  // switches are case-sensitive
     EXPECT_FALSE(none.maximized);
-}
-
-TEST(OpenPath, AFolderBecomesOneSheetTitledAfterItsPath)
-{
-    TempDir dir;
-    QDir(Q(dir.Path().string())).mkpath(QStringLiteral("C/photos"));
-    WritePattern(dir, "C/photos/a.bmp", 2, 2);
-    WritePattern(dir, "C/photos/b.bmp", 2, 2);
-    RunningApp app;
-    CChildFrame* frame = app.app->OpenPath(Q(dir.File("C/photos")));
-    ASSERT_NE(frame, nullptr);
-    QString expected = Q(dir.File("C/photos"));
-    expected.replace(QLatin1Char('/'), QLatin1Char('-'));
-    EXPECT_EQ(frame->windowTitle(), expected);
-    auto* list = qobject_cast<QListWidget*>(frame->widget());
-    ASSERT_NE(list, nullptr);
-    EXPECT_EQ(list->count(), 2);
-    EXPECT_FALSE(app.app->TakePendingFiles().has_value());  // the list was taken over
 }
 
 TEST(OpenCommand, SeveralFilesBecomeOneSheetAndTheFolderIsRemembered)
@@ -78,18 +63,16 @@ TEST(SingleInstance, ASecondStartHandsItsPathsToTheFirst)
 // configuration folders.
 void ClaimBitmapsForUs()
 {
-    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    const QString apps = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications");
-    QDir().mkpath(config);
-    QDir().mkpath(apps);
-    QFile desktop(apps + QStringLiteral("/pixadrome.desktop"));
-    ASSERT_TRUE(desktop.open(QIODevice::WriteOnly));
-    desktop.write("[Desktop Entry]\nType=Application\nName=Pixadrome\nExec=/bin/true %F\n"
-                  "MimeType=image/bmp;\n");
-    desktop.close();
-    QFile list(config + QStringLiteral("/mimeapps.list"));
-    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
-    list.write("[Default Applications]\nimage/bmp=pixadrome.desktop;\n");
+    auto write = [](const QString& path, const QByteArray& text) {
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    };
+    write(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/applications/pixadrome.desktop"),
+          "[Desktop Entry]\nType=Application\nName=Pixadrome\nExec=/bin/true %F\nMimeType=image/bmp;\n");
+    write(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"),
+          "[Default Applications]\nimage/bmp=pixadrome.desktop;\n");
 }
 
 TEST(OpenPath, AFileOnlyWeAreAssociatedWithIsReportedAsNotUnderstood)
@@ -104,6 +87,43 @@ TEST(OpenPath, AFileOnlyWeAreAssociatedWithIsReportedAsNotUnderstood)
     ASSERT_EQ(app.prompter.texts.size(), 1u);
     EXPECT_EQ(app.prompter.texts[0], "Pixadrome doesn't understand " + dir.File("odd.bmp"));
     QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"));
+}
+
+TEST(SheetWindow, AFolderBecomesOneSheetTitledAfterItsPathAndSavesAsASheetFile)
+{
+    TempDir dir;
+    WritePattern(dir, "a.bmp", 40, 20);
+    WritePattern(dir, "b.bmp", 20, 40);
+    WriteAll(dir.File("c.txt"), {'x'});
+    RunningApp app;
+    CChildFrame* frame = app.app->OpenPath(Q(dir.Path().string()));
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowTitle(), Q(dir.Path().string()).replace(QLatin1Char('/'), QLatin1Char('-')));
+    EXPECT_FALSE(app.app->TakePendingFiles().has_value());  // the list was taken over
+    auto* view = qobject_cast<CThumbnailView*>(frame->widget());
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->count(), 3);
+    EXPECT_EQ(view->item(0)->text(), QStringLiteral("a.bmp"));
+    ThumbnailSheet& sheet = view->Document().Sheet();
+    EXPECT_EQ(sheet.Thumbnails().Cx(), 80u);
+    // The picture of a.bmp: 40 × 20 centred, the rest transparent.
+    const QImage picture = ThumbnailImage(sheet.Thumbnails(), 0);
+    EXPECT_EQ(qAlpha(picture.pixel(19, 30)), 0);
+    EXPECT_EQ(qAlpha(picture.pixel(20, 30)), 255);
+
+    // Saved and opened again: the same items and pictures.
+    ASSERT_TRUE(sheet.Save(dir.File("s.pxc")));
+    CChildFrame* reopened = app.app->OpenPath(Q(dir.File("s.pxc")));
+    ASSERT_NE(reopened, nullptr);
+    auto* again = qobject_cast<CThumbnailView*>(reopened->widget());
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->Document().Sheet().ToBytes(), sheet.ToBytes());
+
+    // A damaged sheet opens nothing and says so.
+    WriteAll(dir.File("bad.pxc"), {1, 0, 2, '0'});
+    EXPECT_EQ(app.app->OpenPath(Q(dir.File("bad.pxc"))), nullptr);
+    ASSERT_FALSE(app.prompter.texts.empty());
+    EXPECT_EQ(app.prompter.texts.back(), dir.File("bad.pxc") + "\nis damaged or not a contact sheet.");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <deque>
 #include <memory>
 
@@ -28,20 +29,22 @@ public:
 
     QStringList ChooseOpen(QWidget*, const QString& title, const QString&, std::string_view, int&) override
     {
-        titles << title;
-        if (opens.empty())
-            return {};
-        QStringList r = opens.front();
-        opens.pop_front();
-        return r;
+        return Next(opens, title);
     }
     QString ChooseSave(QWidget*, const QString& title, const QString&, const QString&, std::string_view) override
     {
+        return Next(saves, title);
+    }
+
+private:
+    template <class T>
+    T Next(std::deque<T>& answers, const QString& title)
+    {
         titles << title;
-        if (saves.empty())
+        if (answers.empty())
             return {};
-        QString r = saves.front();
-        saves.pop_front();
+        T r = answers.front();
+        answers.pop_front();
         return r;
     }
 };
@@ -70,6 +73,13 @@ struct RunningApp {
     int WindowCount() { return static_cast<int>(Main().Children().size()); }
     CPixadromeView* ViewOf(CChildFrame* f) { return f ? qobject_cast<CPixadromeView*>(f->widget()) : nullptr; }
 };
+
+// A mouse move with buttons held, at p in w.
+inline void MoveWith(QWidget* w, Qt::MouseButtons buttons, QPoint p)
+{
+    QMouseEvent e(QEvent::MouseMove, QPointF(p), w->mapToGlobal(QPointF(p)), Qt::NoButton, buttons, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
 
 // Saves a picture for the application to open; returns the path.
 inline std::string WritePicture(const TempDir& dir, const std::string& name, CImageBuffer buf)

@@ -1,11 +1,18 @@
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
+#include <QMainWindow>
 #include <QPainter>
 #include <QPrinter>
+#include <QPushButton>
 #include <QSlider>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "app/CJpegDialog.h"
+#include "image/JpegCodec.h"
+#include "uiservices/CProgressDlg.h"
 #include "imageui/CPixadromeDoc.h"
 #include "common/Progress.h"
 #include "imageui/CColorReductionDlg.h"
@@ -55,21 +62,19 @@ TEST(ResizeDialog, PreviewPressesSetSizesAndStandardBands)
     RecordingPrompter prompter;
     CResizeDlg dlg(0, 0, 1000, 500, prompter);
     ASSERT_EQ(dlg.Scale(), 2000);
-    const QSize frame(400, 200);
-    dlg.PressInPreview(QPoint(100, 50), frame);  // 100·2000/400 = 500, 50·2000/200 = 500
-    EXPECT_EQ(dlg.NewWidth(), 500);
-    EXPECT_EQ(dlg.NewHeight(), 500);
-    dlg.PressInPreview(QPoint(5000, 5000), frame);  // dragged far past the frame
-    EXPECT_EQ(dlg.NewWidth(), 8000);
-    EXPECT_EQ(dlg.NewHeight(), 8000);
-    // The left eighth (x < 50) picks by the height: 70·2000/200 = 700 -> 800 x 600.
-    dlg.PressInPreview(QPoint(10, 70), frame);
-    EXPECT_EQ(dlg.NewWidth(), 800);
-    EXPECT_EQ(dlg.NewHeight(), 600);
-    dlg.PressInPreview(QPoint(10, 47), frame);  // 470: below 480
-    EXPECT_EQ(dlg.NewWidth(), 320);
-    dlg.PressInPreview(QPoint(10, 199), frame);  // 1990: 1024 and more
-    EXPECT_EQ(dlg.NewWidth(), 1280);
+    // Left of the first eighth (x < 50) a press picks the standard size by
+    // the height: y·2000/200 = 700 -> 800 x 600, 470 (below 480) -> 320 x 200,
+    // 1990 (1024 and more) -> 1280 x 1024. Elsewhere x·2000/400, y·2000/200,
+    // up to 8000 when dragged far past the frame.
+    const struct {
+        QPoint at;
+        int w, h;
+    } rows[] = {{{100, 50}, 500, 500}, {{5000, 5000}, 8000, 8000}, {{10, 70}, 800, 600}, {{10, 47}, 320, 200},
+                {{10, 199}, 1280, 1024}};
+    for (const auto& row : rows) {
+        dlg.PressInPreview(row.at, QSize(400, 200));
+        EXPECT_EQ(QSize(dlg.NewWidth(), dlg.NewHeight()), QSize(row.w, row.h)) << row.at.x() << "," << row.at.y();
+    }
     dlg.RecomputeScale();
     EXPECT_EQ(dlg.Scale(), 2560);
 }
@@ -102,21 +107,29 @@ TEST(ColorSettingsDialog, SlidersPreviewLiveAndCancelRestoresExactly)
     EXPECT_FALSE(SamePixels(doc.Image(), original));
 }
 
-TEST(ImageView, OperationsMarkTheDocumentAndTheStatusFollows)
+TEST(ImageView, OperationsMarkTheDocumentAndUndoReloadsTheFile)
 {
     TempDir dir;
     RunningApp app;
     CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "r.bmp", 40, 30))));
     CPixadromeDoc& doc = view->Document();
+    const CImageBuffer original = doc.Image();
+    EXPECT_FALSE(view->CanUndo());
     view->ApplyResize(20, 15);
     EXPECT_EQ(doc.Width(), 20);
     EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("20 x 15:16 Mio"));
     EXPECT_TRUE(doc.IsModified());
     view->OnRotateRight();
     EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("15 x 20:16 Mio"));
+    app.Main().UpdateActions();
+    EXPECT_TRUE(app.Main().Action("undo")->isEnabled());
     view->OnUndo();
     EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("40 x 30:16 Mio"));
     EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(SamePixels(doc.Image(), original));
+    doc.OnFlipHorizontal();
+    EXPECT_FALSE(SamePixels(doc.Image(), original));
+    view->OnUndo();
     view->OnEnhance();
     EXPECT_TRUE(doc.IsModified());
 
@@ -164,17 +177,7 @@ TEST(ColorReductionDialog, SpinArrowsJumpByPowersOfTwoAndPreserveDisablesThePref
     EXPECT_EQ(prompter.texts, std::vector<std::string>{"Please enter an integer between 2 and 256."});
 }
 
-TEST(Printing, PicturesAreFittedAndCentredByWholeNumbers)
-{
-    // A landscape picture on a portrait page: full printable width,
-    // centred vertically.
-    const QRect page(0, 0, 1000, 1400);
-    EXPECT_EQ(FitOnPage(400, 300, page), QRect(0, 324, 1000, 750));  // (1399 - 750) / 2
-    // A tall picture: full height, centred horizontally, h·W/H rounded down.
-    EXPECT_EQ(FitOnPage(300, 900, page), QRect(266, 0, 466, 1400));
-}
-
-TEST(Printing, APdfPageHoldsThePictureAndQualitySurvivesInTheSettings)
+TEST(Printing, PicturesAreFittedAndCentredAndQualitySurvivesInTheSettings)
 {
     TempDir dir;
     RunningApp app;
@@ -197,7 +200,13 @@ TEST(Printing, APdfPageHoldsThePictureAndQualitySurvivesInTheSettings)
         EXPECT_GT(f.size(), 500);
     }
 
-    // The same drawing on an image page shows the picture centred.
+    // A landscape picture on a portrait page: full printable width,
+    // centred vertically.
+    const QRect portrait(0, 0, 1000, 1400);
+    EXPECT_EQ(FitOnPage(400, 300, portrait), QRect(0, 324, 1000, 750));  // (1399 - 750) / 2
+    // A tall picture: full height, centred horizontally, h·W/H rounded down.
+    EXPECT_EQ(FitOnPage(300, 900, portrait), QRect(266, 0, 466, 1400));
+    // Drawn on an image page, the picture shows centred.
     QImage page(300, 400, QImage::Format_RGB32);
     page.fill(Qt::white);
     QPainter painter(&page);
@@ -241,6 +250,133 @@ TEST(MosaicDialog, ChecksTheSourcesAndShowsTheCounts)
     EXPECT_EQ(sources[3].kind, MosaicSourceKind::Reusable);
     dlg.accept();
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
+}
+
+TEST(JpegDialog, ShowsQualityAndSizeOkWritesExactlyTheShownFileAndCancelNothing)
+{
+    TempDir dir;
+    RecordingPrompter prompter;
+    const CImageBuffer picture = Gradient(200, 150);
+    const QString target = Q(dir.File("out.jpg"));
+    CJpegDialog dialog(&picture, target, 75, prompter);
+    EXPECT_EQ(dialog.QualityText(), QStringLiteral("75%"));
+    const QString temp = dialog.TemporaryPath();
+    ASSERT_TRUE(QFileInfo(temp).fileName().startsWith(QStringLiteral("pxc")));
+    EXPECT_EQ(dialog.SizeText(), QStringLiteral("%1 byte").arg(QFileInfo(temp).size()));
+    EXPECT_EQ(dialog.Preview().Width(), 200u);
+
+    // Slider position 100 is quality 0, position 0 quality 100.
+    dialog.SetSliderPosition(100);
+    EXPECT_EQ(dialog.Quality(), 0);
+    const qint64 smallest = QFileInfo(temp).size();
+    dialog.SetSliderPosition(0);
+    EXPECT_EQ(dialog.QualityText(), QStringLiteral("100%"));
+    EXPECT_GT(QFileInfo(temp).size(), smallest);
+    dialog.SetSliderPosition(40);
+    const QByteArray shown = [&] {
+        QFile f(temp);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    dialog.accept();
+    QFile written(target);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), shown);
+    EXPECT_FALSE(QFileInfo::exists(temp));
+    EXPECT_TRUE(prompter.texts.empty());
+
+    // Cancel leaves the target as it was and removes the temporary file.
+    WriteAll(dir.File("keep.jpg"), {1, 2, 3});
+    CJpegDialog cancelled(&picture, Q(dir.File("keep.jpg")), 75, prompter);
+    ASSERT_TRUE(QFileInfo::exists(cancelled.TemporaryPath()));
+    cancelled.reject();
+    EXPECT_FALSE(QFileInfo::exists(cancelled.TemporaryPath()));
+    EXPECT_EQ(ReadAll(dir.File("keep.jpg")), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST(JpegDialog, PanningStaysInsideThePreview)
+{
+    RecordingPrompter prompter;
+    const CImageBuffer picture = Gradient(900, 700);
+    CJpegDialog dialog(&picture, QString(), 75, prompter);
+    dialog.show();
+    QWidget* frame = nullptr;
+    for (QWidget* w : dialog.findChildren<QWidget*>())
+        if (w->minimumWidth() == 320 && w->minimumHeight() == 240)
+            frame = w;
+    ASSERT_NE(frame, nullptr);
+    QTest::mousePress(frame, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
+    MoveWith(frame, Qt::LeftButton, QPoint(100, 150));
+    EXPECT_EQ(dialog.PanOffset(), QPoint(100, 50));
+    MoveWith(frame, Qt::LeftButton, QPoint(-5000, -5000));
+    EXPECT_EQ(dialog.PanOffset(), QPoint(900 - frame->width(), 700 - frame->height()));
+    dialog.reject();
+}
+
+TEST(ImageDocument, SavingUnderAJpegNameGoesThroughTheDialog)
+{
+    TempDir dir;
+    RunningApp app;
+    CChildFrame* frame = app.app->OpenPath(Q(WritePattern(dir, "a.bmp", 16, 16)));
+    CPixadromeDoc& doc = app.ViewOf(frame)->Document();
+    QStringList asked;
+    bool accept = false;
+    app.app->SetJpegSaver([&](const CImageBuffer& image, const QString& path) {
+        asked << path;
+        return accept && WriteJpeg(image, path.toStdString(), 75, app.prompter);
+    });
+    EXPECT_FALSE(doc.SaveDocument(Q(dir.File("a.jpg"))));  // cancelled: nothing saved
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("a.jpg"))));
+    EXPECT_EQ(app.WindowCount(), 1);
+    accept = true;
+    EXPECT_TRUE(doc.SaveDocument(Q(dir.File("a.jpg"))));
+    EXPECT_EQ(asked, (QStringList{Q(dir.File("a.jpg")), Q(dir.File("a.jpg"))}));
+    EXPECT_EQ(app.WindowCount(), 2);  // the written file opens in its own window
+}
+
+TEST(ProgressDlg, TitleShowsThePercentWhileMinimisedAndEscCancels)
+{
+    QMainWindow main;
+    main.setWindowTitle(QStringLiteral("Pixadrome - photos"));
+    main.show();
+    {
+        CProgressDlg dlg(&main);
+        dlg.SetRange(0, 9);
+        main.showMinimized();
+        EXPECT_TRUE(dlg.Step("Loading a.bmp", 4));
+        EXPECT_EQ(main.windowTitle(), QStringLiteral("Pixadrome 50%"));
+        EXPECT_TRUE(CProgressDlg::OperationRunning());
+        // Closing the main window is refused while the operation runs.
+        EXPECT_FALSE(main.close());
+        QTest::keyClick(&dlg, Qt::Key_Escape);
+        EXPECT_FALSE(dlg.Pump());
+        EXPECT_FALSE(dlg.Step("Loading b.bmp", 5));
+        const auto buttons = dlg.findChildren<QPushButton*>();
+        ASSERT_EQ(buttons.size(), 2);
+        for (QPushButton* b : buttons)
+            EXPECT_FALSE(b->isEnabled());
+    }
+    EXPECT_FALSE(CProgressDlg::OperationRunning());
+    EXPECT_EQ(main.windowTitle(), QStringLiteral("Pixadrome - photos"));
+    EXPECT_FALSE(main.isMinimized());
+}
+
+TEST(ProgressDlg, InputToOtherWindowsWaitsWhileTheOperationRuns)
+{
+    QMainWindow main;
+    main.show();
+    auto* button = new QPushButton(QStringLiteral("Other"), &main);
+    main.setCentralWidget(button);
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+    {
+        CProgressDlg dlg(&main);
+        QTest::mouseClick(button, Qt::LeftButton);
+        dlg.Pump();
+        EXPECT_EQ(clicks, 0);
+    }
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

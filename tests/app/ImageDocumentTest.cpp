@@ -3,17 +3,21 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
 #include "imageui/CPixadromeDoc.h"
+#include "image/PackedDib.h"
+#include "imageui/ZoomRules.h"
+#include "processing/UniformRegion.h"
 #include "support/DibFiles.h"
 
 namespace pix::test {
 namespace {
 
-TEST(ImageDocument, OpeningABitmapMakesOneWindowWithCaptionAndStatus)
+TEST(ImageDocument, OpeningABitmapMakesOneWindowAndFileCommandsNeedTheFile)
 {
     TempDir dir;
     RunningApp app;
@@ -33,26 +37,16 @@ TEST(ImageDocument, OpeningABitmapMakesOneWindowWithCaptionAndStatus)
     EXPECT_EQ(app.app->OpenPath(Q(dir.File("broken.bmp"))), nullptr);
     EXPECT_EQ(app.WindowCount(), 1);
     EXPECT_EQ(app.prompter.texts.size(), 1u);  // told why, one way or the other
-}
 
-TEST(ImageDocument, UndoReloadsTheFileAndClearsTheModifiedFlag)
-{
-    TempDir dir;
-    RunningApp app;
-    CChildFrame* frame = app.app->OpenPath(Q(WritePattern(dir, "a.bmp", 9, 7)));
-    CPixadromeView* view = app.ViewOf(frame);
-    ASSERT_NE(view, nullptr);
-    CPixadromeDoc& doc = view->Document();
-    const CImageBuffer original = doc.Image();
-    EXPECT_FALSE(view->CanUndo());
-    doc.OnFlipHorizontal();
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_FALSE(SamePixels(doc.Image(), original));
+    const char* commands[] = {"copyFile", "moveFile", "deleteFile"};
     app.Main().UpdateActions();
-    EXPECT_TRUE(app.Main().Action("undo")->isEnabled());
-    view->OnUndo();
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_TRUE(SamePixels(doc.Image(), original));
+    for (const char* name : commands)
+        EXPECT_TRUE(app.Main().Action(name)->isEnabled()) << name;
+    // Gone behind the window's back: nothing to copy, move or delete.
+    std::filesystem::remove(path);
+    app.Main().UpdateActions();
+    for (const char* name : commands)
+        EXPECT_FALSE(app.Main().Action(name)->isEnabled()) << name;
 }
 
 TEST(ImageDocument, SaveAsWritesTheFileAndOpensItInANewWindow)
@@ -79,7 +73,7 @@ TEST(ImageDocument, SaveAsWritesTheFileAndOpensItInANewWindow)
     EXPECT_FALSE(doc.IsModified());
 }
 
-TEST(ImageDocument, CopyAndMoveFollowTheFileAndAskBeforeReplacing)
+TEST(ImageDocument, CopyMoveAndDeleteFollowTheFile)
 {
     TempDir dir;
     RunningApp app;
@@ -108,40 +102,16 @@ TEST(ImageDocument, CopyAndMoveFollowTheFileAndAskBeforeReplacing)
     EXPECT_TRUE(QFileInfo::exists(Q(dir.File("moved.bmp"))));
     EXPECT_EQ(doc.PathName(), Q(dir.File("moved.bmp")));
     EXPECT_EQ(app.files.titles.back(), QStringLiteral("Move: Choose new directory or new name"));
-}
 
-TEST(ImageDocument, DeleteMovesTheFileToTheTrashAndClosesTheWindow)
-{
-    TempDir dir;
-    RunningApp app;
-    const std::string path = WritePattern(dir, "gone.bmp", 4, 4);
-    CChildFrame* frame = app.app->OpenPath(Q(path));
-    CPixadromeDoc& doc = app.ViewOf(frame)->Document();
-    app.prompter.script = {Answer::Yes};
+    // Delete moves the file to the trash and closes the window.
+    app.prompter.script.push_back(Answer::Yes);  // the answers are handed out by the count of questions
     doc.OnDelete();
     QApplication::processEvents();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(QFileInfo::exists(Q(path)));
-    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/gone.bmp");
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("moved.bmp"))));
+    const QString trash = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Trash/files/moved.bmp");
     EXPECT_TRUE(QFileInfo::exists(trash)) << trash.toStdString();
     EXPECT_EQ(app.WindowCount(), 0);
-}
-
-TEST(ImageDocument, FileCommandsNeedTheFileOnDisk)
-{
-    TempDir dir;
-    RunningApp app;
-    const std::string path = WritePattern(dir, "here.bmp", 4, 4);
-    ASSERT_NE(app.app->OpenPath(Q(path)), nullptr);
-    const char* commands[] = {"copyFile", "moveFile", "deleteFile"};
-    app.Main().UpdateActions();
-    for (const char* name : commands)
-        EXPECT_TRUE(app.Main().Action(name)->isEnabled()) << name;
-    // Gone behind the window's back: nothing to copy, move or delete.
-    std::filesystem::remove(path);
-    app.Main().UpdateActions();
-    for (const char* name : commands)
-        EXPECT_FALSE(app.Main().Action(name)->isEnabled()) << name;
 }
 
 TEST(ImageDocument, PasteReadsAnEightBitBitmapAfterItsFullPalette)
@@ -173,6 +143,123 @@ TEST(ImageDocument, PasteReadsAnEightBitBitmapAfterItsFullPalette)
     QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
     app.app->OnPaste();
     EXPECT_EQ(app.WindowCount(), 1);
+}
+
+void Click(QWidget* w, Qt::MouseButton button, QPoint p)
+{
+    QTest::mousePress(w, button, Qt::NoModifier, p);
+    QTest::mouseRelease(w, button, Qt::NoModifier, p);
+}
+
+TEST(ImageView, ClicksStepAlongTheZoomSequenceAndMenuZoomStopsAtTheEnds)
+{
+    TempDir dir;
+    RunningApp app;
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "z.bmp", 40, 30))));
+    ASSERT_NE(view, nullptr);
+    QStringList captions;
+    for (int i = 0; i < 7; ++i) {
+        Click(view->viewport(), Qt::LeftButton, QPoint(5, 5));
+        captions << view->Caption().section(QLatin1Char(' '), 1);
+    }
+    EXPECT_EQ(captions, (QStringList{"3:2", "2:1", "3:1", "4:1", "6:1", "8:1", "8:1"}));
+    app.Main().UpdateActions();
+    EXPECT_FALSE(app.Main().Action("zoomIn")->isEnabled());
+    EXPECT_TRUE(app.Main().Action("zoomOut")->isEnabled());
+
+    captions.clear();
+    for (int i = 0; i < 13; ++i) {
+        Click(view->viewport(), Qt::RightButton, QPoint(5, 5));
+        captions << view->Caption().section(QLatin1Char(' '), 1);
+    }
+    EXPECT_EQ(captions, (QStringList{"6:1", "4:1", "3:1", "2:1", "3:2", "1:1", "2:3", "1:2", "1:3", "1:4", "1:6",
+                                     "1:8", "1:8"}));
+    EXPECT_EQ(ZoomRatioText(4.0 / 3), "1:1");  // between the steps: the nearer half step
+    EXPECT_EQ(view->ScrollSize(), QSize(5, 3));
+    app.Main().UpdateActions();
+    EXPECT_FALSE(app.Main().Action("zoomOut")->isEnabled());
+    view->OnZoomIn();
+    EXPECT_EQ(view->Caption(), QStringLiteral("z.bmp 1:4"));
+}
+
+TEST(ImageView, CopyGivesThePictureOrTheSelectionAndTheOtherButtonCancelsADrag)
+{
+    TempDir dir;
+    RunningApp app;
+    const std::string path = WritePattern(dir, "s.bmp", 41, 30);
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(path)));
+    view->OnEditCopy();
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->text(), Q(path));
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/bmp")).size(), 14 + 40 + 124 * 30);
+
+    QWidget* vp = view->viewport();
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    MoveWith(vp, Qt::LeftButton, QPoint(20, 10));  // far enough: a drag
+    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("11 x 1"));
+    MoveWith(vp, Qt::LeftButton, QPoint(10, 10));  // back to the anchor
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_EQ(view->Caption(), QStringLiteral("s.bmp 1:1"));  // not a click
+    const QByteArray bmp = QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("image/bmp"));
+    CImageBuffer cut;
+    ASSERT_TRUE(ReadPackedDib({reinterpret_cast<const uint8_t*>(bmp.constData()) + 14,
+                               static_cast<size_t>(bmp.size()) - 14},
+                              cut));
+    EXPECT_EQ(cut.Width(), 1u);
+    EXPECT_EQ(cut.Height(), 1u);
+    // Picture pixel (10, 10) from the top is memory row 30 - 1 - 10.
+    uint8_t r, g, b, r2, g2, b2;
+    cut.GetPixel(0, 0, r, g, b);
+    view->Document().Image().GetPixel(10, 19, r2, g2, b2);
+    EXPECT_EQ((std::array<uint8_t, 3>{r, g, b}), (std::array<uint8_t, 3>{r2, g2, b2}));
+    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("41 x 30:16 Mio"));
+
+    // The other button cancels a drag, and neither release copies or zooms.
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+    QTest::mousePress(vp, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    MoveWith(vp, Qt::LeftButton, QPoint(20, 20));
+    QTest::mousePress(vp, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+    QTest::mouseRelease(vp, Qt::RightButton, Qt::NoModifier, QPoint(20, 20));
+    QTest::mouseRelease(vp, Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+    EXPECT_EQ(view->Caption(), QStringLiteral("s.bmp 1:1"));
+}
+
+TEST(UniformRegion, FindsTheFlatRectangleUnderThePointer)
+{
+    // A grey field with a red rectangle from (5, 3) to (14, 9) inclusive,
+    // coordinates from the top (memory rows 12 down to 6).
+    CImageBuffer buf = SolidPicture(24, 16, 90, 90, 90);
+    for (uint32_t y = 6; y <= 12; ++y)
+        for (uint32_t x = 5; x <= 14; ++x)
+            buf.SetPixel(x, y, 220, 20, 30);
+    const PixelRect r = FindUniformRegion(buf, 8, 6);
+    EXPECT_EQ((std::array<int, 4>{r.left, r.top, r.right, r.bottom}), (std::array<int, 4>{5, 3, 15, 10}));
+    PixelRect outside = FindUniformRegion(buf, 20, 1);  // the field grows to the picture edge
+    EXPECT_EQ(outside.right, 24);
+    EXPECT_EQ(outside.top, 0);
+}
+
+TEST(ImageView, TheWindowShowsThePicture)
+{
+    TempDir dir;
+    RunningApp app;
+    // Large flat blocks, so scaling or offsets cannot hide a wrong picture.
+    CImageBuffer buf;
+    ASSERT_TRUE(buf.Create(120, 80));
+    for (uint32_t y = 0; y < 80; ++y)
+        for (uint32_t x = 0; x < 120; ++x)
+            buf.SetPixel(x, y, x < 60 ? 255 : 0, y < 40 ? 255 : 0, 40);  // memory row 0 = bottom
+    app.Main().show();
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePicture(dir, "blocks.bmp", buf))));
+    QApplication::processEvents();
+    // The window was fitted: the whole picture shows, with no scroll bars.
+    EXPECT_EQ(view->viewport()->size(), QSize(120, 80));
+    const QImage shot = view->viewport()->grab().toImage();
+    ASSERT_GE(shot.width(), 120);
+    ASSERT_GE(shot.height(), 80);
+    EXPECT_EQ(QColor(shot.pixel(10, 10)), QColor(255, 0, 40));    // top-left
+    EXPECT_EQ(QColor(shot.pixel(110, 10)), QColor(0, 0, 40));     // top-right
+    EXPECT_EQ(QColor(shot.pixel(10, 70)), QColor(255, 255, 40));  // bottom-left
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
+// edit, mosaic and reduce: the picture operations, applied in batch.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <sstream>
-
-#include "cli/CliSupport.h"
 #include "CliTestSupport.h"
-#include "image/FormatTable.h"
+#include "processing/ColorReduction.h"
 #include "processing/Geometry.h"
+#include "processing/PhotoMosaic.h"
+#include "common/Progress.h"
 
 namespace pix {
 namespace {
@@ -16,7 +15,7 @@ using test::CliRun;
 using test::Loaded;
 using test::Q;
 
-TEST(CliEdit, AppliesTheOperationsInOrder)
+TEST(CliEdit, AppliesTheOperationsInOrderAndMakesTheMosaic)
 {
     test::TempDir dir;
     const CImageBuffer original = test::Gradient(6, 4);
@@ -32,53 +31,54 @@ TEST(CliEdit, AppliesTheOperationsInOrder)
     const CImageBuffer small = Loaded(dir.File("small.bmp"));
     EXPECT_EQ(small.Width(), 3u);
     EXPECT_EQ(small.Height(), 2u);
-}
 
-TEST(CliEdit, RefusesUnknownOperationsBeforeWriting)
-{
-    test::TempDir dir;
-    const QString in = Q(test::WritePicture(test::Gradient(4, 4), dir.File("in.bmp")));
-    for (const char* bad : {"spin", "resize=0x5", "correct=1,2,3", "correct=0,0,0,0,0,999"})
-        EXPECT_EQ(Call(CmdEdit, {"edit", in, Q(dir.File("out.bmp")), "flip-v", bad}).status, 2) << bad;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("out.bmp")));
-}
-
-TEST(CliMosaic, ChecksTheSourcesAndWritesTheMosaic)
-{
-    test::TempDir dir;
-    const QString target = Q(test::WritePicture(test::Gradient(64, 48), dir.File("target.bmp")));
     const QString tile = Q(test::WritePicture(test::Gradient(40, 40), dir.File("tile.bmp")));
-    const QString out = Q(dir.File("m.bmp"));
-    CliRun none = Call(CmdMosaic, {"mosaic", target, "-o", out});
-    EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.err.find("You must provide at least one source image."), std::string::npos);
-    EXPECT_EQ(Call(CmdMosaic, {"mosaic", target, "-o", out, "--rows", "2", "--cols", "2", "--as-is", tile}).status, 1);
-    CliRun ok = Call(CmdMosaic, {"mosaic", target, "-o", out, "--rows", "2", "--cols", "2", "--reuse", tile, "--seed", "7"});
-    ASSERT_EQ(ok.status, 0) << ok.err;
-    const CImageBuffer m = Loaded(dir.File("m.bmp"));
-    EXPECT_EQ(m.Width(), 64u);
-    EXPECT_EQ(m.Height(), 48u);
+    r = Call(CmdMosaic, {"mosaic", in, "-o", Q(dir.File("m.bmp")), "--rows", "2", "--cols", "2", "--reuse", tile});
+    ASSERT_EQ(r.status, 0) << r.err;
+    CImageBuffer mosaic = original;
+    NullProgress progress;
+    RunPhotoMosaic(mosaic, MosaicSettings{2, 2}, {{tile.toStdString(), MosaicSourceKind::Reusable}}, progress, nullptr);
+    EXPECT_TRUE(test::SamePixels(Loaded(dir.File("m.bmp")), mosaic));
 }
 
-TEST(CliSave, AWriterThatFailsSilentlyIsStillReported)
+// Each option reaches the reduction: the file holds what the reduction
+// itself makes with those options, written back to the pixels.
+TEST(CliReduce, WritesWhatTheReductionMakesWithTheOptionsGiven)
 {
     test::TempDir dir;
-    // A writer that neither writes nor says anything, standing in for one
-    // that failed quietly on an existing file.
-    const FormatCodec saved = CodecFor(ImageFormat::Pxf);
-    RegisterCodec(ImageFormat::Pxf, {nullptr, [](CImageBuffer&, const std::string&, Prompter&) {}});
-    test::WriteAll(dir.File("old.pxf"), {1, 2, 3});
-    CImageBuffer buf = test::Gradient(2, 2);
-    std::ostringstream out, err;
-    const bool existing = SaveChecked(buf, dir.File("old.pxf"), CliStreams{out, err});
-    const bool missing = SaveChecked(buf, dir.File("new.pxf"), CliStreams{out, err});
-    RegisterCodec(ImageFormat::Pxf, saved);
-    EXPECT_FALSE(existing);
-    EXPECT_FALSE(missing);
-    EXPECT_NE(err.str().find("could not write"), std::string::npos);
-    // A real writer replaces the file and passes.
-    EXPECT_TRUE(SaveChecked(buf, dir.File("old.bmp"), CliStreams{out, err}));
-    EXPECT_TRUE(SaveChecked(buf, dir.File("old.bmp"), CliStreams{out, err}));
+    const CImageBuffer picture = test::SmoothGradient(100, 60);
+    const QString in = Q(test::WritePicture(picture, dir.File("in.bmp")));
+    auto options = [](int colors, bool dither, int preference, bool preserve, uint64_t seed) {
+        ReduceOptions o;
+        o.colors = colors;
+        o.dither = dither;
+        o.preference = preference;
+        o.preserve = preserve;
+        o.writeBack = true;
+        o.seed = seed;
+        return o;
+    };
+    const struct {
+        const char* out;
+        QStringList args;
+        ReduceOptions core;
+    } rows[] = {
+        {"r16.bmp", {"--colors", "16"}, options(16, true, 0, false, kDefaultJitterSeed)},
+        {"r16.gif", {"--colors", "16"}, options(16, true, 0, false, kDefaultJitterSeed)},  // not reduced again
+        {"p.bmp", {"--colors", "16", "--preserve", "--nearest"}, options(16, false, 0, true, kDefaultJitterSeed)},
+        {"f.bmp", {"--colors", "16", "--prefer", "-16"}, options(16, true, -16, false, kDefaultJitterSeed)},
+        {"s.bmp", {"--colors", "16", "--seed", "7"}, options(16, true, 0, false, 7)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.out);
+        CliRun r = Call(CmdReduce, QStringList{"reduce", in, Q(dir.File(row.out))} + row.args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        CImageBuffer want = picture;
+        ASSERT_TRUE(ReduceColors(want, row.core));
+        EXPECT_TRUE(test::SamePixels(Loaded(dir.File(row.out)), want));
+    }
+    // Into a bitmap: a palette bitmap of N colours.
+    EXPECT_EQ(Loaded(dir.File("r16.bmp")).ColorCount(), 16);
 }
 
 }  // namespace

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "CliTestSupport.h"
+#include "database/ContentKey.h"
+#include "sheets/CThumbnailSettings.h"
+#include "sheets/ThumbnailSheet.h"
 
 namespace pix {
 namespace {
@@ -19,15 +24,12 @@ TEST(CliSearch, CrcPrintsKeyAndPathAndFailsOnUnreadableFiles)
     test::TempDir dir;
     test::WriteAll(dir.File("nine"), {'1', '2', '3', '4', '5', '6', '7', '8', '9'});
     test::WriteAll(dir.File("empty"), {});
-    CliRun ok = Call(CmdCrc, {"crc", Q(dir.File("nine")), Q(dir.File("empty"))});
-    EXPECT_EQ(ok.status, 0) << ok.err;
-    EXPECT_EQ(ok.out, "181989fc\t" + dir.File("nine") + "\n00000000\t" + dir.File("empty") + "\n");
-
-    CliRun bad = Call(CmdCrc, {"crc", Q(dir.File("missing")), Q(dir.File("nine"))});
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.out, "181989fc\t" + dir.File("nine") + "\n");
-    EXPECT_NE(bad.err.find("missing"), std::string::npos);
-    EXPECT_EQ(Call(CmdCrc, {"crc"}).status, 2);
+    CliRun run = Call(CmdCrc, {"crc", Q(dir.File("nine")), Q(dir.File("missing")), Q(dir.File("empty"))});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, ContentKey(dir.File("nine")) + "\t" + dir.File("nine") + "\n" + ContentKey(dir.File("empty")) +
+                           "\t" + dir.File("empty") + "\n");
+    EXPECT_NE(run.err.find("missing"), std::string::npos);
+    EXPECT_EQ(Call(CmdCrc, {"crc", Q(dir.File("nine"))}).status, 0);
 }
 
 TEST(CliSearch, SignaturePrintsTheBytesInHex)
@@ -42,10 +44,6 @@ TEST(CliSearch, SignaturePrintsTheBytesInHex)
     EXPECT_EQ(r.out, expected + "\n");
     EXPECT_EQ(Call(CmdSignature, {"signature", Q(flat), "--load-size", "32"}).out, r.out);
 
-    test::WriteAll(dir.File("junk.png"), {'x'});
-    EXPECT_EQ(Call(CmdSignature, {"signature", Q(dir.File("junk.png"))}).status, 1);
-    EXPECT_EQ(Call(CmdSignature, {"signature", Q(flat), "--load-size", "big"}).status, 2);
-    EXPECT_EQ(Call(CmdSignature, {"signature"}).status, 2);
 }
 
 TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
@@ -61,33 +59,100 @@ TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
     const std::string ref = WriteFlat(elsewhere, "ref.bmp", 64, 48, 0, 0, 200);
     const QString folder = Q(dir.Path().string());
 
-    // dupes: one block per group.
-    CliRun r = Call(CmdDupes, {"dupes", folder});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, redA + "\n" + redB + "\n\n" + blueC + "\n" + blueD + "\n");
-    // A file named first leads; tolerance 0 puts everything with it.
-    CliRun all = Call(CmdDupes, {"dupes", Q(green), folder, "--tolerance", "0"});
-    ASSERT_EQ(all.status, 0) << all.err;
-    EXPECT_EQ(all.out, green + "\n" + redA + "\n" + redB + "\n" + blueC + "\n" + blueD + "\n");
-    CliRun none = Call(CmdDupes, {"dupes", Q(redA), Q(green)});
-    EXPECT_EQ(none.status, 0);
-    EXPECT_EQ(none.out, "");
-    EXPECT_NE(none.err.find("No matches found."), std::string::npos);
-    EXPECT_EQ(Call(CmdDupes, {"dupes", Q(redA), "--tolerance", "101"}).status, 2);
-    EXPECT_EQ(Call(CmdDupes, {"dupes", Q(redA), "--window-limit", "-1"}).status, 2);
-    EXPECT_EQ(Call(CmdDupes, {"dupes"}).status, 2);
+    // dupes prints one block per group, a file named first leading (tolerance
+    // 0 puts everything with it); similar the matches of the reference.
+    const struct {
+        int (*cmd)(const QStringList&, CliStreams);
+        QStringList args;
+        std::string out;
+        const char* err;
+    } rows[] = {
+        {CmdDupes, {"dupes", folder}, redA + "\n" + redB + "\n\n" + blueC + "\n" + blueD + "\n", ""},
+        {CmdDupes, {"dupes", Q(green), folder, "--tolerance", "0"},
+         green + "\n" + redA + "\n" + redB + "\n" + blueC + "\n" + blueD + "\n", ""},
+        {CmdDupes, {"dupes", Q(redA), Q(green)}, "", "No matches found."},
+        {CmdSimilar, {"similar", Q(ref), folder}, blueC + "\n" + blueD + "\n", ""},
+        {CmdSimilar, {"similar", Q(ref), Q(redA), Q(blueD), "--tolerance", "99"}, blueD + "\n", ""},
+        {CmdSimilar, {"similar", Q(ref), Q(redA)}, "", "No similar image found."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const CliRun r = Call(row.cmd, row.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, row.out);
+        EXPECT_NE(r.err.find(row.err), std::string::npos);
+    }
+}
 
-    // similar: the matches of the reference.
-    CliRun two = Call(CmdSimilar, {"similar", Q(ref), folder});
-    ASSERT_EQ(two.status, 0) << two.err;
-    EXPECT_EQ(two.out, blueC + "\n" + blueD + "\n");
-    EXPECT_EQ(Call(CmdSimilar, {"similar", Q(ref), Q(redA), Q(blueD), "--tolerance", "99"}).out, blueD + "\n");
-    CliRun unlike = Call(CmdSimilar, {"similar", Q(ref), Q(redA)});
-    EXPECT_EQ(unlike.status, 0);
-    EXPECT_EQ(unlike.out, "");
-    EXPECT_NE(unlike.err.find("No similar image found."), std::string::npos);
-    EXPECT_EQ(Call(CmdSimilar, {"similar", Q(dir.File("missing.bmp")), Q(redA)}).status, 1);
-    EXPECT_EQ(Call(CmdSimilar, {"similar", Q(ref)}).status, 2);
+TEST(CliDb, RegisterAttributesLocateAndCleanPersist)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.File("pics"));
+    const std::string a = dir.File("pics/a.jpg");
+    const std::string b = dir.File("pics/b.jpg");
+    test::WriteAll(a, {'a'});
+    test::WriteAll(b, {'b'});
+    const QString db = Q(dir.File("t.db"));
+
+    auto run = [&](QStringList args) {
+        args.prepend(db);
+        args.prepend(QStringLiteral("--db"));
+        args.prepend(QStringLiteral("db"));
+        return Call(CmdDb, args);
+    };
+    auto r = run({"register", Q(dir.File("pics"))});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, ContentKey(a) + "\t" + a + "\n" + ContentKey(b) + "\t" + b + "\n");
+    EXPECT_EQ(run({"attr", "tick", Q(a), "Colour", "Red"}).status, 0);
+    EXPECT_EQ(run({"attr", "find", "Colour", "Red"}).out, a + "\n");
+
+    // Every change reached the file: a moved file is found by its content.
+    const std::string moved = dir.File("pics/c.jpg");
+    std::filesystem::rename(a, moved);
+    EXPECT_EQ(run({"locate", Q(moved)}).out, "Scanned 1 files  Found 1 in database  Updated 1 paths\n");
+    std::filesystem::remove(b);
+    r = run({"clean"});
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "missing\t" + b);
+    EXPECT_EQ(run({"dump"}).out,
+              ContentKey(moved) + "\tAttributes\tColour\tRed\n" + ContentKey(moved) + "\tpath\t" + moved + "\n");
+}
+
+TEST(CliSheet, SheetFilesPicturesAndWebPages)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.File("in"));
+    for (uint32_t i = 0; i < 3; ++i)
+        test::WriteSolidPicture(dir.File("in/p" + std::to_string(i) + ".bmp"), 60 + 10 * i, 40, 0, 0, 0);
+    test::WriteAll(dir.File("in/notes.txt"), {'x'});
+    const QString in = Q(dir.File("in"));
+    auto sheet = [&](const char* out, QStringList options = {}) {
+        return Call(CmdSheet, QStringList{"sheet", in, "-o", Q(dir.File(out))} + options);
+    };
+
+    auto r = sheet("s.pxc");
+    ASSERT_EQ(r.status, 0) << r.err;
+    ThumbnailSheet made;
+    ASSERT_TRUE(made.Load(dir.File("s.pxc")));
+    ASSERT_EQ(made.Count(), 4u);
+    EXPECT_EQ(made.Labels().at(0), "notes.txt");
+    EXPECT_EQ(made.Files().at(1), dir.File("in/p0.bmp"));
+    EXPECT_EQ(made.Thumbnails().Cx(), 80u);
+
+    // Two per page: two numbered page pictures of the asked size.
+    CThumbnailSettings format;
+    format.maxPerPage = 2;
+    test::RecordingPrompter prompter;
+    ASSERT_TRUE(format.SaveFormatFile(dir.File("two.tfm"), prompter));
+    r = sheet("page.png", {"--format", Q(dir.File("two.tfm")), "--size", "320x200"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, dir.File("page1.png") + "\n" + dir.File("page2.png") + "\n");
+    EXPECT_EQ(test::Loaded(dir.File("page2.png")).Width(), 320u);
+
+    std::filesystem::create_directory(dir.File("web"));
+    r = sheet("web/index.html");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.File("web/p2.bmp_small.jpg")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("web/notes.txt_small.jpg")));
 }
 
 }  // namespace

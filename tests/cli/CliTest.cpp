@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
+#include <sstream>
 
 #include "CliTestSupport.h"
 #include "cli/CliMain.h"
+#include "cli/CliSupport.h"
+#include "image/FormatTable.h"
+#include "image/JpegCodec.h"
 
 namespace pix {
 namespace {
@@ -18,55 +21,122 @@ TEST(CliInfo, PrintsSizeAndColoursAndFailsOnUnreadableFiles)
 {
     test::TempDir dir;
     const std::string a = test::WritePicture(test::Gradient(7, 5), dir.File("a.bmp"));
+    const std::string p = test::WritePicture(test::Indexed(3, 2, 12), dir.File("p.bmp"));
     test::WriteAll(dir.File("junk.bmp"), {'B', 'M', 1, 2});
-    CliRun ok = Call(CmdInfo, {"info", Q(a)});
-    EXPECT_EQ(ok.status, 0);
-    EXPECT_EQ(ok.out, a + "\t7\t5\t16M\n");
-
-    CliRun bad = Call(CmdInfo, {"info", Q(a), Q(dir.File("junk.bmp"))});
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.out, a + "\t7\t5\t16M\n");  // the good file is still listed
-    EXPECT_NE(bad.err.find("junk.bmp"), std::string::npos);
-
-    EXPECT_EQ(Call(CmdInfo, {"info"}).status, 2);
+    CliRun run = Call(CmdInfo, {"info", Q(a), Q(dir.File("junk.bmp")), Q(p)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, a + "\t7\t5\t16M\n" + p + "\t3\t2\t12\n");  // the good files are still listed
+    EXPECT_NE(run.err.find("junk.bmp"), std::string::npos);
+    EXPECT_EQ(Call(CmdInfo, {"info", Q(a)}).status, 0);
 }
 
-TEST(CliConvert, ThroughMetafileAndPxfKeepsThePixels)
+// Each output type is written by its own writer from the pixels read, and
+// --quality reaches the JPEG writer (75 without it).
+TEST(CliConvert, WritesWhatTheWriterWritesAndReadsWithTheHint)
 {
     test::TempDir dir;
-    const std::string in = test::WritePicture(test::Gradient(33, 17), dir.File("in.bmp"));
-    for (const char* mid : {"mid.wmf", "mid.pxf"}) {
-        ASSERT_EQ(Call(CmdConvert, {"convert", Q(in), Q(dir.File(mid))}).status, 0) << mid;
-        CliRun back = Call(CmdConvert, {"convert", Q(dir.File(mid)), Q(dir.File("out.bmp"))});
-        ASSERT_EQ(back.status, 0) << back.err;
-        EXPECT_TRUE(test::SamePixels(Loaded(in), Loaded(dir.File("out.bmp")))) << mid;
+    test::RecordingPrompter prompter;
+    const CImageBuffer picture = test::Gradient(33, 17);
+    const QString in = Q(test::WritePicture(picture, dir.File("in.bmp")));
+    const struct {
+        const char* out;
+        QStringList options;
+        int quality;  // -1: not JPEG
+    } rows[] = {{"o.gif", {}, -1},          {"o.wmf", {}, -1},   {"o.pxf", {}, -1},
+                {"q0.jpg", {"--quality", "0"}, 0}, {"q100.jpg", {"--quality", "100"}, 100}, {"d.jpeg", {}, 75}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.out);
+        CliRun r = Call(CmdConvert, QStringList{"convert", in, Q(dir.File(row.out))} + row.options);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::string want = dir.File(std::string("want-") + row.out);
+        CImageBuffer copy = picture;
+        if (row.quality < 0)
+            copy.Save(want, prompter);
+        else
+            EXPECT_TRUE(WriteJpeg(picture, want, row.quality, prompter));
+        EXPECT_EQ(test::ReadAll(dir.File(row.out)), test::ReadAll(want));
     }
-    EXPECT_EQ(test::ReadAll(in), test::ReadAll(dir.File("out.bmp")));  // pxf is lossless to the byte
-    EXPECT_EQ(Call(CmdInfo, {"info", Q(dir.File("mid.pxf"))}).out, dir.File("mid.pxf") + "\t33\t17\t16M\n");
+    EXPECT_TRUE(prompter.texts.empty());
 
+    ASSERT_EQ(Call(CmdConvert, {"convert", Q(dir.File("o.pxf")), Q(dir.File("back.bmp"))}).status, 0);
+    EXPECT_EQ(test::ReadAll(dir.File("back.bmp")), test::ReadAll(in.toStdString()));
     // With a hint the metafile is rendered at that size.
-    CliRun hinted = Call(CmdConvert, {"convert", Q(dir.File("mid.wmf")), Q(dir.File("small.bmp")), "--hint", "10x10"});
-    ASSERT_EQ(hinted.status, 0) << hinted.err;
+    ASSERT_EQ(Call(CmdConvert, {"convert", Q(dir.File("o.wmf")), Q(dir.File("small.bmp")), "--hint", "10x10"}).status, 0);
     const CImageBuffer small = Loaded(dir.File("small.bmp"));
     EXPECT_EQ(small.Width(), 10u);
     EXPECT_EQ(small.Height(), 5u);
 }
 
-TEST(CliConvert, ReportsBadArgumentsAndFailures)
+// Bad arguments exit with 2, files that cannot be read or written with 1;
+// either way the output is not written and stderr says why.
+TEST(CliArguments, RefusalsExitWithTheirStatusAndWriteNothing)
 {
     test::TempDir dir;
-    const QString in = Q(test::WritePicture(test::Gradient(4, 4), dir.File("in.bmp")));
-    EXPECT_EQ(Call(CmdConvert, {"convert", in}).status, 2);
-    EXPECT_EQ(Call(CmdConvert, {"convert", in, Q(dir.File("o.bmp")), "--hint", "big"}).status, 2);
-    EXPECT_EQ(Call(CmdConvert, {"convert", Q(dir.File("none.bmp")), Q(dir.File("o.bmp"))}).status, 1);
-
-    CliRun unknown = Call(CmdConvert, {"convert", in, Q(dir.File("o.tiff"))});
-    EXPECT_EQ(unknown.status, 1);
-    EXPECT_NE(unknown.err.find("unknown image type"), std::string::npos);
-
-    CliRun unwritable = Call(CmdConvert, {"convert", in, Q(dir.File("no/dir/o.bmp"))});
-    EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.err.find("Can't open file for writing"), std::string::npos);
+    const QString in = Q(test::WritePicture(test::Gradient(40, 40), dir.File("in.bmp")));
+    std::filesystem::create_directory(dir.File("o"));  // where nothing may appear
+    const QString out = Q(dir.File("o/out.bmp"));
+    const QString jpg = Q(dir.File("o/out.jpg"));
+    const QString none = Q(dir.File("none.bmp"));
+    test::WriteAll(dir.File("junk.png"), {'x'});
+    test::WriteAll(dir.File("bad.db"), {9, 9});
+    test::WriteAll(dir.File("bad.tfm"), {1, 2, 3});
+    const struct {
+        int (*cmd)(const QStringList&, CliStreams);
+        QStringList args;
+        int status;
+        const char* err;
+    } rows[] = {
+        {CmdInfo, {"info"}, 2, "info"},
+        {CmdConvert, {"convert", in}, 2, "convert"},
+        {CmdConvert, {"convert", in, out, "--hint", "big"}, 2, "--hint"},
+        {CmdConvert, {"convert", none, out}, 1, "none.bmp"},
+        {CmdConvert, {"convert", in, Q(dir.File("o/out.tiff"))}, 1, "unknown image type"},
+        {CmdConvert, {"convert", in, Q(dir.File("o/no/out.bmp"))}, 1, "Can't open file for writing"},
+        {CmdConvert, {"convert", in, Q(dir.File("o/no/out.jpg")), "--quality", "50"}, 1, "Write Error"},
+        {CmdConvert, {"convert", in, jpg, "--quality", "-1"}, 2, "--quality"},
+        {CmdConvert, {"convert", in, jpg, "--quality", "101"}, 2, "--quality"},
+        {CmdConvert, {"convert", in, jpg, "--quality", "7.5"}, 2, "--quality"},
+        {CmdConvert, {"convert", in, out, "--quality", "50"}, 2, "JPEG"},
+        {CmdReduce, {"reduce", in, out}, 2, "--colors"},
+        {CmdReduce, {"reduce", in, "--colors", "9"}, 2, "reduce"},
+        {CmdReduce, {"reduce", in, out, "--colors", "1"}, 2, "--colors"},
+        {CmdReduce, {"reduce", in, out, "--colors", "257"}, 2, "--colors"},
+        {CmdReduce, {"reduce", in, out, "--colors", "many"}, 2, "--colors"},
+        {CmdReduce, {"reduce", in, out, "--colors", "9", "--prefer", "17"}, 2, "--prefer"},
+        {CmdReduce, {"reduce", in, out, "--colors", "9", "--prefer", "2", "--preserve"}, 2, "--prefer"},
+        {CmdReduce, {"reduce", in, out, "--colors", "9", "--seed", "-1"}, 2, "--seed"},
+        {CmdReduce, {"reduce", none, out, "--colors", "9"}, 1, "none.bmp"},
+        {CmdEdit, {"edit", in, out, "flip-v", "spin"}, 2, "spin"},
+        {CmdEdit, {"edit", in, out, "flip-v", "resize=0x5"}, 2, "resize"},
+        {CmdEdit, {"edit", in, out, "flip-v", "correct=1,2,3"}, 2, "correct"},
+        {CmdEdit, {"edit", in, out, "flip-v", "correct=0,0,0,0,0,999"}, 2, "correct"},
+        {CmdMosaic, {"mosaic", in, "-o", out}, 1, "You must provide at least one source image."},
+        {CmdMosaic, {"mosaic", in, "-o", out, "--rows", "2", "--cols", "2", "--as-is", in}, 1, "source"},
+        {CmdCrc, {"crc"}, 2, "crc"},
+        {CmdSignature, {"signature"}, 2, "signature"},
+        {CmdSignature, {"signature", in, "--load-size", "big"}, 2, "load-size"},
+        {CmdSignature, {"signature", Q(dir.File("junk.png"))}, 1, "junk.png"},
+        {CmdDupes, {"dupes"}, 2, "dupes"},
+        {CmdDupes, {"dupes", in, "--tolerance", "101"}, 2, "tolerance"},
+        {CmdDupes, {"dupes", in, "--window-limit", "-1"}, 2, "window-limit"},
+        {CmdSimilar, {"similar", in}, 2, "similar"},
+        {CmdSimilar, {"similar", none, in}, 1, "none.bmp"},
+        {CmdDb, {"db", "dump"}, 2, "--db"},
+        {CmdDb, {"db", "--db", Q(dir.File("bad.db")), "dump"}, 1, "Not a Pixadrome database!"},
+        {CmdSheet, {"sheet", Q(dir.Path().string())}, 2, "-o"},
+        {CmdSheet, {"sheet", Q(dir.Path().string()), "-o", out, "--size", "0x5"}, 2, "--size"},
+        {CmdSheet, {"sheet", Q(dir.Path().string()), "-o", out, "--format", Q(dir.File("bad.tfm"))}, 1, ""},
+        {CmdSheet, {"sheet", Q(dir.Path().string()), "-o", Q(dir.File("o/no/index.html"))}, 1, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const CliRun r = Call(row.cmd, row.args);
+        EXPECT_EQ(r.status, row.status);
+        if (row.err) {  // web pages into a missing folder fail without a word
+            EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
+        }
+        EXPECT_TRUE(std::filesystem::is_empty(dir.File("o")));
+    }
 }
 
 TEST(CliSamples, WritesOneReadablePicturePerWritableFormat)
@@ -98,6 +168,27 @@ TEST(CliStart, OnlyDrawingCommandLinesNeedTheWindowSystem)
             argv.push_back(const_cast<char*>(a.c_str()));
         EXPECT_EQ(CliNeedsGui(static_cast<int>(argv.size()), argv.data()), row.gui) << (row.args.empty() ? "" : row.args[0]);
     }
+}
+
+TEST(CliSave, AWriterThatFailsSilentlyIsStillReported)
+{
+    test::TempDir dir;
+    // A writer that neither writes nor says anything, standing in for one
+    // that failed quietly on an existing file.
+    const FormatCodec saved = CodecFor(ImageFormat::Pxf);
+    RegisterCodec(ImageFormat::Pxf, {nullptr, [](CImageBuffer&, const std::string&, Prompter&) {}});
+    test::WriteAll(dir.File("old.pxf"), {1, 2, 3});
+    CImageBuffer buf = test::Gradient(2, 2);
+    std::ostringstream out, err;
+    const bool existing = SaveChecked(buf, dir.File("old.pxf"), CliStreams{out, err});
+    const bool missing = SaveChecked(buf, dir.File("new.pxf"), CliStreams{out, err});
+    RegisterCodec(ImageFormat::Pxf, saved);
+    EXPECT_FALSE(existing);
+    EXPECT_FALSE(missing);
+    EXPECT_NE(err.str().find("could not write"), std::string::npos);
+    // A real writer replaces the file and passes.
+    EXPECT_TRUE(SaveChecked(buf, dir.File("old.bmp"), CliStreams{out, err}));
+    EXPECT_TRUE(SaveChecked(buf, dir.File("old.bmp"), CliStreams{out, err}));
 }
 
 }  // namespace
