@@ -26,11 +26,8 @@ TEST(Signature, FlatPictureKeepsItsColourInEveryCell)
 {
     const Signature small = ComputeSignature(test::SolidPicture(8, 8, 200, 30, 7));
     const Signature large = ComputeSignature(test::SolidPicture(123, 45, 200, 30, 7));
-    for (int k = 0; k < 64; ++k) {
-        EXPECT_EQ(small[3 * k], 200);
-        EXPECT_EQ(small[3 * k + 1], 30);
-        EXPECT_EQ(small[3 * k + 2], 7);
-    }
+    for (int k = 0; k < 64; ++k)
+        EXPECT_EQ(Cell(small, k % 8, k / 8), (std::array<int, 3>{200, 30, 7})) << k;
     EXPECT_EQ(large, small);
     EXPECT_EQ(CompareSignatures(small, large), 100);
     EXPECT_LT(CompareSignatures(small, ComputeSignature(test::SolidPicture(8, 8, 0, 30, 7))), 100);
@@ -106,12 +103,8 @@ TEST(Signature, ScoresOnBothSidesOfTheLargestDistance)
     EXPECT_EQ(CompareSignatures(zero, Filled(255)), 100);
     EXPECT_EQ(CompareSignatures(Filled(255), zero), 100);
 
-    EXPECT_EQ(LoadSizeForTolerance(100), 0u);
-    EXPECT_EQ(LoadSizeForTolerance(99), 128u);
-    EXPECT_EQ(LoadSizeForTolerance(98), 64u);
-    EXPECT_EQ(LoadSizeForTolerance(97), 64u);
-    EXPECT_EQ(LoadSizeForTolerance(96), 32u);
-    EXPECT_EQ(LoadSizeForTolerance(0), 32u);
+    for (auto [tolerance, size] : {std::pair{100, 0u}, {99, 128u}, {98, 64u}, {97, 64u}, {96, 32u}, {0, 32u}})
+        EXPECT_EQ(LoadSizeForTolerance(tolerance), size) << tolerance;
 }
 
 TEST(Signature, ThresholdAgreesWithTheScoreAndStillRejectsEarly)
