@@ -56,13 +56,10 @@ TEST(Signature, CellsFollowMemoryRowsAndColumnsThenStretchPerChannel)
     // which the stretch (the next cell holds 3: range 3) takes to 85.
     CImageBuffer pair;
     ASSERT_TRUE(pair.Create(16, 8));
-    pair.SetPixel(1, 0, 3, 0, 0);
-    pair.SetPixel(2, 0, 3, 0, 0);
-    pair.SetPixel(3, 0, 3, 0, 0);
+    for (uint32_t x : {1u, 2u, 3u})
+        pair.SetPixel(x, 0, 3, 0, 0);
     const Signature p = ComputeSignature(pair);
-    EXPECT_EQ(Cell(p, 0, 0)[0], 85);
-    EXPECT_EQ(Cell(p, 0, 1)[0], 255);
-    EXPECT_EQ(Cell(p, 0, 2)[0], 0);
+    EXPECT_EQ((std::array{Cell(p, 0, 0)[0], Cell(p, 0, 1)[0], Cell(p, 0, 2)[0]}), (std::array{85, 255, 0}));
 }
 
 TEST(Signature, NarrowPictureLeavesEmptyColumnsAtZeroBeforeTheStretch)
@@ -77,8 +74,7 @@ TEST(Signature, NarrowPictureLeavesEmptyColumnsAtZeroBeforeTheStretch)
     }
     // Likewise rows for a picture two pixels high: rows 0 and 4 only.
     const Signature t = ComputeSignature(test::SolidPicture(8, 2, 9, 9, 9));
-    EXPECT_EQ(Cell(t, 4, 3)[1], 255);
-    EXPECT_EQ(Cell(t, 3, 3)[1], 0);
+    EXPECT_EQ(std::pair(Cell(t, 4, 3)[1], Cell(t, 3, 3)[1]), std::pair(255, 0));
     EXPECT_EQ(ComputeSignature(CImageBuffer()), Filled(0));
 }
 

@@ -77,10 +77,9 @@ TEST(ColorQuantizer, SplitsAlongTheLargestWeightedExtentWithTheTieOrder)
     const Packed far = AtCentres({{3, 5, 7}, {3, 5, 9}, {3, 5, 20}});
     Result r = Build(far, 2, {4, 4, 4});
     ASSERT_EQ(r.boxes.size(), 2u);
-    EXPECT_EQ(r.boxes[0].min, (std::array<int, 3>{3, 5, 7}));
-    EXPECT_EQ(r.boxes[0].max, (std::array<int, 3>{3, 5, 9}));
-    EXPECT_EQ(r.boxes[1].min, (std::array<int, 3>{3, 5, 20}));
-    EXPECT_EQ(r.boxes[1].max, (std::array<int, 3>{3, 5, 20}));
+    using Corners = std::pair<std::array<int, 3>, std::array<int, 3>>;
+    EXPECT_EQ(Corners(r.boxes[0].min, r.boxes[0].max), Corners({3, 5, 7}, {3, 5, 9}));
+    EXPECT_EQ(Corners(r.boxes[1].min, r.boxes[1].max), Corners({3, 5, 20}, {3, 5, 20}));
     EXPECT_EQ(r.boxes[0].occupied, 2);
     EXPECT_EQ(r.boxes[0].volume, (8 * 4 * 2) * (8 * 4 * 2));
     EXPECT_EQ(r.boxes[1].volume, 0);

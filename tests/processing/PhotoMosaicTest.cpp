@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/Progress.h"
 #include "ProcessingTestSupport.h"
 
@@ -41,10 +43,7 @@ TEST(PhotoMosaic, ClipsAreCentredOrCutInsideTheSource)
     PhotoMosaic mosaic(target, {.rows = 10, .columns = 10}, {});  // tiles 10 x 10: square clips
     auto centred = mosaic.CutClip(100, 60, MosaicSourceKind::AsIs);
     ASSERT_TRUE(centred);
-    EXPECT_EQ(centred->width, 60);
-    EXPECT_EQ(centred->height, 60);
-    EXPECT_EQ(centred->left, 20);
-    EXPECT_EQ(centred->top, 0);
+    EXPECT_EQ(std::tie(centred->width, centred->height, centred->left, centred->top), std::tuple(60, 60, 20, 0));
     EXPECT_FALSE(mosaic.CutClip(15, 40, MosaicSourceKind::Reusable));  // narrower than 16
     for (int i = 0; i < 200; ++i) {
         auto chopped = mosaic.CutClip(120, 90, MosaicSourceKind::Chopped);
@@ -72,13 +71,11 @@ TEST(PhotoMosaic, BusiestNeighbourhoodsComeFirstAndTiesKeepRowOrder)
     ASSERT_EQ(order.size(), 64u);
     // Every tile within two of (3, 3) shares its busy detail; the first of
     // them in row order is (1, 1).
-    EXPECT_EQ(order[0].column, 1);
-    EXPECT_EQ(order[0].row, 1);
+    EXPECT_EQ(std::tie(order[0].column, order[0].row), std::tuple(1, 1));
     EXPECT_GT(mosaic.Detail()[3 * 8 + 3], 0u);
     EXPECT_EQ(mosaic.Detail()[0], 0u);
     // The quiet tiles follow in row-major order, starting with (0, 0).
-    EXPECT_EQ(order[25].column, 0);
-    EXPECT_EQ(order[25].row, 0);
+    EXPECT_EQ(std::tie(order[25].column, order[25].row), std::tuple(0, 0));
 }
 
 TEST(PhotoMosaic, TilesTakeTheNearestClipAndTheRemainderStaysBlack)
