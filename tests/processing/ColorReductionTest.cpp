@@ -197,17 +197,14 @@ TEST(ColorReduction, PreservingSelectionTakesTheWorstRepresentedCellFirst)
         pixels.insert(pixels.end(), {130, 130, 130});
     std::array<uint8_t, 256> r{}, g{}, b{};
     ChoosePreservingPalette(pixels.data(), pixels.size() / 3, 2, true, r.data(), g.data(), b.data());
-    EXPECT_EQ(r[0], 248);
-    EXPECT_EQ(r[1], 128);
+    EXPECT_EQ(std::pair(r[0], r[1]), (std::pair<uint8_t, uint8_t>(248, 128)));
     ChoosePreservingPalette(pixels.data(), pixels.size() / 3, 2, false, r.data(), g.data(), b.data());
-    EXPECT_EQ(r[0], 128);
-    EXPECT_EQ(r[1], 248);
+    EXPECT_EQ(std::pair(r[0], r[1]), (std::pair<uint8_t, uint8_t>(128, 248)));
 
     // Equal scores: the cell visited first (lower red cell) wins.
     const std::vector<uint8_t> twin = {0, 248, 0, 248, 0, 0};
     ChoosePreservingPalette(twin.data(), 2, 1, true, r.data(), g.data(), b.data());
-    EXPECT_EQ(r[0], 0);
-    EXPECT_EQ(g[0], 248);
+    EXPECT_EQ(std::pair(r[0], g[0]), (std::pair<uint8_t, uint8_t>(0, 248)));
 
     // Nothing but black: entry 0 is black, and so is every later one.
     const std::vector<uint8_t> black(30, 1);
