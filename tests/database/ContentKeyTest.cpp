@@ -32,14 +32,19 @@ uint32_t BitwiseUpdate(uint32_t c, const uint8_t* p, size_t n)
     return c;
 }
 
-TEST(ContentKey, FoldedAndTablePathsMatchTheBitwiseDefinition)
+std::vector<uint8_t> RandomBytes(size_t n, uint32_t x)
 {
-    std::vector<uint8_t> bytes(70000);
-    uint32_t x = 987654321;
+    std::vector<uint8_t> bytes(n);
     for (auto& b : bytes) {
         x = x * 1664525u + 1013904223u;
         b = static_cast<uint8_t>(x >> 24);
     }
+    return bytes;
+}
+
+TEST(ContentKey, FoldedAndTablePathsMatchTheBitwiseDefinition)
+{
+    const std::vector<uint8_t> bytes = RandomBytes(70000, 987654321);
     // Every length up to 300 (the folded path starts at 64 bytes, folds four
     // lanes per 64 bytes, then single blocks, then a tail of 0-15 bytes) at
     // every alignment, from the initial state and from states whose bits
@@ -66,12 +71,7 @@ TEST(ContentKey, FoldedAndTablePathsMatchTheBitwiseDefinition)
 
 TEST(ContentKey, AFileReadInManyBlocksHasTheKeyOfItsBytes)
 {
-    std::vector<uint8_t> bytes(3 * 1024 * 1024 + 77);
-    uint32_t x = 12345;
-    for (auto& b : bytes) {
-        x = x * 1103515245u + 12345u;
-        b = static_cast<uint8_t>(x >> 16);
-    }
+    const std::vector<uint8_t> bytes = RandomBytes(3 * 1024 * 1024 + 77, 12345);
     test::TempDir dir;
     test::WriteAll(dir.File("big"), bytes);
     EXPECT_EQ(ContentKey(dir.File("big")), CrcToKey(FinishCrc(BitwiseUpdate(kCrcInitial, bytes.data(), bytes.size()))));

@@ -26,11 +26,8 @@ TEST(Signature, FlatPictureKeepsItsColourInEveryCell)
 {
     const Signature small = ComputeSignature(test::SolidPicture(8, 8, 200, 30, 7));
     const Signature large = ComputeSignature(test::SolidPicture(123, 45, 200, 30, 7));
-    for (int k = 0; k < 64; ++k) {
-        EXPECT_EQ(small[3 * k], 200);
-        EXPECT_EQ(small[3 * k + 1], 30);
-        EXPECT_EQ(small[3 * k + 2], 7);
-    }
+    for (int k = 0; k < 64; ++k)
+        EXPECT_EQ(Cell(small, k % 8, k / 8), (std::array<int, 3>{200, 30, 7})) << k;
     EXPECT_EQ(large, small);
     EXPECT_EQ(CompareSignatures(small, large), 100);
     EXPECT_LT(CompareSignatures(small, ComputeSignature(test::SolidPicture(8, 8, 0, 30, 7))), 100);
@@ -59,13 +56,10 @@ TEST(Signature, CellsFollowMemoryRowsAndColumnsThenStretchPerChannel)
     // which the stretch (the next cell holds 3: range 3) takes to 85.
     CImageBuffer pair;
     ASSERT_TRUE(pair.Create(16, 8));
-    pair.SetPixel(1, 0, 3, 0, 0);
-    pair.SetPixel(2, 0, 3, 0, 0);
-    pair.SetPixel(3, 0, 3, 0, 0);
+    for (uint32_t x : {1u, 2u, 3u})
+        pair.SetPixel(x, 0, 3, 0, 0);
     const Signature p = ComputeSignature(pair);
-    EXPECT_EQ(Cell(p, 0, 0)[0], 85);
-    EXPECT_EQ(Cell(p, 0, 1)[0], 255);
-    EXPECT_EQ(Cell(p, 0, 2)[0], 0);
+    EXPECT_EQ((std::array{Cell(p, 0, 0)[0], Cell(p, 0, 1)[0], Cell(p, 0, 2)[0]}), (std::array{85, 255, 0}));
 }
 
 TEST(Signature, NarrowPictureLeavesEmptyColumnsAtZeroBeforeTheStretch)
@@ -80,8 +74,7 @@ TEST(Signature, NarrowPictureLeavesEmptyColumnsAtZeroBeforeTheStretch)
     }
     // Likewise rows for a picture two pixels high: rows 0 and 4 only.
     const Signature t = ComputeSignature(test::SolidPicture(8, 2, 9, 9, 9));
-    EXPECT_EQ(Cell(t, 4, 3)[1], 255);
-    EXPECT_EQ(Cell(t, 3, 3)[1], 0);
+    EXPECT_EQ(std::pair(Cell(t, 4, 3)[1], Cell(t, 3, 3)[1]), std::pair(255, 0));
     EXPECT_EQ(ComputeSignature(CImageBuffer()), Filled(0));
 }
 
@@ -106,12 +99,8 @@ TEST(Signature, ScoresOnBothSidesOfTheLargestDistance)
     EXPECT_EQ(CompareSignatures(zero, Filled(255)), 100);
     EXPECT_EQ(CompareSignatures(Filled(255), zero), 100);
 
-    EXPECT_EQ(LoadSizeForTolerance(100), 0u);
-    EXPECT_EQ(LoadSizeForTolerance(99), 128u);
-    EXPECT_EQ(LoadSizeForTolerance(98), 64u);
-    EXPECT_EQ(LoadSizeForTolerance(97), 64u);
-    EXPECT_EQ(LoadSizeForTolerance(96), 32u);
-    EXPECT_EQ(LoadSizeForTolerance(0), 32u);
+    for (auto [tolerance, size] : {std::pair{100, 0u}, {99, 128u}, {98, 64u}, {97, 64u}, {96, 32u}, {0, 32u}})
+        EXPECT_EQ(LoadSizeForTolerance(tolerance), size) << tolerance;
 }
 
 TEST(Signature, ThresholdAgreesWithTheScoreAndStillRejectsEarly)

@@ -58,17 +58,10 @@ Signature Pattern(int family, int shift)
     Signature s{};
     for (int k = 0; k < 64; ++k)
         for (int c = 0; c < 3; ++c) {
-            int v = 0;
-            if (k == 0)
-                v = 0;
-            else if (k == 63)
-                v = 255;
-            else if (family == 0)
-                v = 60 + (k * 7 + c * 13) % 50 + (k <= 34 ? shift : 0);
-            else if (family == 1)
-                v = 200 + (k * 5 + c * 3) % 40 - (k <= 34 ? shift : 0);
-            else
-                v = (k + c) % 2 ? 250 : 5;
+            const int own = k <= 34 ? shift : 0;
+            const int v = k == 0 ? 0 : k == 63 ? 255 : family == 0 ? 60 + (k * 7 + c * 13) % 50 + own
+                                                     : family == 1 ? 200 + (k * 5 + c * 3) % 40 - own
+                                                                   : (k + c) % 2 ? 250 : 5;
             s[3 * k + c] = static_cast<uint8_t>(v);
         }
     return s;
@@ -304,9 +297,6 @@ TEST(SignatureLoader, WorkersGiveWhatLoadingEachFileGives)
         EXPECT_EQ(loader.Take(2, progress), expected[2]);
         EXPECT_EQ(loader.Take(files.size() - 5, progress), expected[files.size() - 5]);
     }
-    CImageBuffer scratch;
-    scratch.Load(dir.File("p6.jpg"), 32, 32);
-    EXPECT_EQ(scratch.Width(), (242u + 3) / 4);
 }
 
 }  // namespace

@@ -35,9 +35,7 @@ TEST(ColorCorrection, SliderEndsGiveTheirExtremeValues)
     ColorSliders invert;
     invert.contrast = 256;  // A = -1: inverted about 128
     const ColorTables inv = BuildColorTables(invert);
-    EXPECT_EQ(inv.red[0], 255);
-    EXPECT_EQ(inv.red[128], 128);
-    EXPECT_EQ(inv.red[200], 56);
+    EXPECT_EQ((std::array{int(inv.red[0]), int(inv.red[128]), int(inv.red[200])}), (std::array{255, 128, 56}));
 
     ColorSliders noRed;
     noRed.red = 256;  // gain 0: red is (0 − 128) + 128 = 0

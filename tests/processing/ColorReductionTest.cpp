@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <tuple>
 
 #include "ProcessingTestSupport.h"
 #include "processing/PreservingPalette.h"
@@ -50,16 +51,12 @@ TEST(ColorReduction, SliderTableAndYCbCrConversion)
     for (Row row : {Row{-16, {0, 20, 20}}, Row{-15, {4, 19, 19}}, Row{-1, {4, 5, 5}}, Row{0, {4, 4, 4}},
                     Row{1, {5, 4, 4}}, Row{15, {19, 4, 4}}, Row{16, {20, 0, 0}}}) {
         const ColorWeights w = WeightsForPreference(row.s);
-        EXPECT_EQ(w.w0, row.w.w0) << row.s;
-        EXPECT_EQ(w.w1, row.w.w1) << row.s;
-        EXPECT_EQ(w.w2, row.w.w2) << row.s;
+        EXPECT_EQ(std::tie(w.w0, w.w1, w.w2), std::tie(row.w.w0, row.w.w1, row.w.w2)) << row.s;
     }
     // Greys have neutral chroma.
     uint8_t grey[3] = {77, 77, 77};
     RgbToYCbCr(grey, 1);
-    EXPECT_EQ(grey[0], 77);
-    EXPECT_EQ(grey[1], 128);
-    EXPECT_EQ(grey[2], 128);
+    EXPECT_EQ(std::vector<int>(grey, grey + 3), (std::vector<int>{77, 128, 128}));
 }
 
 TEST(ColorReduction, FewColoursAreKeptExactlyAndPreservedOnesAreCellCorners)
@@ -106,26 +103,19 @@ TEST(ColorReduction, SliderAtTheEndsSplitsOnlyAlongLumaOrChroma)
 {
     // A grey ramp differs in luma only: with the luma weight 0 nothing can
     // be split; with all weight on luma every grey level can.
-    CImageBuffer ramp = Picture(256, 4, [](uint32_t x, uint32_t) { return std::array<int, 3>{int(x), int(x), int(x)}; });
-    CImageBuffer lumaOff = ramp;
-    ASSERT_TRUE(ReduceColors(lumaOff, {64, false, -16}));
-    EXPECT_EQ(DistinctIndices(lumaOff), 1u);
-    CImageBuffer lumaOnly = ramp;
-    ASSERT_TRUE(ReduceColors(lumaOnly, {64, false, 16}));
-    EXPECT_EQ(DistinctIndices(lumaOnly), 64u);
-
+    const CImageBuffer ramp = Picture(256, 4, [](uint32_t x, uint32_t) { return std::array<int, 3>{int(x), int(x), int(x)}; });
     // Colours of one luma cell and many chromas: the other way round.
-    CImageBuffer hues = Picture(64, 64, [](uint32_t x, uint32_t y) {
+    const CImageBuffer hues = Picture(64, 64, [](uint32_t x, uint32_t y) {
         const int r = 60 + 2 * int(x), b = 60 + 2 * int(y);
         const int g = (130 * 65536 - 19595 * r - 7471 * b + 19235) / 38470;  // Y = 130 (cell 32)
         return std::array<int, 3>{r, g, b};
     });
-    CImageBuffer chromaOff = hues;
-    ASSERT_TRUE(ReduceColors(chromaOff, {64, false, 16}));
-    EXPECT_EQ(DistinctIndices(chromaOff), 1u);
-    CImageBuffer chromaOnly = hues;
-    ASSERT_TRUE(ReduceColors(chromaOnly, {64, false, -16}));
-    EXPECT_EQ(DistinctIndices(chromaOnly), 64u);
+    for (auto [picture, preference, distinct] : {std::tuple{&ramp, -16, 1u}, std::tuple{&ramp, 16, 64u},
+                                                 std::tuple{&hues, 16, 1u}, std::tuple{&hues, -16, 64u}}) {
+        CImageBuffer buf = *picture;
+        ASSERT_TRUE(ReduceColors(buf, {64, false, preference}));
+        EXPECT_EQ(DistinctIndices(buf), distinct) << preference;
+    }
 }
 
 TEST(ColorReduction, WriteBackPutsThePaletteColoursIntoThePixels)
@@ -179,11 +169,8 @@ TEST(ColorReduction, PreservedColoursAreCellCornersAndRepeatWhenCellsRunOut)
     for (bool dither : {true, false}) {
         CImageBuffer buf = photo;
         ASSERT_TRUE(ReduceColors(buf, {50, dither, 0, true}));
-        for (int p = 0; p < 50; ++p) {
-            EXPECT_EQ(buf.Red()[p] % 4, 0);
-            EXPECT_EQ(buf.Green()[p] % 8, 0);
-            EXPECT_EQ(buf.Blue()[p] % 8, 0);
-        }
+        for (int p = 0; p < 50; ++p)
+            EXPECT_EQ(buf.Red()[p] % 4 + buf.Green()[p] % 8 + buf.Blue()[p] % 8, 0) << p;
     }
 
     // Three colours in three far-apart cells, eight entries asked for.
@@ -194,11 +181,9 @@ TEST(ColorReduction, PreservedColoursAreCellCornersAndRepeatWhenCellsRunOut)
     for (int p = 0; p < 3; ++p)
         chosen.insert({three.Red()[p], three.Green()[p], three.Blue()[p]});
     EXPECT_EQ(chosen, (std::set<std::array<int, 3>>{{200, 8, 8}, {8, 200, 8}, {60, 56, 248}}));
-    for (int p = 3; p < 8; ++p) {
-        EXPECT_EQ(three.Red()[p], three.Red()[2]);
-        EXPECT_EQ(three.Green()[p], three.Green()[2]);
-        EXPECT_EQ(three.Blue()[p], three.Blue()[2]);
-    }
+    for (int p = 3; p < 8; ++p)
+        EXPECT_EQ(std::tie(three.Red()[p], three.Green()[p], three.Blue()[p]),
+                  std::tie(three.Red()[2], three.Green()[2], three.Blue()[2]));
     EXPECT_EQ(DistinctIndices(three), 3u);
 }
 
@@ -212,17 +197,14 @@ TEST(ColorReduction, PreservingSelectionTakesTheWorstRepresentedCellFirst)
         pixels.insert(pixels.end(), {130, 130, 130});
     std::array<uint8_t, 256> r{}, g{}, b{};
     ChoosePreservingPalette(pixels.data(), pixels.size() / 3, 2, true, r.data(), g.data(), b.data());
-    EXPECT_EQ(r[0], 248);
-    EXPECT_EQ(r[1], 128);
+    EXPECT_EQ(std::pair(r[0], r[1]), (std::pair<uint8_t, uint8_t>(248, 128)));
     ChoosePreservingPalette(pixels.data(), pixels.size() / 3, 2, false, r.data(), g.data(), b.data());
-    EXPECT_EQ(r[0], 128);
-    EXPECT_EQ(r[1], 248);
+    EXPECT_EQ(std::pair(r[0], r[1]), (std::pair<uint8_t, uint8_t>(128, 248)));
 
     // Equal scores: the cell visited first (lower red cell) wins.
     const std::vector<uint8_t> twin = {0, 248, 0, 248, 0, 0};
     ChoosePreservingPalette(twin.data(), 2, 1, true, r.data(), g.data(), b.data());
-    EXPECT_EQ(r[0], 0);
-    EXPECT_EQ(g[0], 248);
+    EXPECT_EQ(std::pair(r[0], g[0]), (std::pair<uint8_t, uint8_t>(0, 248)));
 
     // Nothing but black: entry 0 is black, and so is every later one.
     const std::vector<uint8_t> black(30, 1);

@@ -54,16 +54,14 @@ TEST(Enhance, StretchSpreadsColourfulBlocksToTheFullRangeAndIgnoresAnOddLastRow)
     // Green and blue saw a single level: their range is 0..255, unchanged.
     EXPECT_EQ(test::Top(img, 0, 0)[1], 60);
     EXPECT_EQ(test::Top(img, 0, 2), (std::array<uint8_t, 3>{255, 250, 5}));  // the odd row is mapped too
-}
 
-TEST(Enhance, GreyPicturesAreNotStretched)
-{
-    const CImageBuffer before = test::Picture(4, 4, [](uint32_t x, uint32_t) {
+    // Grey pictures are not stretched.
+    const CImageBuffer grey = test::Picture(4, 4, [](uint32_t x, uint32_t) {
         return std::array<int, 3>{int(50 + 40 * x), int(50 + 40 * x), int(52 + 40 * x)};
     });
-    CImageBuffer img = before;
+    img = grey;
     EnhanceStretch(img);
-    EXPECT_TRUE(test::SamePixels(img, before));
+    EXPECT_TRUE(test::SamePixels(img, grey));
 }
 
 TEST(Enhance, ASingleRowOrColumnIsFilteredButNotStretched)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "common/Progress.h"
 #include "ProcessingTestSupport.h"
 
@@ -16,12 +18,19 @@ std::string WriteSolid(const test::TempDir& dir, const std::string& name, uint8_
     return test::WriteSolidPicture(dir.File(name), 64, 48, r, g, b);
 }
 
+// The green tiles of a 2 x 2 mosaic of 40 x 40.
+int GreenTiles(const CImageBuffer& image)
+{
+    int placed = 0;
+    for (uint32_t ty = 0; ty < 2; ++ty)
+        for (uint32_t tx = 0; tx < 2; ++tx)
+            placed += Top(image, tx * 20 + 5, ty * 20 + 5)[1] == 240 ? 1 : 0;
+    return placed;
+}
+
 TEST(PhotoMosaic, SourceChecksComeInOrder)
 {
-    MosaicSettings s;
-    s.rows = 4;
-    s.columns = 5;
-    s.clipsPerChopped = 3;
+    const MosaicSettings s{.rows = 4, .columns = 5, .clipsPerChopped = 3};
     EXPECT_EQ(CheckMosaicSources(s, 0, 0, 0), MsgId::MosaicNoSources);
     EXPECT_EQ(CheckMosaicSources(s, 2, 5, 0), MsgId::MosaicTooFewSources);  // 20 > 15 + 2
     EXPECT_EQ(CheckMosaicSources(s, 5, 5, 0), std::nullopt);                 // exactly enough
@@ -31,16 +40,10 @@ TEST(PhotoMosaic, SourceChecksComeInOrder)
 TEST(PhotoMosaic, ClipsAreCentredOrCutInsideTheSource)
 {
     CImageBuffer target = test::SolidPicture(100, 100, 0, 0, 0);
-    MosaicSettings s;
-    s.rows = 10;
-    s.columns = 10;  // tiles 10 x 10: square clips
-    PhotoMosaic mosaic(target, s, {});
+    PhotoMosaic mosaic(target, {.rows = 10, .columns = 10}, {});  // tiles 10 x 10: square clips
     auto centred = mosaic.CutClip(100, 60, MosaicSourceKind::AsIs);
     ASSERT_TRUE(centred);
-    EXPECT_EQ(centred->width, 60);
-    EXPECT_EQ(centred->height, 60);
-    EXPECT_EQ(centred->left, 20);
-    EXPECT_EQ(centred->top, 0);
+    EXPECT_EQ(std::tie(centred->width, centred->height, centred->left, centred->top), std::tuple(60, 60, 20, 0));
     EXPECT_FALSE(mosaic.CutClip(15, 40, MosaicSourceKind::Reusable));  // narrower than 16
     for (int i = 0; i < 200; ++i) {
         auto chopped = mosaic.CutClip(120, 90, MosaicSourceKind::Chopped);
@@ -61,23 +64,18 @@ TEST(PhotoMosaic, BusiestNeighbourhoodsComeFirstAndTiesKeepRowOrder)
         const int v = x / 16 != 3 || top / 16 != 3 ? 100 : ((x + top) & 1) ? 255 : 0;
         return std::array<int, 3>{v, v, v};
     });
-    MosaicSettings s;
-    s.rows = 8;
-    s.columns = 8;
-    PhotoMosaic mosaic(target, s, {});
+    PhotoMosaic mosaic(target, {.rows = 8, .columns = 8}, {});
     NullProgress progress;
     mosaic.AnalyseTarget(progress);
     const auto& order = mosaic.Order();
     ASSERT_EQ(order.size(), 64u);
     // Every tile within two of (3, 3) shares its busy detail; the first of
     // them in row order is (1, 1).
-    EXPECT_EQ(order[0].column, 1);
-    EXPECT_EQ(order[0].row, 1);
+    EXPECT_EQ(std::tie(order[0].column, order[0].row), std::tuple(1, 1));
     EXPECT_GT(mosaic.Detail()[3 * 8 + 3], 0u);
     EXPECT_EQ(mosaic.Detail()[0], 0u);
     // The quiet tiles follow in row-major order, starting with (0, 0).
-    EXPECT_EQ(order[25].column, 0);
-    EXPECT_EQ(order[25].row, 0);
+    EXPECT_EQ(std::tie(order[25].column, order[25].row), std::tuple(0, 0));
 }
 
 TEST(PhotoMosaic, TilesTakeTheNearestClipAndTheRemainderStaysBlack)
@@ -91,12 +89,9 @@ TEST(PhotoMosaic, TilesTakeTheNearestClipAndTheRemainderStaysBlack)
     for (uint32_t y = 0; y < 40; ++y)
         for (uint32_t x = 42; x < 85; ++x)
             image.SetPixel(x, y, 30, 30, 200);
-    MosaicSettings s;
-    s.rows = 2;
-    s.columns = 4;
     CancellingProgress progress;
     int repaints = 0;
-    RunPhotoMosaic(image, s, {{red, MosaicSourceKind::Reusable}, {blue, MosaicSourceKind::Reusable}}, progress,
+    RunPhotoMosaic(image, {.rows = 2, .columns = 4}, {{red, MosaicSourceKind::Reusable}, {blue, MosaicSourceKind::Reusable}}, progress,
                    [&] { ++repaints; });
     EXPECT_EQ(Top(image, 5, 5), (std::array<uint8_t, 3>{250, 10, 10}));
     EXPECT_EQ(Top(image, 70, 30), (std::array<uint8_t, 3>{10, 10, 250}));
@@ -110,26 +105,14 @@ TEST(PhotoMosaic, CancellingKeepsWhatWasPlacedOrLeavesTheImageBlack)
 {
     test::TempDir dir;
     const std::string green = WriteSolid(dir, "green.bmp", 10, 240, 10);
-    MosaicSettings s;
-    s.rows = 2;
-    s.columns = 2;
-    {
+    // Steps: 1 analysis, 1 target, then tiles. Cancelled at the analysis
+    // the (green) image is left black; at the third tile two are placed.
+    for (auto [cancelAt, placed] : {std::pair{1, 0}, std::pair{5, 2}}) {
         CImageBuffer image = test::SolidPicture(40, 40, 10, 240, 10);
-        CancellingProgress progress(1);  // the first analysis step
-        RunPhotoMosaic(image, s, {{green, MosaicSourceKind::Reusable}}, progress, nullptr);
-        for (uint32_t y : {0u, 39u})
-            EXPECT_EQ(Top(image, 20, y), (std::array<uint8_t, 3>{0, 0, 0}));
-    }
-    {
-        CImageBuffer image = test::SolidPicture(40, 40, 10, 240, 10);
-        // Steps: 1 analysis, 1 target, then tiles; cancel at the third tile.
-        CancellingProgress progress(5);
-        RunPhotoMosaic(image, s, {{green, MosaicSourceKind::Reusable}}, progress, nullptr);
-        int placed = 0;
-        for (uint32_t ty = 0; ty < 2; ++ty)
-            for (uint32_t tx = 0; tx < 2; ++tx)
-                placed += Top(image, tx * 20 + 5, ty * 20 + 5)[1] == 240 ? 1 : 0;
-        EXPECT_EQ(placed, 2);
+        CancellingProgress progress(cancelAt);
+        RunPhotoMosaic(image, {.rows = 2, .columns = 2}, {{green, MosaicSourceKind::Reusable}}, progress, nullptr);
+        EXPECT_EQ(GreenTiles(image), placed) << cancelAt;
+        EXPECT_EQ(Top(image, 20, 39)[0], 0);
     }
 }
 
@@ -138,11 +121,8 @@ TEST(PhotoMosaic, UsedClipsAreNotTakenAgain)
     test::TempDir dir;
     const std::string only = WriteSolid(dir, "one.bmp", 200, 200, 0);
     CImageBuffer image = test::SolidPicture(40, 20, 200, 200, 0);
-    MosaicSettings s;
-    s.rows = 1;
-    s.columns = 2;
     NullProgress progress;
-    RunPhotoMosaic(image, s, {{only, MosaicSourceKind::AsIs}}, progress, nullptr);
+    RunPhotoMosaic(image, {.rows = 1, .columns = 2}, {{only, MosaicSourceKind::AsIs}}, progress, nullptr);
     // One as-is clip fills the first tile in the order; the other stays black.
     const int filled = (Top(image, 5, 5)[0] == 200) + (Top(image, 25, 5)[0] == 200);
     EXPECT_EQ(filled, 1);
