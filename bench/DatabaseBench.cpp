@@ -1,14 +1,25 @@
 // The image database on generated collections of 10^4, 10^5 and 10^6
-// records shaped like a real one: per photo (key, "path", P) and two
-// attribute records, so a third of the records are distinct files.
+// records of two shapes. Photos: per photo (key, "path", P) and two
+// attribute records, so a third of the records are distinct files. Files:
+// per file (key, "path", P) and one attribute record, so half of them are,
+// and there are more distinct strings for the same number of records.
 // Load and save go through the file system; the queries are the ones the
 // pane and the maintenance commands make. Growth should be linear in the
 // record count for load, save and the full key enumeration, and flat for
-// the keyed queries.
+// the keyed queries. The load's peak memory is measured in a child process
+// and reported against the file size.
+//
+// PIX_BENCH_DB_OUT=FILE writes the 10^6-record database of the files
+// shape to FILE (for bench/compare_db_dump.sh) and uses it.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -23,27 +34,58 @@ namespace {
 
 namespace fs = std::filesystem;
 
+enum Shape { kPhotos = 0, kFiles = 1 };
+
 std::string KeyOf(int i) { return pix::CrcToKey(static_cast<uint32_t>(i) * 2654435761u); }
 
-// A database file of about `records` records, written once per size.
-const std::string& DatabaseFile(int records)
+std::string PathOf(int i)
 {
-    static std::map<int, std::string> files;
-    auto it = files.find(records);
+    return "/home/user/Pictures/" + std::to_string(i / 500) + "/IMG_" + std::to_string(i) + ".jpg";
+}
+
+const char* const kColours[] = {"Red", "Green", "Blue", "Grey"};
+
+void Generate(pix::CImageDatabase& db, int records, Shape shape)
+{
+    if (shape == kPhotos) {
+        for (int i = 0; i < records / 3; ++i) {
+            const std::string key = KeyOf(i);
+            db.Append({key, "path", PathOf(i)});
+            db.Append({key, "Attributes", "Colour", kColours[i % 4]});
+            db.Append({key, "Attributes", "Year", std::to_string(2000 + i % 25)});
+        }
+        return;
+    }
+    for (int i = 0; i < records / 2; ++i) {
+        const std::string key = KeyOf(i);
+        db.Append({key, "path", PathOf(i)});
+        if (i % 2)
+            db.Append({key, "Attributes", "Colour", kColours[i % 4]});
+        else
+            db.Append({key, "Attributes", "Year", std::to_string(2000 + i % 25)});
+    }
+}
+
+// A database file of about `records` records, written once per size and shape.
+const std::string& DatabaseFile(int records, Shape shape)
+{
+    static std::map<std::pair<int, Shape>, std::string> files;
+    auto it = files.find({records, shape});
     if (it != files.end())
         return it->second;
-    const fs::path path = fs::temp_directory_path() / ("pix_bench_" + std::to_string(records) + ".db");
+    const char* out = std::getenv("PIX_BENCH_DB_OUT");
+    const std::string path = out && *out && records == 1000000 && shape == kFiles
+                                 ? std::string(out)
+                                 : (fs::temp_directory_path() /
+                                    ("pix_bench_" + std::to_string(records) + "_" + std::to_string(shape) + ".db"))
+                                       .string();
     pix::CImageDatabase db;
-    static const char* const kColours[] = {"Red", "Green", "Blue", "Grey"};
-    for (int i = 0; i < records / 3; ++i) {
-        const std::string key = KeyOf(i);
-        db.Append({key, "path", "/home/user/Pictures/" + std::to_string(i / 500) + "/IMG_" + std::to_string(i) + ".jpg"});
-        db.Append({key, "Attributes", "Colour", kColours[i % 4]});
-        db.Append({key, "Attributes", "Year", std::to_string(2000 + i % 25)});
-    }
-    db.Save(path.string());
-    return files.emplace(records, path.string()).first->second;
+    Generate(db, records, shape);
+    db.Save(path);
+    return files.emplace(std::make_pair(records, shape), path).first->second;
 }
+
+Shape ShapeOf(const benchmark::State& state) { return state.range(1) ? kFiles : kPhotos; }
 
 pix::CImageDatabase& Loaded(int records)
 {
@@ -51,25 +93,86 @@ pix::CImageDatabase& Loaded(int records)
     auto it = dbs.find(records);
     if (it == dbs.end()) {
         it = dbs.emplace(records, pix::CImageDatabase{}).first;
-        it->second.Load(DatabaseFile(records));
+        it->second.Load(DatabaseFile(records, kPhotos));
     }
     return it->second;
 }
 
 void BM_DatabaseLoad(benchmark::State& state)
 {
-    const std::string& file = DatabaseFile(static_cast<int>(state.range(0)));
+    const std::string& file = DatabaseFile(static_cast<int>(state.range(0)), ShapeOf(state));
     for (auto _ : state) {
         pix::CImageDatabase db;
         benchmark::DoNotOptimize(db.Load(file));
     }
     state.counters["records"] = static_cast<double>(state.range(0));
+    state.counters["file_MB"] = static_cast<double>(fs::file_size(file)) / 1e6;
+}
+
+// A line "Name: N kB" of /proc/self/status, in bytes (0 when missing).
+double StatusBytes(const char* name)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string prefix = std::string(name) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(prefix, 0) == 0)
+            return std::atof(line.c_str() + prefix.size()) * 1024.0;
+    return 0;
+}
+
+// The most memory a load takes: a child process returns its free memory
+// to the system, resets its peak resident size (clear_refs 5), loads, and
+// reports how far the peak rose above where it started.
+void BM_DatabaseLoadPeakMemory(benchmark::State& state)
+{
+    const std::string& file = DatabaseFile(static_cast<int>(state.range(0)), ShapeOf(state));
+    double peak = -1;
+    for (auto _ : state) {
+        int fds[2];
+        if (::pipe(fds) != 0) {
+            state.SkipWithError("no pipe");
+            return;
+        }
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(fds[0]);
+            ::malloc_trim(0);
+            double rise = -1;
+            std::ofstream reset("/proc/self/clear_refs");
+            reset << "5" << std::flush;
+            if (reset) {
+                const double before = StatusBytes("VmRSS");
+                pix::CImageDatabase db;
+                if (db.Load(file))
+                    rise = StatusBytes("VmHWM") - before;
+            }
+            (void)!::write(fds[1], &rise, sizeof rise);
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        if (child < 0 || ::read(fds[0], &peak, sizeof peak) != sizeof peak)
+            peak = -1;
+        ::close(fds[0]);
+        if (child > 0)
+            ::waitpid(child, nullptr, 0);
+    }
+    if (peak < 0) {
+        state.SkipWithError("the peak resident size cannot be measured here");
+        return;
+    }
+    const auto bytes = static_cast<double>(fs::file_size(file));
+    state.counters["file_MB"] = bytes / 1e6;
+    state.counters["peak_MB"] = peak / 1e6;
+    state.counters["peak_per_file"] = peak / bytes;
 }
 
 void BM_DatabaseSave(benchmark::State& state)
 {
-    const pix::CImageDatabase& db = Loaded(static_cast<int>(state.range(0)));
-    const std::string out = DatabaseFile(static_cast<int>(state.range(0))) + ".out";
+    const std::string& file = DatabaseFile(static_cast<int>(state.range(0)), ShapeOf(state));
+    pix::CImageDatabase db;
+    db.Load(file);
+    const std::string out = file + ".out";
     for (auto _ : state)
         benchmark::DoNotOptimize(db.Save(out));
     std::remove(out.c_str());
@@ -129,7 +232,18 @@ void BM_DatabaseCleanScan(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(BM_DatabaseCleanScan)->Arg(600000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DatabaseLoad)->RangeMultiplier(10)->Range(10000, 1000000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DatabaseSave)->RangeMultiplier(10)->Range(10000, 1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DatabaseLoad)
+    ->ArgsProduct({{10000, 100000, 1000000}, {kPhotos, kFiles}})
+    ->ArgNames({"records", "files"})
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DatabaseLoadPeakMemory)
+    ->ArgsProduct({{1000000}, {kPhotos, kFiles}})
+    ->ArgNames({"records", "files"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DatabaseSave)
+    ->ArgsProduct({{10000, 100000, 1000000}, {kPhotos, kFiles}})
+    ->ArgNames({"records", "files"})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DatabaseKeyedQuery)->RangeMultiplier(10)->Range(10000, 1000000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DatabaseEnumerateKeys)->RangeMultiplier(10)->Range(10000, 1000000)->Unit(benchmark::kMillisecond);

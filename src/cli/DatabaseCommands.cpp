@@ -3,6 +3,9 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <iostream>
+#include <span>
+#include <string>
+#include <string_view>
 
 #include "cli/CliSupport.h"
 #include "common/Progress.h"
@@ -35,6 +38,28 @@ CStrList NodePath(const QStringList& labels)
     for (const QString& l : labels)
         path.push_back(l.toStdString());
     return path;
+}
+
+// Every record on a line, its strings separated by tabs. The lines gather
+// in a buffer that goes to the stream a megabyte at a time.
+void DumpRecords(const CImageDatabase& db, std::ostream& out)
+{
+    constexpr size_t kChunk = size_t{1} << 20;
+    std::string lines;
+    lines.reserve(kChunk + 4096);
+    db.ForEachRecord([&](std::span<const std::string_view> record) {
+        for (size_t i = 0; i < record.size(); ++i) {
+            if (i > 0)
+                lines += '\t';
+            lines += record[i];
+        }
+        lines += '\n';
+        if (lines.size() >= kChunk) {
+            out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+            lines.clear();
+        }
+    });
+    out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
 }
 
 void PrintTree(const CImageDatabase& db, const CStrList& path, int depth, std::ostream& out)
@@ -108,11 +133,7 @@ int CmdDb(const QStringList& args, CliStreams io)
     };
 
     if (command == QLatin1String("dump")) {
-        for (const auto& record : db.Records()) {
-            for (size_t i = 0; i < record.size(); ++i)
-                io.out << (i ? "\t" : "") << record[i];
-            io.out << '\n';
-        }
+        DumpRecords(db, io.out);
         return 0;
     }
     if (command == QLatin1String("register")) {

@@ -24,9 +24,8 @@ size_t ReadUpTo(int fd, uint8_t* data, size_t size)
     return got;
 }
 
-}  // namespace
-
-std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_t maxBytes)
+template <typename Bytes>
+std::optional<Bytes> ReadWholeFile(const std::string& path, size_t maxBytes)
 {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -36,7 +35,7 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
         ::close(fd);
         return std::nullopt;
     }
-    std::vector<uint8_t> bytes;
+    Bytes bytes;
     try {
         bytes.resize(static_cast<size_t>(st.st_size));
     } catch (...) {
@@ -47,6 +46,18 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
     ::close(fd);
     bytes.resize(got);  // a file that shrank while read keeps what was there
     return bytes;
+}
+
+}  // namespace
+
+std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_t maxBytes)
+{
+    return ReadWholeFile<std::vector<uint8_t>>(path, maxBytes);
+}
+
+std::optional<LargeBytes> ReadLargeFileBytes(const std::string& path, size_t maxBytes)
+{
+    return ReadWholeFile<LargeBytes>(path, maxBytes);
 }
 
 std::optional<FileHead> ReadFileHead(const std::string& path, size_t maxBytes)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 #include "common/Archive.h"
@@ -14,6 +15,8 @@ namespace {
 constexpr uint32_t kNone = UINT32_MAX;
 constexpr const char* kRecordClass = "CStrList";
 constexpr uint16_t kRecordSchema = 1;
+// Save hands the file this many bytes at a time.
+constexpr size_t kWriteChunk = size_t{1} << 20;
 
 // The index where the first run of q in r starts, searching from start
 // (or anywhere for -1); -1 when there is none. An empty q starts at the
@@ -124,30 +127,12 @@ bool CDbCursor::PopBack()
 
 // ---- strings and the index ----
 
-uint32_t CImageDatabase::Find(std::string_view text) const
-{
-    auto it = ids_.find(text);
-    return it == ids_.end() ? kNone : it->second;
-}
-
-uint32_t CImageDatabase::Intern(std::string_view text)
-{
-    auto it = ids_.find(text);
-    if (it != ids_.end())
-        return it->second;
-    const auto id = static_cast<uint32_t>(strings_.size());
-    strings_.emplace_back(text);
-    ids_.emplace(strings_.back(), id);
-    holders_.emplace_back();
-    return id;
-}
-
 bool CImageDatabase::Lookup(const CStrList& list, std::vector<uint32_t>& ids) const
 {
     ids.clear();
     ids.reserve(list.size());
     for (const auto& s : list) {
-        const uint32_t id = Find(s);
+        const uint32_t id = strings_.Find(s);
         if (id == kNone)
             return false;
         ids.push_back(id);
@@ -155,19 +140,59 @@ bool CImageDatabase::Lookup(const CStrList& list, std::vector<uint32_t>& ids) co
     return true;
 }
 
-uint32_t CImageDatabase::AppendIds(std::vector<uint32_t>&& ids)
+void CImageDatabase::PackIds()
+{
+    LargeVector<uint32_t> packed;
+    packed.reserve(ids_.size() - unusedIds_);
+    for (Record& r : records_) {
+        if (r.begin == kRemoved)
+            continue;
+        const auto begin = static_cast<uint32_t>(packed.size());
+        packed.insert(packed.end(), ids_.begin() + r.begin, ids_.begin() + r.begin + r.size);
+        r.begin = begin;
+    }
+    ids_ = std::move(packed);
+    unusedIds_ = 0;
+}
+
+uint32_t CImageDatabase::EndOfIds(size_t size)
+{
+    // Record spans address ids_ with 32 bits.
+    if (ids_.size() + size >= kRemoved) {
+        PackIds();
+        if (ids_.size() + size >= kRemoved)
+            throw std::length_error("image database: too many strings in the records");
+    }
+    return static_cast<uint32_t>(ids_.size());
+}
+
+uint32_t CImageDatabase::AppendIds(std::span<const uint32_t> ids)
 {
     const auto record = static_cast<uint32_t>(records_.size());
-    for (uint32_t s : ids) {
-        auto& holders = holders_[s];
-        if (holders.empty() || holders.back() != record)
-            holders.push_back(record);
-    }
+    const uint32_t begin = EndOfIds(ids.size());
+    ids_.insert(ids_.end(), ids.begin(), ids.end());
+    for (uint32_t s : ids)
+        holders_.Add(s, record);
     if (ids.empty())
         emptyRecords_.push_back(record);
-    records_.push_back({std::move(ids), true});
+    records_.push_back({begin, static_cast<uint32_t>(ids.size())});
     ++liveRecords_;
     return record;
+}
+
+void CImageDatabase::SetStrings(uint32_t record, std::span<const uint32_t> ids)
+{
+    // A record that shrinks keeps its place; one that grows moves to the end.
+    const uint32_t oldSize = records_[record].size;
+    if (ids.size() > oldSize) {
+        const uint32_t begin = EndOfIds(ids.size());
+        ids_.insert(ids_.end(), ids.begin(), ids.end());
+        records_[record].begin = begin;
+    } else {
+        std::copy(ids.begin(), ids.end(), ids_.begin() + records_[record].begin);
+    }
+    unusedIds_ += ids.size() > oldSize ? oldSize : oldSize - ids.size();
+    records_[record].size = static_cast<uint32_t>(ids.size());
 }
 
 void CImageDatabase::Append(const CStrList& record)
@@ -176,18 +201,18 @@ void CImageDatabase::Append(const CStrList& record)
     ids.reserve(record.size());
     for (const auto& s : record)
         ids.push_back(Intern(s));
-    AppendIds(std::move(ids));
+    AppendIds(ids);
 }
 
 void CImageDatabase::Remove(uint32_t record)
 {
     Record& r = records_[record];
-    if (!r.alive)
+    if (r.begin == kRemoved)
         return;
-    if (r.strings.empty())
+    if (r.size == 0)
         std::erase(emptyRecords_, record);
-    r.alive = false;
-    r.strings = {};
+    unusedIds_ += r.size;
+    r = {kRemoved, 0};
     --liveRecords_;
     ++deadRecords_;
 }
@@ -196,19 +221,26 @@ void CImageDatabase::CompactIfWorthIt()
 {
     // Dead ids in the holder lists only cost scanning time; drop them once
     // they outnumber the live records.
-    if (deadRecords_ < liveRecords_ + 4096)
-        return;
-    for (auto& holders : holders_)
-        std::erase_if(holders, [this](uint32_t r) { return !records_[r].alive; });
-    deadRecords_ = 0;
+    if (deadRecords_ >= liveRecords_ + 4096) {
+        holders_.Filter([this](uint32_t r) { return Alive(r); });
+        deadRecords_ = 0;
+    }
+    // Likewise the strings of removed and changed records.
+    if (unusedIds_ >= ids_.size() / 2 + 4096)
+        PackIds();
 }
 
-uint32_t CImageDatabase::Anchor(const std::vector<uint32_t>& pattern) const
+uint32_t CImageDatabase::Anchor(std::span<const uint32_t> pattern) const
 {
     uint32_t best = kNone;
-    for (uint32_t s : pattern)
-        if (best == kNone || holders_[s].size() < holders_[best].size())
+    size_t bestCount = 0;
+    for (uint32_t s : pattern) {
+        const size_t count = holders_.Of(s).size();
+        if (best == kNone || count < bestCount) {
             best = s;
+            bestCount = count;
+        }
+    }
     return best;
 }
 
@@ -216,14 +248,14 @@ uint32_t CImageDatabase::NextCandidate(uint32_t anchor, uint32_t after) const
 {
     if (anchor == kNone) {
         for (size_t r = after == kNone ? 0 : size_t{after} + 1; r < records_.size(); ++r)
-            if (records_[r].alive)
+            if (records_[r].begin != kRemoved)
                 return static_cast<uint32_t>(r);
         return kNone;
     }
-    const auto& holders = holders_[anchor];
+    const auto holders = holders_.Of(anchor);
     auto it = after == kNone ? holders.begin() : std::upper_bound(holders.begin(), holders.end(), after);
     for (; it != holders.end(); ++it)
-        if (records_[*it].alive)
+        if (Alive(*it))
             return *it;
     return kNone;
 }
@@ -253,16 +285,17 @@ void CImageDatabase::Insert(CDbCursor& cursor, const std::string& value)
             doomed.insert(doomed.end(), emptyRecords_.begin(), emptyRecords_.end());
             continue;
         }
-        const std::vector<uint32_t> prefix(ids.begin(), ids.begin() + static_cast<std::ptrdiff_t>(length));
+        const std::span<const uint32_t> prefix(ids.data(), length);
         ForEachCandidate(Anchor(prefix), [&](uint32_t r) {
-            if (records_[r].strings == prefix)
+            const auto s = StringsOf(r);
+            if (std::equal(s.begin(), s.end(), prefix.begin(), prefix.end()))
                 doomed.push_back(r);
             return true;
         });
     }
     for (uint32_t r : doomed)
         Remove(r);
-    AppendIds(std::move(ids));
+    AppendIds(ids);
     CompactIfWorthIt();
 }
 
@@ -273,7 +306,7 @@ void CImageDatabase::Delete(CDbCursor& cursor, const std::string& value, int sta
         return;
     std::vector<uint32_t> doomed;
     ForEachCandidate(Anchor(pattern), [&](uint32_t r) {
-        const auto& s = records_[r].strings;
+        const auto s = StringsOf(r);
         if (ContainsRun(s.data(), s.size(), pattern.data(), pattern.size(), start))
             doomed.push_back(r);
         return true;
@@ -290,7 +323,7 @@ bool CImageDatabase::Exists(CDbCursor& cursor, const std::string& value, int sta
         return false;
     bool found = false;
     ForEachCandidate(Anchor(pattern), [&](uint32_t r) {
-        const auto& s = records_[r].strings;
+        const auto s = StringsOf(r);
         found = ContainsRun(s.data(), s.size(), pattern.data(), pattern.size(), start);
         return !found;
     });
@@ -308,7 +341,7 @@ bool CImageDatabase::FindFirst(CDbCursor& cursor, const std::string& value, bool
     cursor.anchor_ = Anchor(cursor.pattern_);
     const auto& q = cursor.pattern_;
     ForEachCandidate(cursor.anchor_, [&](uint32_t r) {
-        const auto& s = records_[r].strings;
+        const auto s = StringsOf(r);
         const int at = MatchRun(s.data(), s.size(), q.data(), q.size(), before, start);
         if (at < 0)
             return true;
@@ -323,12 +356,12 @@ std::string CImageDatabase::GetNext(CDbCursor& cursor) const
 {
     if (cursor.record_ == kNone)
         return {};
-    std::string result = strings_[cursor.value_];
+    std::string result(strings_.Text(cursor.value_));
     cursor.seen_.insert(cursor.value_);
     const auto& q = cursor.pattern_;
     for (uint32_t r = NextCandidate(cursor.anchor_, cursor.record_); r != kNone;
          r = NextCandidate(cursor.anchor_, r)) {
-        const auto& s = records_[r].strings;
+        const auto s = StringsOf(r);
         const int at = MatchRun(s.data(), s.size(), q.data(), q.size(), cursor.before_, cursor.start_);
         if (at >= 0 && !cursor.seen_.contains(s[static_cast<size_t>(at)])) {
             cursor.record_ = r;
@@ -354,25 +387,25 @@ void CImageDatabase::Replace(const CStrList& oldKey, const CStrList& newKey)
         affected.push_back(r);
         return true;
     });
+    std::vector<uint32_t> changed;
     for (uint32_t r : affected) {
-        auto& s = records_[r].strings;
+        const auto s = StringsOf(r);
         const int at = RunStart(s.data(), s.size(), oldIds.data(), oldIds.size(), -1);
         if (at < 0)
             continue;
-        const bool wasEmpty = s.empty();
         const auto first = s.begin() + at;
-        s.erase(first, first + static_cast<std::ptrdiff_t>(oldIds.size()));
-        s.insert(s.begin() + at, newIds.begin(), newIds.end());
-        // The record now also holds the new strings; keep their lists sorted.
-        for (uint32_t id : newIds) {
-            auto& holders = holders_[id];
-            auto pos = std::lower_bound(holders.begin(), holders.end(), r);
-            if (pos == holders.end() || *pos != r)
-                holders.insert(pos, r);
-        }
-        if (!wasEmpty && s.empty())
+        changed.assign(s.begin(), first);
+        changed.insert(changed.end(), newIds.begin(), newIds.end());
+        changed.insert(changed.end(), first + static_cast<std::ptrdiff_t>(oldIds.size()), s.end());
+        SetStrings(r, changed);
+        // The record now also holds the new strings.
+        for (uint32_t id : newIds)
+            holders_.Add(id, r);
+        // A run was found, so the record had strings before.
+        if (changed.empty())
             emptyRecords_.insert(std::lower_bound(emptyRecords_.begin(), emptyRecords_.end(), r), r);
     }
+    CompactIfWorthIt();
 }
 
 std::vector<std::string> DistinctValues(const CImageDatabase& db, const CStrList& key, const std::string& value,
@@ -431,51 +464,67 @@ std::vector<CStrList> CImageDatabase::Records() const
 {
     std::vector<CStrList> out;
     out.reserve(liveRecords_);
-    for (const auto& r : records_) {
-        if (!r.alive)
-            continue;
-        CStrList list;
-        list.reserve(r.strings.size());
-        for (uint32_t s : r.strings)
-            list.push_back(strings_[s]);
-        out.push_back(std::move(list));
-    }
+    ForEachRecord([&out](std::span<const std::string_view> strings) {
+        out.emplace_back(strings.begin(), strings.end());
+    });
     return out;
 }
 
-void CImageDatabase::Clear()
+void CImageDatabase::ForEachRecord(const std::function<void(std::span<const std::string_view>)>& visit) const
 {
-    strings_.clear();
-    ids_.clear();
-    holders_.clear();
-    records_.clear();
-    emptyRecords_.clear();
-    liveRecords_ = 0;
-    deadRecords_ = 0;
+    std::vector<std::string_view> texts;
+    for (uint32_t r = 0; r < records_.size(); ++r) {
+        if (!Alive(r))
+            continue;
+        texts.clear();
+        for (uint32_t s : StringsOf(r))
+            texts.push_back(strings_.Text(s));
+        visit(texts);
+    }
 }
 
-std::vector<uint8_t> CImageDatabase::Serialize() const
+void CImageDatabase::Clear() { *this = CImageDatabase(); }
+
+void CImageDatabase::Encode(const std::function<void(const uint8_t*, size_t)>& sink) const
 {
+    // The archive writer encodes; its bytes are handed on whenever a
+    // chunk's worth has gathered.
     ArchiveWriter out;
-    out.Bytes().reserve(4 + liveRecords_ * 48);
+    out.Bytes().reserve(kWriteChunk + 1024);
     out.U32(static_cast<uint32_t>(liveRecords_));
     bool first = true;
-    for (const auto& r : records_) {
-        if (!r.alive)
+    for (uint32_t r = 0; r < records_.size(); ++r) {
+        if (!Alive(r))
             continue;
         if (first)
             out.NewClassTag(kRecordSchema, kRecordClass);
         else
             out.ClassReferenceTag(1);
         first = false;
-        out.Count(static_cast<uint32_t>(r.strings.size()));
-        for (uint32_t s : r.strings)
-            out.String(strings_[s]);
+        const auto strings = StringsOf(r);
+        out.Count(static_cast<uint32_t>(strings.size()));
+        for (uint32_t s : strings) {
+            out.String(strings_.Text(s));
+            if (out.Bytes().size() >= kWriteChunk) {
+                sink(out.Bytes().data(), out.Bytes().size());
+                out.Bytes().clear();
+            }
+        }
     }
-    return std::move(out.Bytes());
+    if (!out.Bytes().empty())
+        sink(out.Bytes().data(), out.Bytes().size());
 }
 
-bool CImageDatabase::Parse(const uint8_t* data, size_t size)
+std::vector<uint8_t> CImageDatabase::Serialize() const
+{
+    std::vector<uint8_t> bytes;
+    Encode([&bytes](const uint8_t* data, size_t size) { bytes.insert(bytes.end(), data, data + size); });
+    return bytes;
+}
+
+bool CImageDatabase::Parse(const uint8_t* data, size_t size) { return ParseRecords(data, size, nullptr); }
+
+bool CImageDatabase::ParseRecords(const uint8_t* data, size_t size, LargeBytes* consumable)
 {
     ArchiveReader in({data, size});
     const int32_t count = in.I32();
@@ -487,28 +536,38 @@ bool CImageDatabase::Parse(const uint8_t* data, size_t size)
         if (static_cast<size_t>(count) > in.Remaining() / 4)
             return false;
         loaded.records_.reserve(static_cast<size_t>(count));
-        // Most records bring a key or a path of their own.
-        loaded.ids_.reserve(static_cast<size_t>(count) + 16);
-        loaded.holders_.reserve(static_cast<size_t>(count) + 16);
         int classes = 0;
         std::string scratch;
-        std::vector<uint32_t> ids;
+        size_t released = 0;
         for (int32_t i = 0; i < count; ++i) {
             if (!in.ObjectTag(kRecordClass, kRecordSchema, classes))
                 return false;
             const uint32_t strings = in.Count();
             if (in.Failed() || strings > in.Remaining())
                 return false;
-            ids.clear();
-            ids.reserve(strings);
+            // Every string takes a byte of the input, so the ids fit the
+            // spans' 32 bits unless the input is over 4 GiB.
+            const size_t begin = loaded.ids_.size();
+            if (begin + strings >= kRemoved)
+                return false;
             for (uint32_t k = 0; k < strings; ++k) {
                 std::string_view text;
                 if (!in.StringView(text, scratch))
                     return false;
-                ids.push_back(loaded.Intern(text));
+                loaded.ids_.push_back(loaded.Intern(text));
             }
-            loaded.AppendIds(std::vector<uint32_t>(ids));
+            if (strings == 0)
+                loaded.emptyRecords_.push_back(static_cast<uint32_t>(i));
+            loaded.records_.push_back({static_cast<uint32_t>(begin), strings});
+            // The strings are copied: what was read is not needed again.
+            if (consumable && in.Position() - released >= kLargeBlockBytes) {
+                released = in.Position();
+                ReleaseLargeBlockPages(consumable->data(), consumable->capacity(), released);
+            }
         }
+        loaded.liveRecords_ = loaded.records_.size();
+        loaded.holders_.Build(loaded.strings_.Size(), loaded.records_.size(),
+                              [&loaded](uint32_t r) { return loaded.StringsOf(r); });
     }
     *this = std::move(loaded);
     return true;
@@ -521,16 +580,19 @@ bool CImageDatabase::Load(const std::string& path)
         return true;  // a new database: the file comes with the first save
     // A file that is there but cannot be read is not an empty database:
     // saving over it later would lose its records.
-    const auto bytes = ReadFileBytes(path);
+    auto bytes = ReadLargeFileBytes(path);
     if (!bytes)
         return false;
-    return Parse(bytes->data(), bytes->size());
+    return ParseRecords(bytes->data(), bytes->size(), &*bytes);
 }
 
 bool CImageDatabase::Save(const std::string& path) const
 {
-    const auto bytes = Serialize();
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
+    AtomicFile file;
+    if (!file.Open(path))
+        return false;
+    Encode([&file](const uint8_t* data, size_t size) { file.Write(data, size); });
+    return file.Commit();
 }
 
 }  // namespace pix

@@ -10,14 +10,23 @@
 // records leave a tombstone until the next Load), which is what keeps the
 // record order and lets a cursor resume after its current record even when
 // records were removed meanwhile.
+//
+// Storage is flat: the strings live in a string table's arena, the
+// records' string ids one after the other in one array, each record being
+// a span of it, and the record lists of the strings are built in one pass
+// at load (see HolderLists.h).
 
 #include <cstdint>
-#include <deque>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
+
+#include "common/LargeAllocator.h"
+#include "database/HolderLists.h"
+#include "database/StringTable.h"
 
 namespace pix {
 
@@ -105,6 +114,9 @@ public:
     size_t RecordCount() const { return liveRecords_; }
     // The records in order (for listing and tests).
     std::vector<CStrList> Records() const;
+    // Calls visit with the strings of every record, in order, without
+    // copying them; the views last until the database changes.
+    void ForEachRecord(const std::function<void(std::span<const std::string_view>)>& visit) const;
     void Clear();
 
     // Appends a record as it is, without the prefix rule (for building
@@ -112,35 +124,57 @@ public:
     void Append(const CStrList& record);
 
 private:
+    // A record's strings are ids_[begin .. begin + size); a removed record
+    // has begin kRemoved.
     struct Record {
-        std::vector<uint32_t> strings;
-        bool alive = false;
+        uint32_t begin = 0;
+        uint32_t size = 0;
     };
+    static constexpr uint32_t kRemoved = UINT32_MAX;
 
-    uint32_t Intern(std::string_view text);
-    // The id of a known string, or kNone.
-    uint32_t Find(std::string_view text) const;
+    // Parse; with consumable (the buffer data points into), the pages
+    // already read are given back to the system as parsing goes on.
+    bool ParseRecords(const uint8_t* data, size_t size, LargeBytes* consumable);
+    // Hands the file's bytes to sink(data, size) piece by piece.
+    void Encode(const std::function<void(const uint8_t*, size_t)>& sink) const;
+
+    bool Alive(uint32_t record) const { return records_[record].begin != kRemoved; }
+    std::span<const uint32_t> StringsOf(uint32_t record) const
+    {
+        const Record& r = records_[record];
+        if (r.begin == kRemoved)
+            return {};
+        return {ids_.data() + r.begin, r.size};
+    }
+    uint32_t Intern(std::string_view text) { return strings_.Intern(text); }
     // The ids of a string list; false when one of them is unknown (then
     // no record can hold the list).
     bool Lookup(const CStrList& list, std::vector<uint32_t>& ids) const;
-    uint32_t AppendIds(std::vector<uint32_t>&& ids);
+    uint32_t AppendIds(std::span<const uint32_t> ids);
+    // Gives a live record new strings (ids must not view ids_).
+    void SetStrings(uint32_t record, std::span<const uint32_t> ids);
+    // The offset in ids_ where size more ids go at the end.
+    uint32_t EndOfIds(size_t size);
+    // Closes up the entries of ids_ no live record uses.
+    void PackIds();
     void Remove(uint32_t record);
     // The string whose record list is shortest, or kNone for an empty
     // pattern (every record is a candidate).
-    uint32_t Anchor(const std::vector<uint32_t>& pattern) const;
+    uint32_t Anchor(std::span<const uint32_t> pattern) const;
     // The first candidate record after `after` (kNone: from the head).
     uint32_t NextCandidate(uint32_t anchor, uint32_t after) const;
     template <typename Visit>
     void ForEachCandidate(uint32_t anchor, Visit&& visit) const;
     void CompactIfWorthIt();
 
-    std::deque<std::string> strings_;
-    std::unordered_map<std::string_view, uint32_t> ids_;
-    std::vector<std::vector<uint32_t>> holders_;  // string id -> ascending record ids (may hold dead ones)
-    std::vector<Record> records_;                 // by record id, in list order
-    std::vector<uint32_t> emptyRecords_;          // ids of records with no strings
+    CStringTable strings_;
+    CHolderLists holders_;         // string id -> ascending record ids (may hold dead ones)
+    LargeVector<uint32_t> ids_;    // the strings of the records
+    LargeVector<Record> records_;  // by record id, in list order
+    std::vector<uint32_t> emptyRecords_;  // ids of records with no strings
     size_t liveRecords_ = 0;
     size_t deadRecords_ = 0;
+    size_t unusedIds_ = 0;  // entries of ids_ no live record uses
 };
 
 // Every distinct value a query for key + value yields, in record order.
