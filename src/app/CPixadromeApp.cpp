@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
+#include "app/CAssociationsDlg.h"
 #include "app/CChildFrame.h"
 #include "app/CJpegDialog.h"
 #include "app/CMainFrame.h"
@@ -76,6 +77,9 @@ QWidget* CPixadromeApp::MainWindow() { return mainFrame_.get(); }
 
 bool CPixadromeApp::Start(const StartOptions& options)
 {
+    // Pixadrome opens image files from the first start on (once: an
+    // extension given back stays given back).
+    FileAssociations(settings_).ClaimAtStartup();
     mainFrame_ = std::make_unique<CMainFrame>(*this);
     // The window is laid out before documents open, so they can fit.
     if (options.maximized)
@@ -199,6 +203,13 @@ void CPixadromeApp::OnAbout()
     QMessageBox::about(MainWindow(), tr("About Pixadrome"),
                        tr("<b>Pixadrome</b> %1<br>An image viewer with contact sheets and an image database.")
                            .arg(QApplication::applicationVersion()));
+}
+
+void CPixadromeApp::OnFileAssociations()
+{
+    FileAssociations associations(settings_);
+    CAssociationsDlg dialog(associations, prompter_, MainWindow());
+    dialog.exec();
 }
 
 void CPixadromeApp::OnActivationRequest(const QStringList& paths)

@@ -83,6 +83,7 @@ public:
     void OnExit();
     void OnWebPage();
     void OnAbout();
+    void OnFileAssociations();
 
     // Paths given by another start of the program.
     void OnActivationRequest(const QStringList& paths);

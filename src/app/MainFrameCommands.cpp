@@ -97,6 +97,9 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
          OnView(&CPixadromeView::OnPrint), HasView},
         {"printPreview", T("Print Pre&view"), T("Display full pages\nPrint Preview"), {}, {},
          OnView(&CPixadromeView::OnPrintPreview), HasView},
+        {"associations", T("Launch Pixadrome with these files..."),
+         T("Choose the image files Pixadrome opens\nFile associations"), {}, {},
+         OnApp(&CPixadromeApp::OnFileAssociations), {}},
         {"exit", T("E&xit"), T("Quit Pixadrome\nExit"), QKeySequence(Qt::Key_Escape), {}, OnApp(&CPixadromeApp::OnExit),
          {}},
         // Edit
@@ -150,7 +153,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
     static const std::vector<MenuLayout> menus{
         {T("&File"),
          {"open", "save", "saveAs", "-", "copyFile", "moveFile", "deleteFile", "wallpaper", "sendTo", "-", "print",
-          "printPreview", "-", "recent", "-", "exit"}},
+          "printPreview", "-", "associations", "-", "recent", "-", "exit"}},
         {T("&Edit"), {"undo", "copy", "paste"}},
         {T("&View"), {"zoomIn", "zoomOut", "fit"}},
         {T("&Image"),

@@ -33,5 +33,7 @@ int CmdSimilar(const QStringList& args, CliStreams io);
 int CmdSheet(const QStringList& args, CliStreams io);
 // Lists and maintains an image database file.
 int CmdDb(const QStringList& args, CliStreams io);
+// The image types Pixadrome opens; claims or gives them back.
+int CmdAssociations(const QStringList& args, CliStreams io);
 
 }  // namespace pix

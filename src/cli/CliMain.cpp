@@ -35,6 +35,8 @@ const char* const kUsage =
     "  signature FILE [--load-size S]        the 192 signature bytes of a picture in hex\n"
     "  dupes PATH... [--tolerance T]         groups of similar pictures, one block each\n"
     "  similar REF PATH... [--tolerance T]   the pictures similar to REF\n"
+    "  associations [--claim | --set EXT=0|1,...]\n"
+    "                                        the image types Pixadrome opens (EXT, 0|1, previous owner)\n"
     "  samples DIR                           write one sample picture per writable format\n"
     "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
 
@@ -86,6 +88,7 @@ int RunCoreCli(int argc, char** argv)
         {QStringLiteral("dupes"), CmdDupes},
         {QStringLiteral("similar"), CmdSimilar},
         {QStringLiteral("db"), CmdDb},
+        {QStringLiteral("associations"), CmdAssociations},
     };
     auto it = commands.find(args[0]);
     if (it == commands.end()) {

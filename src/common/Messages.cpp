@@ -38,6 +38,9 @@ constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogu
     {MsgId::MosaicTooFewSources, "You need more source images to cover this number of rows and columns.",
      MsgIcon::Exclamation, MsgButtons::Ok},
     {MsgId::PxfWriteFailed, "Could not write %s", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::AssociationCreateFailed, "ERROR create", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::AssociationRemoveFailed, "ERROR remove", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::AssociationSetFailed, "ERROR SetNew", MsgIcon::Exclamation, MsgButtons::Ok},
 
     {MsgId::NotADatabase, "Not a Pixadrome database!\n%s", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::NowUsingDatabase, "Now using database\n%s", MsgIcon::Information, MsgButtons::Ok},

@@ -44,6 +44,9 @@ enum class MsgId : uint16_t {
     MosaicNoSources,
     MosaicTooFewSources,
     PxfWriteFailed,
+    AssociationCreateFailed,
+    AssociationRemoveFailed,
+    AssociationSetFailed,
 
     // Image database
     NotADatabase,

@@ -42,7 +42,7 @@ QString AssociatedProgram(const QString& path)
     const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
     if (!type.isValid() || type.isDefault())
         return {};
-    return RunTool(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type.name()});
+    return DefaultApplication(XdgFolders::FromEnvironment(), type.name());
 }
 
 bool AssociatedWithThisProgram(const QString& path)

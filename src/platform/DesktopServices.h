@@ -4,10 +4,9 @@
 
 #include <QString>
 
-namespace pix {
+#include "platform/MimeApps.h"
 
-// The desktop-file id this program is installed under.
-inline constexpr const char* kDesktopFileId = "pixadrome.desktop";
+namespace pix {
 
 // The desktop-file id of the default program for path's type, or empty.
 QString AssociatedProgram(const QString& path);

@@ -7,9 +7,11 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "app/CAssociationsDlg.h"
 #include "app/CJpegDialog.h"
 #include "image/JpegCodec.h"
 #include "uiservices/CProgressDlg.h"
@@ -332,6 +334,26 @@ TEST(ImageDocument, SavingUnderAJpegNameGoesThroughTheDialog)
     EXPECT_TRUE(doc.SaveDocument(Q(dir.File("a.jpg"))));
     EXPECT_EQ(asked, (QStringList{Q(dir.File("a.jpg")), Q(dir.File("a.jpg"))}));
     EXPECT_EQ(app.WindowCount(), 2);  // the written file opens in its own window
+}
+
+TEST(AssociationsDialog, ABoxTicksItsTypeAndOnlyOkWrites)
+{
+    TempDir dir;
+    XdgFolders xdg;  // nothing installed: claims fail
+    xdg.configHome = Q(dir.File("config"));
+    MemorySettingsStore settings;
+    FileAssociations associations(settings, xdg);
+    RecordingPrompter prompter;
+    for (bool ok : {false, true}) {
+        CAssociationsDlg dialog(associations, prompter);
+        QTreeWidgetItem* jpe = dialog.List()->topLevelItem(1);
+        EXPECT_EQ(jpe->text(1), QStringLiteral("jpe file"));
+        dialog.List()->topLevelItem(0)->setCheckState(0, Qt::Checked);
+        EXPECT_EQ(jpe->checkState(0), Qt::Checked);
+        EXPECT_EQ(jpe->text(1), QStringLiteral("Image (Pixadrome)"));
+        ok ? dialog.accept() : dialog.reject();
+        EXPECT_EQ(prompter.texts, ok ? std::vector<std::string>{"ERROR create"} : std::vector<std::string>{});
+    }
 }
 
 TEST(ProgressDlg, TitleShowsThePercentWhileMinimisedAndEscCancels)
