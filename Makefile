@@ -8,8 +8,10 @@ BENCHBUILD := $(BUILD)/bench
 FUZZBUILD  := $(BUILD)/fuzz
 FUZZ_SECONDS ?= 600
 CMAKE_GEN  := -G Ninja
+PREFIX     ?= /usr/local
+DESTDIR    ?=
 
-.PHONY: all deps deps-test deps-bench build run test bench fuzz samples demo clean
+.PHONY: all deps deps-test deps-bench build run test bench fuzz samples demo clean install uninstall
 
 all: build
 
@@ -22,8 +24,19 @@ deps-bench:
 	@./tools/install-deps.sh run bench
 
 build: deps
-	cmake -S . -B $(RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF
+	cmake -S . -B $(RELEASE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DCMAKE_INSTALL_PREFIX=$(PREFIX)
 	cmake --build $(RELEASE) -j $(JOBS)
+
+# The programs, menu entry, file types and icons under PREFIX (staged under
+# DESTDIR when given; the desktop's caches are refreshed only without it).
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(RELEASE)
+	@if [ -z "$(DESTDIR)" ]; then ./tools/desktop-caches.sh $(PREFIX); fi
+
+uninstall:
+	@[ -f $(RELEASE)/install_manifest.txt ] || { echo "nothing installed from $(RELEASE)"; exit 1; }
+	sed 's|^|$(DESTDIR)|' $(RELEASE)/install_manifest.txt | xargs -d '\n' rm -f
+	@if [ -z "$(DESTDIR)" ]; then ./tools/desktop-caches.sh $(PREFIX); fi
 
 samples: build
 	$(RELEASE)/src/main/pixadrome-cli samples samples

@@ -1,6 +1,7 @@
 #include "app/AppMain.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QScreen>
 
 #include "app/CMainFrame.h"
@@ -21,6 +22,10 @@ int RunPixadromeApp(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Pixadrome"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
     QApplication::setOrganizationName(QStringLiteral("Pixadrome"));
+    QApplication::setDesktopFileName(QStringLiteral("pixadrome"));
+    QIcon icon(QStringLiteral(":/icons/256/pixadrome.png"));
+    icon.addFile(QStringLiteral(":/icons/32/pixadrome.png"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("pixadrome"), icon));
 
     const StartOptions options = ParseCommandLine(QApplication::arguments().mid(1));
     SingleInstance instance;
