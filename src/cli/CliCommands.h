@@ -35,5 +35,7 @@ int CmdSheet(const QStringList& args, CliStreams io);
 int CmdDb(const QStringList& args, CliStreams io);
 // The image types Pixadrome opens; claims or gives them back.
 int CmdAssociations(const QStringList& args, CliStreams io);
+// Pages from a scanner or camera, saved as pictures.
+int CmdScan(const QStringList& args, CliStreams io);
 
 }  // namespace pix

@@ -35,6 +35,8 @@ const char* const kUsage =
     "  signature FILE [--load-size S]        the 192 signature bytes of a picture in hex\n"
     "  dupes PATH... [--tolerance T]         groups of similar pictures, one block each\n"
     "  similar REF PATH... [--tolerance T]   the pictures similar to REF\n"
+    "  scan [--device NAME] -o OUT [--option NAME=VALUE]... [--batch] | --list\n"
+    "                                        pages from a scanner or camera\n"
     "  associations [--claim | --set EXT=0|1,...]\n"
     "                                        the image types Pixadrome opens (EXT, 0|1, previous owner)\n"
     "  samples DIR                           write one sample picture per writable format\n"
@@ -89,6 +91,7 @@ int RunCoreCli(int argc, char** argv)
         {QStringLiteral("similar"), CmdSimilar},
         {QStringLiteral("db"), CmdDb},
         {QStringLiteral("associations"), CmdAssociations},
+        {QStringLiteral("scan"), CmdScan},
     };
     auto it = commands.find(args[0]);
     if (it == commands.end()) {

@@ -1,0 +1,145 @@
+// pixadrome-cli scan: pages from a scanner or camera, saved as pictures.
+
+#include <QCommandLineParser>
+#include <atomic>
+#include <csignal>
+#include <ostream>
+
+#include "cli/CliCommands.h"
+#include "cli/CliSupport.h"
+#include "common/Progress.h"
+#include "image/CImageBuffer.h"
+#include "image/PackedDib.h"
+#include "platform/SaneScanner.h"
+#include "platform/ScanPage.h"
+
+namespace pix {
+namespace {
+
+std::atomic<SaneScanner*> interruptedScanner{nullptr};
+volatile std::sig_atomic_t interrupted = 0;
+
+// Ctrl-C ends the page being read; the pages already saved stay.
+extern "C" void OnInterrupt(int)
+{
+    interrupted = 1;
+    if (SaneScanner* scanner = interruptedScanner.load())
+        scanner->Cancel();
+}
+
+struct InterruptGuard {
+    explicit InterruptGuard(SaneScanner& scanner)
+    {
+        interruptedScanner = &scanner;
+        previous = std::signal(SIGINT, OnInterrupt);
+    }
+    ~InterruptGuard()
+    {
+        std::signal(SIGINT, previous);
+        interruptedScanner = nullptr;
+    }
+    void (*previous)(int);
+};
+
+// OUT with %d replaced by the page number (batches).
+std::string PagePath(const std::string& pattern, int page)
+{
+    std::string path = pattern;
+    if (const size_t at = path.find("%d"); at != std::string::npos)
+        path.replace(at, 2, std::to_string(page));
+    return path;
+}
+
+}  // namespace
+
+int CmdScan(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addOption({QStringLiteral("device"), QStringLiteral("The device (default: the first found)."),
+                      QStringLiteral("NAME")});
+    parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
+                      QStringLiteral("The picture to write (format by extension); with --batch, %d is the page."),
+                      QStringLiteral("OUT")});
+    parser.addOption({QStringLiteral("option"), QStringLiteral("Sets a device option first (repeatable, in order)."),
+                      QStringLiteral("NAME=VALUE")});
+    parser.addOption({QStringLiteral("batch"), QStringLiteral("Every page the feeder holds.")});
+    parser.addOption({QStringLiteral("list"), QStringLiteral("Lists the devices: NAME, VENDOR, MODEL, TYPE.")});
+    int status = 0;
+    if (!ParseCommand(parser, args, "Scans pages and saves them as pictures.", io, status))
+        return status;
+    const bool list = parser.isSet(QStringLiteral("list"));
+    const std::string output = NativePath(parser.value(QStringLiteral("o")));
+    const bool batch = parser.isSet(QStringLiteral("batch"));
+    if (!list && (output.empty() || (batch && output.find("%d") == std::string::npos))) {
+        io.err << "pixadrome-cli: scan needs -o OUT (holding %d with --batch)\n";
+        return 2;
+    }
+
+    SaneScanner scanner;
+    if (!scanner.Initialise()) {
+        io.err << ScanErrorMessage(ScanError::SourceManager) << '\n';
+        return 1;
+    }
+    const std::vector<ScanDevice> devices = scanner.Devices();
+    if (list) {
+        for (const ScanDevice& d : devices)
+            io.out << d.name << '\t' << d.vendor << '\t' << d.model << '\t' << d.type << '\n';
+        return 0;
+    }
+    std::string device = parser.value(QStringLiteral("device")).toStdString();
+    if (device.empty() && !devices.empty())
+        device = devices.front().name;
+    if (device.empty() || !scanner.Open(device)) {
+        io.err << ScanErrorMessage(ScanError::DataSource) << '\n';
+        return 1;
+    }
+    for (const QString& option : parser.values(QStringLiteral("option"))) {
+        const std::string name = option.section(QLatin1Char('='), 0, 0).toStdString();
+        const std::string value = option.section(QLatin1Char('='), 1).toStdString();
+        if (scanner.SetOption(name, value) != SaneScanner::OptionResult::Set) {
+            io.err << ScanErrorMessage(ScanError::Capability) << " (" << name << '=' << value << ")\n";
+            return 1;
+        }
+    }
+
+    InterruptGuard guard(scanner);
+    TerminalProgress progress;
+    ScanPageBuilder builder;
+    int page = 0;
+    for (;;) {
+        const int started = scanner.Start();
+        if (started == kScanNoDocs && page > 0)
+            break;  // the feeder is empty
+        if (started != kScanGood) {
+            io.err << ScanErrorMessage(ScanError::Enable) << " (" << SaneScanner::StatusText(started) << ")\n";
+            status = 1;
+            break;
+        }
+        progress.Step("Page " + std::to_string(page + 1), 0);
+        std::string error;
+        const int read = scanner.ReadPage(builder, error);
+        if (interrupted) {
+            status = 130;
+            break;
+        }
+        if (read != kScanGood) {
+            io.err << "pixadrome-cli: page " << page + 1 << " discarded: "
+                   << (error.empty() ? SaneScanner::StatusText(read) : error) << '\n';
+            status = 1;
+            break;
+        }
+        CImageBuffer picture;
+        const std::vector<uint8_t> dib = builder.TakePackedDib();
+        ++page;
+        if (!ReadPackedDib(dib, picture) || !SaveChecked(picture, PagePath(output, page), io)) {
+            status = 1;
+            break;
+        }
+        if (!batch)
+            break;
+    }
+    scanner.Cancel();  // ends the batch
+    return status;
+}
+
+}  // namespace pix

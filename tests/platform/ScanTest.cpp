@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "image/CImageBuffer.h"
+#include "image/PackedDib.h"
+#include "platform/SaneScanner.h"
+#include "platform/ScanPage.h"
+#include "support/ImageTestSupport.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+// The library's test device, configured in a folder of the tests' own (one
+// for the process: the library reads it once).
+struct TestDevice {
+    test::TempDir dir;
+    TestDevice()
+    {
+        test::WriteAll(dir.File("dll.conf"), {'t', 'e', 's', 't', '\n'});
+        std::filesystem::copy_file("/etc/sane.d/test.conf", dir.File("test.conf"));
+        setenv("SANE_CONFIG_DIR", dir.Path().c_str(), 1);
+    }
+};
+const TestDevice& Device()
+{
+    static const TestDevice device;
+    return device;
+}
+
+// A page as scanimage writes it (PNM), read with the device's row length:
+// the data divided evenly among the rows, a row's first pixels taken
+// (memory rows bottom-up).
+CImageBuffer ReadScanimagePage(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::string magic, comment;
+    uint32_t width = 0, height = 0, maxval = 1;
+    in >> magic >> std::ws;
+    while (in.peek() == '#')
+        std::getline(in, comment);
+    in >> width >> height;
+    if (magic != "P4")
+        in >> maxval;
+    in.get();
+    const std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    CImageBuffer page;
+    if (height == 0 || !page.Create(width, height))
+        return page;
+    const size_t stride = data.size() / height;
+    const size_t sample = maxval > 255 ? 2 : 1;  // 16 bits: big-endian, the high byte first
+    for (uint32_t y = 0; y < height; ++y) {
+        const auto* row = reinterpret_cast<const uint8_t*>(data.data() + (height - 1 - y) * stride);
+        for (uint32_t x = 0; x < width; ++x) {
+            if (magic == "P4") {
+                const uint8_t v = (row[x / 8] & (0x80 >> (x % 8))) ? 0 : 255;
+                page.SetPixel(x, y, v, v, v);
+            } else if (magic == "P5") {
+                page.SetPixel(x, y, row[x * sample], row[x * sample], row[x * sample]);
+            } else {
+                const uint8_t* p = row + 3 * x * sample;
+                page.SetPixel(x, y, p[0], p[sample], p[2 * sample]);
+            }
+        }
+    }
+    return page;
+}
+
+// Scans one page with the options; the status and the page as a picture.
+int ScanPicture(const Options& options, CImageBuffer& picture, int pages = 1)
+{
+    SaneScanner scanner;
+    EXPECT_TRUE(scanner.Initialise());
+    EXPECT_TRUE(scanner.Open("test:0"));
+    for (const auto& [name, value] : options)
+        EXPECT_EQ(scanner.SetOption(name, value), SaneScanner::OptionResult::Set) << name << '=' << value;
+    ScanPageBuilder builder;
+    int status = kScanGood;
+    for (int page = 0; page < pages && status == kScanGood; ++page) {
+        std::string error;
+        status = scanner.Start();
+        if (status == kScanGood)
+            status = scanner.ReadPage(builder, error);
+    }
+    if (status == kScanGood) {
+        EXPECT_TRUE(ReadPackedDib(builder.TakePackedDib(), picture));
+    }
+    scanner.Cancel();
+    return status;
+}
+
+TEST(Scanning, PagesMatchWhatScanimageWrites)
+{
+    const TestDevice& device = Device();
+    const Options base{{"test-picture", "Color pattern"}, {"resolution", "75"}};
+    const std::vector<Options> cases{
+        {{"mode", "Color"}},
+        {{"mode", "Gray"}},
+        {{"mode", "Gray"}, {"depth", "1"}},
+        {{"mode", "Color"}, {"depth", "16"}},
+        {{"mode", "Color"}, {"three-pass", "yes"}},
+        {{"mode", "Color"}, {"hand-scanner", "yes"}},
+        {{"mode", "Color"}, {"ppl-loss", "7"}},
+        {{"mode", "Color"}, {"read-limit", "yes"}, {"read-limit-size", "13"}},
+        {{"mode", "Gray"}, {"fuzzy-parameters", "yes"}},
+    };
+    for (const Options& extra : cases) {
+        Options options = extra;
+        options.insert(options.end(), base.begin(), base.end());
+        std::string command = "scanimage -d test:0 --format=pnm -o " + device.dir.File("ref.pnm");
+        for (const auto& [name, value] : options)
+            command += " --" + name + "='" + value + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        const CImageBuffer reference = ReadScanimagePage(device.dir.File("ref.pnm"));
+        CImageBuffer ours;
+        ASSERT_EQ(ScanPicture(options, ours), kScanGood) << command;
+        EXPECT_TRUE(test::SamePixels(ours, reference)) << command;
+    }
+}
+
+TEST(Scanning, FeederBatchesFailuresAndCancels)
+{
+    Device();
+    CImageBuffer picture;
+    // The feeder holds ten pages, then reports it is empty.
+    {
+        SaneScanner scanner;
+        ASSERT_TRUE(scanner.Initialise());
+        ASSERT_TRUE(scanner.Open(""));
+        ASSERT_EQ(scanner.SetOption("source", "Automatic Document Feeder"), SaneScanner::OptionResult::Set);
+        ScanPageBuilder builder;
+        std::string error;
+        int pages = 0;
+        while (scanner.Start() == kScanGood && scanner.ReadPage(builder, error) == kScanGood)
+            pages += !builder.TakePackedDib().empty();
+        EXPECT_EQ(pages, 10);
+        EXPECT_EQ(scanner.State(), 4);
+        EXPECT_EQ(scanner.SetOption("no-such-option", "1"), SaneScanner::OptionResult::Unknown);
+        EXPECT_EQ(scanner.SetOption("resolution", "many"), SaneScanner::OptionResult::Refused);
+    }
+    for (const char* value : {"SANE_STATUS_CANCELLED", "SANE_STATUS_JAMMED"})
+        EXPECT_NE(ScanPicture({{"read-return-value", value}}, picture), kScanGood) << value;
+    EXPECT_TRUE(picture.IsEmpty());
+
+    // A cancel in the middle of a page leaves no page, and the next scan works.
+    SaneScanner scanner;
+    ASSERT_TRUE(scanner.Initialise());
+    EXPECT_FALSE(scanner.Open("test:9"));
+    EXPECT_EQ(scanner.State(), 3);
+    ASSERT_TRUE(scanner.Open("test:0"));
+    for (const auto& [name, value] : Options{{"mode", "Color"}, {"resolution", "300"}, {"read-limit", "yes"},
+                                             {"read-limit-size", "4096"}, {"read-delay", "yes"},
+                                             {"read-delay-duration", "50000"}})
+        ASSERT_EQ(scanner.SetOption(name, value), SaneScanner::OptionResult::Set) << name;
+    ScanPageBuilder builder;
+    std::string error;
+    ASSERT_EQ(scanner.Start(), kScanGood);
+    std::thread canceller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        scanner.Cancel();
+    });
+    EXPECT_NE(scanner.ReadPage(builder, error), kScanGood);
+    canceller.join();
+    EXPECT_TRUE(builder.TakePackedDib().empty());
+    scanner.Cancel();
+    ASSERT_EQ(scanner.SetOption("read-delay", "no"), SaneScanner::OptionResult::Set);
+    ASSERT_EQ(scanner.Start(), kScanGood);
+    EXPECT_EQ(scanner.ReadPage(builder, error), kScanGood);
+    EXPECT_FALSE(builder.TakePackedDib().empty());
+}
+
+}  // namespace
+}  // namespace pix
