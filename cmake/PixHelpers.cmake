@@ -42,7 +42,8 @@ function(pix_add_test name)
     target_compile_options(${name} PRIVATE
         $<$<AND:$<CXX_COMPILER_ID:GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>)
     add_test(NAME ${name} COMMAND ${name})
-    set(env "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1" "UBSAN_OPTIONS=print_stacktrace=1")
+    set(env "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1" "UBSAN_OPTIONS=print_stacktrace=1"
+            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
     if(ARG_QT_GUI)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()

@@ -6,6 +6,8 @@
 #include <QMessageBox>
 
 #include "app/CAssociationsDlg.h"
+#include "scanui/CScanDialog.h"
+#include "scanui/CScanDeviceDlg.h"
 #include "app/CChildFrame.h"
 #include "app/CJpegDialog.h"
 #include "app/CMainFrame.h"
@@ -182,6 +184,28 @@ void CPixadromeApp::OnFileOpen()
 }
 
 void CPixadromeApp::OnPaste() { imageTemplate_->NewDocument(); }
+
+void CPixadromeApp::OpenScannedPage(std::vector<uint8_t> dib)
+{
+    SetPendingBitmap(std::move(dib));
+    imageTemplate_->NewDocument();
+}
+
+void CPixadromeApp::OnSelectSource()
+{
+    CScanDeviceDlg dialog(*this, MainWindow());
+    dialog.exec();
+}
+
+void CPixadromeApp::OnAcquire()
+{
+    // One scan window, a child of the main window: closing the program
+    // closes the connection with it.
+    if (!scanDialog_)
+        scanDialog_ = new CScanDialog(*this, MainWindow());
+    scanDialog_->show();
+    scanDialog_->raise();
+}
 
 void CPixadromeApp::OnExit()
 {

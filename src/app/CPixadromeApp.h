@@ -3,7 +3,9 @@
 // file list and bitmap, the opening of any path, the application commands
 // and the settings.
 
+#include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -61,6 +63,7 @@ public:
     std::optional<QStringList> TakePendingFiles();
     // The pending bitmap (a packed DIB), taken over by a new image document.
     void SetPendingBitmap(std::vector<uint8_t> dib) { pendingBitmap_ = std::move(dib); }
+    void OpenScannedPage(std::vector<uint8_t> dib) override;
     std::optional<std::vector<uint8_t>> TakePendingBitmap() override;
 
     QString NextUntitledName() override;
@@ -84,6 +87,8 @@ public:
     void OnWebPage();
     void OnAbout();
     void OnFileAssociations();
+    void OnSelectSource();
+    void OnAcquire();
 
     // Paths given by another start of the program.
     void OnActivationRequest(const QStringList& paths);
@@ -99,6 +104,7 @@ private:
     std::unique_ptr<CDocTemplate> sheetTemplate_;
     std::optional<QStringList> pendingFiles_;
     std::optional<std::vector<uint8_t>> pendingBitmap_;
+    QPointer<QDialog> scanDialog_;
     RecentFileList recent_;
     DatabaseAccess database_;
     int untitledCount_ = 0;

@@ -97,6 +97,10 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
          OnView(&CPixadromeView::OnPrint), HasView},
         {"printPreview", T("Print Pre&view"), T("Display full pages\nPrint Preview"), {}, {},
          OnView(&CPixadromeView::OnPrintPreview), HasView},
+        {"selectSource", T("Select sou&rce..."), T("Choose a device to aquire an image\nSelect source"), {}, {},
+         OnApp(&CPixadromeApp::OnSelectSource), {}},
+        {"acquire", T("Ac&quire..."), T("Aquire an image with your scanner or camera\nScan"), {}, {},
+         OnApp(&CPixadromeApp::OnAcquire), {}},
         {"associations", T("Launch Pixadrome with these files..."),
          T("Choose the image files Pixadrome opens\nFile associations"), {}, {},
          OnApp(&CPixadromeApp::OnFileAssociations), {}},
@@ -153,7 +157,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
     static const std::vector<MenuLayout> menus{
         {T("&File"),
          {"open", "save", "saveAs", "-", "copyFile", "moveFile", "deleteFile", "wallpaper", "sendTo", "-", "print",
-          "printPreview", "-", "associations", "-", "recent", "-", "exit"}},
+          "printPreview", "-", "selectSource", "acquire", "-", "associations", "-", "recent", "-", "exit"}},
         {T("&Edit"), {"undo", "copy", "paste"}},
         {T("&View"), {"zoomIn", "zoomOut", "fit"}},
         {T("&Image"),
@@ -167,7 +171,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
 
 const std::vector<const char*>& MainFrameToolBar()
 {
-    static const std::vector<const char*> items{"open", "save", "copy", "-", "zoomIn", "zoomOut"};
+    static const std::vector<const char*> items{"open", "save", "copy", "-", "zoomIn", "zoomOut", "-", "acquire"};
     return items;
 }
 

@@ -75,9 +75,10 @@ int CmdScan(const QStringList& args, CliStreams io)
         return 2;
     }
 
+    CliPrompter prompter(io.err);
     SaneScanner scanner;
     if (!scanner.Initialise()) {
-        io.err << ScanErrorMessage(ScanError::SourceManager) << '\n';
+        prompter.Show(MsgId::ScanProblem, {ScanErrorText(ScanError::SourceManager)});
         return 1;
     }
     const std::vector<ScanDevice> devices = scanner.Devices();
@@ -90,14 +91,15 @@ int CmdScan(const QStringList& args, CliStreams io)
     if (device.empty() && !devices.empty())
         device = devices.front().name;
     if (device.empty() || !scanner.Open(device)) {
-        io.err << ScanErrorMessage(ScanError::DataSource) << '\n';
+        prompter.Show(MsgId::ScanProblem, {ScanErrorText(ScanError::DataSource)});
         return 1;
     }
     for (const QString& option : parser.values(QStringLiteral("option"))) {
         const std::string name = option.section(QLatin1Char('='), 0, 0).toStdString();
         const std::string value = option.section(QLatin1Char('='), 1).toStdString();
         if (scanner.SetOption(name, value) != SaneScanner::OptionResult::Set) {
-            io.err << ScanErrorMessage(ScanError::Capability) << " (" << name << '=' << value << ")\n";
+            prompter.Show(MsgId::ScanProblem, {ScanErrorText(ScanError::Capability)});
+            io.err << "pixadrome-cli: scan: " << name << '=' << value << " refused\n";
             return 1;
         }
     }
@@ -111,7 +113,8 @@ int CmdScan(const QStringList& args, CliStreams io)
         if (started == kScanNoDocs && page > 0)
             break;  // the feeder is empty
         if (started != kScanGood) {
-            io.err << ScanErrorMessage(ScanError::Enable) << " (" << SaneScanner::StatusText(started) << ")\n";
+            prompter.Show(MsgId::ScanProblem, {ScanErrorText(ScanError::Enable)});
+            io.err << "pixadrome-cli: scan: " << SaneScanner::StatusText(started) << '\n';
             status = 1;
             break;
         }

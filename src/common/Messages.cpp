@@ -41,6 +41,8 @@ constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogu
     {MsgId::AssociationCreateFailed, "ERROR create", MsgIcon::Exclamation, MsgButtons::Ok},
     {MsgId::AssociationRemoveFailed, "ERROR remove", MsgIcon::Exclamation, MsgButtons::Ok},
     {MsgId::AssociationSetFailed, "ERROR SetNew", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::ScanProblem, "There's a problem connecting to your scanner or camera:\r\n%s", MsgIcon::Exclamation,
+     MsgButtons::Ok},
 
     {MsgId::NotADatabase, "Not a Pixadrome database!\n%s", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::NowUsingDatabase, "Now using database\n%s", MsgIcon::Information, MsgButtons::Ok},

@@ -47,6 +47,7 @@ enum class MsgId : uint16_t {
     AssociationCreateFailed,
     AssociationRemoveFailed,
     AssociationSetFailed,
+    ScanProblem,
 
     // Image database
     NotADatabase,

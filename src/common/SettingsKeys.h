@@ -11,6 +11,7 @@ inline constexpr const char* kStateBars = "State\\Bars";
 inline constexpr const char* kSlides = "Slides";
 inline constexpr const char* kThumbnails = "Thumbnails";
 inline constexpr const char* kRecentFiles = "Recent File List";
+inline constexpr const char* kScanner = "Scanner";
 
 struct IntKey {
     const char* section;
@@ -42,6 +43,12 @@ inline constexpr IntKey kDbPaneWidth{kState, "dbPaneWidth", 100};
 inline constexpr IntKey kSlideDelay{kSlides, "Spd", 3000};
 inline constexpr IntKey kSlideFit{kSlides, "Stf", 1};
 inline constexpr IntKey kSlideRandom{kSlides, "Rnd", 0};
+
+// "Scanner": the chosen device and the options of the last scan
+inline constexpr StringKey kScanDevice{kScanner, "Device"};
+inline constexpr StringKey kScanMode{kScanner, "Mode"};
+inline constexpr StringKey kScanResolution{kScanner, "Resolution"};
+inline constexpr StringKey kScanSource{kScanner, "Source"};
 
 inline constexpr int kRecentFileCount = 8;
 

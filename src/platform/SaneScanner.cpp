@@ -73,18 +73,17 @@ ScanFrameFormat FormatOf(const SANE_Parameters& p)
 
 }  // namespace
 
-std::string ScanErrorMessage(ScanError error)
+const char* ScanErrorText(ScanError error)
 {
-    const char* text = "It says some unspecified error occurred.";
     switch (error) {
-    case ScanError::SourceManager: text = "I can't open the source manager."; break;
-    case ScanError::DataSource: text = "I can't open the data source."; break;
-    case ScanError::Enable: text = "I can't enable the data source."; break;
-    case ScanError::CapabilityState: text = "Capability set outside state 4 (SOURCE_OPEN)"; break;
-    case ScanError::Capability: text = "I can't set a capability."; break;
+    case ScanError::SourceManager: return "I can't open the source manager.";
+    case ScanError::DataSource: return "I can't open the data source.";
+    case ScanError::Enable: return "I can't enable the data source.";
+    case ScanError::CapabilityState: return "Capability set outside state 4 (SOURCE_OPEN)";
+    case ScanError::Capability: return "I can't set a capability.";
     case ScanError::Unspecified: break;
     }
-    return std::string("There's a problem connecting to your scanner or camera:\r\n") + text;
+    return "It says some unspecified error occurred.";
 }
 
 SaneScanner::~SaneScanner() { StepDown(1); }
@@ -223,6 +222,32 @@ std::string SaneScanner::Option(const std::string& name)
     case SANE_TYPE_STRING: return std::string(buffer.data());
     default: return {};
     }
+}
+
+SaneScanner::OptionRange SaneScanner::Describe(const std::string& name)
+{
+    OptionRange range;
+    const int index = state_ >= 4 ? FindOption(name) : -1;
+    const SANE_Option_Descriptor* d = index < 0 ? nullptr : LoadSane()->optionDescriptor(handle_, index);
+    if (!d || !SANE_OPTION_IS_SETTABLE(d->cap) || !SANE_OPTION_IS_ACTIVE(d->cap))
+        return range;
+    range.settable = true;
+    auto number = [&](SANE_Word w) { return d->type == SANE_TYPE_FIXED ? SANE_UNFIX(w) : double(w); };
+    if (d->constraint_type == SANE_CONSTRAINT_STRING_LIST && d->constraint.string_list) {
+        for (const SANE_String_Const* s = d->constraint.string_list; *s; ++s)
+            range.choices.emplace_back(*s);
+    } else if (d->constraint_type == SANE_CONSTRAINT_WORD_LIST && d->constraint.word_list) {
+        // The first word counts the others.
+        const SANE_Word count = std::clamp<SANE_Word>(d->constraint.word_list[0], 0, 4096);
+        for (SANE_Word i = 1; i <= count; ++i) {
+            const double v = number(d->constraint.word_list[i]);
+            range.choices.push_back(d->type == SANE_TYPE_FIXED ? std::to_string(v) : std::to_string(long(v)));
+        }
+    } else if (d->constraint_type == SANE_CONSTRAINT_RANGE && d->constraint.range) {
+        range.minimum = number(d->constraint.range->min);
+        range.maximum = number(d->constraint.range->max);
+    }
+    return range;
 }
 
 int SaneScanner::Start()

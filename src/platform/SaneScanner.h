@@ -34,9 +34,8 @@ enum class ScanError : int {
     Capability = 4,      // "I can't set a capability."
     Unspecified = 5,
 };
-// The whole message: "There's a problem connecting to your scanner or
-// camera:\r\n" and the code's text.
-std::string ScanErrorMessage(ScanError error);
+// The code's text (the message MsgId::ScanProblem shows).
+const char* ScanErrorText(ScanError error);
 
 // Status codes of the library (the ones the caller tells apart).
 inline constexpr int kScanGood = 0;
@@ -65,6 +64,15 @@ public:
     OptionResult SetOption(const std::string& name, const std::string& value);
     // The option's value as text ("" when there is none).
     std::string Option(const std::string& name);
+    // What an option may be set to, for a dialog: its choices (text or
+    // numbers) or its range; nothing settable when the device lacks it.
+    struct OptionRange {
+        bool settable = false;
+        std::vector<std::string> choices;
+        double minimum = 0;
+        double maximum = 0;
+    };
+    OptionRange Describe(const std::string& name);
 
     // 4 → 6: starts the next page. kScanNoDocs when the feeder is empty;
     // any other failure leaves the device open (state 4).

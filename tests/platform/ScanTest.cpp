@@ -17,23 +17,6 @@ namespace {
 
 using Options = std::vector<std::pair<std::string, std::string>>;
 
-// The library's test device, configured in a folder of the tests' own (one
-// for the process: the library reads it once).
-struct TestDevice {
-    test::TempDir dir;
-    TestDevice()
-    {
-        test::WriteAll(dir.File("dll.conf"), {'t', 'e', 's', 't', '\n'});
-        std::filesystem::copy_file("/etc/sane.d/test.conf", dir.File("test.conf"));
-        setenv("SANE_CONFIG_DIR", dir.Path().c_str(), 1);
-    }
-};
-const TestDevice& Device()
-{
-    static const TestDevice device;
-    return device;
-}
-
 // A page as scanimage writes it (PNM), read with the device's row length:
 // the data divided evenly among the rows, a row's first pixels taken
 // (memory rows bottom-up).
@@ -97,7 +80,8 @@ int ScanPicture(const Options& options, CImageBuffer& picture, int pages = 1)
 
 TEST(Scanning, PagesMatchWhatScanimageWrites)
 {
-    const TestDevice& device = Device();
+    test::UseSaneTestDevices();
+    test::TempDir dir;
     const Options base{{"test-picture", "Color pattern"}, {"resolution", "75"}};
     const std::vector<Options> cases{
         {{"mode", "Color"}},
@@ -113,11 +97,11 @@ TEST(Scanning, PagesMatchWhatScanimageWrites)
     for (const Options& extra : cases) {
         Options options = extra;
         options.insert(options.end(), base.begin(), base.end());
-        std::string command = "scanimage -d test:0 --format=pnm -o " + device.dir.File("ref.pnm");
+        std::string command = "scanimage -d test:0 --format=pnm -o " + dir.File("ref.pnm");
         for (const auto& [name, value] : options)
             command += " --" + name + "='" + value + "'";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
-        const CImageBuffer reference = ReadScanimagePage(device.dir.File("ref.pnm"));
+        const CImageBuffer reference = ReadScanimagePage(dir.File("ref.pnm"));
         CImageBuffer ours;
         ASSERT_EQ(ScanPicture(options, ours), kScanGood) << command;
         EXPECT_TRUE(test::SamePixels(ours, reference)) << command;
@@ -126,7 +110,7 @@ TEST(Scanning, PagesMatchWhatScanimageWrites)
 
 TEST(Scanning, FeederBatchesFailuresAndCancels)
 {
-    Device();
+    test::UseSaneTestDevices();
     CImageBuffer picture;
     // The feeder holds ten pages, then reports it is empty.
     {

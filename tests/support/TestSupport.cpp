@@ -1,5 +1,8 @@
 #include "support/TestSupport.h"
 
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <cstdio>
 #include <fstream>
@@ -7,6 +10,20 @@
 #include <iterator>
 
 namespace pix::test {
+
+void UseSaneTestDevices(const std::string& extraConfig)
+{
+    static TempDir dir;
+    static const bool configured = [&] {
+        std::ofstream(dir.File("dll.conf")) << "test\n";
+        std::ifstream in("/etc/sane.d/test.conf");
+        std::ofstream out(dir.File("test.conf"));
+        out << in.rdbuf() << '\n' << extraConfig;
+        dlopen("/usr/lib/x86_64-linux-gnu/sane/libsane-test.so.1", RTLD_NOW | RTLD_NODELETE);
+        return setenv("SANE_CONFIG_DIR", dir.Path().c_str(), 1) == 0;
+    }();
+    EXPECT_TRUE(configured);
+}
 
 Answer RecordingPrompter::Present(const MessageEntry& message, const std::string& text)
 {

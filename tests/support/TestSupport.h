@@ -113,6 +113,12 @@ inline uint32_t U32At(const std::vector<uint8_t>& b, size_t at)
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
 }
 
+// Points the scanner library at its test devices (test:0, test:1), set up
+// once for the process with extraConfig appended to their configuration.
+// Their module stays mapped after the library lets it go, so what it
+// leaks is reported under its name (and suppressed, tests/lsan.supp).
+void UseSaneTestDevices(const std::string& extraConfig = "");
+
 std::vector<uint8_t> ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes);
 

@@ -1,0 +1,45 @@
+#pragma once
+// The thread every blocking scanner call runs on. Tasks run in order on
+// the worker with the connection; what they hand back runs on the thread
+// of a context object (the window), which changes the states a user sees.
+// Destroying the worker ends a page being read, lets the queued tasks go
+// and closes the connection down to no library.
+
+#include <QObject>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+#include "platform/SaneScanner.h"
+
+namespace pix {
+
+class ScanWorker {
+public:
+    explicit ScanWorker(QObject* context);
+    ~ScanWorker();
+    ScanWorker(const ScanWorker&) = delete;
+    ScanWorker& operator=(const ScanWorker&) = delete;
+
+    // Runs task on the worker.
+    void Post(std::function<void(SaneScanner&)> task);
+    // Runs result on the context's thread (dropped when the context is gone).
+    void Deliver(std::function<void()> result);
+    // Ends the page being read at once (from the context's thread).
+    void Cancel() { scanner_.Cancel(); }
+
+private:
+    void Run();
+
+    QObject* const context_;  // outlives the worker: it owns it
+    SaneScanner scanner_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void(SaneScanner&)>> tasks_;
+    bool stopping_ = false;
+    std::thread thread_;
+};
+
+}  // namespace pix

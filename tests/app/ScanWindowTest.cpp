@@ -1,0 +1,56 @@
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "scanui/CScanDeviceDlg.h"
+#include "scanui/CScanDialog.h"
+
+namespace pix::test {
+namespace {
+
+// Colour pages sent slowly: a 300 dpi page takes seconds.
+void UseSlowTestDevices()
+{
+    UseSaneTestDevices("mode Color\nresolution 300\nread-limit true\nread-limit-size 4096\nread-delay true\n"
+                       "read-delay-duration 50000\n");
+}
+
+TEST(ScanWindow, ACancelledPageOpensNothingAndTheNextScanOpensItsPage)
+{
+    UseSlowTestDevices();
+    RunningApp app;
+    CScanDialog dialog(*app.app);
+    dialog.KeepOpen()->setChecked(true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Ready(); }, 10000));
+
+    dialog.ScanButton()->click();
+    ASSERT_TRUE(dialog.Scanning());
+    QTest::qWait(300);
+    dialog.CancelButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Ready(); }, 10000));
+    EXPECT_EQ(app.WindowCount(), 0);
+
+    static_cast<QDoubleSpinBox*>(dialog.OptionControl("resolution"))->setValue(75);
+    dialog.ScanButton()->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.Ready() && app.WindowCount() == 1; }, 20000));
+    EXPECT_EQ(app.settings.GetString("Scanner", "Resolution", ""), "75");
+    EXPECT_TRUE(app.prompter.texts.empty());
+}
+
+TEST(ScanWindow, TheChooserRemembersTheDevice)
+{
+    UseSlowTestDevices();
+    RunningApp app;
+    CScanDeviceDlg chooser(*app.app);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.List()->count() == 2; }, 10000));
+    chooser.List()->setCurrentRow(1);
+    chooser.accept();
+    EXPECT_EQ(app.settings.GetString("Scanner", "Device", ""), "test:1");
+}
+
+}  // namespace
+}  // namespace pix::test
