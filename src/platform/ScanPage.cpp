@@ -54,11 +54,14 @@ bool ScanPageBuilder::BeginFrame(const ScanFrameFormat& format, std::string& err
     const bool pass = format.format >= static_cast<int>(ScanFrame::Red);
     if (!started_) {
         kind_ = pass || channels == 3 ? kColour : format.depth == 1 ? kLineArt : kGrey;
-        rowBytes_ = kind_ == kColour ? 3 * size_t(format.pixelsPerLine)
-                    : kind_ == kGrey ? size_t(format.pixelsPerLine)
-                                     : (size_t(format.pixelsPerLine) + 7) / 8;
-        pixels_.clear();
-        height_ = 0;
+        const size_t bpp = kind_ == kColour ? 24 : kind_ == kGrey ? 8 : 1;
+        rowBytes_ = ((size_t(format.pixelsPerLine) * bpp + 31) / 32) * 4;  // a DIB row
+        headerBytes_ = 40 + 4 * size_t(kind_ == kColour ? 0 : kind_ == kGrey ? 256 : 2);
+        // Rows go straight to their place in the DIB (bottom-up) when the
+        // height is known; else top-down, turned over at the end.
+        flipAtEnd_ = format.lines == -1;
+        height_ = flipAtEnd_ ? 0 : format.lines;
+        pixels_.assign(headerBytes_ + (flipAtEnd_ ? 0 : size_t(height_) * rowBytes_), 0);
         failed_ = complete_ = false;
         started_ = true;
     } else if (!pass || kind_ != kColour || format.pixelsPerLine != format_.pixelsPerLine ||
@@ -99,25 +102,32 @@ void ScanPageBuilder::AddRow(const uint8_t* row)
     if (format_.lines != -1 && frameRows_ >= format_.lines)
         return;  // past the announced rows
     const size_t y = size_t(frameRows_);
-    if ((y + 1) * rowBytes_ > pixels_.size()) {
+    if (flipAtEnd_ && headerBytes_ + (y + 1) * rowBytes_ > pixels_.size()) {
         // A later pass may not add rows the first did not have.
-        if (channel_ >= 0 && passes_ != 0)
+        if (passes_ != 0)
             return;
-        pixels_.resize((y + 1) * rowBytes_, 0);
+        pixels_.resize(headerBytes_ + (y + 1) * rowBytes_, 0);
     }
-    uint8_t* out = pixels_.data() + y * rowBytes_;
+    if (!flipAtEnd_ && y >= size_t(height_))
+        return;
+    uint8_t* out = pixels_.data() + headerBytes_ + (flipAtEnd_ ? y : size_t(height_) - 1 - y) * rowBytes_;
     const size_t width = size_t(format_.pixelsPerLine);
     const int depth = format_.depth;
     if (kind_ == kLineArt) {
-        std::memcpy(out, row, rowBytes_);
-    } else if (channel_ >= 0) {
+        std::memcpy(out, row, (width + 7) / 8);
+    } else if (kind_ == kGrey) {
         for (size_t x = 0; x < width; ++x)
-            out[3 * x + size_t(channel_)] = Sample(row, x, depth);
-    } else if (depth == 8) {
-        std::memcpy(out, row, rowBytes_);
+            out[x] = depth == 8 ? row[x] : Sample(row, x, depth);
+    } else if (channel_ >= 0) {
+        // Red, green and blue go to bytes 2, 1 and 0 of a BGR pixel.
+        for (size_t x = 0; x < width; ++x)
+            out[3 * x + 2 - size_t(channel_)] = Sample(row, x, depth);
     } else {
-        for (size_t i = 0; i < rowBytes_; ++i)
-            out[i] = Sample(row, i, depth);
+        for (size_t x = 0; x < width; ++x) {
+            out[3 * x] = Sample(row, 3 * x + 2, depth);
+            out[3 * x + 1] = Sample(row, 3 * x + 1, depth);
+            out[3 * x + 2] = Sample(row, 3 * x, depth);
+        }
     }
     ++frameRows_;
 }
@@ -125,10 +135,8 @@ void ScanPageBuilder::AddRow(const uint8_t* row)
 bool ScanPageBuilder::EndFrame()
 {
     const int rows = frameRows_;
-    if (passes_ == 0 && format_.lines == -1)
+    if (passes_ == 0 && flipAtEnd_)
         height_ = rows;
-    else if (passes_ == 0)
-        height_ = format_.lines;
     if (rows == 0 || rows < height_)
         failed_ = true;
     if (channel_ >= 0)
@@ -143,43 +151,31 @@ bool ScanPageBuilder::EndFrame()
 
 std::vector<uint8_t> ScanPageBuilder::TakePackedDib()
 {
-    std::vector<uint8_t> dib;
     if (!complete_)
-        return dib;
-    const uint32_t width = uint32_t(format_.pixelsPerLine);
+        return {};
+    complete_ = false;
+    if (flipAtEnd_) {
+        pixels_.resize(headerBytes_ + size_t(height_) * rowBytes_);
+        for (size_t top = 0, bottom = size_t(height_) - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(pixels_.begin() + std::ptrdiff_t(headerBytes_ + top * rowBytes_),
+                             pixels_.begin() + std::ptrdiff_t(headerBytes_ + (top + 1) * rowBytes_),
+                             pixels_.begin() + std::ptrdiff_t(headerBytes_ + bottom * rowBytes_));
+    }
     const uint32_t bpp = kind_ == kColour ? 24 : kind_ == kGrey ? 8 : 1;
-    const uint32_t colours = kind_ == kColour ? 0 : kind_ == kGrey ? 256 : 2;
-    const size_t stride = ((size_t(width) * bpp + 31) / 32) * 4;
-    dib.reserve(40 + 4 * colours + stride * size_t(height_));
-    for (uint32_t v : {40u, width, uint32_t(height_)})
-        Put32(dib, v);
-    dib.insert(dib.end(), {1, 0, static_cast<uint8_t>(bpp), 0});
-    for (uint32_t v : {0u, uint32_t(stride * size_t(height_)), 0u, 0u, colours, 0u})
-        Put32(dib, v);
+    const uint32_t colours = uint32_t((headerBytes_ - 40) / 4);
+    std::vector<uint8_t> header;
+    for (uint32_t v : {40u, uint32_t(format_.pixelsPerLine), uint32_t(height_)})
+        Put32(header, v);
+    header.insert(header.end(), {1, 0, static_cast<uint8_t>(bpp), 0});
+    for (uint32_t v : {0u, uint32_t(rowBytes_ * size_t(height_)), 0u, 0u, colours, 0u})
+        Put32(header, v);
     for (uint32_t i = 0; i < colours; ++i) {
         // Line art: 0 white, 1 black.
         const uint8_t level = colours == 2 ? static_cast<uint8_t>(i ? 0 : 255) : static_cast<uint8_t>(i);
-        dib.insert(dib.end(), {level, level, level, 0});
+        header.insert(header.end(), {level, level, level, 0});
     }
-    const size_t pixelStart = dib.size();
-    dib.resize(pixelStart + stride * size_t(height_), 0);
-    for (int y = 0; y < height_; ++y) {
-        const uint8_t* in = pixels_.data() + size_t(y) * rowBytes_;
-        uint8_t* out = dib.data() + pixelStart + size_t(height_ - 1 - y) * stride;
-        if (kind_ != kColour) {
-            std::memcpy(out, in, rowBytes_);
-            continue;
-        }
-        for (size_t x = 0; x < width; ++x) {
-            out[3 * x] = in[3 * x + 2];
-            out[3 * x + 1] = in[3 * x + 1];
-            out[3 * x + 2] = in[3 * x];
-        }
-    }
-    pixels_.clear();
-    pixels_.shrink_to_fit();
-    complete_ = false;
-    return dib;
+    std::copy(header.begin(), header.end(), pixels_.begin());
+    return std::move(pixels_);
 }
 
 }  // namespace pix

@@ -51,7 +51,9 @@ private:
     ScanFrameFormat format_;
     int kind_ = 0;              // 0 grey, 1 colour, 2 line art
     int channel_ = -1;          // three-pass: the channel of this frame
-    size_t rowBytes_ = 0;       // stored bytes per row
+    size_t rowBytes_ = 0;       // bytes per DIB row
+    size_t headerBytes_ = 0;    // the DIB's header and colour table
+    bool flipAtEnd_ = false;    // rows stored top-down (height unknown)
     int frameRows_ = 0;         // rows of the current frame
     int height_ = 0;            // rows of the page (known after the first frame)
     int passes_ = 0;            // three-pass: the channels ended so far
@@ -59,7 +61,7 @@ private:
     bool complete_ = false;
     bool failed_ = false;
     std::vector<uint8_t> partial_;  // a row split across reads
-    std::vector<uint8_t> pixels_;   // rows top-down: RGB, grey or bits
+    std::vector<uint8_t> pixels_;   // the DIB being filled
 };
 
 }  // namespace pix
