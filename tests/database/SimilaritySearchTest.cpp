@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 
 #include "common/Progress.h"
+#include "database/SignatureCache.h"
 #include "image/CImageBuffer.h"
 #include "support/ImageTestSupport.h"
 
@@ -296,6 +300,90 @@ TEST(SignatureLoader, WorkersGiveWhatLoadingEachFileGives)
         SignatureLoader loader(files, size, 2);
         EXPECT_EQ(loader.Take(2, progress), expected[2]);
         EXPECT_EQ(loader.Take(files.size() - 5, progress), expected[files.size() - 5]);
+    }
+}
+
+std::string Join(const Paths& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+TEST(SignatureCache, SearchesShowTheSameWithAndWithoutIt)
+{
+    Planted f;
+    test::RecordingPrompter saver;
+    Paths files{f.a0, f.junk, f.e30, f.a60, f.a30, f.missing, f.x, f.e0, f.a31};
+    // Pictures whose signatures depend on the load size: noise, and the
+    // same noise in another format.
+    for (uint32_t i = 0; i < 4; ++i) {
+        files.push_back(f.dir.File("n" + std::to_string(i) + (i % 2 ? ".jpg" : ".png")));
+        test::Noise(300, 200, i / 2).Save(files.back(), saver);
+    }
+    const CImageBuffer reference = test::Noise(300, 200, 0);
+    const Paths references(files.begin() + 4, files.end());
+    // Everything a search shows: what it answers, opens, says and reports.
+    auto outcome = [&](int search, int tolerance, SignatureCache* cache) {
+        test::RecordingPrompter prompter;
+        test::RecordingProgress progress;
+        RecordingSink sink;
+        std::string shown =
+            search == 0   ? std::to_string(FindDupesInFolder(files, tolerance, 0, progress, prompter, sink, 0, cache))
+            : search == 1 ? Join(FindSimilarToThis(reference, files, tolerance, progress, prompter, sink, cache))
+                          : Join(FindSimilarToThese(references, files, tolerance, search == 3, progress, prompter,
+                                                    sink, cache));
+        for (const RecordingSink::Sheet& sheet : sink.sheets)
+            shown += "sheet " + sheet.title + "\n" + Join(sheet.paths);
+        return shown + Join(sink.images) + Join(prompter.texts) + Join(progress.texts);
+    };
+    test::TempDir home;
+    SignatureCache shared;  // across tolerances, so across load sizes
+    for (int tolerance : {100, 99, 98, 95, 80})
+        for (int search = 0; search < 4; ++search) {
+            SCOPED_TRACE("search " + std::to_string(search) + " at " + std::to_string(tolerance));
+            const std::string plain = outcome(search, tolerance, nullptr);
+            EXPECT_EQ(outcome(search, tolerance, &shared), plain);
+            EXPECT_EQ(outcome(search, tolerance, &shared), plain);
+            ASSERT_TRUE(shared.Save(home.File("pixadrome.sig")));
+            SignatureCache reread;
+            ASSERT_TRUE(reread.Load(home.File("pixadrome.sig")));
+            EXPECT_EQ(outcome(search, tolerance, &reread), plain);
+        }
+}
+
+TEST(SignatureCache, AStoredSignatureServesUntilTheFileChanges)
+{
+    namespace fs = std::filesystem;
+    Planted f;
+    SignatureCache cache;
+    test::RecordingPrompter prompter;
+    NullProgress progress;
+    auto firstGroup = [&](int tolerance) {
+        RecordingSink sink;
+        FindDupesInFolder({f.a0, f.e0, f.a30}, tolerance, 0, progress, prompter, sink, 0, &cache);
+        return sink.sheets.empty() ? Paths{} : sink.sheets[0].paths;
+    };
+    const struct {
+        const char* change;
+        std::function<void()> touch;
+    } rows[] = {
+        {"time", [&] { fs::last_write_time(f.a0, fs::last_write_time(f.a0) + std::chrono::seconds(1)); }},
+        {"size", [&] {
+             const fs::file_time_type time = fs::last_write_time(f.a0);
+             std::ofstream(f.a0, std::ios::app) << '\0';
+             fs::last_write_time(f.a0, time);
+         }},
+    };
+    for (const auto& row : rows) {
+        // a0 stored with e0's signature: used while a0 is unchanged, and
+        // only at the load size it was stored for.
+        cache.Store(fs::absolute(f.a0).string(), *StampOfFile(f.a0), LoadSizeForTolerance(95), Pattern(1, 0));
+        EXPECT_EQ(firstGroup(95), (Paths{f.a0, f.e0})) << row.change;
+        EXPECT_EQ(firstGroup(99), Paths{}) << row.change;
+        row.touch();
+        EXPECT_EQ(firstGroup(95), (Paths{f.a0, f.a30})) << row.change;
     }
 }
 
