@@ -84,6 +84,36 @@ TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
     }
 }
 
+TEST(CliSearch, TheSignatureCacheIsKeptBesideTheDatabaseOrInTheUserCacheFolder)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.File("pics"));
+    const std::string redA = WriteFlat(dir, "pics/a.bmp", 8, 8, 200, 0, 0);
+    const std::string redB = WriteFlat(dir, "pics/b.png", 9, 9, 200, 0, 0);
+    const QString pics = Q(dir.File("pics"));
+    const std::string user = qEnvironmentVariable("XDG_CACHE_HOME").toStdString() + "/pixadrome/pixadrome.sig";
+    std::filesystem::remove(user);
+    const struct {
+        int (*cmd)(const QStringList&, CliStreams);
+        QStringList args;
+        std::string cache;
+        bool written;
+    } rows[] = {
+        {CmdDupes, {"dupes", pics, "--no-cache"}, user, false},
+        {CmdDupes, {"dupes", pics, "--db", Q(dir.File("db/my.db"))}, dir.File("db/pixadrome.sig"), true},
+        {CmdDupes, {"dupes", pics, "--db", Q(redA + "/my.db")}, redA + "/pixadrome.sig", false},  // cannot write
+        {CmdSimilar, {"similar", Q(redA), pics, "--db", Q(dir.File("s/my.db"))}, dir.File("s/pixadrome.sig"), true},
+        {CmdDupes, {"dupes", pics}, user, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        const CliRun r = Call(row.cmd, row.args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, redA + "\n" + redB + "\n");
+        EXPECT_EQ(std::filesystem::exists(row.cache), row.written);
+    }
+}
+
 TEST(CliDb, RegisterAttributesLocateAndCleanPersist)
 {
     test::TempDir dir;
