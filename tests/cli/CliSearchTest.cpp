@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "CliTestSupport.h"
 #include "database/ContentKey.h"
@@ -88,29 +89,20 @@ TEST(CliSearch, TheSignatureCacheIsKeptBesideTheDatabaseOrInTheUserCacheFolder)
 {
     test::TempDir dir;
     std::filesystem::create_directory(dir.File("pics"));
-    const std::string redA = WriteFlat(dir, "pics/a.bmp", 8, 8, 200, 0, 0);
-    const std::string redB = WriteFlat(dir, "pics/b.png", 9, 9, 200, 0, 0);
-    const QString pics = Q(dir.File("pics"));
+    const std::string a = WriteFlat(dir, "pics/a.bmp", 8, 8, 200, 0, 0);
+    const std::string b = WriteFlat(dir, "pics/b.png", 9, 9, 200, 0, 0);
     const std::string user = qEnvironmentVariable("XDG_CACHE_HOME").toStdString() + "/pixadrome/pixadrome.sig";
     std::filesystem::remove(user);
-    const struct {
-        int (*cmd)(const QStringList&, CliStreams);
-        QStringList args;
-        std::string cache;
-        bool written;
-    } rows[] = {
-        {CmdDupes, {"dupes", pics, "--no-cache"}, user, false},
-        {CmdDupes, {"dupes", pics, "--db", Q(dir.File("db/my.db"))}, dir.File("db/pixadrome.sig"), true},
-        {CmdDupes, {"dupes", pics, "--db", Q(redA + "/my.db")}, redA + "/pixadrome.sig", false},  // cannot write
-        {CmdSimilar, {"similar", Q(redA), pics, "--db", Q(dir.File("s/my.db"))}, dir.File("s/pixadrome.sig"), true},
-        {CmdDupes, {"dupes", pics}, user, true},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.args.join(' ').toStdString());
-        const CliRun r = Call(row.cmd, row.args);
-        EXPECT_EQ(r.status, 0) << r.err;
-        EXPECT_EQ(r.out, redA + "\n" + redB + "\n");
-        EXPECT_EQ(std::filesystem::exists(row.cache), row.written);
+    using Row = std::tuple<QStringList, std::string, bool>;  // arguments, cache file, written
+    for (const auto& [args, cache, written] : {
+             Row{{"dupes", "--no-cache"}, user, false},
+             Row{{"dupes", "--db", Q(dir.File("db/my.db"))}, dir.File("db/pixadrome.sig"), true},
+             Row{{"similar", Q(a), "--db", Q(a + "/my.db")}, a + "/pixadrome.sig", false},  // cannot be written
+             Row{{"similar", Q(a)}, user, true},
+         }) {
+        const CliRun r = Call(args[0] == "dupes" ? CmdDupes : CmdSimilar, args + QStringList{Q(dir.File("pics"))});
+        EXPECT_EQ(r.out, a + "\n" + b + "\n") << r.err;
+        EXPECT_EQ(std::filesystem::exists(cache), written) << args.join(' ').toStdString();
     }
 }
 
