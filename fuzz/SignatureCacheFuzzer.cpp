@@ -1,6 +1,8 @@
-// Feeds arbitrary bytes to the signature cache reader: what it refuses must
-// leave the cache empty; what it accepts must write back to bytes that read
-// as the same entries, and answer a look-up of the first of them.
+// Feeds arbitrary bytes to the signature cache reader, as they are and
+// with a correct checksum appended (so that mutations reach the entries):
+// what it refuses must leave the cache empty; what it accepts must write
+// back to bytes that read as the same entries, and answer a look-up of
+// the first of them.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,24 +10,27 @@
 #include <vector>
 
 #include "common/ByteReader.h"
+#include "database/ContentKey.h"
 #include "database/SignatureCache.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+namespace {
+
+void Check(const uint8_t* data, size_t size)
 {
     pix::SignatureCache cache;
     cache.Store("/kept", {1, 2}, 32, pix::Signature{});
     if (!cache.Parse(data, size)) {
         if (cache.Count() != 0 || cache.Modified())
             std::abort();
-        return 0;
+        return;
     }
     const std::vector<uint8_t> bytes = cache.Serialize();
     pix::SignatureCache again;
     if (!again.Parse(bytes.data(), bytes.size()) || again.Count() != cache.Count() || again.Serialize() != bytes)
         std::abort();
     if (cache.Count() == 0)
-        return 0;
-    // The first entry of the sorted file: path, size, time, load size, bytes.
+        return;
+    // The first entry of the written file: path, size, time, load size, bytes.
     pix::ByteReader in(bytes.data(), bytes.size());
     in.Skip(16);
     const uint32_t length = in.U32();
@@ -40,5 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     in.Bytes(signature.data(), signature.size());
     if (in.Failed() || cache.Lookup(path, stamp, loadSize) != signature)
         std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    Check(data, size);
+    std::vector<uint8_t> sealed(data, data + size);
+    pix::PutU32(sealed, pix::Crc32(data, size));
+    Check(sealed.data(), sealed.size());
     return 0;
 }
