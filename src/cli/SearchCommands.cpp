@@ -2,6 +2,7 @@
 // image signature and the similarity searches, printing what the viewer
 // would open.
 #include <QCommandLineParser>
+#include <QStandardPaths>
 #include <algorithm>
 #include <filesystem>
 #include <ostream>
@@ -13,6 +14,7 @@
 #include "common/Progress.h"
 #include "database/ContentKey.h"
 #include "database/Signature.h"
+#include "database/SignatureCache.h"
 #include "database/SimilaritySearch.h"
 #include "image/CImageBuffer.h"
 
@@ -65,6 +67,53 @@ QCommandLineOption ToleranceOption()
                               QStringLiteral("Least similarity in percent, 0 to 100 (default 95)."),
                               QStringLiteral("T"));
 }
+
+// --db FILE and --no-cache: where the signature cache is kept, if anywhere.
+struct CacheOptions {
+    QCommandLineOption db{QStringLiteral("db"),
+                          QStringLiteral("Keep the signature cache beside this database (default: in the user's "
+                                         "cache folder)."),
+                          QStringLiteral("FILE")};
+    QCommandLineOption noCache{QStringLiteral("no-cache"),
+                               QStringLiteral("Decode every file; neither read nor write the signature cache.")};
+
+    void AddTo(QCommandLineParser& parser) const
+    {
+        parser.addOption(db);
+        parser.addOption(noCache);
+    }
+    // The cache file chosen, or empty for none.
+    std::string File(const QCommandLineParser& parser) const
+    {
+        if (parser.isSet(noCache))
+            return std::string();
+        return SignatureCachePath(parser.isSet(db) ? NativePath(parser.value(db)) : std::string(),
+                                  NativePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)));
+    }
+};
+
+// The signature cache of one command: read before the search, written
+// after it. A cache that cannot be read or written costs only time.
+class CommandCache {
+public:
+    explicit CommandCache(std::string file) : file_(std::move(file))
+    {
+        if (!file_.empty())
+            cache_.Load(file_);
+    }
+    ~CommandCache()
+    {
+        if (!file_.empty())
+            cache_.Save(file_);
+    }
+    CommandCache(const CommandCache&) = delete;
+    CommandCache& operator=(const CommandCache&) = delete;
+    SignatureCache* Get() { return file_.empty() ? nullptr : &cache_; }
+
+private:
+    std::string file_;
+    SignatureCache cache_;
+};
 
 }  // namespace
 
@@ -147,6 +196,8 @@ int CmdDupes(const QStringList& args, CliStreams io)
         QStringLiteral("Stop after N groups, as the viewer stops at N result windows (default 100; 0: no limit)."),
         QStringLiteral("N"));
     parser.addOption(windowLimit);
+    const CacheOptions cacheOptions;
+    cacheOptions.AddTo(parser);
     int status = 0;
     if (!ParseCommand(parser, args,
                       "Groups similar pictures; prints each group as a block of paths, blocks separated by a blank "
@@ -175,7 +226,8 @@ int CmdDupes(const QStringList& args, CliStreams io)
     TerminalProgress progress;
     CliPrompter prompter(io.err);
     PrintingSink sink(io.out);
-    FindDupesInFolder(files, t, 0, progress, prompter, sink, limit);
+    CommandCache cache(cacheOptions.File(parser));
+    FindDupesInFolder(files, t, 0, progress, prompter, sink, limit, cache.Get());
     return 0;
 }
 
@@ -187,6 +239,8 @@ int CmdSimilar(const QStringList& args, CliStreams io)
                                  QStringLiteral("PATH..."));
     const QCommandLineOption tolerance = ToleranceOption();
     parser.addOption(tolerance);
+    const CacheOptions cacheOptions;
+    cacheOptions.AddTo(parser);
     int status = 0;
     if (!ParseCommand(parser, args, "Prints the pictures similar to REF.", io, status))
         return status;
@@ -211,7 +265,8 @@ int CmdSimilar(const QStringList& args, CliStreams io)
     TerminalProgress progress;
     CliPrompter prompter(io.err);
     PrintingSink sink(io.out);
-    FindSimilarToThis(reference, files, t, progress, prompter, sink);
+    CommandCache cache(cacheOptions.File(parser));
+    FindSimilarToThis(reference, files, t, progress, prompter, sink, cache.Get());
     return 0;
 }
 

@@ -1,10 +1,12 @@
 #include "database/SimilaritySearch.h"
 
 #include <chrono>
+#include <filesystem>
 #include <system_error>
 
 #include "common/Progress.h"
 #include "common/Prompter.h"
+#include "database/SignatureCache.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -44,14 +46,36 @@ std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSiz
     return ComputeSignature(scratch);
 }
 
+std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSize, CImageBuffer& scratch,
+                                       SignatureCache* cache)
+{
+    std::optional<FileStamp> stamp;
+    std::string key;
+    if (cache) {
+        stamp = StampOfFile(path);
+        std::error_code ec;
+        key = std::filesystem::absolute(path, ec).string();
+        if (ec)
+            stamp.reset();
+    }
+    if (stamp)
+        if (std::optional<Signature> known = cache->Lookup(key, *stamp, loadSize))
+            return known;
+    std::optional<Signature> made = FileSignature(path, loadSize, scratch);
+    if (stamp && made && StampOfFile(path) == stamp)
+        cache->Store(key, *stamp, loadSize, *made);
+    return made;
+}
+
 // ---------------------------------------------------------------- loader
 
-SignatureLoader::SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize, unsigned workers)
+SignatureLoader::SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize, unsigned workers,
+                                 SignatureCache* cache)
     : loader_(
           paths.size(),
-          [paths, loadSize](size_t index) {
+          [paths, loadSize, cache](size_t index) {
               CImageBuffer scratch;
-              return FileSignature(paths[index], loadSize, scratch);
+              return FileSignature(paths[index], loadSize, scratch, cache);
           },
           workers)
 {
@@ -60,7 +84,7 @@ SignatureLoader::SignatureLoader(const std::vector<std::string>& paths, uint32_t
 // ---------------------------------------------------------------- searches
 
 int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
-                      Prompter& prompter, SearchResultSink& sink, int windowLimit)
+                      Prompter& prompter, SearchResultSink& sink, int windowLimit, SignatureCache* cache)
 {
     const size_t n = paths.size();
     std::vector<IndexedSignature> signatures(n);
@@ -68,7 +92,7 @@ int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int 
 
     progress.SetRange(0, static_cast<int>(n));
     {
-        SignatureLoader loader(paths, LoadSizeForTolerance(tolerance));
+        SignatureLoader loader(paths, LoadSizeForTolerance(tolerance), SignatureLoader::DefaultWorkers(), cache);
         for (size_t i = 0; i < n; ++i) {
             if (!progress.Step("Analyzing " + paths[i], static_cast<int>(i)))
                 break;
@@ -116,13 +140,13 @@ int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int 
 
 std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const std::vector<std::string>& paths,
                                            int tolerance, Progress& progress, Prompter& prompter,
-                                           SearchResultSink& sink)
+                                           SearchResultSink& sink, SignatureCache* cache)
 {
     const Signature wanted = ComputeSignature(reference);
     std::vector<std::string> list;
     progress.SetRange(0, static_cast<int>(paths.size()));
     {
-        SignatureLoader loader(paths, LoadSizeForTolerance(tolerance));
+        SignatureLoader loader(paths, LoadSizeForTolerance(tolerance), SignatureLoader::DefaultWorkers(), cache);
         for (size_t i = 0; i < paths.size(); ++i) {
             if (!progress.Step(CheckingText(list.size(), paths[i]), static_cast<int>(i)))
                 break;
@@ -138,7 +162,7 @@ std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const 
 std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& referencePaths,
                                             const std::vector<std::string>& candidatePaths, int tolerance,
                                             bool allMode, Progress& progress, Prompter& prompter,
-                                            SearchResultSink& sink)
+                                            SearchResultSink& sink, SignatureCache* cache)
 {
     const uint32_t loadSize = LoadSizeForTolerance(tolerance);
     const size_t m = referencePaths.size();
@@ -150,7 +174,7 @@ std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& refe
 
     progress.SetRange(0, static_cast<int>(m));
     {
-        SignatureLoader loader(referencePaths, loadSize);
+        SignatureLoader loader(referencePaths, loadSize, SignatureLoader::DefaultWorkers(), cache);
         for (size_t j = 0; j < m; ++j) {
             if (!progress.Step("Analyzing " + referencePaths[j], static_cast<int>(j)))
                 break;
@@ -164,7 +188,7 @@ std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& refe
     std::vector<std::string> list;
     progress.SetRange(0, static_cast<int>(candidatePaths.size()));
     {
-        SignatureLoader loader(candidatePaths, loadSize);
+        SignatureLoader loader(candidatePaths, loadSize, SignatureLoader::DefaultWorkers(), cache);
         for (size_t c = 0; c < candidatePaths.size(); ++c) {
             const std::string& candidate = candidatePaths[c];
             const size_t found = allMode ? list.size() : list.size() / 2;

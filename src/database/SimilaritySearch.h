@@ -8,6 +8,10 @@
 // thread reports progress and uses the signatures strictly in list order,
 // so signatures, groups, texts and where a cancel stops are exactly those
 // of loading one file after the other at each step.
+//
+// Given a SignatureCache, the searches take the signatures of unchanged
+// files from it and store those they make; results are the same with or
+// without it. Saving the cache is left to the caller.
 
 #include <cstdint>
 #include <optional>
@@ -22,6 +26,7 @@ namespace pix {
 class CImageBuffer;
 class Progress;
 class Prompter;
+class SignatureCache;
 
 // Where search results go.
 class SearchResultSink {
@@ -40,6 +45,11 @@ inline constexpr int kMaxResultWindows = 100;
 // The signature of the file at path loaded with size hints S × S, or nothing
 // when it does not give a picture. scratch is the buffer loaded into.
 std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSize, CImageBuffer& scratch);
+// The same through a cache (nullptr: none): a signature made from the file
+// as it is now is taken from it, a new one stored in it. A file that
+// changes while it is decoded is not stored.
+std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSize, CImageBuffer& scratch,
+                                       SignatureCache* cache);
 
 // Groups the files greedily in list order: each file not yet grouped
 // collects every other file not yet grouped whose similarity to it reaches
@@ -49,14 +59,15 @@ std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSiz
 // (0: no limit, for callers without windows). Returns the number of files
 // placed in groups.
 int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
-                      Prompter& prompter, SearchResultSink& sink, int windowLimit = kMaxResultWindows);
+                      Prompter& prompter, SearchResultSink& sink, int windowLimit = kMaxResultWindows,
+                      SignatureCache* cache = nullptr);
 
 // The files whose similarity to the reference picture (taken at its full
 // size) reaches tolerance: several open as a sheet, one as an image.
 // Returns the matching paths in list order.
 std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const std::vector<std::string>& paths,
                                            int tolerance, Progress& progress, Prompter& prompter,
-                                           SearchResultSink& sink);
+                                           SearchResultSink& sink, SignatureCache* cache = nullptr);
 
 // The candidates similar to the pictures of a contact sheet (references in
 // display order). With allMode false ("At least one") each matching
@@ -67,15 +78,17 @@ std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const 
 std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& referencePaths,
                                             const std::vector<std::string>& candidatePaths, int tolerance,
                                             bool allMode, Progress& progress, Prompter& prompter,
-                                            SearchResultSink& sink);
+                                            SearchResultSink& sink, SignatureCache* cache = nullptr);
 
 // Loads the signatures of a list of files on worker threads, at most a
-// few files ahead of the caller, who takes them in list order. Destroying
-// it abandons the files not yet taken and waits for the workers.
+// few files ahead of the caller, who takes them in list order, through a
+// cache when given one. Destroying it abandons the files not yet taken and
+// waits for the workers.
 class SignatureLoader {
 public:
-    SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize,
-                    unsigned workers = OrderedLoader<std::optional<Signature>>::DefaultWorkers());
+    static unsigned DefaultWorkers() { return OrderedLoader<std::optional<Signature>>::DefaultWorkers(); }
+    SignatureLoader(const std::vector<std::string>& paths, uint32_t loadSize, unsigned workers = DefaultWorkers(),
+                    SignatureCache* cache = nullptr);
     // The signature of file index (nothing when unreadable), waiting for it
     // and keeping the user interface alive through progress.Pump meanwhile.
     // Indexes must be taken in increasing order.

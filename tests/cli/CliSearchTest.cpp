@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "CliTestSupport.h"
 #include "database/ContentKey.h"
@@ -81,6 +82,27 @@ TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(r.out, row.out);
         EXPECT_NE(r.err.find(row.err), std::string::npos);
+    }
+}
+
+TEST(CliSearch, TheSignatureCacheIsKeptBesideTheDatabaseOrInTheUserCacheFolder)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.File("pics"));
+    const std::string a = WriteFlat(dir, "pics/a.bmp", 8, 8, 200, 0, 0);
+    const std::string b = WriteFlat(dir, "pics/b.png", 9, 9, 200, 0, 0);
+    const std::string user = qEnvironmentVariable("XDG_CACHE_HOME").toStdString() + "/pixadrome/pixadrome.sig";
+    std::filesystem::remove(user);
+    using Row = std::tuple<QStringList, std::string, bool>;  // arguments, cache file, written
+    for (const auto& [args, cache, written] : {
+             Row{{"dupes", "--no-cache"}, user, false},
+             Row{{"dupes", "--db", Q(dir.File("db/my.db"))}, dir.File("db/pixadrome.sig"), true},
+             Row{{"similar", Q(a), "--db", Q(a + "/my.db")}, a + "/pixadrome.sig", false},  // cannot be written
+             Row{{"similar", Q(a)}, user, true},
+         }) {
+        const CliRun r = Call(args[0] == "dupes" ? CmdDupes : CmdSimilar, args + QStringList{Q(dir.File("pics"))});
+        EXPECT_EQ(r.out, a + "\n" + b + "\n") << r.err;
+        EXPECT_EQ(std::filesystem::exists(cache), written) << args.join(' ').toStdString();
     }
 }
 

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
+#include "common/FileBytes.h"
 #include "common/Progress.h"
+#include "database/SignatureCache.h"
 #include "image/CImageBuffer.h"
 #include "support/ImageTestSupport.h"
 
@@ -296,6 +300,96 @@ TEST(SignatureLoader, WorkersGiveWhatLoadingEachFileGives)
         SignatureLoader loader(files, size, 2);
         EXPECT_EQ(loader.Take(2, progress), expected[2]);
         EXPECT_EQ(loader.Take(files.size() - 5, progress), expected[files.size() - 5]);
+    }
+}
+
+TEST(SignatureCache, SearchesShowTheSameWithAndWithoutIt)
+{
+    Planted f;
+    test::RecordingPrompter saver;
+    Paths files{f.a0, f.junk, f.e30, f.a60, f.a30, f.missing, f.x, f.e0, f.a31};
+    // Pictures whose signatures depend on the load size: noise, and the
+    // same noise in another format.
+    for (const char* name : {"n0.png", "n0.jpg", "n1.png", "n1.jpg"})
+        test::Noise(300, 200, name[1] - '0').Save(files.emplace_back(f.dir.File(name)), saver);
+    const Paths references(files.begin() + 4, files.end());
+    // Everything a search shows: what it answers, opens, says and reports.
+    // kind: 0 duplicates, 1 similar to this, 2 and 3 similar to these (at
+    // least one, all).
+    auto outcome = [&](int kind, int t, SignatureCache* c) {
+        test::RecordingPrompter prompter;
+        test::RecordingProgress progress;
+        RecordingSink sink;
+        Paths shown = kind == 0 ? Paths{std::to_string(FindDupesInFolder(files, t, 0, progress, prompter, sink, 0, c))}
+                      : kind == 1 ? FindSimilarToThis(test::Noise(300, 200, 0), files, t, progress, prompter, sink, c)
+                      : FindSimilarToThese(references, files, t, kind == 3, progress, prompter, sink, c);
+        for (const RecordingSink::Sheet& sheet : sink.sheets) {
+            shown.push_back(sheet.title);
+            shown.insert(shown.end(), sheet.paths.begin(), sheet.paths.end());
+        }
+        for (const Paths* more : {&sink.images, &prompter.texts, &progress.texts})
+            shown.insert(shown.end(), more->begin(), more->end());
+        return shown;
+    };
+    test::TempDir home;
+    SignatureCache shared;  // across tolerances, so across load sizes
+    for (int tolerance : {100, 99, 98, 95, 80})
+        for (int kind = 0; kind < 4; ++kind) {
+            SCOPED_TRACE("search " + std::to_string(kind) + " at " + std::to_string(tolerance));
+            const Paths plain = outcome(kind, tolerance, nullptr);
+            EXPECT_EQ(outcome(kind, tolerance, &shared), plain);
+            ASSERT_TRUE(shared.Save(home.File("pixadrome.sig")));
+            SignatureCache reread;
+            reread.Load(home.File("pixadrome.sig"));
+            EXPECT_EQ(outcome(kind, tolerance, &reread), plain);
+        }
+}
+
+TEST(SignatureCache, AStoredSignatureServesUntilTheFilesSizeOrTimeChanges)
+{
+    Planted f;
+    SignatureCache cache;
+    test::RecordingPrompter prompter;
+    NullProgress progress;
+    auto firstGroup = [&] {
+        RecordingSink sink;
+        FindDupesInFolder({f.a0, f.e0, f.a30}, 95, 0, progress, prompter, sink, 0, &cache);
+        return sink.sheets.empty() ? Paths{} : sink.sheets[0].paths;
+    };
+    // a0 stored with e0's signature.
+    auto plant = [&] { cache.Store(std::filesystem::absolute(f.a0).string(), *StampOfFile(f.a0), 32, Pattern(1, 0)); };
+    plant();
+    EXPECT_EQ(firstGroup(), (Paths{f.a0, f.e0}));
+    std::filesystem::last_write_time(f.a0, std::filesystem::last_write_time(f.a0) + std::chrono::seconds(1));
+    EXPECT_EQ(firstGroup(), (Paths{f.a0, f.a30}));
+    plant();
+    const std::filesystem::file_time_type time = std::filesystem::last_write_time(f.a0);
+    std::ofstream(f.a0, std::ios::app) << '\0';
+    std::filesystem::last_write_time(f.a0, time);
+    EXPECT_EQ(firstGroup(), (Paths{f.a0, f.a30}));
+}
+
+TEST(SignatureCache, SavingMergesAnotherWritersEntriesAndADamagedFileIsIgnoredAndWrittenAnew)
+{
+    test::TempDir dir;
+    const std::string file = dir.File("cache/pixadrome.sig");
+    SignatureCache first, second, both;
+    first.Store("/a", {1, 1}, 32, Signature{1});
+    first.Store("/c", {3, 3}, 0, Signature{4});
+    second.Store("/a", {1, 2}, 32, Signature{3});  // the later saver's entry wins
+    ASSERT_TRUE(first.Save(file) && second.Save(file));
+    const std::vector<uint8_t> good = ReadFileBytes(file).value();
+    ASSERT_TRUE(both.Parse(good.data(), good.size()));
+    EXPECT_EQ(both.Count(), 2u);
+    EXPECT_EQ(both.Lookup("/c", {3, 3}, 0), Signature{4});
+    EXPECT_EQ(both.Lookup("/a", {1, 2}, 32), Signature{3});
+    std::vector<uint8_t> flipped = good, cut(good.begin(), good.end() - 1);
+    flipped[good.size() - 20] ^= 1;  // a signature byte
+    for (const auto& damaged : {flipped, cut, std::vector<uint8_t>{}}) {
+        test::WriteAll(file, damaged);
+        EXPECT_TRUE(!both.Load(file) && both.Count() == 0);
+        both.Store("/b", {1, 2}, 64, Signature{9});
+        ASSERT_TRUE(both.Save(file) && SignatureCache().Load(file));
     }
 }
 
