@@ -191,5 +191,23 @@ TEST(CliSave, AWriterThatFailsSilentlyIsStillReported)
     EXPECT_TRUE(SaveChecked(buf, dir.File("old.bmp"), CliStreams{out, err}));
 }
 
+// Sheets read and write the desktop's thumbnail cache ($XDG_CACHE_HOME)
+// unless told not to.
+TEST(CliSheet, UsesTheDesktopThumbnailCacheUnlessToldNot)
+{
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.File("in"));
+    test::WritePicture(test::Gradient(300, 200), dir.File("in/a.jpg"));
+    const std::filesystem::path normal = qEnvironmentVariable("XDG_CACHE_HOME").toStdString() + "/thumbnails/normal";
+    std::filesystem::remove_all(normal);
+    auto sheet = [&](QStringList options) {
+        return Call(CmdSheet, QStringList{"sheet", Q(dir.File("in")), "-o", Q(dir.File("s.pxc"))} + options).status;
+    };
+    ASSERT_EQ(sheet({"--no-cache"}), 0);
+    EXPECT_FALSE(std::filesystem::exists(normal));
+    ASSERT_EQ(sheet({}), 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(normal), std::filesystem::directory_iterator()), 1);
+}
+
 }  // namespace
 }  // namespace pix
