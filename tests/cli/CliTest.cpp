@@ -196,17 +196,15 @@ TEST(CliSave, AWriterThatFailsSilentlyIsStillReported)
 TEST(CliSheet, UsesTheDesktopThumbnailCacheUnlessToldNot)
 {
     test::TempDir dir;
-    std::filesystem::create_directory(dir.File("in"));
-    test::WritePicture(test::Gradient(300, 200), dir.File("in/a.jpg"));
-    const std::filesystem::path normal = qEnvironmentVariable("XDG_CACHE_HOME").toStdString() + "/thumbnails/normal";
+    QStringList args{"sheet", Q(test::WritePicture(test::Gradient(300, 200), dir.File("a.jpg"))), "-o",
+                     Q(dir.File("s.pxc")), "--no-cache"};
+    const std::string normal = qEnvironmentVariable("XDG_CACHE_HOME").toStdString() + "/thumbnails/normal";
     std::filesystem::remove_all(normal);
-    auto sheet = [&](QStringList options) {
-        return Call(CmdSheet, QStringList{"sheet", Q(dir.File("in")), "-o", Q(dir.File("s.pxc"))} + options).status;
-    };
-    ASSERT_EQ(sheet({"--no-cache"}), 0);
+    ASSERT_EQ(Call(CmdSheet, args).status, 0);
     EXPECT_FALSE(std::filesystem::exists(normal));
-    ASSERT_EQ(sheet({}), 0);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(normal), std::filesystem::directory_iterator()), 1);
+    args.removeLast();
+    ASSERT_EQ(Call(CmdSheet, args).status, 0);
+    EXPECT_FALSE(std::filesystem::is_empty(normal));
 }
 
 }  // namespace

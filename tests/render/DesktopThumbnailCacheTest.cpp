@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <QFile>
 #include <filesystem>
 
 #include "render/DesktopThumbnailCache.h"
@@ -34,14 +32,12 @@ using Picture = std::vector<uint8_t>;
 bool Close(const Picture& a, const Picture& b)
 {
     auto mask = [](const Picture& p, size_t i) { return p[i] == 0x00 && p[i + 1] == 0x80 && p[i + 2] == 0x60; };
-    size_t total = 0;
-    for (size_t i = 0; i + 2 < a.size() && a.size() == b.size(); i += 3) {
-        if (mask(a, i) != mask(b, i))
-            return false;
-        for (size_t c = i; c < i + 3; ++c)
-            total += static_cast<size_t>(std::abs(a[c] - b[c]));
+    size_t total = 0, misplaced = 0;
+    for (size_t i = 0; i < a.size() && a.size() == b.size(); ++i) {
+        misplaced += i % 3 == 0 && mask(a, i) != mask(b, i);
+        total += static_cast<size_t>(std::abs(a[i] - b[i]));
     }
-    return a.size() == b.size() && total <= 2 * a.size();
+    return a.size() == b.size() && misplaced == 0 && total <= 2 * a.size();
 }
 
 TEST(DesktopThumbnailCache, ListPicturesComeFromValidEntriesOnly)
@@ -60,9 +56,7 @@ TEST(DesktopThumbnailCache, ListPicturesComeFromValidEntriesOnly)
     // rules, in the folder of its size.
     for (uint32_t side : {80u, 200u, 80u})
         EXPECT_TRUE(Close(cached.MakeThumbnail(photo, side, side, true), plain.MakeThumbnail(photo, side, side, true)));
-    struct stat st {};
-    ASSERT_EQ(::stat(entry.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(fs::status(entry).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     const QImage written(QString::fromStdString(entry));
     EXPECT_EQ(written.text("Thumb::URI").toStdString(), original->uri);
     EXPECT_EQ(written.text("Thumb::MTime").toLongLong(), original->mtime);
@@ -90,9 +84,7 @@ TEST(DesktopThumbnailCache, ListPicturesComeFromValidEntriesOnly)
     for (size_t i = 0; i < spoil.size(); ++i) {
         spoil[i]();
         EXPECT_TRUE(Close(cached.MakeThumbnail(photo, 80, 80, true), fresh)) << i;
-        QFile rebuilt(QString::fromStdString(entry));
-        ASSERT_TRUE(rebuilt.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(Cache::ShowsWhole(Cache::ReadEntry(rebuilt.readAll(), *original), 700, 505)) << i;
+        EXPECT_FALSE(cache.Find(*original, 80, 700, 505, 80, 58).isNull()) << i;  // rebuilt
     }
 }
 
