@@ -7,7 +7,7 @@ bindir="$1"
 seconds="${2:-600}"
 here=$(cd "$(dirname "$0")" && pwd)
 shared="$here/../../shared/corpus"
-for target in bmp dib wmf jpeg png tiff gif pxf database database_ops signature_cache pxc tfm; do
+for target in bmp dib wmf jpeg png tiff gif pxf database database_ops signature_cache pxc tfm thumbnail_entry; do
     corpus="$here/corpus/$target"
     mkdir -p "$corpus"
     seeds=""

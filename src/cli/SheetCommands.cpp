@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cctype>
+#include <optional>
 
 #include "cli/CliSupport.h"
 #include "common/Progress.h"
@@ -54,7 +55,9 @@ int CmdSheet(const QStringList& args, CliStreams io)
     QCommandLineOption suffix(QStringLiteral("suffix"),
                               QStringLiteral("Web pages: appended to each thumbnail's name (default _small.jpg)."),
                               QStringLiteral("S"));
-    parser.addOptions({out, format, size, suffix});
+    QCommandLineOption noCache(QStringLiteral("no-cache"),
+                               QStringLiteral("Neither read nor write the desktop's thumbnail cache."));
+    parser.addOptions({out, format, size, suffix, noCache});
     int status = 0;
     if (!ParseCommand(parser, args, "Makes a contact sheet of pictures.", io, status))
         return status;
@@ -86,7 +89,10 @@ int CmdSheet(const QStringList& args, CliStreams io)
             return 1;
         chosen.SaveToRegistry(store);
     }
-    PaintedThumbnailMaker painter;
+    std::optional<DesktopThumbnailCache> cache;
+    if (!parser.isSet(noCache))
+        cache = DesktopThumbnailCache::ForUser();
+    const PaintedThumbnailMaker painter({}, cache);
     {
         TerminalProgress progress;
         PrefetchingThumbnailMaker maker(painter, files, progress);

@@ -12,7 +12,7 @@ namespace pix {
 
 AtomicFile::~AtomicFile() { Discard(); }
 
-bool AtomicFile::Open(const std::string& path)
+bool AtomicFile::Open(const std::string& path, int mode)
 {
     Discard();
     failed_ = false;
@@ -34,17 +34,16 @@ bool AtomicFile::Open(const std::string& path)
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         return false;
-    // mkstemp makes the file private; give it the old file's mode, or the
-    // mode a newly created file would have.
-    mode_t mode;
-    if (exists) {
-        mode = st.st_mode & 07777;
-    } else {
+    // mkstemp makes the file private; give it the mode asked for, the old
+    // file's mode, or the mode a newly created file would have.
+    if (mode < 0 && exists) {
+        mode = static_cast<int>(st.st_mode & 07777);
+    } else if (mode < 0) {
         mode_t mask = ::umask(0);
         ::umask(mask);
-        mode = 0666 & ~mask;
+        mode = static_cast<int>(0666 & ~mask);
     }
-    (void)::fchmod(fd, mode);
+    (void)::fchmod(fd, static_cast<mode_t>(mode));
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
         ::close(fd);
@@ -65,11 +64,11 @@ bool AtomicFile::Write(const void* data, size_t size)
     return !failed_;
 }
 
-bool AtomicFile::Commit()
+bool AtomicFile::Commit(bool sync)
 {
     if (!file_)
         return false;
-    bool ok = !failed_ && std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    bool ok = !failed_ && std::fflush(file_) == 0 && (!sync || ::fsync(::fileno(file_)) == 0);
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
     if (ok)

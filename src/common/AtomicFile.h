@@ -17,14 +17,17 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // Creates the temporary file beside path; false when that is impossible.
-    bool Open(const std::string& path);
+    // The new file gets mode when it is given (not -1), else the old file's
+    // mode or the mode a newly created file would have.
+    bool Open(const std::string& path, int mode = -1);
     // The stream to write to (valid between Open and Commit/Discard).
     std::FILE* Stream() const { return file_; }
     // Writes size bytes; false (and the file is marked failed) on error.
     bool Write(const void* data, size_t size);
     bool Failed() const { return failed_; }
-    // Flushes, syncs and renames the temporary file over the target.
-    bool Commit();
+    // Flushes, syncs (unless told not to: files that may be lost, such as
+    // caches) and renames the temporary file over the target.
+    bool Commit(bool sync = true);
     // Deletes the temporary file; the target is left as it was.
     void Discard();
 

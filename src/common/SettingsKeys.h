@@ -39,6 +39,10 @@ inline constexpr StringKey kTfmDir{kState, "TfmDir"};
 inline constexpr IntKey kDbPane{kState, "dbPane", 0};
 inline constexpr IntKey kDbPaneWidth{kState, "dbPaneWidth", 100};
 
+// "Thumbnails" (the format's keys are in sheets/ThumbnailKeys.h): whether
+// new sheets read and write the desktop's thumbnail cache.
+inline constexpr IntKey kUseDesktopCache{kThumbnails, "UseDesktopCache", 1};
+
 // "Slides"
 inline constexpr IntKey kSlideDelay{kSlides, "Spd", 3000};
 inline constexpr IntKey kSlideFit{kSlides, "Stf", 1};

@@ -74,6 +74,21 @@ bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height)
     return codec && codec->size && codec->size(path, width, height);
 }
 
+bool HintedImageSize(std::string_view path, uint32_t& width, uint32_t& height, uint32_t hintWidth,
+                     uint32_t hintHeight)
+{
+    const std::optional<ImageFormat> format = FormatForPath(path);
+    if (!format || *format == ImageFormat::Wmf)
+        return false;
+    if (*format == ImageFormat::Jpeg) {
+        // libjpeg rounds a scaled side up.
+        const auto denom = static_cast<uint32_t>(JpegScaleDenominator(width, height, hintWidth, hintHeight));
+        width = (width + denom - 1) / denom;
+        height = (height + denom - 1) / denom;
+    }
+    return true;
+}
+
 void RegisterCodec(ImageFormat format, FormatCodec codec) { Codecs()[static_cast<size_t>(format)] = codec; }
 
 const FormatCodec& CodecFor(ImageFormat format) { return Codecs()[static_cast<size_t>(format)]; }

@@ -52,6 +52,13 @@ const FormatCodec* CodecForPath(std::string_view path);
 // query; false for formats without one and for unreadable files.
 bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height);
 
+// Turns the full size of the picture at path (as QueryImageSize tells it)
+// into the size a load with the given hints gives: JPEG decodes at a
+// reduced scale, the other readers ignore hints. False for metafiles,
+// which are drawn at the hinted size, and for unknown formats.
+bool HintedImageSize(std::string_view path, uint32_t& width, uint32_t& height, uint32_t hintWidth,
+                     uint32_t hintHeight);
+
 // Installs the reader, writer and size query of a format (at start-up,
 // before threads).
 void RegisterCodec(ImageFormat format, FormatCodec codec);

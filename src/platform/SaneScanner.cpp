@@ -266,6 +266,7 @@ int SaneScanner::ReadPage(ScanPageBuilder& page, std::string& error)
         return SANE_STATUS_INVAL;
     const SaneApi* api = LoadSane();
     state_ = 7;
+    page.Reset();  // whatever an earlier page left unfinished
     std::vector<uint8_t> buffer(size_t{1} << 16);
     int status = SANE_STATUS_GOOD;
     for (bool more = true; more;) {

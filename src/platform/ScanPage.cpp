@@ -33,6 +33,13 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
 
 }  // namespace
 
+void ScanPageBuilder::Reset()
+{
+    started_ = complete_ = failed_ = false;
+    passes_ = 0;
+    partial_.clear();
+}
+
 bool ScanPageBuilder::BeginFrame(const ScanFrameFormat& format, std::string& error)
 {
     const int channels = format.format == static_cast<int>(ScanFrame::Rgb) ? 3 : 1;

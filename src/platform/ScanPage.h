@@ -30,6 +30,8 @@ inline constexpr uint64_t kMaxScanPixels = uint64_t{1} << 28;
 
 class ScanPageBuilder {
 public:
+    // Forgets a page left unfinished (a cancel or a failed read).
+    void Reset();
     // Starts the next frame of the page; false, with the reason in error,
     // when its sizes are impossible or do not match the earlier frames.
     bool BeginFrame(const ScanFrameFormat& format, std::string& error);

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
+#include "render/ImageConversion.h"
 #include "render/RenderFormats.h"
 #include "sheets/ThumbnailList.h"
 
@@ -47,6 +49,29 @@ void DrawSkipped(QImage& image, int pointTenths)
                      QStringLiteral("skipped"));
 }
 
+// An area-averaged copy of image at the fitted size.
+QImage Smooth(const QImage& image, ThumbnailFit fit)
+{
+    return image.scaled(fit.width, fit.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// The cache entry of a width × height picture from its decoded picture,
+// when that holds enough pixels for the entry's side class.
+void StoreEntry(const DesktopThumbnailCache& cache, const DesktopThumbnailCache::Original& original, int sideClass,
+                const CImageBuffer& picture, uint32_t width, uint32_t height)
+{
+    const auto w = static_cast<int>(picture.Width());
+    const auto h = static_cast<int>(picture.Height());
+    const ThumbnailFit whole = FitThumbnail(static_cast<int>(width), static_cast<int>(height), sideClass, sideClass);
+    if (w < whole.width || h < whole.height)
+        return;
+    // Resampled as a fresh list picture of the class's side would be.
+    const ThumbnailFit fit = FitThumbnail(w, h, sideClass, sideClass);
+    CImageBuffer entry = picture;
+    entry.Resize(static_cast<uint32_t>(fit.width), static_cast<uint32_t>(fit.height));
+    cache.Store(original, sideClass, ToQImage(entry), width, height);
+}
+
 }  // namespace
 
 ThumbnailFit FitThumbnail(int w, int h, int cx, int cy)
@@ -68,17 +93,69 @@ QImage PaintedThumbnailMaker::Blank(int cx, int cy)
     return image;
 }
 
-bool PaintedThumbnailMaker::DrawPicture(QImage& image, const std::string& path)
+bool PaintedThumbnailMaker::LoadPicture(const std::string& path, int cx, int cy, CImageBuffer& picture) const
+{
+    const auto hintWidth = static_cast<uint32_t>(cx);
+    const auto hintHeight = static_cast<uint32_t>(cy);
+    const int side = std::max(cx, cy);
+    const int sideClass = DesktopThumbnailCache::SideClassFor(side);
+    // Only files of a known format are the cache's business.
+    std::optional<DesktopThumbnailCache::Original> original;
+    if (cache_ && sideClass != 0 && FormatForPath(path))
+        original = cache_->Identify(path);
+    if (original && cache_->HasFailure(*original))
+        return false;
+    // The full size, and the size a load would give, when they are known
+    // beforehand: the picture then gets the fit of that load, whatever it
+    // is made from.
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool sized = original && QueryImageSize(path, width, height) && width > 0 && height > 0;
+    uint32_t loadedWidth = width;
+    uint32_t loadedHeight = height;
+    sized = sized && HintedImageSize(path, loadedWidth, loadedHeight, hintWidth, hintHeight);
+    ThumbnailFit fit{0, 0};
+    bool finer = false;
+    if (sized) {
+        fit = FitThumbnail(static_cast<int>(loadedWidth), static_cast<int>(loadedHeight), cx, cy);
+        const QImage entry = cache_->Find(*original, side, width, height, fit.width, fit.height);
+        if (!entry.isNull()) {
+            FromQImage(Smooth(entry.convertToFormat(QImage::Format_RGB888), fit), picture);
+            return !picture.IsEmpty();
+        }
+        // A load too small for the entry of the side class loads as much
+        // as the entry needs instead.
+        const ThumbnailFit whole =
+            FitThumbnail(static_cast<int>(width), static_cast<int>(height), sideClass, sideClass);
+        finer = static_cast<int>(loadedWidth) < whole.width || static_cast<int>(loadedHeight) < whole.height;
+    }
+
+    const auto finerHint = static_cast<uint32_t>(sideClass);
+    picture.Load(path, finer ? finerHint : hintWidth, finer ? finerHint : hintHeight);
+    if (picture.IsEmpty() || picture.Width() == 0 || picture.Height() == 0) {
+        if (original)
+            cache_->StoreFailure(*original);
+        return false;
+    }
+    if (sized)
+        StoreEntry(*cache_, *original, sideClass, picture, width, height);
+    if (finer) {
+        FromQImage(Smooth(ToQImage(picture), fit), picture);
+    } else {
+        fit = FitThumbnail(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()), cx, cy);
+        picture.Resize(static_cast<uint32_t>(fit.width), static_cast<uint32_t>(fit.height));
+    }
+    return !picture.IsEmpty();
+}
+
+bool PaintedThumbnailMaker::DrawPicture(QImage& image, const std::string& path) const
 {
     const int cx = image.width();
     const int cy = image.height();
     CImageBuffer picture;
-    picture.Load(path, static_cast<uint32_t>(cx), static_cast<uint32_t>(cy));
-    if (picture.IsEmpty() || picture.Width() == 0 || picture.Height() == 0)
+    if (!LoadPicture(path, cx, cy, picture))
         return false;
-    const ThumbnailFit fit =
-        FitThumbnail(static_cast<int>(picture.Width()), static_cast<int>(picture.Height()), cx, cy);
-    picture.Resize(static_cast<uint32_t>(fit.width), static_cast<uint32_t>(fit.height));
+    const ThumbnailFit fit{static_cast<int>(picture.Width()), static_cast<int>(picture.Height())};
     const int x0 = (cx - fit.width) / 2;
     const int y0 = (cy - fit.height) / 2;
     for (int y = 0; y < fit.height; ++y) {

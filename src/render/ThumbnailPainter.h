@@ -2,7 +2,9 @@
 // Draws the list pictures of contact sheets: the file fitted into the
 // picture without enlarging it, with a one-pixel raised edge, on the mask
 // colour; for files that are not pictures their file-type icon, or a
-// framed "skipped".
+// framed "skipped". With the desktop's thumbnail cache, a picture comes
+// from the file's entry there when one serves, and a file that had to be
+// decoded leaves its entry (or its fail entry) for the next time.
 
 #include <QImage>
 #include <functional>
@@ -10,12 +12,22 @@
 #include <optional>
 
 #include "common/OrderedLoader.h"
+#include "render/DesktopThumbnailCache.h"
 
 #include "sheets/ThumbnailMaker.h"
 
 namespace pix {
 
+class CImageBuffer;
 class Progress;
+
+// Where a w × h picture goes in a cx × cy list picture: never enlarged,
+// width first, at least one pixel each way.
+struct ThumbnailFit {
+    int width;
+    int height;
+};
+ThumbnailFit FitThumbnail(int w, int h, int cx, int cy);
 
 class PaintedThumbnailMaker final : public ThumbnailMaker {
 public:
@@ -23,7 +35,10 @@ public:
     // or a null image when there is none.
     using IconLookup = std::function<QImage(const std::string& path)>;
 
-    explicit PaintedThumbnailMaker(IconLookup icons = {}) : icons_(std::move(icons)) {}
+    explicit PaintedThumbnailMaker(IconLookup icons = {}, std::optional<DesktopThumbnailCache> cache = {})
+        : icons_(std::move(icons)), cache_(std::move(cache))
+    {
+    }
 
     std::vector<uint8_t> MakeThumbnail(const std::string& path, uint32_t cx, uint32_t cy, bool load) override;
 
@@ -38,11 +53,15 @@ public:
 
 private:
     // Draws the picture onto image; false when the file gives none.
-    static bool DrawPicture(QImage& image, const std::string& path);
+    bool DrawPicture(QImage& image, const std::string& path) const;
+    // The picture of path at its fitted size in a cx × cy list picture,
+    // through the cache when there is one; false when the file gives none.
+    bool LoadPicture(const std::string& path, int cx, int cy, CImageBuffer& picture) const;
     static QImage Blank(int cx, int cy);
     // The file-type icon (withIcon) or else the framed "skipped".
     void DrawWithoutPicture(QImage& image, const std::string& path, bool withIcon) const;
     IconLookup icons_;
+    std::optional<DesktopThumbnailCache> cache_;
 };
 
 // Makes the pictures of a list of files ahead of time on worker threads,
@@ -70,13 +89,5 @@ private:
     uint32_t cy_ = 0;
     bool stopped_ = false;
 };
-
-// Where a w × h picture goes in a cx × cy list picture: never enlarged,
-// width first, at least one pixel each way.
-struct ThumbnailFit {
-    int width;
-    int height;
-};
-ThumbnailFit FitThumbnail(int w, int h, int cx, int cy);
 
 }  // namespace pix

@@ -1,10 +1,13 @@
 #include "sheetsui/CThumbnailDoc.h"
 
 #include <QDir>
+#include <optional>
 
 #include "uiservices/AppServices.h"
 #include "uiservices/CProgressDlg.h"
 #include "common/Prompter.h"
+#include "common/SettingsKeys.h"
+#include "common/SettingsStore.h"
 #include "platform/FileTypeIcon.h"
 #include "platform/MemoryStatus.h"
 #include "render/ThumbnailPainter.h"
@@ -21,7 +24,11 @@ std::unique_ptr<CThumbnailDoc> CThumbnailDoc::FromFiles(AppServices& app, const 
     std::vector<std::string> paths;
     for (const QString& f : files)
         paths.push_back(QDir::toNativeSeparators(f).toStdString());
-    const PaintedThumbnailMaker painter(FileTypeIcon);
+    std::optional<DesktopThumbnailCache> cache;
+    const auto& key = settings::kUseDesktopCache;
+    if (app.Settings().GetInt(key.section, key.key, key.fallback) != 0)
+        cache = DesktopThumbnailCache::ForUser();
+    const PaintedThumbnailMaker painter(FileTypeIcon, cache);
     CProgressDlg progress(app.MainWindow());
     PrefetchingThumbnailMaker maker(painter, paths, progress);
     if (!MakeNewSheet(doc->sheet_, paths, app.Settings(), AvailableMemory(), maker, progress, app.Prompt()))

@@ -1,5 +1,6 @@
 // The user-interface tests drive real widgets on the offscreen platform,
-// with the trash and the settings in a temporary folder.
+// with the trash, the settings and the thumbnail cache in a temporary
+// folder.
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
     QTemporaryDir home;
     qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_CACHE_HOME", home.filePath(QStringLiteral("cache")).toUtf8());
     // No desktop programs are known, so nothing outside the test is started;
     // only the system's MIME database is shared.
     QDir().mkpath(home.filePath(QStringLiteral("shared")));

@@ -191,5 +191,21 @@ TEST(CliSave, AWriterThatFailsSilentlyIsStillReported)
     EXPECT_TRUE(SaveChecked(buf, dir.File("old.bmp"), CliStreams{out, err}));
 }
 
+// Sheets read and write the desktop's thumbnail cache ($XDG_CACHE_HOME)
+// unless told not to.
+TEST(CliSheet, UsesTheDesktopThumbnailCacheUnlessToldNot)
+{
+    test::TempDir dir;
+    QStringList args{"sheet", Q(test::WritePicture(test::Gradient(300, 200), dir.File("a.jpg"))), "-o",
+                     Q(dir.File("s.pxc")), "--no-cache"};
+    const std::string normal = qEnvironmentVariable("XDG_CACHE_HOME").toStdString() + "/thumbnails/normal";
+    std::filesystem::remove_all(normal);
+    ASSERT_EQ(Call(CmdSheet, args).status, 0);
+    EXPECT_FALSE(std::filesystem::exists(normal));
+    args.removeLast();
+    ASSERT_EQ(Call(CmdSheet, args).status, 0);
+    EXPECT_FALSE(std::filesystem::is_empty(normal));
+}
+
 }  // namespace
 }  // namespace pix

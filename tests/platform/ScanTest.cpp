@@ -73,6 +73,10 @@ int ScanPicture(const Options& options, CImageBuffer& picture, int pages = 1)
     }
     if (status == kScanGood) {
         EXPECT_TRUE(ReadPackedDib(builder.TakePackedDib(), picture));
+    } else {
+        // The test device's reader thread dies with its allocator lock held
+        // when cancelled while it starts up; let it get to its first write.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     scanner.Cancel();
     return status;

@@ -27,7 +27,8 @@ if [ $i -lt 20 ]; then
     done
 fi
 
-"$cli" sheet "$work/photos" -o "$work/web/index.html" --size 1200x900 >/dev/null 2>&1
+# The sheet's thumbnail cache stays in the work folder.
+XDG_CACHE_HOME="$work/cache" "$cli" sheet "$work/photos" -o "$work/web/index.html" --size 1200x900 >/dev/null 2>&1
 
 # Every picture the page shows and links exists.
 missing=0
