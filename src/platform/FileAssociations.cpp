@@ -1,6 +1,5 @@
 #include "platform/FileAssociations.h"
 
-#include <QFile>
 #include <utility>
 
 #include "common/SettingsKeys.h"
@@ -23,16 +22,10 @@ constexpr Extension kExtensions[] = {
 
 const QString kOurs = QString::fromLatin1(kDesktopFileId);
 
-QByteArray ReadUserFile(const XdgFolders& xdg)
-{
-    QFile file(UserMimeAppsFile(xdg));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The user file's default line of type without our id.
 QStringList OthersInUserLine(const XdgFolders& xdg, const QString& type)
 {
-    QStringList ids = ListedEntries(ReadUserFile(xdg), "Default Applications", type).value_or(QStringList());
+    QStringList ids = UserDefaults(xdg, type);
     ids.removeAll(kOurs);
     return ids;
 }

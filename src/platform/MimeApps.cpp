@@ -179,6 +179,11 @@ std::optional<QStringList> ListedEntries(const QByteArray& content, const QByteA
     return ids;
 }
 
+QStringList UserDefaults(const XdgFolders& xdg, const QString& type)
+{
+    return ListedEntries(ReadFile(UserMimeAppsFile(xdg)), "Default Applications", type).value_or(QStringList());
+}
+
 QString DefaultEntry(const XdgFolders& xdg, const QString& type, const std::optional<QStringList>& userLine)
 {
     const QString userFile = UserMimeAppsFile(xdg);

@@ -45,6 +45,9 @@ bool IsInstalled(const XdgFolders& xdg, const QString& id);
 QStringList MimeAppsFiles(const XdgFolders& xdg);
 // The user's own list, the one we write: $XDG_CONFIG_HOME/mimeapps.list.
 QString UserMimeAppsFile(const XdgFolders& xdg);
+// The user file's [Default Applications] entries for type (none when it
+// has no line for it).
+QStringList UserDefaults(const XdgFolders& xdg, const QString& type);
 // The ids listed for type in one group of a mimeapps.list file's content
 // (nothing when the group has no line for type).
 std::optional<QStringList> ListedEntries(const QByteArray& content, const QByteArray& group, const QString& type);
