@@ -2,7 +2,9 @@
 # Times `pixadrome-cli scan -o page.bmp` against `scanimage --format=pnm`
 # on the scanner library's test device: one 2550 x 3300 colour page (762
 # dpi, 85 x 110 mm, "Color pattern"), in alternating runs, and prints the
-# median of each and their ratio. Fails when ours is slower.
+# median of each and their ratio. Fails when ours is slower. Both write a
+# new file each run (the old one is deleted untimed): replacing a file costs
+# us a sync that the other program never makes.
 #
 # Usage: bench/compare_scan.sh [pixadrome-cli binary] [runs]
 # Defaults: the benchmark build's binary (make bench), 9 runs.
@@ -30,6 +32,7 @@ ours=""
 theirs=""
 i=0
 while [ $i -lt "$runs" ]; do
+    rm -f "$tmp/p.bmp" "$tmp/p.pnm"
     ours="$ours $(ms "$cli" scan -o "$tmp/p.bmp" --option mode=Color --option resolution=762 \
         --option br-x=85 --option br-y=110 --option "test-picture=Color pattern")"
     theirs="$theirs $(ms scanimage -d test:0 --mode=Color --resolution=762 -x 85 -y 110 \

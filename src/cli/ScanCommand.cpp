@@ -8,7 +8,9 @@
 #include "cli/CliCommands.h"
 #include "cli/CliSupport.h"
 #include "common/Progress.h"
+#include "image/BmpRowWriter.h"
 #include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
 #include "image/PackedDib.h"
 #include "platform/SaneScanner.h"
 #include "platform/ScanPage.h"
@@ -39,6 +41,18 @@ struct InterruptGuard {
         interruptedScanner = nullptr;
     }
     void (*previous)(int);
+};
+
+// Colour pages bound for a bitmap file go there row by row as they come.
+class BmpPageSink final : public ScanRowSink {
+public:
+    std::string path;
+    bool BeginPage(int width, int height) override { return writer_.Open(path, uint32_t(width), uint32_t(height)); }
+    uint8_t* Row(int y) override { return writer_.Row(uint32_t(y)); }
+    bool Commit() { return writer_.Commit(); }
+
+private:
+    BmpRowWriter writer_;
 };
 
 // OUT with %d replaced by the page number (batches).
@@ -107,6 +121,9 @@ int CmdScan(const QStringList& args, CliStreams io)
     InterruptGuard guard(scanner);
     TerminalProgress progress;
     ScanPageBuilder builder;
+    BmpPageSink sink;
+    if (FormatForPath(output) == ImageFormat::Bmp)
+        builder.StreamTo(&sink);
     int page = 0;
     for (;;) {
         const int started = scanner.Start();
@@ -119,6 +136,8 @@ int CmdScan(const QStringList& args, CliStreams io)
             break;
         }
         progress.Step("Page " + std::to_string(page + 1), 0);
+        const std::string path = PagePath(output, page + 1);
+        sink.path = path;
         std::string error;
         const int read = scanner.ReadPage(builder, error);
         if (interrupted) {
@@ -131,10 +150,14 @@ int CmdScan(const QStringList& args, CliStreams io)
             status = 1;
             break;
         }
-        CImageBuffer picture;
-        const std::vector<uint8_t> dib = builder.TakePackedDib();
         ++page;
-        if (!ReadPackedDib(dib, picture) || !SaveChecked(picture, PagePath(output, page), io)) {
+        CImageBuffer picture;
+        const bool saved = builder.Streamed() ? sink.Commit()
+                                              : AdoptPackedDib(builder.TakePackedDib(), picture) &&
+                                                    SaveChecked(picture, path, io);
+        if (!saved) {
+            if (builder.Streamed())
+                io.err << "pixadrome-cli: " << path << ": could not write\n";
             status = 1;
             break;
         }

@@ -52,6 +52,7 @@ bool AtomicFile::Open(const std::string& path, int mode)
     }
     target_ = path;
     temp_.assign(pattern.data());
+    replacing_ = exists;
     return true;
 }
 
@@ -68,7 +69,7 @@ bool AtomicFile::Commit(bool sync)
 {
     if (!file_)
         return false;
-    bool ok = !failed_ && std::fflush(file_) == 0 && (!sync || ::fsync(::fileno(file_)) == 0);
+    bool ok = !failed_ && std::fflush(file_) == 0 && (!sync || !replacing_ || ::fsync(::fileno(file_)) == 0);
     ok = std::fclose(file_) == 0 && ok;
     file_ = nullptr;
     if (ok)

@@ -25,8 +25,10 @@ public:
     // Writes size bytes; false (and the file is marked failed) on error.
     bool Write(const void* data, size_t size);
     bool Failed() const { return failed_; }
-    // Flushes, syncs (unless told not to: files that may be lost, such as
-    // caches) and renames the temporary file over the target.
+    // Flushes, syncs when an existing file is replaced (unless told not to:
+    // files that may be lost, such as caches) and renames the temporary file
+    // over the target. A new file is not synced: a crash can lose it, but
+    // no older content with it.
     bool Commit(bool sync = true);
     // Deletes the temporary file; the target is left as it was.
     void Discard();
@@ -36,6 +38,7 @@ private:
     std::string target_;
     std::string temp_;
     bool failed_ = false;
+    bool replacing_ = false;
 };
 
 // Writes bytes to path atomically; false on any failure.

@@ -48,6 +48,17 @@ void* MapLargeBlock(size_t size)
 
 void UnmapLargeBlock(void* block, size_t size) { ::munmap(block, RoundUp(size)); }
 
+void AdviseHugePages(void* p, size_t size)
+{
+    if (!IsMappedSize(size))
+        return;
+    const auto start = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t first = (start + kLargeBlockBytes - 1) & ~uintptr_t{kLargeBlockBytes - 1};
+    const uintptr_t end = (start + size) & ~uintptr_t{kLargeBlockBytes - 1};
+    if (end > first)
+        ::madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}
+
 void ReleaseLargeBlockPages(void* block, size_t blockSize, size_t upTo)
 {
     if (!IsMappedSize(blockSize))

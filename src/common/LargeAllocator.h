@@ -30,6 +30,10 @@ void UnmapLargeBlock(void* block, size_t size);
 void ReleaseLargeBlockPages(void* block, size_t blockSize, size_t upTo);
 // Whether blocks of size bytes are mapped.
 bool IsMappedSize(size_t size);
+// Marks the whole huge pages inside [p, p + size) of any allocation for
+// transparent huge pages, before it is first written (a big buffer that
+// is filled once then takes a page fault per 2 MiB). Only advice.
+void AdviseHugePages(void* p, size_t size);
 
 template <typename T>
 class LargeAllocator {

@@ -267,6 +267,14 @@ void PutHeader(std::vector<uint8_t>& out, uint32_t fileSize, uint32_t dataOffset
 
 }  // namespace
 
+std::vector<uint8_t> BmpTrueColorHeader(uint32_t width, uint32_t height)
+{
+    std::vector<uint8_t> header;
+    const uint64_t fileSize = static_cast<uint64_t>(StrideFor(width)) * height + 54;
+    PutHeader(header, static_cast<uint32_t>(fileSize), 54, width, height, 24, 0, 0);
+    return header;
+}
+
 void WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path, Prompter& prompter)
 {
     AtomicFile file;
@@ -274,15 +282,11 @@ void WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path, Prompte
         prompter.Show(MsgId::BmpCantOpenForWriting);
         return;
     }
-    std::vector<uint8_t> header;
-    const uint64_t fileSize = static_cast<uint64_t>(buf.Stride()) * buf.Height() + 54;
-    PutHeader(header, static_cast<uint32_t>(fileSize), 54, buf.Width(), buf.Height(), 24, 0, 0);
-    file.Write(header.data(), header.size());
-    for (uint32_t y = 0; y < buf.Height(); ++y) {
-        if (!file.Write(buf.Row(y), buf.Stride())) {
-            prompter.Show(MsgId::BmpWriteError);
-            return;  // the temporary file is discarded; the old file stays
-        }
+    const std::vector<uint8_t> header = BmpTrueColorHeader(buf.Width(), buf.Height());
+    // The rows lie bottom-up and padded, as the file stores them.
+    if (!file.Write(header.data(), header.size()) || !file.Write(buf.Bits(), buf.BitsSize())) {
+        prompter.Show(MsgId::BmpWriteError);
+        return;  // the temporary file is discarded; the old file stays
     }
     if (!file.Commit())
         prompter.Show(MsgId::BmpWriteError);

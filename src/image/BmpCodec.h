@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace pix {
 
@@ -31,5 +32,7 @@ bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height);
 void WriteBmp(CImageBuffer& buf, const std::string& path, Prompter& prompter);
 void WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path, Prompter& prompter);
 void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter& prompter);
+// The file and information headers WriteBmpTrueColor writes before the rows.
+std::vector<uint8_t> BmpTrueColorHeader(uint32_t width, uint32_t height);
 
 }  // namespace pix

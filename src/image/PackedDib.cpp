@@ -1,5 +1,6 @@
 #include "image/PackedDib.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/ByteReader.h"
@@ -141,6 +142,28 @@ bool ReadPackedDib(std::span<const uint8_t> dib, CImageBuffer& buf)
     if (palette.count >= 1)
         buf.SetIndexPlane(std::move(plane), palette.count);
     return true;
+}
+
+bool AdoptPackedDib(std::vector<uint8_t>&& dib, CImageBuffer& buf)
+{
+    PackedDibInfo info;
+    if (!ParsePackedDibHeader(dib, info) || info.bpp != 24 || info.compression != 0 || info.height <= 0)
+        return ReadPackedDib(dib, buf);
+    const uint32_t width = static_cast<uint32_t>(info.width);
+    const uint32_t height = static_cast<uint32_t>(info.height);
+    const size_t stride = StrideFor(width);
+    if (!SizeAllowed(width, height) || dib.size() - info.pixelOffset < stride * height)
+        return ReadPackedDib(dib, buf);
+    // The rows are already the buffer's layout: drop the header, clear the
+    // padding (the writers store it), keep the memory.
+    dib.erase(dib.begin(), dib.begin() + static_cast<std::ptrdiff_t>(info.pixelOffset));
+    dib.resize(stride * height);
+    const size_t used = size_t{3} * width;
+    if (used < stride)
+        for (uint32_t y = 0; y < height; ++y)
+            std::fill(dib.begin() + static_cast<std::ptrdiff_t>(y * stride + used),
+                      dib.begin() + static_cast<std::ptrdiff_t>((y + 1) * stride), uint8_t{0});
+    return buf.Adopt(std::move(dib), width, height);
 }
 
 std::vector<uint8_t> MakePackedDib(const CImageBuffer& buf)

@@ -30,6 +30,9 @@ bool ParsePackedDibHeader(std::span<const uint8_t> dib, PackedDibInfo& info);
 // or bit fields) into buf. Palette pictures keep their index plane. False,
 // with buf empty, when the block is not a bitmap we can read.
 bool ReadPackedDib(std::span<const uint8_t> dib, CImageBuffer& buf);
+// As ReadPackedDib, but a plain bottom-up 24-bit block hands its rows over
+// to buf instead of being copied (large pages change hands in place).
+bool AdoptPackedDib(std::vector<uint8_t>&& dib, CImageBuffer& buf);
 
 // The packed DIB of a buffer: a 40-byte header and its 24-bit rows.
 std::vector<uint8_t> MakePackedDib(const CImageBuffer& buf);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 #include "uiservices/AppServices.h"
 #include "uiservices/CProgressDlg.h"
@@ -58,7 +59,7 @@ bool CPixadromeDoc::NewDocument()
 {
     WaitCursor wait;
     if (auto pending = app_.TakePendingBitmap()) {
-        ReadPackedDib(*pending, image_);
+        AdoptPackedDib(std::move(*pending), image_);
     } else {
         ReadClipboardImage(image_);
     }

@@ -28,8 +28,25 @@ struct ScanFrameFormat {
 // Pages larger than this many pixels are refused.
 inline constexpr uint64_t kMaxScanPixels = uint64_t{1} << 28;
 
+// Takes the rows of a page as they arrive, so a large page is never held
+// whole (a file written as the scanner reads).
+class ScanRowSink {
+public:
+    virtual ~ScanRowSink() = default;
+    // A one-frame colour page of known size begins. False: the builder
+    // keeps this page itself.
+    virtual bool BeginPage(int width, int height) = 0;
+    // Where row y of the page's DIB (0 = the bottom row) goes: 24-bit BGR
+    // to fill before the next call. Null: the row is dropped.
+    virtual uint8_t* Row(int y) = 0;
+};
+
 class ScanPageBuilder {
 public:
+    // Offers the pages to sink (null: none) instead of building their DIBs.
+    void StreamTo(ScanRowSink* sink) { sink_ = sink; }
+    // The complete page went to the sink (it has no DIB here).
+    bool Streamed() const { return streaming_; }
     // Forgets a page left unfinished (a cancel or a failed read).
     void Reset();
     // Starts the next frame of the page; false, with the reason in error,
@@ -43,7 +60,7 @@ public:
     bool EndFrame();
     // The last frame has ended with every row.
     bool Complete() const { return complete_; }
-    // The page as a packed DIB (empty unless complete); the builder is
+    // The page as a packed DIB (empty unless complete and kept); the builder is
     // ready for the next page afterwards.
     std::vector<uint8_t> TakePackedDib();
 
@@ -62,6 +79,8 @@ private:
     bool started_ = false;
     bool complete_ = false;
     bool failed_ = false;
+    ScanRowSink* sink_ = nullptr;
+    bool streaming_ = false;        // this page's rows go to sink_
     std::vector<uint8_t> partial_;  // a row split across reads
     std::vector<uint8_t> pixels_;   // the DIB being filled
 };

@@ -47,12 +47,18 @@ TEST(PackedDib, TablesMasksAndRowOrder)
         {"5-5-5 red", {.bpp = 16, .pixels = {0x00, 0x7C, 0, 0}}, {255, 0, 0}},
         {"5-6-5 green", {.bpp = 16, .compression = 3, .table = masks, .pixels = {0xE0, 0x07, 0, 0}}, {0, 255, 0}},
         {"32 bits top-down", {.height = -2, .bpp = 32, .pixels = {1, 2, 3, 0, 4, 5, 6, 0}}, {3, 2, 1, 6, 5, 4}},
+        {"24 bits, padding set", {.height = 2, .bpp = 24, .pixels = {1, 2, 3, 9, 4, 5, 6, 9}}, {6, 5, 4, 3, 2, 1}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CImageBuffer buf;
         ASSERT_TRUE(ReadPackedDib(c.dib.Packed(), buf));
         EXPECT_EQ(test::TopDownRgb(buf), c.rgb);
+        // Taking the block over gives the same buffer, padding cleared.
+        CImageBuffer adopted;
+        ASSERT_TRUE(AdoptPackedDib(c.dib.Packed(), adopted));
+        EXPECT_EQ(std::vector<uint8_t>(adopted.Bits(), adopted.Bits() + adopted.BitsSize()),
+                  std::vector<uint8_t>(buf.Bits(), buf.Bits() + buf.BitsSize()));
         EXPECT_EQ(buf.ColorCount(), c.dib.bpp > 8 ? 0 : c.dib.colorsUsed ? int(c.dib.colorsUsed) : 1 << c.dib.bpp);
     }
 }
@@ -70,6 +76,7 @@ TEST(PackedDib, RefusesMalformedBlocks)
         CImageBuffer buf;
         EXPECT_FALSE(ReadPackedDib(bad[i], buf)) << i;
         EXPECT_TRUE(buf.IsEmpty()) << i;
+        EXPECT_FALSE(AdoptPackedDib(std::vector<uint8_t>(bad[i]), buf)) << i;
     }
 }
 

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <thread>
 
+#include "image/BmpCodec.h"
+#include "image/BmpRowWriter.h"
 #include "image/CImageBuffer.h"
 #include "image/PackedDib.h"
 #include "platform/SaneScanner.h"
@@ -55,8 +57,17 @@ CImageBuffer ReadScanimagePage(const std::string& path)
     return page;
 }
 
-// Scans one page with the options; the status and the page as a picture.
-int ScanPicture(const Options& options, CImageBuffer& picture, int pages = 1)
+// Streams colour pages into a bitmap file.
+struct FileSink final : ScanRowSink {
+    std::string path;
+    BmpRowWriter writer;
+    bool BeginPage(int width, int height) override { return writer.Open(path, uint32_t(width), uint32_t(height)); }
+    uint8_t* Row(int y) override { return writer.Row(uint32_t(y)); }
+};
+
+// Scans one page with the options; the status and the page as a picture
+// (none when the page went to sink).
+int ScanPicture(const Options& options, CImageBuffer& picture, int pages = 1, ScanRowSink* sink = nullptr)
 {
     SaneScanner scanner;
     EXPECT_TRUE(scanner.Initialise());
@@ -64,6 +75,7 @@ int ScanPicture(const Options& options, CImageBuffer& picture, int pages = 1)
     for (const auto& [name, value] : options)
         EXPECT_EQ(scanner.SetOption(name, value), SaneScanner::OptionResult::Set) << name << '=' << value;
     ScanPageBuilder builder;
+    builder.StreamTo(sink);
     int status = kScanGood;
     for (int page = 0; page < pages && status == kScanGood; ++page) {
         std::string error;
@@ -71,7 +83,9 @@ int ScanPicture(const Options& options, CImageBuffer& picture, int pages = 1)
         if (status == kScanGood)
             status = scanner.ReadPage(builder, error);
     }
-    if (status == kScanGood) {
+    if (status == kScanGood && builder.Streamed()) {
+        EXPECT_TRUE(static_cast<FileSink*>(sink)->writer.Commit());
+    } else if (status == kScanGood) {
         EXPECT_TRUE(ReadPackedDib(builder.TakePackedDib(), picture));
     } else {
         // The test device's reader thread dies with its allocator lock held
@@ -110,6 +124,40 @@ TEST(Scanning, PagesMatchWhatScanimageWrites)
         ASSERT_EQ(ScanPicture(options, ours), kScanGood) << command;
         EXPECT_TRUE(test::SamePixels(ours, reference)) << command;
     }
+}
+
+// A colour page of known height goes to the file as it is read, which then
+// holds the bytes Save writes; other pages are kept whole.
+TEST(Scanning, StreamedPagesMatchSavedOnes)
+{
+    test::UseSaneTestDevices();
+    test::TempDir dir;
+    test::RecordingPrompter prompter;
+    for (const Options& options : {Options{{"mode", "Color"}}, Options{{"mode", "Color"}, {"three-pass", "yes"}},
+                                   Options{{"mode", "Color"}, {"hand-scanner", "yes"}}}) {
+        CImageBuffer kept;
+        ASSERT_EQ(ScanPicture(options, kept), kScanGood);
+        WriteBmpTrueColor(kept, dir.File("kept.bmp"), prompter);
+        FileSink sink;
+        sink.path = dir.File("streamed.bmp");
+        std::filesystem::remove(sink.path);
+        CImageBuffer picture;
+        ASSERT_EQ(ScanPicture(options, picture, 1, &sink), kScanGood);
+        const bool streams = options.size() == 1;
+        EXPECT_EQ(picture.IsEmpty(), streams) << options.back().first;
+        if (streams) {
+            EXPECT_EQ(test::ReadAll(sink.path), test::ReadAll(dir.File("kept.bmp")));
+        }
+    }
+    // A page cut short replaces nothing.
+    const std::vector<uint8_t> before = test::ReadAll(dir.File("kept.bmp"));
+    BmpRowWriter writer;
+    ASSERT_TRUE(writer.Open(dir.File("kept.bmp"), 5, 3));
+    EXPECT_NE(writer.Row(2), nullptr);
+    EXPECT_NE(writer.Row(0), nullptr);
+    EXPECT_EQ(writer.Row(3), nullptr);
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_EQ(test::ReadAll(dir.File("kept.bmp")), before);
 }
 
 TEST(Scanning, FeederBatchesFailuresAndCancels)
