@@ -216,6 +216,7 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();  // a document kept its window open
         return;
     }
+    app_.CloseScanner();
     QMainWindow::closeEvent(event);
 }
 

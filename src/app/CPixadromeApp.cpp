@@ -207,6 +207,8 @@ void CPixadromeApp::OnAcquire()
     scanDialog_->raise();
 }
 
+void CPixadromeApp::CloseScanner() { delete scanDialog_; }
+
 void CPixadromeApp::OnExit()
 {
     if (!mainFrame_)

@@ -89,6 +89,9 @@ public:
     void OnFileAssociations();
     void OnSelectSource();
     void OnAcquire();
+    // Ends the scanner's connection and closes its window (the main
+    // window is closing).
+    void CloseScanner();
 
     // Paths given by another start of the program.
     void OnActivationRequest(const QStringList& paths);

@@ -92,7 +92,7 @@ int CmdScan(const QStringList& args, CliStreams io)
     CliPrompter prompter(io.err);
     SaneScanner scanner;
     if (!scanner.Initialise()) {
-        prompter.Show(MsgId::ScanProblem, {ScanErrorText(ScanError::SourceManager)});
+        ShowScanProblem(prompter, ScanError::SourceManager);
         return 1;
     }
     const std::vector<ScanDevice> devices = scanner.Devices();
@@ -105,14 +105,14 @@ int CmdScan(const QStringList& args, CliStreams io)
     if (device.empty() && !devices.empty())
         device = devices.front().name;
     if (device.empty() || !scanner.Open(device)) {
-        prompter.Show(MsgId::ScanProblem, {ScanErrorText(ScanError::DataSource)});
+        ShowScanProblem(prompter, ScanError::DataSource);
         return 1;
     }
     for (const QString& option : parser.values(QStringLiteral("option"))) {
         const std::string name = option.section(QLatin1Char('='), 0, 0).toStdString();
         const std::string value = option.section(QLatin1Char('='), 1).toStdString();
         if (scanner.SetOption(name, value) != SaneScanner::OptionResult::Set) {
-            prompter.Show(MsgId::ScanProblem, {ScanErrorText(ScanError::Capability)});
+            ShowScanProblem(prompter, ScanError::Capability);
             io.err << "pixadrome-cli: scan: " << name << '=' << value << " refused\n";
             return 1;
         }
@@ -124,48 +124,42 @@ int CmdScan(const QStringList& args, CliStreams io)
     BmpPageSink sink;
     if (FormatForPath(output) == ImageFormat::Bmp)
         builder.StreamTo(&sink);
-    int page = 0;
-    for (;;) {
-        const int started = scanner.Start();
-        if (started == kScanNoDocs && page > 0)
-            break;  // the feeder is empty
-        if (started != kScanGood) {
-            prompter.Show(MsgId::ScanProblem, {ScanErrorText(ScanError::Enable)});
-            io.err << "pixadrome-cli: scan: " << SaneScanner::StatusText(started) << '\n';
-            status = 1;
-            break;
-        }
-        progress.Step("Page " + std::to_string(page + 1), 0);
-        const std::string path = PagePath(output, page + 1);
-        sink.path = path;
-        std::string error;
-        const int read = scanner.ReadPage(builder, error);
-        if (interrupted) {
-            status = 130;
-            break;
-        }
-        if (read != kScanGood) {
-            io.err << "pixadrome-cli: page " << page + 1 << " discarded: "
-                   << (error.empty() ? SaneScanner::StatusText(read) : error) << '\n';
-            status = 1;
-            break;
-        }
-        ++page;
-        CImageBuffer picture;
-        const bool saved = builder.Streamed() ? sink.Commit()
-                                              : AdoptPackedDib(builder.TakePackedDib(), picture) &&
-                                                    SaveChecked(picture, path, io);
-        if (!saved) {
-            if (builder.Streamed())
-                io.err << "pixadrome-cli: " << path << ": could not write\n";
-            status = 1;
-            break;
-        }
-        if (!batch)
-            break;
+    int current = 0;
+    const auto result = scanner.ScanPages(
+        builder, batch,
+        [&](int page) {
+            progress.Step("Page " + std::to_string(page), 0);
+            sink.path = PagePath(output, page);
+            current = page;
+        },
+        [&](int) {
+            if (interrupted)
+                return false;  // a page complete as Ctrl-C came is not kept
+            if (builder.Streamed()) {
+                if (sink.Commit())
+                    return true;
+                io.err << "pixadrome-cli: " << sink.path << ": could not write\n";
+                return false;
+            }
+            CImageBuffer picture;
+            return AdoptPackedDib(builder.TakePackedDib(), picture) && SaveChecked(picture, sink.path, io);
+        });
+    if (interrupted)
+        return 130;
+    switch (result.end) {
+    case SaneScanner::BatchEnd::Done:
+        return 0;
+    case SaneScanner::BatchEnd::StartFailed:
+        ShowScanProblem(prompter, ScanError::Enable);
+        io.err << "pixadrome-cli: scan: " << result.Text() << '\n';
+        return 1;
+    case SaneScanner::BatchEnd::PageFailed:
+        io.err << "pixadrome-cli: page " << current << " discarded: " << result.Text() << '\n';
+        return 1;
+    case SaneScanner::BatchEnd::Stopped:
+        break;
     }
-    scanner.Cancel();  // ends the batch
-    return status;
+    return 1;
 }
 
 }  // namespace pix

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <mutex>
 
+#include "common/Prompter.h"
 #include "platform/ScanPage.h"
 
 namespace pix {
@@ -65,6 +66,9 @@ const SaneApi* LoadSane()
 // The library is initialised once per process at a time.
 std::mutex initMutex;
 int initCount = 0;
+
+// An option a caller may set now.
+bool Settable(const SANE_Option_Descriptor& d) { return SANE_OPTION_IS_SETTABLE(d.cap) && SANE_OPTION_IS_ACTIVE(d.cap); }
 
 ScanFrameFormat FormatOf(const SANE_Parameters& p)
 {
@@ -138,31 +142,34 @@ bool SaneScanner::Open(const std::string& device)
     return true;
 }
 
-int SaneScanner::FindOption(const std::string& name)
+const void* SaneScanner::FindOption(const std::string& name, int& index)
 {
     const SaneApi* api = LoadSane();
     SANE_Int count = 0;
-    if (api->controlOption(handle_, 0, SANE_ACTION_GET_VALUE, &count, nullptr) != SANE_STATUS_GOOD)
-        return -1;
+    index = -1;
+    if (state_ < 4 || api->controlOption(handle_, 0, SANE_ACTION_GET_VALUE, &count, nullptr) != SANE_STATUS_GOOD)
+        return nullptr;
     for (SANE_Int i = 1; i < count; ++i) {
         const SANE_Option_Descriptor* d = api->optionDescriptor(handle_, i);
-        if (d && d->name && name == d->name)
-            return i;
+        if (d && d->name && name == d->name) {
+            index = i;
+            return d;
+        }
     }
-    return -1;
+    return nullptr;
 }
 
 SaneScanner::OptionResult SaneScanner::SetOption(const std::string& name, const std::string& value)
 {
     if (state_ != 4)
         return OptionResult::Refused;
-    const int index = FindOption(name);
-    if (index < 0)
+    int index = -1;
+    const auto* d = static_cast<const SANE_Option_Descriptor*>(FindOption(name, index));
+    if (!d)
         return OptionResult::Unknown;
-    const SaneApi* api = LoadSane();
-    const SANE_Option_Descriptor* d = api->optionDescriptor(handle_, index);
-    if (!d || !SANE_OPTION_IS_SETTABLE(d->cap) || !SANE_OPTION_IS_ACTIVE(d->cap))
+    if (!Settable(*d))
         return OptionResult::Refused;
+    const SaneApi* api = LoadSane();
     std::vector<char> buffer(std::max<size_t>(size_t(std::max<SANE_Int>(d->size, 0)), value.size() + 1), 0);
     char* end = nullptr;
     switch (d->type) {
@@ -203,13 +210,11 @@ SaneScanner::OptionResult SaneScanner::SetOption(const std::string& name, const 
 
 std::string SaneScanner::Option(const std::string& name)
 {
-    if (state_ < 4)
-        return {};
-    const int index = FindOption(name);
-    const SaneApi* api = LoadSane();
-    const SANE_Option_Descriptor* d = index < 0 ? nullptr : api->optionDescriptor(handle_, index);
+    int index = -1;
+    const auto* d = static_cast<const SANE_Option_Descriptor*>(FindOption(name, index));
     if (!d || d->size <= 0 || !SANE_OPTION_IS_ACTIVE(d->cap))
         return {};
+    const SaneApi* api = LoadSane();
     std::vector<char> buffer(size_t(d->size) + 1, 0);
     if (api->controlOption(handle_, index, SANE_ACTION_GET_VALUE, buffer.data(), nullptr) != SANE_STATUS_GOOD)
         return {};
@@ -227,9 +232,9 @@ std::string SaneScanner::Option(const std::string& name)
 SaneScanner::OptionRange SaneScanner::Describe(const std::string& name)
 {
     OptionRange range;
-    const int index = state_ >= 4 ? FindOption(name) : -1;
-    const SANE_Option_Descriptor* d = index < 0 ? nullptr : LoadSane()->optionDescriptor(handle_, index);
-    if (!d || !SANE_OPTION_IS_SETTABLE(d->cap) || !SANE_OPTION_IS_ACTIVE(d->cap))
+    int index = -1;
+    const auto* d = static_cast<const SANE_Option_Descriptor*>(FindOption(name, index));
+    if (!d || !Settable(*d))
         return range;
     range.settable = true;
     auto number = [&](SANE_Word w) { return d->type == SANE_TYPE_FIXED ? SANE_UNFIX(w) : double(w); };
@@ -330,6 +335,44 @@ void SaneScanner::StepDown(int state)
     }
     if (state < 2)
         state_ = 1;
+}
+
+SaneScanner::BatchResult SaneScanner::ScanPages(ScanPageBuilder& builder, bool feeder,
+                                                const std::function<void(int)>& onStarted,
+                                                const std::function<bool(int)>& onPage)
+{
+    BatchResult result;
+    for (int page = 1;; ++page) {
+        const int started = Start();
+        if (started == kScanNoDocs && page > 1)
+            break;  // the feeder is empty
+        if (started != kScanGood) {
+            result = {BatchEnd::StartFailed, started, {}};
+            break;
+        }
+        onStarted(page);
+        const int read = ReadPage(builder, result.error);
+        if (read != kScanGood) {
+            result.end = BatchEnd::PageFailed;
+            result.status = read;
+            break;
+        }
+        if (!onPage(page)) {
+            result.end = BatchEnd::Stopped;
+            break;
+        }
+        if (!feeder)
+            break;
+    }
+    Cancel();  // ends the batch
+    return result;
+}
+
+std::string SaneScanner::BatchResult::Text() const { return error.empty() ? StatusText(status) : error; }
+
+void ShowScanProblem(Prompter& prompter, ScanError error)
+{
+    prompter.Show(MsgId::ScanProblem, {ScanErrorText(error)});
 }
 
 std::string SaneScanner::StatusText(int status)

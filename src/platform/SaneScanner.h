@@ -11,11 +11,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace pix {
 
+class Prompter;
 class ScanPageBuilder;
 
 struct ScanDevice {
@@ -36,6 +38,8 @@ enum class ScanError : int {
 };
 // The code's text (the message MsgId::ScanProblem shows).
 const char* ScanErrorText(ScanError error);
+// Shows the message for a failed step.
+void ShowScanProblem(Prompter& prompter, ScanError error);
 
 // Status codes of the library (the ones the caller tells apart).
 inline constexpr int kScanGood = 0;
@@ -81,6 +85,21 @@ public:
     // the page complete; else the status that ended it (the page is then
     // discarded). error gets the reason for a page the builder refused.
     int ReadPage(ScanPageBuilder& page, std::string& error);
+    // How a batch of pages ended: every page read (the feeder empty, or
+    // the one page of a flatbed), a start or a page failed (the page is
+    // dropped), or the caller stopped it.
+    enum class BatchEnd { Done, StartFailed, PageFailed, Stopped };
+    struct BatchResult {
+        BatchEnd end = BatchEnd::Done;
+        int status = kScanGood;  // the library's status of a failed step
+        std::string error;       // why the builder refused a page, if it did
+        std::string Text() const;  // error, else the status's text
+    };
+    // Scans one page, or every page of a feeder, into builder and ends the
+    // batch: onStarted(page) when a page starts, onPage(page) when it is
+    // complete (false stops the batch). Pages count from 1.
+    BatchResult ScanPages(ScanPageBuilder& builder, bool feeder, const std::function<void(int)>& onStarted,
+                          const std::function<bool(int)>& onPage);
     // Ends the batch (after the last page, or to give up). Safe from any
     // thread and from a signal handler.
     void Cancel();
@@ -91,7 +110,9 @@ public:
     static std::string StatusText(int status);
 
 private:
-    int FindOption(const std::string& name);
+    // The descriptor of the named option and its index; null when the
+    // device is not open or has no such option.
+    const void* FindOption(const std::string& name, int& index);
 
     int state_ = 1;
     std::atomic<void*> handle_{nullptr};

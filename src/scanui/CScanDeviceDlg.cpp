@@ -29,13 +29,13 @@ CScanDeviceDlg::CScanDeviceDlg(AppServices& app, QWidget* parent)
 
     const std::string chosen = app_.Settings().GetString(settings::kScanDevice.section, settings::kScanDevice.key, "");
     worker_ = std::make_unique<ScanWorker>(this);
-    worker_->Post([this, chosen](SaneScanner& scanner) {
+    worker_->Post([this, worker = worker_.get(), chosen](SaneScanner& scanner) {
         const bool ok = scanner.Initialise();
         std::vector<ScanDevice> devices = ok ? scanner.Devices() : std::vector<ScanDevice>();
         scanner.StepDown(1);
-        worker_->Deliver([this, ok, chosen, devices = std::move(devices)] {
+        worker->Deliver([this, ok, chosen, devices = std::move(devices)] {
             if (!ok) {
-                app_.Prompt().Show(MsgId::ScanProblem, {ScanErrorText(ScanError::SourceManager)});
+                ShowScanProblem(app_.Prompt(), ScanError::SourceManager);
                 reject();
                 return;
             }

@@ -76,7 +76,7 @@ CScanDialog::CScanDialog(AppServices& app, QWidget* parent)
         remembered.emplace_back(kRememberedNames[i], store.GetString(kRemembered[i].section, kRemembered[i].key, ""));
 
     worker_ = std::make_unique<ScanWorker>(this);
-    worker_->Post([this, device, remembered](SaneScanner& scanner) {
+    worker_->Post([this, worker = worker_.get(), device, remembered](SaneScanner& scanner) {
         std::optional<ScanError> error;
         if (!scanner.Initialise())
             error = ScanError::SourceManager;
@@ -84,9 +84,9 @@ CScanDialog::CScanDialog(AppServices& app, QWidget* parent)
             error = ScanError::DataSource;
         if (error) {
             scanner.StepDown(1);
-            worker_->Deliver([this, error] {
+            worker->Deliver([this, error] {
                 progress_->clear();
-                app_.Prompt().Show(MsgId::ScanProblem, {ScanErrorText(*error)});
+                ReportProblem(*error);
             });
             return;
         }
@@ -97,9 +97,9 @@ CScanDialog::CScanDialog(AppServices& app, QWidget* parent)
         Ranges ranges;
         for (const auto& [name, label] : kOptions)
             ranges[name] = {scanner.Describe(name), scanner.Option(name)};
-        worker_->Deliver([this, refused, ranges] {
+        worker->Deliver([this, refused, ranges] {
             if (refused)
-                app_.Prompt().Show(MsgId::ScanProblem, {ScanErrorText(ScanError::Capability)});
+                ReportProblem(ScanError::Capability);
             ShowOptions(ranges);
         });
     });
@@ -168,40 +168,32 @@ void CScanDialog::OnScan()
 
     scanning_ = true;
     UpdateButtons();
-    worker_->Post([this, options, feeder](SaneScanner& scanner) {
+    worker_->Post([this, worker = worker_.get(), options, feeder](SaneScanner& scanner) {
         bool refused = false;
         for (const auto& [name, value] : options)
             refused = scanner.SetOption(name, value) == SaneScanner::OptionResult::Refused || refused;
         if (refused)
-            worker_->Deliver(
-                [this] { app_.Prompt().Show(MsgId::ScanProblem, {ScanErrorText(ScanError::Capability)}); });
+            worker->Deliver([this] { ReportProblem(ScanError::Capability); });
         ScanPageBuilder builder;
-        QString status;
-        for (int page = 1;; ++page) {
-            const int started = scanner.Start();
-            if (started == kScanNoDocs && page > 1)
-                break;  // the feeder is empty
-            if (started != kScanGood) {
-                worker_->Deliver(
-                    [this] { app_.Prompt().Show(MsgId::ScanProblem, {ScanErrorText(ScanError::Enable)}); });
-                break;
-            }
-            worker_->Deliver([this, page] { progress_->setText(tr("Page %1").arg(page)); });
-            std::string error;
-            const int read = scanner.ReadPage(builder, error);
-            if (read != kScanGood) {
-                // Cut short or failed: the page is dropped; the device's text says why.
-                status = QString::fromStdString(error.empty() ? SaneScanner::StatusText(read) : error);
-                break;
-            }
-            worker_->Deliver([this, dib = builder.TakePackedDib()]() mutable { app_.OpenScannedPage(std::move(dib)); });
-            if (!feeder)
-                break;
-        }
-        scanner.Cancel();  // ends the batch
-        worker_->Deliver([this, status] { OnScanEnded(status); });
+        const auto result = scanner.ScanPages(
+            builder, feeder,
+            [this, worker](int page) {
+                worker->Deliver([this, page] { progress_->setText(tr("Page %1").arg(page)); });
+            },
+            [this, worker, &builder](int) {
+                worker->Deliver(
+                    [this, dib = builder.TakePackedDib()]() mutable { app_.OpenScannedPage(std::move(dib)); });
+                return true;
+            });
+        if (result.end == SaneScanner::BatchEnd::StartFailed)
+            worker->Deliver([this] { ReportProblem(ScanError::Enable); });
+        // A page cut short or failed is dropped; the device's text says why.
+        std::string status = result.end == SaneScanner::BatchEnd::PageFailed ? result.Text() : std::string();
+        worker->Deliver([this, status = std::move(status)] { OnScanEnded(QString::fromStdString(status)); });
     });
 }
+
+void CScanDialog::ReportProblem(ScanError error) { ShowScanProblem(app_.Prompt(), error); }
 
 void CScanDialog::OnScanEnded(const QString& status)
 {

@@ -50,6 +50,7 @@ private:
     std::vector<std::pair<std::string, std::string>> ChosenOptions() const;
     void OnScan();
     void OnScanEnded(const QString& status);
+    void ReportProblem(ScanError error);
     void UpdateButtons();
 
     AppServices& app_;

@@ -8,12 +8,15 @@ ScanWorker::ScanWorker(QObject* context) : context_(context), thread_([this] { R
 
 ScanWorker::~ScanWorker()
 {
+    bool busy = false;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
         tasks_.clear();
+        busy = running_;
     }
-    scanner_.Cancel();
+    if (busy)
+        scanner_.Cancel();
     wake_.notify_all();
     thread_.join();
 }
@@ -43,8 +46,11 @@ void ScanWorker::Run()
                 break;
             task = std::move(tasks_.front());
             tasks_.pop_front();
+            running_ = true;
         }
         task(scanner_);
+        std::lock_guard lock(mutex_);
+        running_ = false;
     }
     scanner_.StepDown(1);  // on the thread that made the calls
 }

@@ -39,6 +39,7 @@ private:
     std::condition_variable wake_;
     std::deque<std::function<void(SaneScanner&)>> tasks_;
     bool stopping_ = false;
+    bool running_ = false;  // a task is running
     std::thread thread_;
 };
 

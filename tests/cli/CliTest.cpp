@@ -207,5 +207,30 @@ TEST(CliSheet, UsesTheDesktopThumbnailCacheUnlessToldNot)
     EXPECT_FALSE(std::filesystem::is_empty(normal));
 }
 
+// Feeder pages are numbered; a colour bitmap (written as it is read) holds
+// what another format gets; a failed page or a refused option writes nothing.
+TEST(CliScan, BatchesStreamsAndDropsFailedPages)
+{
+    test::UseSaneTestDevices();
+    test::TempDir dir;
+    const CliRun list = Call(CmdScan, {"scan", "--list"});
+    EXPECT_NE(list.out.find("test:0\t"), std::string::npos) << list.out;
+    const QStringList colour{"--option", "mode=Color", "--option", "resolution=50"};
+    const QStringList feeder{"scan", "-o", Q(dir.File("p%d.bmp")), "--batch", "--option",
+                             "source=Automatic Document Feeder"};
+    ASSERT_EQ(Call(CmdScan, feeder + colour).status, 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("p10.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("p11.bmp")));
+    ASSERT_EQ(Call(CmdScan, QStringList{"scan", "-o", Q(dir.File("one.png"))} + colour).status, 0);
+    EXPECT_TRUE(test::SamePixels(Loaded(dir.File("p1.bmp")), Loaded(dir.File("one.png"))));
+
+    for (const char* option : {"read-return-value=SANE_STATUS_JAMMED", "no-such-option=1"}) {
+        const QStringList args = QStringList{"scan", "-o", Q(dir.File("bad.bmp")), "--option", option} + colour;
+        const CliRun run = Call(CmdScan, args);
+        EXPECT_EQ(run.status, 1) << option;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("bad.bmp"))) << option;
+    }
+}
+
 }  // namespace
 }  // namespace pix
