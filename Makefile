@@ -6,12 +6,15 @@ RELEASE    := $(BUILD)/release
 TESTBUILD  := $(BUILD)/test
 BENCHBUILD := $(BUILD)/bench
 FUZZBUILD  := $(BUILD)/fuzz
+TSANBUILD  := $(BUILD)/tsan
+# The test programs of the worker threads (their tests carry the label tsan).
+TSAN_TARGETS := pix_platform_tests pix_ui_tests pix_scan_script_tests pix_scripted_sane
 FUZZ_SECONDS ?= 600
 CMAKE_GEN  := -G Ninja
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 
-.PHONY: all deps deps-test deps-bench build run test bench fuzz samples demo clean install uninstall
+.PHONY: all deps deps-test deps-bench build run test tsan bench fuzz samples demo clean install uninstall
 
 all: build
 
@@ -70,8 +73,14 @@ test: deps-test
 	cmake --build $(TESTBUILD) -j $(JOBS)
 	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
+# The tests of the worker threads under ThreadSanitizer.
+tsan: deps-test
+	cmake -S . -B $(TSANBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPIX_TSAN=ON -DPIX_WERROR=ON
+	cmake --build $(TSANBUILD) -j $(JOBS) --target $(TSAN_TARGETS)
+	cd $(TSANBUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L tsan -j $(JOBS)
+
 bench: deps-bench
-	cmake -S . -B $(BENCHBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_GUI=OFF -DPIX_BENCH=ON
+	cmake -S . -B $(BENCHBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_GUI=ON -DPIX_BENCH=ON
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	$(BENCHBUILD)/bench/pix_bench --benchmark_counters_tabular=true
 

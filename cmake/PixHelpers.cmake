@@ -12,6 +12,10 @@ if(PIX_SANITIZE)
         -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(pix_flags INTERFACE -fsanitize=address,undefined)
 endif()
+if(PIX_TSAN)
+    target_compile_options(pix_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(pix_flags INTERFACE -fsanitize=thread)
+endif()
 if(PIX_FUZZ)
     target_compile_options(pix_flags INTERFACE -fsanitize=fuzzer-no-link)
 endif()
@@ -43,9 +47,21 @@ function(pix_add_test name)
         $<$<AND:$<CXX_COMPILER_ID:GNU>,$<VERSION_LESS:$<CXX_COMPILER_VERSION>,13>>:-Wno-restrict>)
     add_test(NAME ${name} COMMAND ${name})
     set(env "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1" "UBSAN_OPTIONS=print_stacktrace=1"
-            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp")
+            "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp"
+            "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1")
     if(ARG_QT_GUI)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 900)
+    set(PIX_TEST_ENV "${env}" PARENT_SCOPE)
+endfunction()
+
+# pix_add_tsan_test(NAME TARGET GTEST_FILTER): in ThreadSanitizer builds,
+# runs the matching tests of TARGET (already added) under the label tsan,
+# which `make tsan` runs.
+function(pix_add_tsan_test name target filter)
+    if(PIX_TSAN)
+        add_test(NAME ${name} COMMAND ${target} --gtest_filter=${filter})
+        set_tests_properties(${name} PROPERTIES ENVIRONMENT "${PIX_TEST_ENV}" TIMEOUT 900 LABELS tsan)
+    endif()
 endfunction()

@@ -1,10 +1,19 @@
 #include "scanui/ScanWorker.h"
 
-#include <QMetaObject>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <cstdint>
 
 namespace pix {
 
-ScanWorker::ScanWorker(QObject* context) : context_(context), thread_([this] { Run(); }) {}
+ScanWorker::ScanWorker(QObject* context) : wakeFd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+    notifier_ = std::make_unique<QSocketNotifier>(wakeFd_, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, context, [this] { RunResults(); });
+    thread_ = std::thread([this] { Run(); });
+}
 
 ScanWorker::~ScanWorker()
 {
@@ -19,6 +28,8 @@ ScanWorker::~ScanWorker()
         scanner_.Cancel();
     wake_.notify_all();
     thread_.join();
+    notifier_.reset();
+    ::close(wakeFd_);
 }
 
 void ScanWorker::Post(std::function<void(SaneScanner&)> task)
@@ -32,7 +43,25 @@ void ScanWorker::Post(std::function<void(SaneScanner&)> task)
 
 void ScanWorker::Deliver(std::function<void()> result)
 {
-    QMetaObject::invokeMethod(context_, std::move(result), Qt::QueuedConnection);
+    {
+        std::lock_guard lock(mutex_);
+        results_.push_back(std::move(result));
+    }
+    const uint64_t one = 1;
+    (void)!::write(wakeFd_, &one, sizeof one);
+}
+
+void ScanWorker::RunResults()
+{
+    uint64_t count = 0;
+    (void)!::read(wakeFd_, &count, sizeof count);
+    std::deque<std::function<void()>> ready;
+    {
+        std::lock_guard lock(mutex_);
+        ready.swap(results_);
+    }
+    for (auto& result : ready)
+        result();
 }
 
 void ScanWorker::Run()

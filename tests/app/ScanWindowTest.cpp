@@ -41,6 +41,33 @@ TEST(ScanWindow, ACancelledPageOpensNothingAndTheNextScanOpensItsPage)
     EXPECT_TRUE(app.prompter.texts.empty());
 }
 
+// A device that will not open, or a remembered value it refuses (its own
+// value is kept), is reported once.
+TEST(ScanWindow, OpeningProblemsAreReportedOnce)
+{
+    UseSlowTestDevices();
+    const struct {
+        const char* key;
+        const char* value;
+        const char* message;
+        bool ready;
+    } rows[] = {{"Device", "test:9", "I can't open the data source.", false},
+                {"Resolution", "99999", "I can't set a capability.", true}};
+    for (const auto& row : rows) {
+        RunningApp app;
+        app.settings.SetString("Scanner", row.key, row.value);
+        CScanDialog dialog(*app.app);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !app.prompter.texts.empty(); }, 10000));
+        QTest::qWait(50);
+        ASSERT_EQ(app.prompter.texts.size(), 1u) << row.key;
+        EXPECT_NE(app.prompter.texts[0].find(row.message), std::string::npos) << row.key;
+        EXPECT_EQ(dialog.Ready(), row.ready) << row.key;
+        if (row.ready) {
+            EXPECT_EQ(static_cast<QDoubleSpinBox*>(dialog.OptionControl("resolution"))->value(), 300);
+        }
+    }
+}
+
 TEST(ScanWindow, TheChooserRemembersTheDevice)
 {
     UseSlowTestDevices();

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -109,10 +110,7 @@ SANE_Status sane_control_option(SANE_Handle, SANE_Int option, SANE_Action action
         std::memcpy(value, source, sizeof source);
         return SANE_STATUS_GOOD;
     }
-    const char* text = static_cast<const char*>(value);
-    if (action != SANE_ACTION_SET_VALUE || (std::strcmp(text, sources[0]) != 0 && std::strcmp(text, sources[1]) != 0))
-        return SANE_STATUS_INVAL;
-    std::strcpy(source, text);
+    std::snprintf(source, sizeof source, "%s", static_cast<const char*>(value));
     return SANE_STATUS_GOOD;
 }
 
@@ -163,9 +161,6 @@ void sane_cancel(SANE_Handle)
     cancelled = true;
     Log("cancel");
 }
-
-SANE_Status sane_set_io_mode(SANE_Handle, SANE_Bool) { return SANE_STATUS_UNSUPPORTED; }
-SANE_Status sane_get_select_fd(SANE_Handle, SANE_Int*) { return SANE_STATUS_UNSUPPORTED; }
 
 SANE_String_Const sane_strstatus(SANE_Status status)
 {

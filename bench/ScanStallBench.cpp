@@ -1,0 +1,107 @@
+// How long the window's thread stalls while the scan window acquires one
+// large colour page (2550 × 3300, 762 dpi, from the scanner library's test
+// device) and opens it as a new image: the longest gap between the ticks
+// of a 1 ms timer, from the click on Scan until the page's window has been
+// painted. Prints the figures; fails above 50 ms.
+//
+// Usage: pix_scan_stall [runs]  (default 5; the worst run counts)
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/CMainFrame.h"
+#include "app/CPixadromeApp.h"
+#include "common/SettingsStore.h"
+#include "render/RenderFormats.h"
+#include "scanui/CScanDialog.h"
+#include "uiservices/FileChooser.h"
+
+namespace {
+
+// Answers every question with OK and counts them.
+class CountingPrompter final : public pix::Prompter {
+public:
+    int count = 0;
+    pix::Answer Present(const pix::MessageEntry&, const std::string& text) override
+    {
+        std::fprintf(stderr, "message: %s\n", text.c_str());
+        ++count;
+        return pix::Answer::Ok;
+    }
+};
+
+// The test device, set to send the large colour page.
+void UseLargeTestPage(const QTemporaryDir& dir)
+{
+    std::ofstream(dir.filePath("dll.conf").toStdString()) << "test\n";
+    std::ifstream in("/etc/sane.d/test.conf");
+    std::ofstream out(dir.filePath("test.conf").toStdString());
+    out << in.rdbuf() << "\nmode Color\nresolution 762\nbr_x 85\nbr_y 110\ntest-picture \"Color pattern\"\n";
+    qputenv("SANE_CONFIG_DIR", dir.path().toUtf8());
+}
+
+// The longest gap between ticks while one page is scanned and opened.
+qint64 OneRun(pix::CPixadromeApp& app, pix::CScanDialog& dialog)
+{
+    const int windows = app.MainFrame()->Children().size();
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    QTimer ticker;
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    clock.start();
+    ticker.start();
+    dialog.ScanButton()->click();
+    while (!dialog.Ready() || app.MainFrame()->Children().size() == windows)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    app.MainFrame()->repaint();  // the new window, painted
+    const qint64 opened = clock.elapsed();
+    QApplication::processEvents();
+    longest = std::max(longest, clock.elapsed() - last);
+    std::printf("page opened after %lld ms, longest stall %lld ms\n", static_cast<long long>(opened),
+                static_cast<long long>(longest));
+    return longest;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir home;
+    for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
+        qputenv(folder, home.filePath(folder).toUtf8());
+    UseLargeTestPage(home);
+    QApplication qapp(argc, argv);
+    pix::RegisterRenderFormats();
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+    pix::MemorySettingsStore settings;
+    CountingPrompter prompter;
+    pix::DialogFileChooser files;
+    pix::CPixadromeApp app(settings, prompter, files);
+    app.Start({});
+    app.MainFrame()->resize(1000, 700);
+    pix::CScanDialog dialog(app, app.MainFrame());
+    dialog.KeepOpen()->setChecked(true);
+    dialog.show();
+    while (!dialog.Ready() && prompter.count == 0)
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    qint64 worst = 0;
+    for (int run = 0; run < runs && prompter.count == 0; ++run)
+        worst = std::max(worst, OneRun(app, dialog));
+    std::printf("worst stall %lld ms (target 50 ms)\n", static_cast<long long>(worst));
+    return prompter.count == 0 && worst <= 50 ? 0 : 1;
+}
