@@ -83,6 +83,7 @@ bench: deps-bench
 	cmake -S . -B $(BENCHBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_GUI=ON -DPIX_BENCH=ON
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	$(BENCHBUILD)/bench/pix_bench --benchmark_counters_tabular=true
+	$(BENCHBUILD)/bench/pix_scan_stall
 
 # Runs every fuzz target for FUZZ_SECONDS seconds on its corpus in fuzz/corpus/.
 fuzz: deps-test
