@@ -77,6 +77,13 @@ CPixadromeApp* CPixadromeApp::Instance() { return g_app; }
 
 QWidget* CPixadromeApp::MainWindow() { return mainFrame_.get(); }
 
+std::optional<std::string> CPixadromeApp::ViewedFile()
+{
+    if (!mainFrame_)
+        return std::nullopt;
+    return mainFrame_->ViewedFile();
+}
+
 bool CPixadromeApp::Start(const StartOptions& options)
 {
     // Pixadrome opens image files from the first start on (once: an

@@ -57,6 +57,7 @@ public:
     // Opens path as an image in a new window (an open window on the same
     // path is activated instead).
     CChildFrame* OpenImageWindow(const QString& path) override;
+    std::optional<std::string> ViewedFile() override;
 
     // The pending file list, taken over by a new contact sheet.
     void SetPendingFiles(QStringList files) { pendingFiles_ = std::move(files); }

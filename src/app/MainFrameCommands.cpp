@@ -120,6 +120,9 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
          OnView(&CPixadromeView::OnZoomOut), ViewCan(&CPixadromeView::CanZoomOut)},
         {"fit", T("&Fit window to image"), T("Fit window to image\nFit window to image"), {}, {},
          OnView(&CPixadromeView::FitWindowToImage), HasView},
+        {"database", T("&Database"), T("Show or hide database pane\nToggle database"), {}, {},
+         [](const CommandContext& c) { c.frame.ShowDatabasePane(!c.frame.DatabasePane()); }, {},
+         [](const CommandContext& c) { return c.frame.DatabasePane() != nullptr; }},
         // Image
         {"flipVertical", T("Flip &vertical"), T("Flip upside down\nFlip Vertical"), {}, {},
          OnDoc(&CPixadromeDoc::OnFlipVertical), HasView},
@@ -159,7 +162,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
          {"open", "save", "saveAs", "-", "copyFile", "moveFile", "deleteFile", "wallpaper", "sendTo", "-", "print",
           "printPreview", "-", "selectSource", "acquire", "-", "associations", "-", "recent", "-", "exit"}},
         {T("&Edit"), {"undo", "copy", "paste"}},
-        {T("&View"), {"zoomIn", "zoomOut", "fit"}},
+        {T("&View"), {"zoomIn", "zoomOut", "fit", "-", "database"}},
         {T("&Image"),
          {"flipVertical", "flipHorizontal", "rotateRight", "rotateLeft", "resize", "-", "enhance", "colorCorrection",
           "colorReduction", "photoMosaic"}},
