@@ -1,7 +1,6 @@
 #include "dbui/AttributeSnapshot.h"
 
 #include "database/Attributes.h"
-#include "database/Maintenance.h"
 
 namespace pix {
 namespace {
@@ -44,19 +43,6 @@ std::vector<bool> ReadTicks(const CImageDatabase& db, const std::string& owner, 
     for (const CStrList& path : paths)
         ticks.push_back(!owner.empty() && OwnerHasNode(db, owner, path));
     return ticks;
-}
-
-std::string RelocatedPath(const std::string& path, const std::string& databasePath)
-{
-    if (!FileIsMissing(path))
-        return path;
-    const size_t slash = path.find_last_of('/');
-    const size_t dbSlash = databasePath.find_last_of('/');
-    if (dbSlash == std::string::npos)
-        return path;
-    const std::string moved =
-        databasePath.substr(0, dbSlash + 1) + (slash == std::string::npos ? path : path.substr(slash + 1));
-    return FileIsMissing(moved) ? path : moved;
 }
 
 }  // namespace pix

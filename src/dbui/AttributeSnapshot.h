@@ -23,8 +23,4 @@ std::vector<AttributeNode> ReadAttributeTree(const CImageDatabase& db, const std
 // Whether owner has the node at each path ("Attributes", s1 … sn).
 std::vector<bool> ReadTicks(const CImageDatabase& db, const std::string& owner, const std::vector<CStrList>& paths);
 
-// A file that is missing where it was stored but present under the same
-// name in the database's folder is taken from there; otherwise path.
-std::string RelocatedPath(const std::string& path, const std::string& databasePath);
-
 }  // namespace pix

@@ -13,6 +13,7 @@
 #include "common/Prompter.h"
 #include "database/Attributes.h"
 #include "database/DatabaseAccess.h"
+#include "dbui/FileCollection.h"
 #include "platform/DesktopServices.h"
 #include "platform/FileTypeIcon.h"
 #include "uiservices/AppServices.h"

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileDialog>
 
+#include "uiservices/FileDialogs.h"
+
 namespace pix {
 
 QStringList QtFilters(std::string_view filter)
@@ -25,6 +27,8 @@ QStringList QtFilters(std::string_view filter)
 QStringList DialogFileChooser::ChooseOpen(QWidget* parent, const QString& title, const QString& folder,
                                           std::string_view filter, int& filterIndex)
 {
+    if (open_)
+        return open_(parent, title, folder, filter, filterIndex);
     const QStringList filters = QtFilters(filter);
     QFileDialog dialog(parent, title, folder);
     dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -41,11 +45,16 @@ QStringList DialogFileChooser::ChooseOpen(QWidget* parent, const QString& title,
 QString DialogFileChooser::ChooseSave(QWidget* parent, const QString& title, const QString& folder,
                                       const QString& proposedName, std::string_view filter)
 {
+    if (!filter.empty()) {
+        CFileSave dialog(prompter_, parent, title, folder, filter);
+        dialog.selectFile(proposedName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
+    }
     QFileDialog dialog(parent, title, folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!filter.empty())
-        dialog.setNameFilters(QtFilters(filter));
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

@@ -3,11 +3,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string_view>
 
 class QWidget;
 
 namespace pix {
+
+class Prompter;
 
 class FileChooser {
 public:
@@ -21,13 +24,24 @@ public:
                                const QString& proposedName, std::string_view filter) = 0;
 };
 
-// The desktop's own file dialogs.
+// The program's file dialogs: saving refuses types the filter does not
+// name (reported through prompter); opening goes to the dialog the
+// application sets, else to a plain one.
 class DialogFileChooser final : public FileChooser {
 public:
+    using OpenDialog = std::function<QStringList(QWidget* parent, const QString& title, const QString& folder,
+                                                 std::string_view filter, int& filterIndex)>;
+    explicit DialogFileChooser(Prompter& prompter) : prompter_(prompter) {}
+    void SetOpenDialog(OpenDialog open) { open_ = std::move(open); }
+
     QStringList ChooseOpen(QWidget* parent, const QString& title, const QString& folder, std::string_view filter,
                            int& filterIndex) override;
     QString ChooseSave(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
                        std::string_view filter) override;
+
+private:
+    Prompter& prompter_;
+    OpenDialog open_;
 };
 
 // "desc|patterns|...||" as Qt's "desc (patterns);;..." list.
