@@ -92,10 +92,25 @@ void CMainFrame::BuildMenus()
         action->setCheckable(static_cast<bool>(command.checked));
     }
     // Menus and the tool bar both take actions and separators; only a
-    // menu holds the recent-files submenu.
-    auto fill = [this](auto* target, const std::vector<const char*>& items) {
+    // menu holds submenus: the recent files, and those that ">title"
+    // opens and "<" closes.
+    auto fill = [this](auto* menuOrBar, const std::vector<const char*>& items) {
+        std::vector<QMenu*> open;
         for (const char* item : items) {
             const std::string_view name(item);
+            auto* target = menuOrBar;
+            if constexpr (std::is_same_v<decltype(target), QMenu*>) {
+                if (!open.empty())
+                    target = open.back();
+                if (name.substr(0, 1) == ">") {
+                    open.push_back(target->addMenu(QCoreApplication::translate("CMainFrame", item + 1)));
+                    continue;
+                }
+                if (name == "<") {
+                    open.pop_back();
+                    continue;
+                }
+            }
             if (name == "-") {
                 target->addSeparator();
             } else if (name == "recent") {

@@ -90,6 +90,9 @@ public:
     void OnFileAssociations();
     void OnSelectSource();
     void OnAcquire();
+    void OnDatabaseChange();
+    void OnDatabaseLocate();
+    void OnDatabaseClean();
 
     // Paths given by another start of the program.
     void OnActivationRequest(const QStringList& paths);

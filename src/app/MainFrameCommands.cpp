@@ -141,6 +141,12 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
          OnView(&CPixadromeView::OnColorReduction), HasView},
         {"photoMosaic", T("&Photo mosaic..."), T("Tile image with small images\nPhotomosaic"), {}, {},
          OnDoc(&CPixadromeDoc::OnPhotoMosaic), HasView},
+        // Options
+        {"dbChange", T("&Change"), T("choose new or existing database file\nChange database"), {}, {},
+         OnApp(&CPixadromeApp::OnDatabaseChange), {}},
+        {"dbLocate", T("&Locate files"), T("Find files that where moved"), {}, {},
+         OnApp(&CPixadromeApp::OnDatabaseLocate), {}},
+        {"dbClean", T("Clea&n"), T("Remove deleted files"), {}, {}, OnApp(&CPixadromeApp::OnDatabaseClean), {}},
         // Window
         {"cascade", T("&Cascade"), "", {}, {}, OnArea(&QMdiArea::cascadeSubWindows), {}},
         {"tile", T("&Tile"), "", {}, {}, OnArea(&QMdiArea::tileSubWindows), {}},
@@ -166,6 +172,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
         {T("&Image"),
          {"flipVertical", "flipHorizontal", "rotateRight", "rotateLeft", "resize", "-", "enhance", "colorCorrection",
           "colorReduction", "photoMosaic"}},
+        {T("&Options"), {T(">&Database"), "dbChange", "dbLocate", "dbClean", "<"}},
         {T("&Window"), {"cascade", "tile", "closeAll"}},
         {T("&Help"), {"webPage", "about"}},
     };

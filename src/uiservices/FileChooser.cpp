@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 #include "uiservices/FileDialogs.h"
 
@@ -22,6 +23,29 @@ QStringList QtFilters(std::string_view filter)
         out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return out;
+}
+
+QString FileChooser::ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
+                                        std::string_view filter, const QString&)
+{
+    const QFileInfo info(path);
+    return ChooseSave(parent, title, info.absolutePath(), info.fileName(), filter);
+}
+
+QString DialogFileChooser::ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
+                                               std::string_view filter, const QString& suffix)
+{
+    const QFileInfo info(path);
+    QFileDialog dialog(parent, title, info.absolutePath());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setNameFilters(QtFilters(filter));
+    dialog.selectFile(info.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 QStringList DialogFileChooser::ChooseOpen(QWidget* parent, const QString& title, const QString& folder,

@@ -22,6 +22,10 @@ public:
     // A file to save to; empty when cancelled.
     virtual QString ChooseSave(QWidget* parent, const QString& title, const QString& folder,
                                const QString& proposedName, std::string_view filter) = 0;
+    // An existing file or a new name (given suffix when it has none),
+    // starting at path; empty when cancelled. By default a save dialog.
+    virtual QString ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
+                                        std::string_view filter, const QString& suffix);
 };
 
 // The program's file dialogs: saving refuses types the filter does not
@@ -38,6 +42,8 @@ public:
                            int& filterIndex) override;
     QString ChooseSave(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
                        std::string_view filter) override;
+    QString ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path, std::string_view filter,
+                                const QString& suffix) override;
 
 private:
     Prompter& prompter_;
