@@ -206,6 +206,12 @@ CPixadromeView* CMainFrame::ActiveImageView() const
     return active ? qobject_cast<CPixadromeView*>(active->widget()) : nullptr;
 }
 
+CThumbnailView* CMainFrame::ActiveSheetView() const
+{
+    QMdiSubWindow* active = mdi_ ? ActiveSubWindow() : nullptr;
+    return active ? qobject_cast<CThumbnailView*>(active->widget()) : nullptr;
+}
+
 std::optional<std::string> CMainFrame::ViewedFile() const
 {
     QMdiSubWindow* active = mdi_ ? ActiveSubWindow() : nullptr;

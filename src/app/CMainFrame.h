@@ -23,6 +23,7 @@ struct CommandContext;
 class CPixadromeApp;
 class CPixadromeDoc;
 class CPixadromeView;
+class CThumbnailView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -37,6 +38,7 @@ public:
     void Activate(CChildFrame* frame);
     QList<CChildFrame*> Children() const;
     CPixadromeView* ActiveImageView() const;
+    CThumbnailView* ActiveSheetView() const;
     // The file shown by the active window (see AppServices::ViewedFile).
     std::optional<std::string> ViewedFile() const;
     // The database pane left of the document windows; hiding it destroys

@@ -93,12 +93,17 @@ public:
     void OnDatabaseChange();
     void OnDatabaseLocate();
     void OnDatabaseClean();
+    void OnFindDupes();
+    void OnFindSimilarToThis();
+    void OnFindSimilarToThese();
 
     // Paths given by another start of the program.
     void OnActivationRequest(const QStringList& paths);
 
-private:
+    // A new contact sheet of files (titled title unless it is empty).
     CChildFrame* NewSheetFromFiles(const QStringList& files, const QString& title);
+
+private:
 
     SettingsStore& settings_;
     Prompter& prompter_;

@@ -57,16 +57,19 @@ bool ChangeDatabaseFile(AppServices& app)
 
 QStringList ChooseFilesToLocate(AppServices& app)
 {
-    SettingsStore& settings = app.Settings();
     const std::string title = DatabaseAccess::DatabaseTitle(app.Database().ConfiguredPath());
+    return ChooseSourceFiles(
+        app, QObject::tr("Choose files to scan in Database [%1]").arg(QString::fromStdString(title)));
+}
+
+QStringList ChooseSourceFiles(AppServices& app, const QString& title)
+{
+    SettingsStore& settings = app.Settings();
     int filterIndex = settings.GetInt(settings::kSrcFilter.section, settings::kSrcFilter.key,
                                       settings::kSrcFilter.fallback);
     const QString folder = QString::fromStdString(
         settings.GetString(settings::kSrcDir.section, settings::kSrcDir.key, QDir::currentPath().toStdString()));
-    const QStringList files =
-        app.Files().ChooseOpen(app.MainWindow(),
-                               QObject::tr("Choose files to scan in Database [%1]").arg(QString::fromStdString(title)),
-                               folder, kOpenFilter, filterIndex);
+    const QStringList files = app.Files().ChooseOpen(app.MainWindow(), title, folder, kOpenFilter, filterIndex);
     if (files.isEmpty())
         return {};
     settings.SetInt(settings::kSrcFilter.section, settings::kSrcFilter.key, filterIndex);

@@ -15,8 +15,10 @@ class Progress;
 // when it changed (a file that is no database is reported).
 bool ChangeDatabaseFile(AppServices& app);
 
-// The files to locate, chosen below the remembered folder (which is
-// updated); empty when cancelled.
+// Files chosen in the open dialog titled title, starting in the remembered
+// folder with the remembered filter (both updated); empty when cancelled.
+QStringList ChooseSourceFiles(AppServices& app, const QString& title);
+// The files to locate.
 QStringList ChooseFilesToLocate(AppServices& app);
 // Updates the stored paths of the files; stops where progress is
 // cancelled, keeping and saving what changed.
