@@ -1,6 +1,7 @@
 #include "dbui/CFileSelect.h"
 
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,8 +52,7 @@ CFileSelect::CFileSelect(AppServices& app, QWidget* parent, const QString& title
     connect(database_, &QPushButton::clicked, this, &CFileSelect::OnDatabase);
     connect(this, &QFileDialog::directoryEntered, this, &CFileSelect::ResetName);
     if (name_)
-        connect(name_, &QLineEdit::textChanged, this,
-                [this](const QString& text) { subfolders_->setEnabled(text == kAllInDirectory); });
+        connect(name_, &QLineEdit::textChanged, this, &CFileSelect::OnNameChanged);
     ResetName();
 }
 
@@ -60,7 +60,17 @@ void CFileSelect::ResetName()
 {
     if (name_)
         name_->setText(kAllInDirectory);
-    subfolders_->setEnabled(true);
+    OnNameChanged();
+}
+
+void CFileSelect::OnNameChanged()
+{
+    const bool wholeFolder = name_ && name_->text() == kAllInDirectory;
+    subfolders_->setEnabled(wholeFolder);
+    // The dialog allows only existing names; the whole folder is one too.
+    if (auto* box = findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")); box && wholeFolder)
+        if (QPushButton* open = box->button(QDialogButtonBox::Open))
+            open->setEnabled(true);
 }
 
 int CFileSelect::FilterIndex() const { return static_cast<int>(qtFilters_.indexOf(selectedNameFilter())) + 1; }

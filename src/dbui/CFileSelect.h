@@ -42,6 +42,7 @@ public:
 private:
     void OnDatabase();
     void ResetName();
+    void OnNameChanged();
 
     AppServices& app_;
     std::string filter_;

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -56,6 +57,7 @@ TEST(FileDialogs, AllInDirectoryAcceptsOnlyWithFiles)
         CFileSelect select(*app.app, nullptr, "Open", Q(dir.Path().string()), kFilter, 1);
         select.open();
         EXPECT_EQ(select.NameBox()->text(), "all in directory");
+        EXPECT_TRUE(select.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->isEnabled());
         select.Subfolders()->setChecked(recurse);
         select.accept();
         EXPECT_FALSE(select.isVisible());
