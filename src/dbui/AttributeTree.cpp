@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMimeData>
 #include <QProcess>
@@ -49,6 +50,9 @@ AttributeTree::AttributeTree(Mode mode, AppServices& app, QWidget* parent)
     : QTreeWidget(parent), mode_(mode), app_(app)
 {
     setHeaderHidden(true);
+    // Labels are not cut short in a narrow pane: it scrolls instead.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
     setRootIsDecorated(true);
     setEditTriggers(QAbstractItemView::EditKeyPressed);
     setDragDropMode(QAbstractItemView::DragDrop);
