@@ -48,7 +48,7 @@ function(pix_add_test name)
     add_test(NAME ${name} COMMAND ${name})
     set(env "ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1" "UBSAN_OPTIONS=print_stacktrace=1"
             "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp"
-            "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1")
+            "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp:halt_on_error=1:second_deadlock_stack=1:die_after_fork=0")
     if(ARG_QT_GUI)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()

@@ -6,6 +6,7 @@
 
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
+#include "dbui/CFileSelect.h"
 #include "uiservices/FileChooser.h"
 #include "uiservices/QtPrompter.h"
 #include "platform/QSettingsStore.h"
@@ -41,8 +42,12 @@ int RunPixadromeApp(int argc, char** argv)
 
     QSettingsStore settings;
     QtPrompter prompter;
-    DialogFileChooser files;
+    DialogFileChooser files(prompter);
     CPixadromeApp app(settings, prompter, files);
+    files.SetOpenDialog([&app](QWidget* parent, const QString& title, const QString& folder, std::string_view filter,
+                               int& filterIndex) {
+        return CFileSelect::Choose(app, parent, title, folder, filter, filterIndex);
+    });
     QObject::connect(&instance, &SingleInstance::activationRequested, &app, &CPixadromeApp::OnActivationRequest);
     app.Start(options);
     prompter.SetParent(app.MainWindow());

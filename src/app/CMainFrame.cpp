@@ -12,18 +12,25 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
 #include <string_view>
 #include <type_traits>
 
 #include "app/CChildFrame.h"
 #include "app/CPixadromeApp.h"
 #include "app/MainFrameCommands.h"
+#include "common/SettingsKeys.h"
+#include "common/SettingsStore.h"
+#include "database/Attributes.h"
+#include "dbui/CSplitterPane.h"
 #include "imageui/CPixadromeDoc.h"
 #include "uiservices/CProgressDlg.h"
 #include "imageui/CPixadromeView.h"
+#include "sheetsui/CThumbnailView.h"
 
 namespace pix {
 
@@ -54,6 +61,7 @@ CMainFrame::~CMainFrame()
 {
     // The document windows go first, while this window can still take
     // their last signals.
+    ShowDatabasePane(false);
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     disconnect(mdi_, nullptr, this, nullptr);
     for (auto& c : viewConnections_)
@@ -81,12 +89,28 @@ void CMainFrame::BuildMenus()
             action->setIcon(style()->standardIcon(*command.icon));
         const auto& run = command.run;
         connect(action, &QAction::triggered, this, [this, &run] { run(Context()); });
+        action->setCheckable(static_cast<bool>(command.checked));
     }
     // Menus and the tool bar both take actions and separators; only a
-    // menu holds the recent-files submenu.
-    auto fill = [this](auto* target, const std::vector<const char*>& items) {
+    // menu holds submenus: the recent files, and those that ">title"
+    // opens and "<" closes.
+    auto fill = [this](auto* menuOrBar, const std::vector<const char*>& items) {
+        std::vector<QMenu*> open;
         for (const char* item : items) {
             const std::string_view name(item);
+            auto* target = menuOrBar;
+            if constexpr (std::is_same_v<decltype(target), QMenu*>) {
+                if (!open.empty())
+                    target = open.back();
+                if (name.substr(0, 1) == ">") {
+                    open.push_back(target->addMenu(QCoreApplication::translate("CMainFrame", item + 1)));
+                    continue;
+                }
+                if (name == "<") {
+                    open.pop_back();
+                    continue;
+                }
+            }
             if (name == "-") {
                 target->addSeparator();
             } else if (name == "recent") {
@@ -164,7 +188,7 @@ CChildFrame* CMainFrame::FindImageWindow(const QString& path) const
 
 void CMainFrame::Activate(CChildFrame* frame) { mdi_->setActiveSubWindow(frame); }
 
-CPixadromeView* CMainFrame::ActiveImageView() const
+QMdiSubWindow* CMainFrame::ActiveSubWindow() const
 {
     QMdiSubWindow* active = mdi_->activeSubWindow();
     if (!active) {
@@ -173,7 +197,71 @@ CPixadromeView* CMainFrame::ActiveImageView() const
         const auto list = mdi_->subWindowList(QMdiArea::ActivationHistoryOrder);
         active = list.isEmpty() ? nullptr : list.last();
     }
+    return active;
+}
+
+CPixadromeView* CMainFrame::ActiveImageView() const
+{
+    QMdiSubWindow* active = ActiveSubWindow();
     return active ? qobject_cast<CPixadromeView*>(active->widget()) : nullptr;
+}
+
+CThumbnailView* CMainFrame::ActiveSheetView() const
+{
+    QMdiSubWindow* active = mdi_ ? ActiveSubWindow() : nullptr;
+    return active ? qobject_cast<CThumbnailView*>(active->widget()) : nullptr;
+}
+
+std::optional<std::string> CMainFrame::ViewedFile() const
+{
+    QMdiSubWindow* active = mdi_ ? ActiveSubWindow() : nullptr;
+    if (!active)
+        return std::nullopt;
+    if (auto* image = qobject_cast<CPixadromeView*>(active->widget())) {
+        const QString& path = image->Document().PathName();
+        return path.isEmpty() ? std::string(kNoFileOwner) : path.toStdString();
+    }
+    if (auto* sheet = qobject_cast<CThumbnailView*>(active->widget())) {
+        const QList<QListWidgetItem*> selected = sheet->selectedItems();
+        if (selected.size() != 1)
+            return std::nullopt;
+        const ThumbnailSheet& items = sheet->Document().Sheet();
+        const int row = sheet->row(selected.front());
+        if (row < 0 || static_cast<size_t>(row) >= items.Count())
+            return std::nullopt;
+        return items.Files()[items.ItemAt(static_cast<size_t>(row))];
+    }
+    return std::nullopt;
+}
+
+void CMainFrame::ShowDatabasePane(bool show)
+{
+    if (show == (pane_ != nullptr) || !mdi_)
+        return;
+    SettingsStore& settings = app_.Settings();
+    if (show) {
+        splitter_ = new QSplitter(Qt::Horizontal);
+        pane_ = new CSplitterPane(app_, splitter_);
+        takeCentralWidget();
+        splitter_->addWidget(pane_);
+        splitter_->addWidget(mdi_);
+        splitter_->setStretchFactor(1, 1);
+        setCentralWidget(splitter_);
+        const int width = settings.GetInt(settings::kDbPaneWidth.section, settings::kDbPaneWidth.key,
+                                          settings::kDbPaneWidth.fallback);
+        splitter_->setSizes({width, std::max(1, this->width() - width)});
+    } else {
+        settings.SetInt(settings::kDbPaneWidth.section, settings::kDbPaneWidth.key,
+                        splitter_->sizes().value(0, settings::kDbPaneWidth.fallback));
+        // The pane goes first: it waits for its worker and saves.
+        delete pane_;
+        pane_ = nullptr;
+        takeCentralWidget();
+        setCentralWidget(mdi_);
+        delete splitter_;
+        splitter_ = nullptr;
+    }
+    UpdateActions();
 }
 
 QString CMainFrame::StatusPaneText() const { return infoPane_->text(); }
@@ -202,6 +290,9 @@ void CMainFrame::UpdateActions()
     for (const MainFrameCommand& command : MainFrameCommands())
         if (QAction* a = Action(QString::fromLatin1(command.name)))
             a->setEnabled(!command.enabled || command.enabled(context));
+    for (const MainFrameCommand& command : MainFrameCommands())
+        if (QAction* a = command.checked ? Action(QString::fromLatin1(command.name)) : nullptr)
+            a->setChecked(command.checked(context));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

@@ -5,20 +5,25 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <optional>
+#include <string>
 
 class QAction;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QSplitter;
 
 namespace pix {
 
 class CChildFrame;
+class CSplitterPane;
 struct CommandContext;
 class CPixadromeApp;
 class CPixadromeDoc;
 class CPixadromeView;
+class CThumbnailView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -33,6 +38,13 @@ public:
     void Activate(CChildFrame* frame);
     QList<CChildFrame*> Children() const;
     CPixadromeView* ActiveImageView() const;
+    CThumbnailView* ActiveSheetView() const;
+    // The file shown by the active window (see AppServices::ViewedFile).
+    std::optional<std::string> ViewedFile() const;
+    // The database pane left of the document windows; hiding it destroys
+    // it, which saves the database when it changed.
+    void ShowDatabasePane(bool show);
+    CSplitterPane* DatabasePane() const { return pane_; }
     QMdiArea* MdiArea() const { return mdi_; }
     void UpdateRecentFiles();
     // Enables and disables the commands for the active window.
@@ -51,7 +63,11 @@ private:
     CommandContext Context();
 
     CPixadromeApp& app_;
+    QMdiSubWindow* ActiveSubWindow() const;
+
     QMdiArea* mdi_;
+    QSplitter* splitter_ = nullptr;
+    CSplitterPane* pane_ = nullptr;
     QLabel* infoPane_;
     QLabel* middlePane_;
     QMenu* recentMenu_ = nullptr;

@@ -12,6 +12,8 @@
 #include "app/CJpegDialog.h"
 #include "app/CMainFrame.h"
 #include "app/DocTemplates.h"
+#include "dbui/DatabaseCommands.h"
+#include "uiservices/CProgressDlg.h"
 #include "uiservices/FileChooser.h"
 #include "common/Prompter.h"
 #include "common/SettingsKeys.h"
@@ -76,6 +78,13 @@ CPixadromeApp::~CPixadromeApp()
 CPixadromeApp* CPixadromeApp::Instance() { return g_app; }
 
 QWidget* CPixadromeApp::MainWindow() { return mainFrame_.get(); }
+
+std::optional<std::string> CPixadromeApp::ViewedFile()
+{
+    if (!mainFrame_)
+        return std::nullopt;
+    return mainFrame_->ViewedFile();
+}
 
 bool CPixadromeApp::Start(const StartOptions& options)
 {
@@ -181,6 +190,58 @@ void CPixadromeApp::OnFileOpen()
         OpenPath(chosen.first());
     else
         NewSheetFromFiles(chosen, QString());
+}
+
+namespace {
+
+// Hides the database pane for a command, so that it lets the database go,
+// and shows it again afterwards.
+class PaneAside {
+public:
+    explicit PaneAside(CMainFrame* frame) : frame_(frame), shown_(frame && frame->DatabasePane())
+    {
+        if (shown_)
+            frame_->ShowDatabasePane(false);
+    }
+    ~PaneAside()
+    {
+        if (shown_)
+            frame_->ShowDatabasePane(true);
+    }
+
+private:
+    CMainFrame* frame_;
+    bool shown_;
+};
+
+}  // namespace
+
+void CPixadromeApp::OnDatabaseChange()
+{
+    const bool paneShown = mainFrame_ && mainFrame_->DatabasePane();
+    if (!ChangeDatabaseFile(*this))
+        return;
+    if (paneShown)
+        PaneAside aside(mainFrame_.get());  // the old database is saved, the new one shown
+    else
+        prompter_.Show(MsgId::NowUsingDatabase, {database_.ConfiguredPath()});
+}
+
+void CPixadromeApp::OnDatabaseLocate()
+{
+    const QStringList files = ChooseFilesToLocate(*this);
+    if (files.isEmpty())
+        return;
+    PaneAside aside(mainFrame_.get());
+    CProgressDlg progress(MainWindow());
+    LocateMovedFiles(*this, files, progress);
+}
+
+void CPixadromeApp::OnDatabaseClean()
+{
+    PaneAside aside(mainFrame_.get());
+    CProgressDlg progress(MainWindow());
+    CleanMissingFiles(*this, progress);
 }
 
 void CPixadromeApp::OnPaste() { imageTemplate_->NewDocument(); }

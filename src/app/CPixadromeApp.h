@@ -57,6 +57,7 @@ public:
     // Opens path as an image in a new window (an open window on the same
     // path is activated instead).
     CChildFrame* OpenImageWindow(const QString& path) override;
+    std::optional<std::string> ViewedFile() override;
 
     // The pending file list, taken over by a new contact sheet.
     void SetPendingFiles(QStringList files) { pendingFiles_ = std::move(files); }
@@ -92,12 +93,20 @@ public:
     // Ends the scanner's connection and closes its window (the main
     // window is closing).
     void CloseScanner();
+    void OnDatabaseChange();
+    void OnDatabaseLocate();
+    void OnDatabaseClean();
+    void OnFindDupes();
+    void OnFindSimilarToThis();
+    void OnFindSimilarToThese();
 
     // Paths given by another start of the program.
     void OnActivationRequest(const QStringList& paths);
 
-private:
+    // A new contact sheet of files (titled title unless it is empty).
     CChildFrame* NewSheetFromFiles(const QStringList& files, const QString& title);
+
+private:
 
     SettingsStore& settings_;
     Prompter& prompter_;

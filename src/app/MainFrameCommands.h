@@ -31,6 +31,8 @@ struct MainFrameCommand {
     std::function<void(const CommandContext&)> run;
     // Empty: always enabled.
     std::function<bool(const CommandContext&)> enabled;
+    // Set for a command with a check mark: whether it is checked.
+    std::function<bool(const CommandContext&)> checked;
 };
 
 const std::vector<MainFrameCommand>& MainFrameCommands();

@@ -43,6 +43,7 @@ constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogu
     {MsgId::AssociationSetFailed, "ERROR SetNew", MsgIcon::Exclamation, MsgButtons::Ok},
     {MsgId::ScanProblem, "There's a problem connecting to your scanner or camera:\r\n%s", MsgIcon::Exclamation,
      MsgButtons::Ok},
+    {MsgId::NoValidFileType, "%s\nNo valid filetype.", MsgIcon::Exclamation, MsgButtons::Ok},
 
     {MsgId::NotADatabase, "Not a Pixadrome database!\n%s", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::NowUsingDatabase, "Now using database\n%s", MsgIcon::Information, MsgButtons::Ok},

@@ -48,6 +48,7 @@ enum class MsgId : uint16_t {
     AssociationRemoveFailed,
     AssociationSetFailed,
     ScanProblem,
+    NoValidFileType,
 
     // Image database
     NotADatabase,

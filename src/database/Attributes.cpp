@@ -169,7 +169,9 @@ std::vector<std::string> Owners(const CImageDatabase& db) { return DistinctValue
 bool AutoFillIn(CImageDatabase& db, const std::string& owner)
 {
     for (const auto& other : Owners(db)) {
-        if (other == owner || !Includes(db, owner, other))
+        // Only files give their attributes: not the pane's "none" nor the
+        // dialog's query.
+        if (other == owner || other == kNoFileOwner || other == kTemplateOwner || !Includes(db, owner, other))
             continue;
         db.CopySubtree({owner, kAttributesNode}, {other, kAttributesNode});
         return true;

@@ -70,8 +70,8 @@ std::string LinkTarget(const CImageDatabase& db, const std::string& owner, const
 // False when to lies at or below from, or a node of that name exists there.
 bool MoveNode(CImageDatabase& db, const CStrList& from, const CStrList& to);
 
-// Gives owner every attribute of the first other owner whose attributes
-// include all of owner's. True when one was found.
+// Gives owner every attribute of the first other file (not "none" nor
+// "template") whose attributes include all of owner's. True when one was found.
 bool AutoFillIn(CImageDatabase& db, const std::string& owner);
 
 // Every owner, in record order.

@@ -6,6 +6,12 @@
 
 namespace pix {
 
+std::mutex& DatabaseMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 DatabaseAccess::DatabaseAccess(SettingsStore& settings, Prompter& prompter, std::string defaultPath)
     : settings_(settings), prompter_(prompter), defaultPath_(std::move(defaultPath))
 {

@@ -3,6 +3,7 @@
 // holder, saved (when marked modified) and freed by the last.
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "database/ImageDatabase.h"
@@ -11,6 +12,11 @@ namespace pix {
 
 class Prompter;
 class SettingsStore;
+
+// The one lock of every use of the shared database, by any thread: the
+// user-interface thread and the workers that register files and read the
+// attribute tree.
+std::mutex& DatabaseMutex();
 
 class DatabaseAccess {
 public:

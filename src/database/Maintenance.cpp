@@ -43,9 +43,14 @@ bool FileIsMissing(const std::string& path)
 RegisterResult RegisterFile(CImageDatabase& db, const std::string& path, bool interactive, Prompter& prompter,
                             const FileRemover& removeFile)
 {
+    return RegisterFile(db, path, ContentKey(path), interactive, prompter, removeFile);
+}
+
+RegisterResult RegisterFile(CImageDatabase& db, const std::string& path, const std::string& key, bool interactive,
+                            Prompter& prompter, const FileRemover& removeFile)
+{
     RegisterResult result;
     result.file = path;
-    const std::string key = ContentKey(path);
     if (key.empty()) {
         CDbCursor cursor = CursorAt({"path"});
         if (!db.FindFirst(cursor, path, true, -1)) {

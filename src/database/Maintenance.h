@@ -29,6 +29,10 @@ struct RegisterResult {
 // whether it moved or is a copy.
 RegisterResult RegisterFile(CImageDatabase& db, const std::string& path, bool interactive, Prompter& prompter,
                             const FileRemover& removeFile = RemoveFileFromDisk);
+// The same with the file's content key already read (empty: unreadable),
+// so that the slow reading can happen before the database is locked.
+RegisterResult RegisterFile(CImageDatabase& db, const std::string& path, const std::string& key, bool interactive,
+                            Prompter& prompter, const FileRemover& removeFile = RemoveFileFromDisk);
 
 struct LocateCounts {
     int scanned = 0;

@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -35,6 +36,10 @@ public:
     // Opens a folder, a sheet or an image (other files go to their
     // program); null when nothing opened.
     virtual QWidget* OpenPath(const QString& path) = 0;
+    // The file the user looks at: the active image's path ("none" for an
+    // untitled image) or the one selected item of the active sheet;
+    // nothing when no such file can be told.
+    virtual std::optional<std::string> ViewedFile() = 0;
     // Opens path as an image (an open window on it is activated instead).
     virtual QWidget* OpenImageWindow(const QString& path) = 0;
 

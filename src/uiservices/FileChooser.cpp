@@ -2,6 +2,9 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include "uiservices/FileDialogs.h"
 
 namespace pix {
 
@@ -22,9 +25,34 @@ QStringList QtFilters(std::string_view filter)
     return out;
 }
 
+QString FileChooser::ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
+                                        std::string_view filter, const QString&)
+{
+    const QFileInfo info(path);
+    return ChooseSave(parent, title, info.absolutePath(), info.fileName(), filter);
+}
+
+QString DialogFileChooser::ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
+                                               std::string_view filter, const QString& suffix)
+{
+    const QFileInfo info(path);
+    QFileDialog dialog(parent, title, info.absolutePath());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setNameFilters(QtFilters(filter));
+    dialog.selectFile(info.fileName());
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
 QStringList DialogFileChooser::ChooseOpen(QWidget* parent, const QString& title, const QString& folder,
                                           std::string_view filter, int& filterIndex)
 {
+    if (open_)
+        return open_(parent, title, folder, filter, filterIndex);
     const QStringList filters = QtFilters(filter);
     QFileDialog dialog(parent, title, folder);
     dialog.setFileMode(QFileDialog::ExistingFiles);
@@ -41,11 +69,16 @@ QStringList DialogFileChooser::ChooseOpen(QWidget* parent, const QString& title,
 QString DialogFileChooser::ChooseSave(QWidget* parent, const QString& title, const QString& folder,
                                       const QString& proposedName, std::string_view filter)
 {
+    if (!filter.empty()) {
+        CFileSave dialog(prompter_, parent, title, folder, filter);
+        dialog.selectFile(proposedName);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return {};
+        return dialog.selectedFiles().first();
+    }
     QFileDialog dialog(parent, title, folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!filter.empty())
-        dialog.setNameFilters(QtFilters(filter));
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

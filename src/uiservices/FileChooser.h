@@ -3,11 +3,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string_view>
 
 class QWidget;
 
 namespace pix {
+
+class Prompter;
 
 class FileChooser {
 public:
@@ -19,15 +22,32 @@ public:
     // A file to save to; empty when cancelled.
     virtual QString ChooseSave(QWidget* parent, const QString& title, const QString& folder,
                                const QString& proposedName, std::string_view filter) = 0;
+    // An existing file or a new name (given suffix when it has none),
+    // starting at path; empty when cancelled. By default a save dialog.
+    virtual QString ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
+                                        std::string_view filter, const QString& suffix);
 };
 
-// The desktop's own file dialogs.
+// The program's file dialogs: saving refuses types the filter does not
+// name (reported through prompter); opening goes to the dialog the
+// application sets, else to a plain one.
 class DialogFileChooser final : public FileChooser {
 public:
+    using OpenDialog = std::function<QStringList(QWidget* parent, const QString& title, const QString& folder,
+                                                 std::string_view filter, int& filterIndex)>;
+    explicit DialogFileChooser(Prompter& prompter) : prompter_(prompter) {}
+    void SetOpenDialog(OpenDialog open) { open_ = std::move(open); }
+
     QStringList ChooseOpen(QWidget* parent, const QString& title, const QString& folder, std::string_view filter,
                            int& filterIndex) override;
     QString ChooseSave(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
                        std::string_view filter) override;
+    QString ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path, std::string_view filter,
+                                const QString& suffix) override;
+
+private:
+    Prompter& prompter_;
+    OpenDialog open_;
 };
 
 // "desc|patterns|...||" as Qt's "desc (patterns);;..." list.

@@ -99,6 +99,17 @@ TEST(Attributes, LinksMovesAndAutoFillIn)
     EXPECT_TRUE(AutoFillIn(db, "f2"));
     EXPECT_TRUE(OwnerHasNode(db, "f2", {"Attributes", "Cat"}));
     EXPECT_FALSE(OwnerHasNode(db, "f2", {"Attributes", "Dogs"}));
+
+    // The pane's and the dialog's owners are no files to copy from.
+    CImageDatabase other;
+    for (const char* owner : {kTemplateOwner, kNoFileOwner, "f1", "f2"})
+        TickNode(other, owner, {"Attributes", "Cat"});
+    TickNode(other, kTemplateOwner, {"Attributes", "Dog"});
+    TickNode(other, kNoFileOwner, {"Attributes", "Fox"});
+    TickNode(other, "f1", {"Attributes", "Owl"});
+    EXPECT_TRUE(AutoFillIn(other, "f2"));
+    EXPECT_TRUE(OwnerHasNode(other, "f2", {"Attributes", "Owl"}));
+    EXPECT_FALSE(OwnerHasNode(other, "f2", {"Attributes", "Dog"}) || OwnerHasNode(other, "f2", {"Attributes", "Fox"}));
 }
 
 TEST(Attributes, DialogQueriesBuildASelection)
