@@ -18,6 +18,9 @@
 
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
+#include "imageui/CPixadromeDoc.h"
+#include "imageui/CPixadromeView.h"
+#include "common/Prompter.h"
 #include "common/SettingsStore.h"
 #include "render/RenderFormats.h"
 #include "scanui/CScanDialog.h"
@@ -69,8 +72,9 @@ qint64 OneRun(pix::CPixadromeApp& app, pix::CScanDialog& dialog)
     const qint64 opened = clock.elapsed();
     QApplication::processEvents();
     longest = std::max(longest, clock.elapsed() - last);
-    std::printf("page opened after %lld ms, longest stall %lld ms\n", static_cast<long long>(opened),
-                static_cast<long long>(longest));
+    const pix::CImageBuffer& page = app.MainFrame()->ActiveImageView()->Document().Image();
+    std::printf("%u x %u page opened after %lld ms, longest stall %lld ms\n", page.Width(), page.Height(),
+                static_cast<long long>(opened), static_cast<long long>(longest));
     return longest;
 }
 
@@ -90,7 +94,7 @@ int main(int argc, char** argv)
 
     pix::MemorySettingsStore settings;
     CountingPrompter prompter;
-    pix::DialogFileChooser files;
+    pix::DialogFileChooser files(prompter);
     pix::CPixadromeApp app(settings, prompter, files);
     app.Start({});
     app.MainFrame()->resize(1000, 700);

@@ -11,7 +11,6 @@
 namespace pix {
 namespace {
 
-constexpr size_t kChunkBytes = size_t{1} << 20;
 constexpr off_t kHeaderBytes = 54;
 
 }  // namespace
@@ -25,7 +24,7 @@ bool BmpRowWriter::Open(const std::string& path, uint32_t width, uint32_t height
     if (width == 0 || height == 0 || !SizeAllowed(width, height) || !file_.Open(path))
         return false;
     const std::vector<uint8_t> header = BmpTrueColorHeader(width, height);
-    chunk_.assign(std::max(stride_, kChunkBytes / stride_ * stride_), 0);
+    chunk_.assign(std::max(stride_, kLargeBlockBytes), 0);
     failed_ = !file_.Write(header.data(), header.size()) || std::fflush(file_.Stream()) != 0;
     return !failed_;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/AtomicFile.h"
+#include "common/LargeAllocator.h"
 
 namespace pix {
 
@@ -36,7 +37,7 @@ private:
     uint32_t rowsPut_ = 0;
     uint32_t chunkLow_ = 0;  // the lowest row gathered in chunk_
     uint32_t chunkRows_ = 0;
-    std::vector<uint8_t> chunk_;
+    LargeBytes chunk_;  // one huge page: filling it takes one page fault
 };
 
 }  // namespace pix
