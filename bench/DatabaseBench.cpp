@@ -29,42 +29,12 @@
 #include "database/ContentKey.h"
 #include "database/ImageDatabase.h"
 #include "database/Maintenance.h"
+#include "GeneratedDatabase.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-enum Shape { kPhotos = 0, kFiles = 1 };
-
-std::string KeyOf(int i) { return pix::CrcToKey(static_cast<uint32_t>(i) * 2654435761u); }
-
-std::string PathOf(int i)
-{
-    return "/home/user/Pictures/" + std::to_string(i / 500) + "/IMG_" + std::to_string(i) + ".jpg";
-}
-
-const char* const kColours[] = {"Red", "Green", "Blue", "Grey"};
-
-void Generate(pix::CImageDatabase& db, int records, Shape shape)
-{
-    if (shape == kPhotos) {
-        for (int i = 0; i < records / 3; ++i) {
-            const std::string key = KeyOf(i);
-            db.Append({key, "path", PathOf(i)});
-            db.Append({key, "Attributes", "Colour", kColours[i % 4]});
-            db.Append({key, "Attributes", "Year", std::to_string(2000 + i % 25)});
-        }
-        return;
-    }
-    for (int i = 0; i < records / 2; ++i) {
-        const std::string key = KeyOf(i);
-        db.Append({key, "path", PathOf(i)});
-        if (i % 2)
-            db.Append({key, "Attributes", "Colour", kColours[i % 4]});
-        else
-            db.Append({key, "Attributes", "Year", std::to_string(2000 + i % 25)});
-    }
-}
+using namespace pix::bench;
 
 // A database file of about `records` records, written once per size and shape.
 const std::string& DatabaseFile(int records, Shape shape)

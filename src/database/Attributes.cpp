@@ -1,6 +1,7 @@
 #include "database/Attributes.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "common/Prompter.h"
 
@@ -195,23 +196,24 @@ std::string KeyOfPath(const CImageDatabase& db, const std::string& path)
 
 void AddMatchingFiles(const CImageDatabase& db, const std::string& queryOwner, std::vector<std::string>& selection)
 {
+    // A set of what is there already keeps this linear in large selections.
+    std::unordered_set<std::string> present(selection.begin(), selection.end());
     for (const auto& owner : Owners(db)) {
         if (!Includes(db, queryOwner, owner))
             continue;
-        const std::string path = StoredPath(db, owner);
-        if (!path.empty() && std::find(selection.begin(), selection.end(), path) == selection.end())
-            selection.push_back(path);
+        std::string path = StoredPath(db, owner);
+        if (!path.empty() && present.insert(path).second)
+            selection.push_back(std::move(path));
     }
 }
 
 void RemoveMatchingFiles(const CImageDatabase& db, const std::string& queryOwner,
                          std::vector<std::string>& selection)
 {
-    for (size_t i = selection.size(); i-- > 0;) {
-        const std::string owner = KeyOfPath(db, selection[i]);
-        if (!owner.empty() && Includes(db, queryOwner, owner))
-            selection.erase(selection.begin() + static_cast<std::ptrdiff_t>(i));
-    }
+    std::erase_if(selection, [&](const std::string& path) {
+        const std::string owner = KeyOfPath(db, path);
+        return !owner.empty() && Includes(db, queryOwner, owner);
+    });
 }
 
 }  // namespace pix

@@ -49,7 +49,12 @@ CSplitterPane::CSplitterPane(AppServices& app, QWidget* parent)
     connect(poll_, &QTimer::timeout, this, &CSplitterPane::Poll);
     tick_->start(300);
     poll_->setInterval(10);
-    StartWorker({kNoFileOwner, std::string(kNoFileOwner), true, {}});
+    // The first fill is for the file shown already, if there is one.
+    const std::optional<std::string> viewed = app_.ViewedFile();
+    if (viewed && *viewed != kNoFileOwner)
+        StartWorker({*viewed, std::nullopt, true, {}});
+    else
+        StartWorker({kNoFileOwner, std::string(kNoFileOwner), true, {}});
 }
 
 CSplitterPane::~CSplitterPane()
