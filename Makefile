@@ -84,6 +84,7 @@ bench: deps-bench
 	cmake --build $(BENCHBUILD) -j $(JOBS)
 	$(BENCHBUILD)/bench/pix_bench --benchmark_counters_tabular=true
 	$(BENCHBUILD)/bench/pix_scan_stall
+	$(BENCHBUILD)/bench/pix_db_pane_bench
 
 # Runs every fuzz target for FUZZ_SECONDS seconds on its corpus in fuzz/corpus/.
 fuzz: deps-test
