@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -99,12 +100,12 @@ double LongestStall(Work work)
 std::string WriteJpeg(const QTemporaryDir& dir, const char* name, uint32_t seed)
 {
     pix::CImageBuffer picture;
-    picture.Create(2400, 1800);
+    picture.Create(2600, 2000);
     uint32_t v = seed;
     for (uint32_t y = 0; y < picture.Height(); ++y)
         for (uint32_t x = 0; x < picture.Width(); ++x) {
             v = v * 1664525u + 1013904223u;
-            picture.SetPixel(x, y, uint8_t(x + (v >> 28)), uint8_t(y + (v >> 24 & 15)), uint8_t(v >> 29));
+            picture.SetPixel(x, y, uint8_t(x + (v >> 26)), uint8_t(y + (v >> 20 & 63)), uint8_t((x ^ y) + (v >> 14 & 63)));
         }
     const std::string path = dir.filePath(name).toStdString();
     SilentPrompter prompter;
@@ -118,6 +119,7 @@ void PaneFigures(pix::CPixadromeApp& app, const QTemporaryDir& dir)
     const std::string photo = WriteJpeg(dir, "photo.jpg", 1);
     const std::string other = WriteJpeg(dir, "other.jpg", 2);
     app.OpenImageWindow(QString::fromStdString(photo));
+    std::printf("beside a %.1f MB JPEG\n", double(QFileInfo(QString::fromStdString(photo)).size()) / 1e6);
 
     QElapsedTimer clock;
     clock.start();
