@@ -73,10 +73,18 @@ CProgressDlg::~CProgressDlg()
 
 void CProgressDlg::SetRange(int lower, int upper) { bar_->setRange(lower, upper); }
 
+namespace {
+constexpr qint64 kShowMs = 50;
+constexpr qint64 kPumpMs = 10;
+}  // namespace
+
 bool CProgressDlg::Step(std::string_view text, int position)
 {
-    text_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-    bar_->setValue(position);
+    if (!sinceShown_.isValid() || sinceShown_.elapsed() >= kShowMs) {
+        text_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+        bar_->setValue(position);
+        sinceShown_.start();
+    }
     return Pump();
 }
 
@@ -93,6 +101,9 @@ bool CProgressDlg::Pump()
 {
     if (cancelled_)
         return false;
+    if (sincePumped_.isValid() && sincePumped_.elapsed() < kPumpMs)
+        return true;
+    sincePumped_.start();
     if (main_ && main_->isMinimized())
         ShowPercentInTitle();
     // Input to other windows is held back by the event filter; paint,

@@ -6,6 +6,7 @@
 // main window cannot be closed.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 
 #include "common/Progress.h"
@@ -48,6 +49,10 @@ private:
     QPushButton* cancel_;
     QPushButton* background_;
     bool cancelled_ = false;
+    // Operations step thousands of times a second: the text and bar show
+    // a step at most every kShowMs, events are served every kPumpMs.
+    QElapsedTimer sinceShown_;
+    QElapsedTimer sincePumped_;
     static int active_;
 };
 
