@@ -2,6 +2,7 @@
 // files, and files like the active image or like the pictures of the
 // active contact sheet. Results open as contact sheets or image windows.
 #include <QMdiArea>
+#include <optional>
 
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
@@ -38,27 +39,40 @@ private:
     CPixadromeApp& app_;
 };
 
-std::vector<std::string> Paths(const QStringList& files)
+// The files to search and the Twin Seeker's answers; nothing when the
+// user cancels either.
+struct SearchSetup {
+    std::vector<std::string> files;
+    int tolerance = kDefaultTolerance;
+    bool allMode = false;
+};
+
+std::optional<SearchSetup> AskSearch(CPixadromeApp& app, Prompter& prompter, const QString& title, bool sheets)
 {
-    std::vector<std::string> out;
+    const QStringList files = ChooseSourceFiles(app, title);
+    if (files.isEmpty())
+        return std::nullopt;
+    CTwinSeekerDlg dialog(prompter, kDefaultTolerance, sheets, app.MainWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    SearchSetup setup;
     for (const QString& file : files)
-        out.push_back(file.toStdString());
-    return out;
+        setup.files.push_back(file.toStdString());
+    setup.tolerance = dialog.Tolerance();
+    setup.allMode = sheets && dialog.AllMode();
+    return setup;
 }
 
 }  // namespace
 
 void CPixadromeApp::OnFindDupes()
 {
-    const QStringList files = ChooseSourceFiles(*this, tr("Select images to search for dupes"));
-    if (files.isEmpty())
-        return;
-    CTwinSeekerDlg dialog(prompter_, kDefaultTolerance, false, MainWindow());
-    if (dialog.exec() != QDialog::Accepted)
+    const auto setup = AskSearch(*this, prompter_, tr("Select images to search for dupes"), false);
+    if (!setup)
         return;
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
-    FindDupesInFolder(Paths(files), dialog.Tolerance(), static_cast<int>(mainFrame_->Children().size()), progress,
+    FindDupesInFolder(setup->files, setup->tolerance, static_cast<int>(mainFrame_->Children().size()), progress,
                       prompter_, sink);
 }
 
@@ -67,15 +81,12 @@ void CPixadromeApp::OnFindSimilarToThis()
     CPixadromeView* view = mainFrame_->ActiveImageView();
     if (!view)
         return;
-    const QStringList files = ChooseSourceFiles(*this, tr("Select images to compare with"));
-    if (files.isEmpty())
-        return;
-    CTwinSeekerDlg dialog(prompter_, kDefaultTolerance, false, MainWindow());
-    if (dialog.exec() != QDialog::Accepted)
+    const auto setup = AskSearch(*this, prompter_, tr("Select images to compare with"), false);
+    if (!setup)
         return;
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
-    FindSimilarToThis(view->Document().Image(), Paths(files), dialog.Tolerance(), progress, prompter_, sink);
+    FindSimilarToThis(view->Document().Image(), setup->files, setup->tolerance, progress, prompter_, sink);
 }
 
 void CPixadromeApp::OnFindSimilarToThese()
@@ -87,15 +98,12 @@ void CPixadromeApp::OnFindSimilarToThese()
     const ThumbnailSheet& sheet = view->Document().Sheet();
     for (size_t position = 0; position < sheet.Count(); ++position)
         references.push_back(sheet.Files()[sheet.ItemAt(position)]);
-    const QStringList files = ChooseSourceFiles(*this, tr("Select images to compare with"));
-    if (files.isEmpty())
-        return;
-    CTwinSeekerDlg dialog(prompter_, kDefaultTolerance, true, MainWindow());
-    if (dialog.exec() != QDialog::Accepted)
+    const auto setup = AskSearch(*this, prompter_, tr("Select images to compare with"), true);
+    if (!setup)
         return;
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
-    FindSimilarToThese(references, Paths(files), dialog.Tolerance(), dialog.AllMode(), progress, prompter_, sink);
+    FindSimilarToThese(references, setup->files, setup->tolerance, setup->allMode, progress, prompter_, sink);
 }
 
 }  // namespace pix

@@ -13,6 +13,7 @@
 #include "imageui/CPixadromeDoc.h"
 #include "uiservices/FileChooser.h"
 #include "common/SettingsStore.h"
+#include "database/ImageDatabase.h"
 #include "image/CImageBuffer.h"
 #include "support/ImageTestSupport.h"
 #include "imageui/CPixadromeView.h"
@@ -72,6 +73,28 @@ struct RunningApp {
     CMainFrame& Main() { return *app->MainFrame(); }
     int WindowCount() { return static_cast<int>(Main().Children().size()); }
     CPixadromeView* ViewOf(CChildFrame* f) { return f ? qobject_cast<CPixadromeView*>(f->widget()) : nullptr; }
+};
+
+// A running application whose database holds the records given.
+struct DatabaseApp : RunningApp {
+    TempDir dir;
+    std::string dbPath = dir.File("pix.db");
+
+    explicit DatabaseApp(const std::vector<CStrList>& records = {})
+    {
+        settings.SetString("Settings", "dbpath", dbPath);
+        CImageDatabase db;
+        for (const CStrList& r : records)
+            db.Append(r);
+        db.Save(dbPath);
+    }
+    // The records saved in path (the database's file by default).
+    std::vector<CStrList> Saved(const std::string& path = {})
+    {
+        CImageDatabase db;
+        db.Load(path.empty() ? dbPath : path);
+        return db.Records();
+    }
 };
 
 // A mouse move with buttons held, at p in w.

@@ -21,24 +21,7 @@ namespace {
 
 using Records = std::vector<CStrList>;
 
-struct DbApp : RunningApp {
-    TempDir dir;
-    std::string dbPath = dir.File("pix.db");
-    explicit DbApp(const Records& records)
-    {
-        settings.SetString("Settings", "dbpath", dbPath);
-        CImageDatabase db;
-        for (const CStrList& r : records)
-            db.Append(r);
-        db.Save(dbPath);
-    }
-    Records Saved(const std::string& path)
-    {
-        CImageDatabase db;
-        db.Load(path);
-        return db.Records();
-    }
-};
+using DbApp = DatabaseApp;
 
 TEST(DatabaseCommands, ChangeRefusesADamagedFileAndSavesTheOldOne)
 {

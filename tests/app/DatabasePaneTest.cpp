@@ -23,18 +23,8 @@ namespace {
 
 using Records = std::vector<CStrList>;
 
-struct PaneApp : RunningApp {
-    TempDir dir;
-    std::string dbPath = dir.File("pix.db");
-
-    explicit PaneApp(const Records& records = {})
-    {
-        settings.SetString("Settings", "dbpath", dbPath);
-        CImageDatabase db;
-        for (const CStrList& r : records)
-            db.Append(r);
-        db.Save(dbPath);
-    }
+struct PaneApp : DatabaseApp {
+    explicit PaneApp(const Records& records = {}) : DatabaseApp(records) {}
     CSplitterPane& Pane()
     {
         Main().ShowDatabasePane(true);
@@ -55,12 +45,6 @@ struct PaneApp : RunningApp {
         Records out = db->Records();
         app->Database().ReleaseDatabase();
         return out;
-    }
-    Records Saved()
-    {
-        CImageDatabase db;
-        db.Load(dbPath);
-        return db.Records();
     }
     AttributeTree& Tree() { return *Pane().Tree(); }
     std::string Open(const std::string& name, uint32_t size)
