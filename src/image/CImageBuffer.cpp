@@ -118,10 +118,8 @@ bool CImageBuffer::SaveReplacing(const std::string& path, Prompter& prompter)
 // Box sizes are limited to 255 rows and columns (the box is an 8-bit count),
 // so a reduction by 256 or more averages the first 255 × 255 pixels of
 // each box.
-void CImageBuffer::Resize(uint32_t newWidth, uint32_t newHeight)
+std::vector<uint8_t> CImageBuffer::Resampled(uint32_t newWidth, uint32_t newHeight) const
 {
-    if (IsEmpty() || newWidth == 0 || newHeight == 0 || !SizeAllowed(newWidth, newHeight))
-        return;
     const uint32_t newStride = StrideFor(newWidth);
     std::vector<uint8_t> out(static_cast<size_t>(newStride) * newHeight);
 
@@ -181,11 +179,30 @@ void CImageBuffer::Resize(uint32_t newWidth, uint32_t newHeight)
             dst[3 * i + 2] = static_cast<uint8_t>(sum2 / n);
         }
     }
-    bits_ = std::move(out);
+    return out;
+}
+
+void CImageBuffer::Resize(uint32_t newWidth, uint32_t newHeight)
+{
+    if (IsEmpty() || newWidth == 0 || newHeight == 0 || !SizeAllowed(newWidth, newHeight))
+        return;
+    bits_ = Resampled(newWidth, newHeight);
     width_ = newWidth;
     height_ = newHeight;
-    stride_ = newStride;
+    stride_ = StrideFor(newWidth);
     DiscardIndexPlane();
+}
+
+CImageBuffer CImageBuffer::ResizedCopy(uint32_t newWidth, uint32_t newHeight) const
+{
+    CImageBuffer copy;
+    if (IsEmpty() || newWidth == 0 || newHeight == 0 || !SizeAllowed(newWidth, newHeight))
+        return *this;  // as Resize leaves it
+    copy.Adopt(Resampled(newWidth, newHeight), newWidth, newHeight);
+    copy.red_ = red_;
+    copy.green_ = green_;
+    copy.blue_ = blue_;
+    return copy;
 }
 
 }  // namespace pix

@@ -94,6 +94,9 @@ public:
     // point: box averages where the picture shrinks by 2 or more in both
     // directions, bilinear sampling otherwise. Discards the index plane.
     void Resize(uint32_t newWidth, uint32_t newHeight);
+    // What Resize would make of this buffer, leaving it as it is (a picture
+    // shared with other threads is resampled without a copy).
+    CImageBuffer ResizedCopy(uint32_t newWidth, uint32_t newHeight) const;
 
     // Index plane and palette.
     bool HasIndexPlane() const { return !index_.empty(); }
@@ -116,6 +119,8 @@ public:
     }
 
 private:
+    std::vector<uint8_t> Resampled(uint32_t newWidth, uint32_t newHeight) const;
+
     std::vector<uint8_t> bits_;
     uint32_t width_ = 0;
     uint32_t height_ = 0;
