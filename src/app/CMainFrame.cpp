@@ -23,6 +23,7 @@
 #include "app/CChildFrame.h"
 #include "app/CPixadromeApp.h"
 #include "app/MainFrameCommands.h"
+#include "app/CPixadromeStatusBar.h"
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
 #include "database/Attributes.h"
@@ -45,12 +46,8 @@ CMainFrame::CMainFrame(CPixadromeApp& app) : app_(app), mdi_(new QMdiArea(this))
 
     BuildMenus();
 
-    middlePane_ = new QLabel(this);
-    infoPane_ = new QLabel(this);
-    infoPane_->setMinimumWidth(64);
-    statusBar()->addWidget(middlePane_, 1);
-    statusBar()->addPermanentWidget(infoPane_);
-    statusBar()->showMessage(tr("Ready"));
+    statusBar_ = new CPixadromeStatusBar(mdi_, this);
+    setStatusBar(statusBar_);
     resize(1024, 720);
     setAcceptDrops(true);
     UpdateActions();
@@ -264,7 +261,7 @@ void CMainFrame::ShowDatabasePane(bool show)
     UpdateActions();
 }
 
-QString CMainFrame::StatusPaneText() const { return infoPane_->text(); }
+QString CMainFrame::StatusPaneText() const { return statusBar_->Info(); }
 
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
 {
@@ -274,10 +271,11 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
     CPixadromeView* view = ActiveImageView();
     connectedView_ = view;
     if (view) {
-        viewConnections_ << connect(view, &CPixadromeView::statusTextChanged, infoPane_, &QLabel::setText);
-        infoPane_->setText(view->StatusText());
+        viewConnections_ << connect(view, &CPixadromeView::statusTextChanged, statusBar_,
+                                    &CPixadromeStatusBar::SetInfo);
+        statusBar_->SetInfo(view->StatusText());
     } else {
-        infoPane_->clear();
+        statusBar_->SetInfo(QString());
     }
     UpdateActions();
 }

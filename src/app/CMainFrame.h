@@ -22,6 +22,7 @@ class CSplitterPane;
 struct CommandContext;
 class CPixadromeApp;
 class CPixadromeDoc;
+class CPixadromeStatusBar;
 class CPixadromeView;
 class CThumbnailView;
 
@@ -68,8 +69,7 @@ private:
     QMdiArea* mdi_;
     QSplitter* splitter_ = nullptr;
     CSplitterPane* pane_ = nullptr;
-    QLabel* infoPane_;
-    QLabel* middlePane_;
+    CPixadromeStatusBar* statusBar_;
     QMenu* recentMenu_ = nullptr;
     QPointer<CPixadromeView> connectedView_;
     QList<QMetaObject::Connection> viewConnections_;

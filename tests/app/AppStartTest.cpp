@@ -3,9 +3,12 @@
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTabBar>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "app/CPixadromeStatusBar.h"
 #include "platform/SingleInstance.h"
 #include "render/ImageConversion.h"
 #include "sheetsui/CThumbnailView.h"
@@ -124,6 +127,35 @@ TEST(SheetWindow, AFolderBecomesOneSheetTitledAfterItsPathAndSavesAsASheetFile)
     EXPECT_EQ(app.app->OpenPath(Q(dir.File("bad.pxc"))), nullptr);
     ASSERT_FALSE(app.prompter.texts.empty());
     EXPECT_EQ(app.prompter.texts.back(), dir.File("bad.pxc") + "\nis damaged or not a contact sheet.");
+}
+
+// The status bar's tabs follow the windows: one each, in the order they
+// were made, the active one selected; a click activates; titles, closing
+// and a status tip shown and gone leave them right.
+TEST(WindowTabs, FollowTheWindows)
+{
+    RunningApp app;
+    TempDir dir;
+    app.app->OpenImageWindow(Q(WritePattern(dir, "a.bmp", 8, 8)));
+    app.app->OpenImageWindow(Q(WritePattern(dir, "b.bmp", 8, 8)));
+    auto* bar = qobject_cast<CPixadromeStatusBar*>(app.Main().statusBar());
+    ASSERT_TRUE(bar);
+    QTabBar* tabs = bar->Tabs();
+    const QList<CChildFrame*> windows = app.Main().Children();
+    ASSERT_EQ(tabs->count(), 2);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_EQ(tabs->tabText(0), windows[0]->windowTitle());
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    EXPECT_EQ(app.Main().MdiArea()->activeSubWindow(), windows[0]);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    windows[0]->setWindowTitle(QStringLiteral("renamed"));
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("renamed"));
+    bar->showMessage(QStringLiteral("a command's tip"));
+    bar->clearMessage();
+    EXPECT_TRUE(tabs->isVisible());
+    windows[1]->close();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs->count() == 1; }));
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("renamed"));
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+#include "app/CPixadromeStatusBar.h"
+
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTabBar>
+
+namespace pix {
+
+CPixadromeStatusBar::CPixadromeStatusBar(QMdiArea* area, QWidget* parent)
+    : QStatusBar(parent), area_(area), prompt_(new QLabel(tr("Ready"), this)), tabs_(new QTabBar(this)),
+      info_(new QLabel(this))
+{
+    prompt_->setFixedWidth(128);
+    tabs_->setDrawBase(false);
+    tabs_->setExpanding(false);
+    tabs_->setElideMode(Qt::ElideRight);
+    tabs_->setUsesScrollButtons(true);
+    tabs_->setContextMenuPolicy(Qt::CustomContextMenu);
+    info_->setMinimumWidth(64);
+    addWidget(prompt_);
+    addWidget(tabs_, 1);
+    addPermanentWidget(info_);
+
+    connect(area_, &QMdiArea::subWindowActivated, this, &CPixadromeStatusBar::UpdateTabs);
+    connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index >= 0 && index < windows_.size() && windows_[index])
+            area_->setActiveSubWindow(windows_[index]);
+    });
+    connect(tabs_, &QTabBar::customContextMenuRequested, this, [this](const QPoint& at) {
+        const int index = tabs_->tabAt(at);
+        if (index >= 0 && index < windows_.size() && windows_[index] && windows_[index]->systemMenu())
+            windows_[index]->systemMenu()->exec(tabs_->mapToGlobal(at));
+    });
+}
+
+void CPixadromeStatusBar::SetInfo(const QString& text) { info_->setText(text); }
+
+QString CPixadromeStatusBar::Info() const { return info_->text(); }
+
+void CPixadromeStatusBar::Follow(QMdiSubWindow* window)
+{
+    if (followed_.contains(window))
+        return;
+    followed_ << window;
+    connect(window, &QWidget::windowTitleChanged, this, &CPixadromeStatusBar::UpdateTabs);
+    connect(window, &QWidget::windowIconChanged, this, &CPixadromeStatusBar::UpdateTabs);
+    connect(window, &QObject::destroyed, this, [this, window] {
+        followed_.removeAll(window);
+        UpdateTabs();
+    });
+}
+
+void CPixadromeStatusBar::UpdateTabs()
+{
+    QList<QPointer<QMdiSubWindow>> windows;
+    for (QMdiSubWindow* window : area_->subWindowList(QMdiArea::CreationOrder)) {
+        Follow(window);
+        windows << window;
+    }
+    const QSignalBlocker quiet(tabs_);
+    while (tabs_->count() > windows.size())
+        tabs_->removeTab(tabs_->count() - 1);
+    for (int i = 0; i < windows.size(); ++i) {
+        if (i == tabs_->count())
+            tabs_->addTab(QString());
+        tabs_->setTabText(i, windows[i]->windowTitle());
+        tabs_->setTabIcon(i, windows[i]->windowIcon());
+        if (windows[i] == area_->activeSubWindow())
+            tabs_->setCurrentIndex(i);
+    }
+    windows_ = windows;
+}
+
+}  // namespace pix
