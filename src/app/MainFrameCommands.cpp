@@ -8,6 +8,8 @@
 #include "imageui/CPixadromeDoc.h"
 #include "imageui/CPixadromeView.h"
 #include "platform/ClipboardImage.h"
+#include "sheetsui/CThumbnailDoc.h"
+#include "sheetsui/CThumbnailView.h"
 
 namespace pix {
 
@@ -46,6 +48,42 @@ Run OnArea(void (QMdiArea::*f)())
 }
 
 bool HasView(const CommandContext& c) { return c.view != nullptr; }
+bool HasDocument(const CommandContext& c) { return c.view != nullptr || c.sheet != nullptr; }
+bool HasSheet(const CommandContext& c) { return c.sheet != nullptr; }
+bool SheetHasSelection(const CommandContext& c) { return c.sheet && c.sheet->HasSelection(); }
+
+// A command of the active contact sheet; nothing without one.
+Run OnSheet(void (CThumbnailView::*f)())
+{
+    return [f](const CommandContext& c) {
+        if (c.sheet)
+            (c.sheet->*f)();
+    };
+}
+
+Run SortBy(SortKey key)
+{
+    return [key](const CommandContext& c) {
+        if (c.sheet)
+            c.sheet->OnSort(key);
+    };
+}
+
+void SaveAs(const CommandContext& c)
+{
+    if (c.sheet)
+        c.sheet->Document().OnSaveAs();
+    else if (c.view)
+        c.view->Document().OnSaveAs();
+}
+
+void EditCopy(const CommandContext& c)
+{
+    if (c.sheet)
+        c.sheet->OnEditCopy();
+    else if (c.view)
+        c.view->OnEditCopy();
+}
 
 When ViewCan(bool (CPixadromeView::*f)() const)
 {
@@ -60,6 +98,10 @@ When DocCan(bool (CPixadromeDoc::*f)() const)
 // Save writes to the document's file; an untitled document asks for a name.
 void Save(const CommandContext& c)
 {
+    if (c.sheet) {
+        c.sheet->Document().OnSave();
+        return;
+    }
     if (!c.view)
         return;
     CPixadromeDoc& d = c.view->Document();
@@ -80,9 +122,9 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"open", T("&Open..."), T("Open one or more images\nOpen"), QKeySequence::Open, QStyle::SP_DialogOpenButton,
          OnApp(&CPixadromeApp::OnFileOpen), {}},
         {"save", T("&Save"), T("Save the active document\nSave"), QKeySequence::Save, QStyle::SP_DialogSaveButton,
-         Save, HasView},
-        {"saveAs", T("Save &As..."), T("Save the active document with a new name\nSave As"), {}, {},
-         OnDoc(&CPixadromeDoc::OnSaveAs), HasView},
+         Save, HasDocument},
+        {"saveAs", T("Save &As..."), T("Save the active document with a new name\nSave As"), {}, {}, SaveAs,
+         HasDocument},
         {"copyFile", T("&Copy..."), T("Copy or rename file\nCopy"), {}, {}, OnDoc(&CPixadromeDoc::OnCopy),
          DocCan(&CPixadromeDoc::CanCopy)},
         {"moveFile", T("&Move..."), T("Move or rename file\nMove"), {}, {}, OnDoc(&CPixadromeDoc::OnMove),
@@ -112,7 +154,8 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"undo", T("&Undo"), T("Undo the last action\nUndo"), QKeySequence::Undo, {}, OnView(&CPixadromeView::OnUndo),
          ViewCan(&CPixadromeView::CanUndo)},
         {"copy", T("&Copy"), T("Copy the selection and put it on the Clipboard\nCopy"), QKeySequence::Copy,
-         QStyle::SP_FileDialogDetailedView, OnView(&CPixadromeView::OnEditCopy), HasView},
+         QStyle::SP_FileDialogDetailedView, EditCopy,
+         [](const CommandContext& c) { return c.view || SheetHasSelection(c); }},
         {"paste", T("&Paste"), T("Insert Clipboard contents\nPaste"), QKeySequence::Paste, {},
          OnApp(&CPixadromeApp::OnPaste), [](const CommandContext&) { return ClipboardHasImage(); }},
         // View
@@ -148,6 +191,29 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"findSimilarThese", T("&Find images similar to these..."), T("Find similar images\nTwin Seeker"), {}, {},
          OnApp(&CPixadromeApp::OnFindSimilarToThese),
          [](const CommandContext& c) { return c.frame.ActiveSheetView() != nullptr; }},
+        // Contact sheet
+        {"sheetOpen", T("&Open"), T("Open file\nOpen File"), {}, {}, OnSheet(&CThumbnailView::OnOpenFile), HasSheet},
+        {"sheetRemove", T("&Remove"), T("Remove selected thumbnails"), {}, {}, OnSheet(&CThumbnailView::OnRemove),
+         SheetHasSelection},
+        {"sheetInsert", T("&Insert..."), T("Add Files to contact sheet\nInsert"), {}, {},
+         OnSheet(&CThumbnailView::OnInsert), HasSheet},
+        {"sortLabel", T("by &Label"), T("Sort by Label\nSort by Label"), {}, {}, SortBy(SortKey::Label), HasSheet},
+        {"sortName", T("by File Name"), T("by File Name"), {}, {}, SortBy(SortKey::FileName), HasSheet},
+        {"sortPath", T("by &Path"), T("by &Path"), {}, {}, SortBy(SortKey::Path), HasSheet},
+        {"sortSize", T("by file &size"), T("by file &size"), {}, {}, SortBy(SortKey::Size), HasSheet},
+        {"sortCreated", T("by creation date"), T("by creation date"), {}, {}, SortBy(SortKey::Created), HasSheet},
+        {"sortModified", T("by modification date"), T("by modification date"), {}, {}, SortBy(SortKey::Modified),
+         HasSheet},
+        {"generateLabels", T("&Generate Labels"), T("&Generate Labels"), {}, {},
+         OnSheet(&CThumbnailView::OnGenerateLabels), HasSheet},
+        {"sheetCopyFiles", T("Cop&y..."), T("Copy or rename file\nCopy or rename"), {}, {},
+         OnSheet(&CThumbnailView::OnCopyFiles), SheetHasSelection},
+        {"sheetMoveFiles", T("&Move..."), T("Move or rename file\nMove or rename"), {}, {},
+         OnSheet(&CThumbnailView::OnMoveFiles), SheetHasSelection},
+        {"sheetDeleteFiles", T("&Delete"), T("Delete the file\nDelete File"), {}, {},
+         OnSheet(&CThumbnailView::OnDeleteFiles), SheetHasSelection},
+        {"slideShow", T("Slide &show"), T("View as slide show\nSlide show"), {}, {},
+         OnSheet(&CThumbnailView::OnSlideShow), HasSheet},
         // Options
         {"dbChange", T("&Change"), T("choose new or existing database file\nChange database"), {}, {},
          OnApp(&CPixadromeApp::OnDatabaseChange), {}},
@@ -179,6 +245,10 @@ const std::vector<MenuLayout>& MainFrameMenus()
         {T("&Image"),
          {"flipVertical", "flipHorizontal", "rotateRight", "rotateLeft", "resize", "-", "enhance", "colorCorrection",
           "colorReduction", "photoMosaic", "-", "findSimilar", "findSimilarThese"}},
+        {kSheetMenuTitle,
+         {"sheetOpen", "sheetRemove", "sheetInsert", "-", T(">&Sort"), "sortLabel", "sortName", "sortPath", "-",
+          "sortSize", "sortCreated", "sortModified", "<", "generateLabels", "-", "sheetCopyFiles", "sheetMoveFiles",
+          "sheetDeleteFiles", "-", "slideShow"}},
         {T("&Options"), {T(">&Database"), "dbChange", "dbLocate", "dbClean", "<"}},
         {T("&Window"), {"cascade", "tile", "closeAll"}},
         {T("&Help"), {"webPage", "about"}},

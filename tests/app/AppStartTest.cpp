@@ -8,6 +8,7 @@
 #include "AppTestSupport.h"
 #include "platform/SingleInstance.h"
 #include "render/ImageConversion.h"
+#include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 
 namespace pix::test {
@@ -102,8 +103,8 @@ TEST(SheetWindow, AFolderBecomesOneSheetTitledAfterItsPathAndSavesAsASheetFile)
     EXPECT_FALSE(app.app->TakePendingFiles().has_value());  // the list was taken over
     auto* view = qobject_cast<CThumbnailView*>(frame->widget());
     ASSERT_NE(view, nullptr);
-    ASSERT_EQ(view->count(), 3);
-    EXPECT_EQ(view->item(0)->text(), QStringLiteral("a.bmp"));
+    ASSERT_EQ(view->model()->rowCount(), 3);
+    EXPECT_EQ(view->model()->index(0, 0).data().toString(), QStringLiteral("a.bmp"));
     ThumbnailSheet& sheet = view->Document().Sheet();
     EXPECT_EQ(sheet.Thumbnails().Cx(), 80u);
     // The picture of a.bmp: 40 × 20 centred, the rest transparent.

@@ -1,0 +1,270 @@
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "app/DocTemplates.h"
+#include "sheets/SheetUpdateHint.h"
+#include "sheetsui/CThumbnailDoc.h"
+#include "sheetsui/CThumbnailView.h"
+#include "sheetsui/SheetDrag.h"
+#include "sheetsui/SheetModel.h"
+
+namespace pix::test {
+namespace {
+
+struct SheetWindow {
+    CChildFrame* frame;
+    CThumbnailView* view;
+    CThumbnailDoc& Doc() { return view->Document(); }
+    const ThumbnailSheet& Sheet() { return view->Document().Sheet(); }
+    // The file names in display order.
+    QStringList Names()
+    {
+        QStringList out;
+        for (size_t p = 0; p < Sheet().Count(); ++p)
+            out << QFileInfo(Q(Sheet().Files()[Sheet().ItemAt(p)])).fileName();
+        return out;
+    }
+    QStringList Texts()
+    {
+        QStringList out;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            out << view->model()->index(r, 0).data().toString();
+        return out;
+    }
+    void Select(std::initializer_list<int> rows)
+    {
+        view->clearSelection();
+        for (int r : rows)
+            view->selectionModel()->select(view->model()->index(r, 0), QItemSelectionModel::Select);
+    }
+};
+
+// A sheet of pictures named by names (each of a distinct size) in dir.
+SheetWindow OpenSheet(RunningApp& app, const TempDir& dir, const QStringList& names)
+{
+    QStringList files;
+    uint32_t side = 8;
+    for (const QString& name : names)
+        files << Q(WritePattern(dir, name.toStdString(), side++, 8));
+    CChildFrame* frame = app.app->NewSheetFromFiles(files, QString());
+    EXPECT_NE(frame, nullptr);
+    return {frame, frame ? qobject_cast<CThumbnailView*>(frame->widget()) : nullptr};
+}
+
+TEST(SheetWindow, SortsAlternateByKeyWithDirectionsSharedByWindows)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow a = OpenSheet(app, dir, {"b.bmp", "C.bmp", "a.bmp"});
+    SheetWindow b = OpenSheet(app, dir, {"y.bmp", "x.bmp"});
+    ASSERT_TRUE(a.view && b.view);
+    struct Step {
+        SheetWindow* window;
+        SortKey key;
+        QStringList expected;
+    };
+    const std::vector<Step> steps{
+        {&a, SortKey::Label, {"a.bmp", "b.bmp", "C.bmp"}},
+        {&a, SortKey::Label, {"C.bmp", "b.bmp", "a.bmp"}},
+        {&b, SortKey::Label, {"x.bmp", "y.bmp"}},  // the third use: ascending again
+        {&a, SortKey::Path, {"a.bmp", "b.bmp", "C.bmp"}},
+        {&b, SortKey::Path, {"y.bmp", "x.bmp"}},
+    };
+    for (const Step& s : steps) {
+        s.window->view->OnSort(s.key);
+        EXPECT_EQ(s.window->Names(), s.expected);
+        EXPECT_EQ(s.window->Texts(), s.expected);
+    }
+    EXPECT_TRUE(a.Doc().IsModified());
+}
+
+TEST(SheetWindow, KeysRemoveItemsOrTrashTheirFilesAfterOneQuestion)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"0.bmp", "1.bmp", "2.bmp", "3.bmp", "4.bmp"});
+    ASSERT_TRUE(s.view);
+    std::map<std::string, std::vector<uint8_t>> pictures;
+    for (size_t item = 0; item < s.Sheet().Count(); ++item) {
+        const auto p = s.Sheet().Thumbnails().Picture(item);
+        pictures[s.Sheet().Files()[item]].assign(p.begin(), p.end());
+    }
+    s.Select({1, 2, 3});
+    QTest::keyClick(s.view, Qt::Key_Delete);
+    EXPECT_EQ(s.Names(), QStringList({"0.bmp", "4.bmp"}));
+    EXPECT_EQ(s.view->model()->rowCount(), 2);
+    for (size_t item = 0; item < s.Sheet().Count(); ++item) {
+        const auto p = s.Sheet().Thumbnails().Picture(item);
+        EXPECT_EQ(std::vector<uint8_t>(p.begin(), p.end()), pictures[s.Sheet().Files()[item]]);
+    }
+    EXPECT_TRUE(QFileInfo::exists(Q(dir.File("2.bmp"))));
+
+    app.prompter.script = {Answer::Yes};
+    const int asked = app.prompter.ShownCount();
+    QTest::keyClick(s.view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(s.view, Qt::Key_Backspace);
+    EXPECT_EQ(app.prompter.ShownCount(), asked + 1);
+    EXPECT_EQ(s.Sheet().Count(), 0u);
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("0.bmp"))));
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("4.bmp"))));
+}
+
+TEST(SheetWindow, CopiedAndMovedItemsFollowOnlyFilesThatArrived)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    std::filesystem::create_directory(dir.File("out"));
+    WritePattern(dir, "out/b.bmp", 3, 3);
+
+    s.Select({0});
+    app.files.saves = {Q(dir.File("out/renamed.bmp"))};
+    s.view->OnCopyFiles();
+    EXPECT_EQ(s.Texts().value(0), QStringLiteral("renamed.bmp"));
+    EXPECT_EQ(s.Names().value(0), QStringLiteral("renamed.bmp"));
+    EXPECT_TRUE(QFileInfo::exists(Q(dir.File("a.bmp"))));
+
+    // Both into "out2", where b.bmp exists: that overwrite is declined,
+    // the other file moves.
+    std::filesystem::create_directory(dir.File("out2"));
+    WritePattern(dir, "out2/b.bmp", 3, 3);
+    s.Select({0, 1});
+    app.files.saves = {Q(dir.File("out2/multiple"))};
+    app.prompter.script = {Answer::No};
+    s.view->OnMoveFiles();
+    EXPECT_EQ(app.files.titles.back(), QStringLiteral("Move: Choose new directory"));
+    EXPECT_EQ(s.Names().value(0), QStringLiteral("renamed.bmp"));
+    EXPECT_EQ(Q(s.Sheet().Files()[s.Sheet().ItemAt(0)]), Q(dir.File("out2/renamed.bmp")));
+    EXPECT_EQ(Q(s.Sheet().Files()[s.Sheet().ItemAt(1)]), Q(dir.File("b.bmp")));
+    EXPECT_TRUE(QFileInfo::exists(Q(dir.File("b.bmp"))));
+    EXPECT_EQ(s.Texts().value(1), QStringLiteral("b.bmp"));
+}
+
+TEST(SheetWindow, DropsInsertAtTheTargetWithTheirLabelsAndRefuseText)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow a = OpenSheet(app, dir, {"a1.bmp", "a2.bmp"});
+    SheetWindow b = OpenSheet(app, dir, {"b1.bmp"});
+    ASSERT_TRUE(a.view && b.view);
+    a.Doc().SetLabelAt(nullptr, 1, "second");
+    a.Doc().UpdateAllViews(nullptr, kHintRefreshAll);
+
+    auto drop = [&](const QMimeData& data, Qt::KeyboardModifiers keys) {
+        const QPoint at = b.view->visualRect(b.view->model()->index(0, 0)).center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, keys);
+        QApplication::sendEvent(b.view->viewport(), &enter);
+        if (!enter.isAccepted())
+            return Qt::IgnoreAction;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, keys);
+        QApplication::sendEvent(b.view->viewport(), &dropped);
+        return dropped.dropAction();
+    };
+    QMimeData text;
+    text.setText(QStringLiteral("no files"));
+    EXPECT_EQ(drop(text, Qt::NoModifier), Qt::IgnoreAction);
+
+    std::unique_ptr<QMimeData> fromA(a.view->model()->mimeData({a.view->model()->index(0, 0), a.view->model()->index(1, 0)}));
+    EXPECT_EQ(drop(*fromA, Qt::NoModifier), Qt::MoveAction);
+    EXPECT_EQ(b.Names(), QStringList({"a1.bmp", "a2.bmp", "b1.bmp"}));
+    EXPECT_EQ(b.Texts(), QStringList({"a1.bmp", "second", "b1.bmp"}));
+    EXPECT_EQ(drop(*fromA, Qt::ControlModifier), Qt::CopyAction);
+
+    QMimeData shell;
+    shell.setUrls({QUrl::fromLocalFile(Q(dir.File("b1.bmp")))});
+    EXPECT_EQ(drop(shell, Qt::NoModifier), Qt::CopyAction);  // never a move for a file manager
+    EXPECT_EQ(b.Sheet().Count(), 6u);
+}
+
+TEST(SheetWindow, LabelEditsKeepOrCancelAndTheClipboardGetsLabels)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    struct Edit {
+        Qt::Key end;
+        QString expected;
+    };
+    for (const Edit& e : {Edit{Qt::Key_Escape, "a.bmp"}, Edit{Qt::Key_Return, "new"}}) {
+        s.Select({0});
+        s.view->setCurrentIndex(s.view->model()->index(0, 0));
+        QTest::keyClick(s.view, Qt::Key_F2);
+        auto* editor = s.view->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, QStringLiteral("new"));
+        QTest::keyClick(editor, e.end);
+        QCoreApplication::processEvents();  // the edit ends queued
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(Q(s.Sheet().Labels()[s.Sheet().ItemAt(0)]), e.expected);
+        EXPECT_EQ(s.Texts().value(0), e.expected);
+    }
+    EXPECT_TRUE(s.Doc().IsModified());
+    s.Select({0, 1});
+    QTest::keyClick(s.view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("new\r\nb.bmp\r\n"));
+    EXPECT_EQ(s.frame->windowTitle(), s.Doc().Title() + QStringLiteral(" - 2 items selected"));
+}
+
+TEST(SheetWindow, ASecondViewFollowsEveryHintOfTheFirst)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"c.bmp", "a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    CChildFrame* second = ShowSheetView(*app.app, s.Doc());
+    auto* other = qobject_cast<CThumbnailView*>(second->widget());
+    SheetWindow t{second, other};
+    const std::vector<std::function<void()>> changes{
+        [&] { s.view->OnSort(SortKey::FileName); },
+        [&] { s.Select({0}); QTest::keyClick(s.view, Qt::Key_Delete); },
+        [&] { s.Doc().InsertFiles(nullptr, {Q(dir.File("a.bmp"))}, 1, {QStringLiteral("again")}); },
+        [&] { app.files.saves = {Q(dir.File("copy.bmp"))}; s.Select({0}); s.view->OnCopyFiles(); },
+    };
+    for (const auto& change : changes) {
+        change();
+        EXPECT_EQ(t.Texts(), s.Texts());
+        EXPECT_EQ(t.view->StatusText(), s.view->StatusText());
+    }
+    s.Doc().Sheet().Settings().bgC = 0x0000FF;
+    s.Doc().FormatChanged(s.view);
+    EXPECT_EQ(t.view->palette().color(QPalette::Base), QColor(Qt::red));
+    // The first of two windows closes without a question.
+    s.Doc().SetModifiedFlag(true);
+    const int asked = app.prompter.ShownCount();
+    EXPECT_TRUE(s.frame->close());
+    EXPECT_EQ(app.prompter.ShownCount(), asked);
+}
+
+TEST(SheetWindow, OpeningASavedSheetFindsFilesBesideIt)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    std::filesystem::create_directory(dir.File("moved"));
+    ASSERT_TRUE(s.Doc().SaveDocument(Q(dir.File("moved/sheet.pxc"))));
+    std::filesystem::rename(dir.File("a.bmp"), dir.File("moved/a.bmp"));
+    CChildFrame* frame = app.app->OpenPath(Q(dir.File("moved/sheet.pxc")));
+    ASSERT_NE(frame, nullptr);
+    auto* view = qobject_cast<CThumbnailView*>(frame->widget());
+    const ThumbnailSheet& sheet = view->Document().Sheet();
+    EXPECT_EQ(Q(sheet.Files()[0]), Q(dir.File("moved/a.bmp")));
+    EXPECT_EQ(Q(sheet.Files()[1]), Q(dir.File("b.bmp")));
+    EXPECT_FALSE(view->Document().IsModified());
+    EXPECT_EQ(app.Main().StatusPaneText(), view->StatusText());
+    EXPECT_LT(frame->width(), 480);
+}
+
+}  // namespace
+}  // namespace pix::test
