@@ -77,6 +77,17 @@ void SaveAs(const CommandContext& c)
         c.view->Document().OnSaveAs();
 }
 
+// A command of the active image view, or else of the active sheet.
+Run OnViewOrSheet(void (CPixadromeView::*image)(), void (CThumbnailView::*sheet)())
+{
+    return [image, sheet](const CommandContext& c) {
+        if (c.view)
+            (c.view->*image)();
+        else if (c.sheet)
+            (c.sheet->*sheet)();
+    };
+}
+
 void EditCopy(const CommandContext& c)
 {
     if (c.sheet)
@@ -136,9 +147,11 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"sendTo", T("Send &to..."), T("Send the image as mail\nSend to"), {}, {}, OnDoc(&CPixadromeDoc::OnSendTo),
          DocCan(&CPixadromeDoc::CanSendTo)},
         {"print", T("&Print..."), T("Print the active document\nPrint"), QKeySequence::Print, {},
-         OnView(&CPixadromeView::OnPrint), HasView},
+         OnViewOrSheet(&CPixadromeView::OnPrint, &CThumbnailView::OnPrint), HasDocument},
         {"printPreview", T("Print Pre&view"), T("Display full pages\nPrint Preview"), {}, {},
-         OnView(&CPixadromeView::OnPrintPreview), HasView},
+         OnViewOrSheet(&CPixadromeView::OnPrintPreview, &CThumbnailView::OnPrintPreview), HasDocument},
+        {"pageSetup", T("Page Set&up..."), T("Change the printing options\nPage Setup"), {}, {},
+         OnSheet(&CThumbnailView::OnPageSetup), HasSheet},
         {"selectSource", T("Select sou&rce..."), T("Choose a device to aquire an image\nSelect source"), {}, {},
          OnApp(&CPixadromeApp::OnSelectSource), {}},
         {"acquire", T("Ac&quire..."), T("Aquire an image with your scanner or camera\nScan"), {}, {},
@@ -239,7 +252,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
     static const std::vector<MenuLayout> menus{
         {T("&File"),
          {"open", "save", "saveAs", "-", "copyFile", "moveFile", "deleteFile", "wallpaper", "sendTo", "-", "print",
-          "printPreview", "-", "selectSource", "acquire", "-", "findDupes", "-", "associations", "-", "recent", "-", "exit"}},
+          "printPreview", "pageSetup", "-", "selectSource", "acquire", "-", "findDupes", "-", "associations", "-", "recent", "-", "exit"}},
         {T("&Edit"), {"undo", "copy", "paste"}},
         {T("&View"), {"zoomIn", "zoomOut", "fit", "-", "database"}},
         {T("&Image"),

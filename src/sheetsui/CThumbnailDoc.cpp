@@ -222,19 +222,6 @@ bool CThumbnailDoc::SaveDocument(const QString& path)
 
 bool CThumbnailDoc::OnSave() { return path_.isEmpty() ? OnSaveAs() : SaveDocument(path_); }
 
-bool CThumbnailDoc::OnSaveAs()
-{
-    SettingsStore& settings = app_.Settings();
-    const QString folder = QString::fromStdString(
-        settings.GetString(settings::kDestDir.section, settings::kDestDir.key, QDir::currentPath().toStdString()));
-    const QString chosen = app_.Files().ChooseSave(app_.MainWindow(), tr("Save As"), folder, title_, kSaveSheetFilter);
-    if (chosen.isEmpty())
-        return false;
-    settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
-                       QFileInfo(chosen).absolutePath().toStdString());
-    return SaveDocument(chosen);
-}
-
 bool CThumbnailDoc::SaveModified()
 {
     if (!modified_)

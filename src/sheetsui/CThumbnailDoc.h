@@ -6,6 +6,7 @@
 // view is gone.
 
 #include <QObject>
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -71,10 +72,14 @@ public:
     // Writes the sheet to path; reported and false when it cannot.
     bool SaveDocument(const QString& path);
     bool OnSave();
-    // False when the user cancels.
+    // The sheet file, a picture per page or web pages, by the extension
+    // chosen; false when the user cancels.
     bool OnSaveAs();
     // Asks about unsaved changes; false when the user cancels closing.
     bool SaveModified();
+
+    // The page set up for printing; invalid until Page Setup ran.
+    QPageLayout& PrintLayout() { return printLayout_; }
 
 signals:
     void updated(QObject* sender, uint32_t hint);
@@ -83,6 +88,10 @@ signals:
 
 private:
     explicit CThumbnailDoc(AppServices& app);
+    // The page size for pictures and web pages; false when cancelled.
+    bool ChoosePageSize(int& width, int& height);
+    // Opens what an export wrote: one file as itself, several as a sheet.
+    void OpenWritten(const std::vector<std::string>& written);
 
     AppServices& app_;
     ThumbnailSheet sheet_;
@@ -90,6 +99,7 @@ private:
     QString title_;
     bool modified_ = false;
     std::vector<QObject*> views_;
+    QPageLayout printLayout_;
 };
 
 }  // namespace pix

@@ -14,6 +14,7 @@
 #include "sheets/SheetSort.h"
 
 class QMenu;
+class QPrinter;
 
 namespace pix {
 
@@ -52,6 +53,12 @@ public:
     void OnDeleteFiles();
     void OnSlideShow();
     void OnEditCopy();
+    void OnPrint();
+    void OnPrintPreview();
+    void OnPageSetup();
+    // Prints pages first..last (from 1) on printer; false when nothing
+    // could be printed.
+    bool PrintTo(QPrinter& printer, int first, int last, bool highQuality);
     // The direction the next sort by key takes (shared by every view).
     static bool NextSortAscending(SortKey key);
 

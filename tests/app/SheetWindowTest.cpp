@@ -4,7 +4,10 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -264,6 +267,79 @@ TEST(SheetWindow, OpeningASavedSheetFindsFilesBesideIt)
     EXPECT_FALSE(view->Document().IsModified());
     EXPECT_EQ(app.Main().StatusPaneText(), view->StatusText());
     EXPECT_LT(frame->width(), 480);
+}
+
+}  // namespace
+}  // namespace pix::test
+
+namespace pix::test {
+namespace {
+
+// Accepts the next modal dialog once it runs.
+void AcceptNextDialog()
+{
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+}
+
+TEST(SheetSaveAs, TheExtensionChoosesSheetPicturesOrWebPages)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp", "c.bmp"});
+    ASSERT_TRUE(s.view);
+    s.Doc().Sheet().Settings().maxPerPage = 1;
+    struct Case {
+        QStringList answers;
+        bool dialog;            // the page size is asked
+        QStringList written;    // relative to dir
+        int newWindows;
+    };
+    const std::vector<Case> cases{
+        {{}, false, {}, 0},
+        {{"s.pxc"}, false, {"s.pxc"}, 0},
+        {{"p.png"}, true, {"p1.png", "p2.png", "p3.png"}, 1},
+        {{"w.html"}, true, {}, 0},  // the thumbnail dialog is cancelled
+        {{"w.html", "t_small.jpg"}, true, {"w1.html", "w3.html", "a.bmpt_small.jpg"}, 1},
+    };
+    for (const Case& c : cases) {
+        app.files.saves.clear();
+        for (const QString& name : c.answers)
+            app.files.saves.push_back(Q(dir.File(name.toStdString())));
+        if (c.dialog)
+            AcceptNextDialog();
+        const int windows = app.WindowCount();
+        s.Doc().OnSaveAs();
+        for (const QString& name : c.written)
+            EXPECT_TRUE(QFileInfo::exists(Q(dir.File(name.toStdString())))) << name.toStdString();
+        EXPECT_EQ(app.WindowCount() - windows, c.newWindows) << c.answers.join(',').toStdString();
+    }
+    EXPECT_EQ(s.Doc().PathName(), Q(dir.File("s.pxc")));
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("w.html"))));
+    EXPECT_EQ(app.settings.GetString("State", "DestExtCS", ""), ".html");
+}
+
+TEST(SheetPrinting, FourteenItemsAtTwoByThreeMakeThreePages)
+{
+    TempDir dir;
+    RunningApp app;
+    QStringList names;
+    for (int i = 0; i < 14; ++i)
+        names << QStringLiteral("p%1.bmp").arg(i);
+    SheetWindow s = OpenSheet(app, dir, names);
+    ASSERT_TRUE(s.view);
+    s.Doc().Sheet().Settings().rows = 2;
+    s.Doc().Sheet().Settings().cols = 3;
+    s.Doc().Sheet().Settings().maxPerPage = 6;
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Q(dir.File("sheet.pdf")));
+    ASSERT_TRUE(s.view->PrintTo(printer, 1, 3, false));
+    QFile pdf(Q(dir.File("sheet.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLatin1(pdf.readAll()).count(QRegularExpression(QStringLiteral("/Type /Page\\b"))), 3);
 }
 
 }  // namespace
