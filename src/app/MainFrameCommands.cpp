@@ -10,6 +10,7 @@
 #include "platform/ClipboardImage.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
+#include "sheetsui/FormatCommands.h"
 
 namespace pix {
 
@@ -228,6 +229,17 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"slideShow", T("Slide &show"), T("View as slide show\nSlide show"), {}, {},
          OnSheet(&CThumbnailView::OnSlideShow), HasSheet},
         // Options
+        {"saveFormat", T("&Save format..."), T("Save thumbnail format to file\nSave format"), {}, {},
+         [](const CommandContext& c) { SaveFormatToFile(c.app, c.sheet ? &c.sheet->Document() : nullptr); }, {}},
+        {"loadFormat", T("&Load format..."), T("Load thumbnail format from file\nLoad format"), {}, {},
+         [](const CommandContext& c) { LoadFormatFromFile(c.app, c.sheet ? &c.sheet->Document() : nullptr); }, {}},
+        {"useAsDefault", T("&Use as default"), T("Use current contact sheet format as default\n Use as default"), {},
+         {},
+         [](const CommandContext& c) {
+             if (c.sheet)
+                 UseFormatAsDefault(c.app, c.sheet->Document());
+         },
+         HasSheet},
         {"dbChange", T("&Change"), T("choose new or existing database file\nChange database"), {}, {},
          OnApp(&CPixadromeApp::OnDatabaseChange), {}},
         {"dbLocate", T("&Locate files"), T("Find files that where moved"), {}, {},
@@ -262,7 +274,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
          {"sheetOpen", "sheetRemove", "sheetInsert", "-", T(">&Sort"), "sortLabel", "sortName", "sortPath", "-",
           "sortSize", "sortCreated", "sortModified", "<", "generateLabels", "-", "sheetCopyFiles", "sheetMoveFiles",
           "sheetDeleteFiles", "-", "slideShow"}},
-        {T("&Options"), {T(">&Database"), "dbChange", "dbLocate", "dbClean", "<"}},
+        {T("&Options"), {"saveFormat", "loadFormat", "useAsDefault", "-", T(">&Database"), "dbChange", "dbLocate", "dbClean", "<"}},
         {T("&Window"), {"cascade", "tile", "closeAll"}},
         {T("&Help"), {"webPage", "about"}},
     };

@@ -16,6 +16,7 @@
 #include "sheets/SheetUpdateHint.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
+#include "sheetsui/FormatCommands.h"
 #include "sheetsui/SheetDrag.h"
 #include "sheetsui/SheetModel.h"
 
@@ -319,6 +320,32 @@ TEST(SheetSaveAs, TheExtensionChoosesSheetPicturesOrWebPages)
     EXPECT_EQ(s.Doc().PathName(), Q(dir.File("s.pxc")));
     EXPECT_FALSE(QFileInfo::exists(Q(dir.File("w.html"))));
     EXPECT_EQ(app.settings.GetString("State", "DestExtCS", ""), ".html");
+}
+
+TEST(SheetFormat, AFormatFileCarriesEveryFieldToAnotherSheetAndTheDefault)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow a = OpenSheet(app, dir, {"a.bmp"});
+    SheetWindow b = OpenSheet(app, dir, {"b.bmp"});
+    ASSERT_TRUE(a.view && b.view);
+    CThumbnailSettings& format = a.Doc().Sheet().Settings();
+    format.rows = 3;
+    format.bgC = 0x00FF00;
+    format.label = "[FileTitle] [FileSize]";
+    app.files.saves = {Q(dir.File("f.tfm"))};
+    SaveFormatToFile(*app.app, &a.Doc());
+    app.files.opens = {{Q(dir.File("f.tfm"))}};
+    LoadFormatFromFile(*app.app, &b.Doc());
+    EXPECT_EQ(b.Sheet().Settings(), format);
+    EXPECT_TRUE(b.Doc().IsModified());
+    EXPECT_EQ(b.view->palette().color(QPalette::Base), QColor(Qt::green));
+
+    app.prompter.script = {Answer::Ok};
+    UseFormatAsDefault(*app.app, b.Doc());
+    SheetWindow c = OpenSheet(app, dir, {"c.bmp"});
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.Sheet().Settings(), format);
 }
 
 TEST(SheetPrinting, FourteenItemsAtTwoByThreeMakeThreePages)
