@@ -229,6 +229,8 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"slideShow", T("Slide &show"), T("View as slide show\nSlide show"), {}, {},
          OnSheet(&CThumbnailView::OnSlideShow), HasSheet},
         // Options
+        {"editFormat", T("&Thumbnail format..."), T("Change appearance of contact sheet\nThumbnail format"), {}, {},
+         [](const CommandContext& c) { EditFormat(c.app, c.sheet ? &c.sheet->Document() : nullptr); }, {}},
         {"saveFormat", T("&Save format..."), T("Save thumbnail format to file\nSave format"), {}, {},
          [](const CommandContext& c) { SaveFormatToFile(c.app, c.sheet ? &c.sheet->Document() : nullptr); }, {}},
         {"loadFormat", T("&Load format..."), T("Load thumbnail format from file\nLoad format"), {}, {},
@@ -274,7 +276,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
          {"sheetOpen", "sheetRemove", "sheetInsert", "-", T(">&Sort"), "sortLabel", "sortName", "sortPath", "-",
           "sortSize", "sortCreated", "sortModified", "<", "generateLabels", "-", "sheetCopyFiles", "sheetMoveFiles",
           "sheetDeleteFiles", "-", "slideShow"}},
-        {T("&Options"), {"saveFormat", "loadFormat", "useAsDefault", "-", T(">&Database"), "dbChange", "dbLocate", "dbClean", "<"}},
+        {T("&Options"), {"editFormat", "saveFormat", "loadFormat", "useAsDefault", "-", T(">&Database"), "dbChange", "dbLocate", "dbClean", "<"}},
         {T("&Window"), {"cascade", "tile", "closeAll"}},
         {T("&Help"), {"webPage", "about"}},
     };

@@ -7,6 +7,7 @@
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
 #include "sheets/CThumbnailSettings.h"
+#include "sheetsui/CFormatDlg.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "uiservices/AppServices.h"
 #include "uiservices/FileChooser.h"
@@ -29,7 +30,33 @@ void RememberFolder(SettingsStore& settings, const QString& path)
     settings.SetString(key.section, key.key, QFileInfo(path).absolutePath().toStdString());
 }
 
+// Shows format in the editor; on OK it becomes the sheet's format or the
+// default.
+void EditAndKeep(AppServices& app, CThumbnailDoc* sheet, const CThumbnailSettings& format, const QString& title)
+{
+    CFormatDlg dialog(format, title, app.Prompt(), app.Files(), app.MainWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!sheet) {
+        dialog.Format().SaveToRegistry(app.Settings());
+        return;
+    }
+    sheet->Sheet().Settings() = dialog.Format();
+    sheet->FormatChanged(nullptr);
+}
+
 }  // namespace
+
+void EditFormat(AppServices& app, CThumbnailDoc* sheet)
+{
+    if (sheet) {
+        EditAndKeep(app, sheet, sheet->Sheet().Settings(), QObject::tr("Thumbnail Format for ") + sheet->Title());
+        return;
+    }
+    CThumbnailSettings format;
+    format.LoadFromRegistry(app.Settings());
+    EditAndKeep(app, nullptr, format, QObject::tr("Thumbnail Format"));
+}
 
 void SaveFormatToFile(AppServices& app, CThumbnailDoc* sheet)
 {
@@ -60,12 +87,7 @@ void LoadFormatFromFile(AppServices& app, CThumbnailDoc* sheet)
     format.LoadFromRegistry(app.Settings());
     if (!format.LoadFormatFile(QDir::toNativeSeparators(chosen.front()).toStdString(), app.Prompt()))
         return;
-    if (!sheet) {
-        format.SaveToRegistry(app.Settings());
-        return;
-    }
-    sheet->Sheet().Settings() = format;
-    sheet->FormatChanged(nullptr);
+    EditAndKeep(app, sheet, format, sheet ? QObject::tr("Thumbnail Format") : QObject::tr("Thumbnail format"));
 }
 
 void UseFormatAsDefault(AppServices& app, CThumbnailDoc& sheet)

@@ -15,6 +15,7 @@
 #include "app/DocTemplates.h"
 #include "sheets/SheetUpdateHint.h"
 #include "sheetsui/CThumbnailDoc.h"
+#include "sheetsui/CFormatDlg.h"
 #include "sheetsui/CThumbnailView.h"
 #include "sheetsui/FormatCommands.h"
 #include "sheetsui/SheetDrag.h"
@@ -336,6 +337,7 @@ TEST(SheetFormat, AFormatFileCarriesEveryFieldToAnotherSheetAndTheDefault)
     app.files.saves = {Q(dir.File("f.tfm"))};
     SaveFormatToFile(*app.app, &a.Doc());
     app.files.opens = {{Q(dir.File("f.tfm"))}};
+    AcceptNextDialog();
     LoadFormatFromFile(*app.app, &b.Doc());
     EXPECT_EQ(b.Sheet().Settings(), format);
     EXPECT_TRUE(b.Doc().IsModified());
@@ -346,6 +348,54 @@ TEST(SheetFormat, AFormatFileCarriesEveryFieldToAnotherSheetAndTheDefault)
     SheetWindow c = OpenSheet(app, dir, {"c.bmp"});
     ASSERT_TRUE(c.view);
     EXPECT_EQ(c.Sheet().Settings(), format);
+}
+
+TEST(FormatEditor, LayoutRulesRangesFontsAndFields)
+{
+    RunningApp app;
+    CThumbnailSettings start;
+    CFormatDlg dialog(start, QStringLiteral("t"), app.prompter, app.files);
+    auto field = [&](const char* name) {
+        QList<QLineEdit*> all = dialog.Pages()->widget(1)->findChildren<QLineEdit*>();
+        const std::map<std::string, int> order{{"fxArea", 0}, {"max", 6}, {"rows", 7}, {"cols", 8}};
+        return all.value(order.at(name));
+    };
+    field("max")->setText("30");
+    dialog.OnMaxPerPageLeft();
+    field("rows")->setText("5");
+    dialog.OnRowsOrColumnsLeft(true);
+    field("cols")->setText("4");
+    dialog.OnRowsOrColumnsLeft(false);
+    EXPECT_EQ(field("max")->text(), QStringLiteral("20"));
+
+    // Out of range: the message, and the dialog stays open.
+    struct Bad {
+        const char* field;
+        const char* text;
+    };
+    for (const Bad& b : {Bad{"max", "-1"}, Bad{"fxArea", "601"}, Bad{"rows", "x"}}) {
+        const QString kept = field(b.field)->text();
+        field(b.field)->setText(b.text);
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected) << b.field;
+        EXPECT_EQ(app.prompter.texts.back().rfind("Please enter an integer between", 0), 0u);
+        field(b.field)->setText(kept);
+    }
+    dialog.ChooseBackgroundPicture(QStringLiteral("/x.pe"));
+    EXPECT_EQ(app.prompter.ids.back(), MsgId::MustBeImageFile);
+    dialog.ChooseBackgroundPicture(QStringLiteral("/x.JPEG"));
+    QFont twelve;
+    twelve.setPointSizeF(12);
+    dialog.SetTextFont(1, twelve, Qt::blue);
+    dialog.InsertField(2, QStringLiteral("[PageNo]"));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Format().maxPerPage, 20);
+    EXPECT_EQ(dialog.Format().titleFont.height, 120);
+    EXPECT_EQ(dialog.Format().titleCol, 0xFF0000u);
+    EXPECT_EQ(dialog.Format().bgImg, "/x.JPEG");
+    EXPECT_NE(dialog.Format().footer.find("[PageNo]"), std::string::npos);
+    EXPECT_EQ(start.maxPerPage, 0);
 }
 
 TEST(SheetPrinting, FourteenItemsAtTwoByThreeMakeThreePages)
