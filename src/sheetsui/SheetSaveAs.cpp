@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
+
+#include "common/Prompter.h"
 
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
@@ -110,6 +113,13 @@ bool CThumbnailDoc::OnSaveAs()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto written = ExportHtml(sheet_, title_.toStdString(), path, layout, progress);
         QApplication::restoreOverrideCursor();
+        // Pages that could not be written are reported and left out.
+        const int pages = SheetPageCount(sheet_);
+        for (int page = 1; page <= pages && !progress.Cancelled(); ++page) {
+            const std::string expected = pages == 1 ? path : NumberedPagePath(path, page);
+            if (std::find(written.begin(), written.end(), expected) == written.end())
+                app_.Prompt().Show(MsgId::SheetWriteFailed, {expected});
+        }
         OpenWritten(written);
         return true;
     }

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -251,6 +252,68 @@ TEST(SheetWindow, ASecondViewFollowsEveryHintOfTheFirst)
     EXPECT_EQ(app.prompter.ShownCount(), asked);
 }
 
+TEST(SheetWindow, InsertOpenAndGenerateLabelsWorkOnTheSelection)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    const QString added = Q(WritePattern(dir, "new.bmp", 5, 5));
+    app.files.opens = {{added}};
+    s.Select({1});
+    s.view->OnInsert();
+    EXPECT_EQ(app.files.titles.back(), QStringLiteral("Add one or more files"));
+    EXPECT_EQ(s.Names(), QStringList({"a.bmp", "new.bmp", "b.bmp"}));
+    EXPECT_EQ(app.settings.GetString("State", "SrcDir", ""), Q(dir.Path().string()).toStdString());
+
+    s.Doc().SetLabelAt(nullptr, 0, "mine");
+    struct Answered {
+        Answer answer;
+        QString first;
+    };
+    for (const Answered& a : {Answered{Answer::No, "mine"}, Answered{Answer::Yes, "a.bmp"}}) {
+        app.prompter.script.assign(app.prompter.texts.size(), Answer::No);
+        app.prompter.script.push_back(a.answer);
+        s.view->OnGenerateLabels();
+        EXPECT_EQ(Q(s.Sheet().Labels()[s.Sheet().ItemAt(0)]), a.first);
+    }
+
+    const int windows = app.WindowCount();
+    s.Select({0, 2});
+    s.view->OnOpenFile();  // two files: a new sheet of them
+    auto* opened = qobject_cast<CThumbnailView*>(app.Main().Children().back()->widget());
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->Document().Sheet().Count(), 2u);
+    s.Select({1});
+    s.view->OnOpenFile();  // one file: its image
+    EXPECT_EQ(app.WindowCount(), windows + 2);
+    EXPECT_NE(app.ViewOf(app.Main().Children().back()), nullptr);
+}
+
+TEST(SheetWindow, TheMenusFollowTheActiveSheetAndItsSelection)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    s.view->clearSelection();
+    std::unique_ptr<QMenu> popup(s.view->MakeContextMenu(nullptr));
+    EXPECT_EQ(popup->title(), QStringLiteral("2 - Contact Sheet"));
+    QStringList disabled;
+    for (QAction* a : popup->actions())
+        if (!a->isSeparator() && !a->isEnabled())
+            disabled << a->text();
+    EXPECT_EQ(disabled, QStringList({"&Open", "&Remove", "Cop&y...", "&Move...", "&Delete"}));
+
+    app.Main().UpdateActions();
+    EXPECT_FALSE(app.Main().Action("sheetRemove")->isEnabled());
+    s.Select({1});
+    EXPECT_TRUE(app.Main().Action("sheetRemove")->isEnabled());
+    EXPECT_EQ(s.frame->windowTitle(), s.Doc().Title() + " - " + Q(dir.File("b.bmp")));
+    app.app->OpenPath(Q(WritePattern(dir, "c.bmp", 4, 4)));
+    EXPECT_FALSE(app.Main().Action("sheetRemove")->isEnabled());
+}
+
 TEST(SheetWindow, OpeningASavedSheetFindsFilesBesideIt)
 {
     TempDir dir;
@@ -298,6 +361,7 @@ TEST(SheetSaveAs, TheExtensionChoosesSheetPicturesOrWebPages)
         bool dialog;            // the page size is asked
         QStringList written;    // relative to dir
         int newWindows;
+        int reported = 0;       // messages shown
     };
     const std::vector<Case> cases{
         {{}, false, {}, 0},
@@ -305,6 +369,7 @@ TEST(SheetSaveAs, TheExtensionChoosesSheetPicturesOrWebPages)
         {{"p.png"}, true, {"p1.png", "p2.png", "p3.png"}, 1},
         {{"w.html"}, true, {}, 0},  // the thumbnail dialog is cancelled
         {{"w.html", "t_small.jpg"}, true, {"w1.html", "w3.html", "a.bmpt_small.jpg"}, 1},
+        {{"none/w.html", "t_small.jpg"}, true, {}, 0, 3},  // no folder for the pages
     };
     for (const Case& c : cases) {
         app.files.saves.clear();
@@ -313,7 +378,9 @@ TEST(SheetSaveAs, TheExtensionChoosesSheetPicturesOrWebPages)
         if (c.dialog)
             AcceptNextDialog();
         const int windows = app.WindowCount();
+        const int shown = app.prompter.ShownCount();
         s.Doc().OnSaveAs();
+        EXPECT_EQ(app.prompter.ShownCount() - shown, c.reported);
         for (const QString& name : c.written)
             EXPECT_TRUE(QFileInfo::exists(Q(dir.File(name.toStdString())))) << name.toStdString();
         EXPECT_EQ(app.WindowCount() - windows, c.newWindows) << c.answers.join(',').toStdString();
