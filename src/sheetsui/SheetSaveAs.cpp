@@ -70,10 +70,13 @@ bool CThumbnailDoc::OnSaveAs()
     if (!ext.startsWith(QLatin1Char('.')))
         ext.prepend(QLatin1Char('.'));
     const QString proposed = QFileInfo(title_).completeBaseName() + ext;
-    const QString chosen = app_.Files().ChooseSave(app_.MainWindow(), tr("Save As"), StartFolder(settings), proposed,
-                                                   kSaveSheetFilter);
+    const auto& filterKey = settings::kDestFilterCS;
+    int filterIndex = settings.GetInt(filterKey.section, filterKey.key, filterKey.fallback);
+    const QString chosen = app_.Files().ChooseSaveTyped(app_.MainWindow(), tr("Save As"), StartFolder(settings),
+                                                        proposed, kSaveSheetFilter, filterIndex);
     if (chosen.isEmpty())
         return false;
+    settings.SetInt(filterKey.section, filterKey.key, filterIndex);
     settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
                        QFileInfo(chosen).absolutePath().toStdString());
     const QString suffix = QFileInfo(chosen).suffix();
