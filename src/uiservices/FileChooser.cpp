@@ -97,9 +97,12 @@ QString DialogFileChooser::ChooseSave(QWidget* parent, const QString& title, con
             return {};
         return dialog.selectedFiles().first();
     }
+    // Without a filter the target of a copy or move is chosen: the file
+    // operation asks before it replaces a file, so the dialog asks nothing.
     QFileDialog dialog(parent, title, folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
