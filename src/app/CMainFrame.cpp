@@ -31,6 +31,7 @@
 #include "imageui/CPixadromeDoc.h"
 #include "uiservices/CProgressDlg.h"
 #include "imageui/CPixadromeView.h"
+#include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 
 namespace pix {
@@ -69,7 +70,7 @@ CMainFrame::~CMainFrame()
 
 QAction* CMainFrame::Action(const QString& name) const { return findChild<QAction*>(name); }
 
-CommandContext CMainFrame::Context() { return {app_, *this, ActiveImageView()}; }
+CommandContext CMainFrame::Context() { return {app_, *this, ActiveImageView(), ActiveSheetView()}; }
 
 void CMainFrame::BuildMenus()
 {
@@ -121,6 +122,8 @@ void CMainFrame::BuildMenus()
     for (const MenuLayout& layout : MainFrameMenus()) {
         QMenu* menu = menuBar()->addMenu(QCoreApplication::translate("CMainFrame", layout.title));
         fill(menu, layout.items);
+        if (std::string_view(layout.title) == kSheetMenuTitle)
+            sheetMenu_ = menu;
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
     }
     QToolBar* tools = addToolBar(tr("Tool bar"));
@@ -161,6 +164,18 @@ void CMainFrame::AddChild(CChildFrame* frame, CPixadromeView* view)
     }
     mdi_->setActiveSubWindow(frame);
     UpdateActions();
+}
+
+void CMainFrame::AddSheetChild(CChildFrame* frame, CThumbnailView* view)
+{
+    mdi_->addSubWindow(frame);
+    frame->resize(480, 360);
+    frame->show();
+    view->NarrowToTwoColumns(frame);
+    connect(&view->Document(), &CThumbnailDoc::modifiedChanged, this, &CMainFrame::UpdateActions);
+    connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CMainFrame::UpdateActions);
+    mdi_->setActiveSubWindow(frame);
+    OnSubWindowActivated(frame);
 }
 
 QList<CChildFrame*> CMainFrame::Children() const
@@ -219,14 +234,11 @@ std::optional<std::string> CMainFrame::ViewedFile() const
         return path.isEmpty() ? std::string(kNoFileOwner) : path.toStdString();
     }
     if (auto* sheet = qobject_cast<CThumbnailView*>(active->widget())) {
-        const QList<QListWidgetItem*> selected = sheet->selectedItems();
-        if (selected.size() != 1)
-            return std::nullopt;
+        const std::vector<size_t> selected = sheet->SelectedPositions();
         const ThumbnailSheet& items = sheet->Document().Sheet();
-        const int row = sheet->row(selected.front());
-        if (row < 0 || static_cast<size_t>(row) >= items.Count())
+        if (selected.size() != 1 || selected.front() >= items.Count())
             return std::nullopt;
-        return items.Files()[items.ItemAt(static_cast<size_t>(row))];
+        return items.Files()[items.ItemAt(selected.front())];
     }
     return std::nullopt;
 }
@@ -274,6 +286,10 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
         viewConnections_ << connect(view, &CPixadromeView::statusTextChanged, statusBar_,
                                     &CPixadromeStatusBar::SetInfo);
         statusBar_->SetInfo(view->StatusText());
+    } else if (CThumbnailView* sheet = ActiveSheetView()) {
+        viewConnections_ << connect(sheet, &CThumbnailView::statusTextChanged, statusBar_,
+                                    &CPixadromeStatusBar::SetInfo);
+        statusBar_->SetInfo(sheet->StatusText());
     } else {
         statusBar_->SetInfo(QString());
     }
@@ -285,6 +301,8 @@ void CMainFrame::UpdateActions()
     if (!mdi_)
         return;
     const CommandContext context = Context();
+    if (sheetMenu_)
+        sheetMenu_->menuAction()->setVisible(context.sheet != nullptr);
     for (const MainFrameCommand& command : MainFrameCommands())
         if (QAction* a = Action(QString::fromLatin1(command.name)))
             a->setEnabled(!command.enabled || command.enabled(context));

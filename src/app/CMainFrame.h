@@ -35,6 +35,8 @@ public:
     // Puts a new document window into the area; view is null for windows
     // that are not image views.
     void AddChild(CChildFrame* frame, CPixadromeView* view);
+    // Puts a new contact-sheet window into the area.
+    void AddSheetChild(CChildFrame* frame, CThumbnailView* view);
     CChildFrame* FindImageWindow(const QString& path) const;
     void Activate(CChildFrame* frame);
     QList<CChildFrame*> Children() const;
@@ -72,6 +74,7 @@ private:
     CPixadromeStatusBar* statusBar_;
     QMenu* recentMenu_ = nullptr;
     QPointer<CPixadromeView> connectedView_;
+    QMenu* sheetMenu_ = nullptr;
     QList<QMetaObject::Connection> viewConnections_;
 };
 

@@ -13,6 +13,8 @@
 #include "app/CMainFrame.h"
 #include "app/DocTemplates.h"
 #include "dbui/DatabaseCommands.h"
+#include "sheetsui/CThumbnailDoc.h"
+#include "sheetsui/CThumbnailView.h"
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/FileChooser.h"
 #include "common/Prompter.h"
@@ -169,7 +171,8 @@ CChildFrame* CPixadromeApp::NewSheetFromFiles(const QStringList& files, const QS
     CChildFrame* frame = sheetTemplate_->NewDocument();
     pendingFiles_.reset();
     if (frame && !title.isEmpty())
-        frame->setWindowTitle(title);
+        if (auto* view = qobject_cast<CThumbnailView*>(frame->widget()))
+            view->Document().SetTitle(title);
     return frame;
 }
 

@@ -58,6 +58,7 @@ public:
     // path is activated instead).
     CChildFrame* OpenImageWindow(const QString& path) override;
     std::optional<std::string> ViewedFile() override;
+    QWidget* OpenSheetOfFiles(const QStringList& files) override { return NewSheetFromFiles(files, QString()); }
 
     // The pending file list, taken over by a new contact sheet.
     void SetPendingFiles(QStringList files) { pendingFiles_ = std::move(files); }

@@ -5,13 +5,17 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QTabBar>
+#include <QTimer>
 
 namespace pix {
 
 CPixadromeStatusBar::CPixadromeStatusBar(QMdiArea* area, QWidget* parent)
     : QStatusBar(parent), area_(area), prompt_(new QLabel(tr("Ready"), this)), tabs_(new QTabBar(this)),
-      info_(new QLabel(this))
+      info_(new QLabel(this)), update_(new QTimer(this))
 {
+    update_->setSingleShot(true);
+    update_->setInterval(0);
+    connect(update_, &QTimer::timeout, this, &CPixadromeStatusBar::UpdateTabs);
     prompt_->setFixedWidth(128);
     tabs_->setDrawBase(false);
     tabs_->setExpanding(false);
@@ -23,7 +27,7 @@ CPixadromeStatusBar::CPixadromeStatusBar(QMdiArea* area, QWidget* parent)
     addWidget(tabs_, 1);
     addPermanentWidget(info_);
 
-    connect(area_, &QMdiArea::subWindowActivated, this, &CPixadromeStatusBar::UpdateTabs);
+    connect(area_, &QMdiArea::subWindowActivated, update_, qOverload<>(&QTimer::start));
     connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index >= 0 && index < windows_.size() && windows_[index])
             area_->setActiveSubWindow(windows_[index]);
@@ -44,16 +48,18 @@ void CPixadromeStatusBar::Follow(QMdiSubWindow* window)
     if (followed_.contains(window))
         return;
     followed_ << window;
-    connect(window, &QWidget::windowTitleChanged, this, &CPixadromeStatusBar::UpdateTabs);
-    connect(window, &QWidget::windowIconChanged, this, &CPixadromeStatusBar::UpdateTabs);
+    connect(window, &QWidget::windowTitleChanged, update_, qOverload<>(&QTimer::start));
+    connect(window, &QWidget::windowIconChanged, update_, qOverload<>(&QTimer::start));
     connect(window, &QObject::destroyed, this, [this, window] {
         followed_.removeAll(window);
-        UpdateTabs();
+        update_->start();
     });
 }
 
 void CPixadromeStatusBar::UpdateTabs()
 {
+    if (!area_)
+        return;
     QList<QPointer<QMdiSubWindow>> windows;
     for (QMdiSubWindow* window : area_->subWindowList(QMdiArea::CreationOrder)) {
         Follow(window);

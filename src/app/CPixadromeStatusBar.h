@@ -17,6 +17,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QTabBar;
+class QTimer;
 
 namespace pix {
 
@@ -28,16 +29,19 @@ public:
     void SetInfo(const QString& text);
     QString Info() const;
     QTabBar* Tabs() const { return tabs_; }
-    // Brings the tabs in line with the area's windows.
+    // Brings the tabs in line with the area's windows now (changes to the
+    // windows do it from the event loop, when no window is half made or
+    // half destroyed).
     void UpdateTabs();
 
 private:
     void Follow(QMdiSubWindow* window);
 
-    QMdiArea* area_;
+    QPointer<QMdiArea> area_;
     QLabel* prompt_;
     QTabBar* tabs_;
     QLabel* info_;
+    QTimer* update_;
     QList<QPointer<QMdiSubWindow>> windows_;  // the window of each tab
     QList<QMdiSubWindow*> followed_;
 };

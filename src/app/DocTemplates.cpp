@@ -8,6 +8,7 @@
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
 #include "imageui/CPixadromeDoc.h"
+#include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 #include "imageui/CPixadromeView.h"
 
@@ -78,11 +79,25 @@ CChildFrame* CSheetTemplate::NewDocument()
 
 CChildFrame* CSheetTemplate::Show(std::unique_ptr<CThumbnailDoc> doc, const QString& title)
 {
+    doc->RelocateMissingFiles();
+    if (doc->Title().isEmpty())
+        doc->SetTitle(title);
+    return ShowSheetView(app_, *doc.release());
+}
+
+CChildFrame* ShowSheetView(CPixadromeApp& app, CThumbnailDoc& doc)
+{
     auto* frame = new CChildFrame;
-    frame->setWidget(new CThumbnailView(std::move(doc), frame));
-    frame->setWindowTitle(title);
-    if (CMainFrame* main = app_.MainFrame())
-        main->AddChild(frame, nullptr);
+    auto* view = new CThumbnailView(doc, frame);
+    frame->setWidget(view);
+    frame->setWindowTitle(view->Caption());
+    // Only the last window of a sheet asks about its changes.
+    frame->SetCloseCheck([view] { return view->Document().ViewCount() > 1 || view->Document().SaveModified(); });
+    QObject::connect(view, &CThumbnailView::captionChanged, frame,
+                     [frame, view] { frame->setWindowTitle(view->Caption()); });
+    if (CMainFrame* main = app.MainFrame())
+        main->AddSheetChild(frame, view);
+    view->setFocus();
     return frame;
 }
 

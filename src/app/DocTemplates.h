@@ -45,4 +45,7 @@ private:
     int untitled_ = 0;
 };
 
+// Another window on a contact-sheet document (which the windows share).
+CChildFrame* ShowSheetView(CPixadromeApp& app, CThumbnailDoc& doc);
+
 }  // namespace pix

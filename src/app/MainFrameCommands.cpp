@@ -8,6 +8,9 @@
 #include "imageui/CPixadromeDoc.h"
 #include "imageui/CPixadromeView.h"
 #include "platform/ClipboardImage.h"
+#include "sheetsui/CThumbnailDoc.h"
+#include "sheetsui/CThumbnailView.h"
+#include "sheetsui/FormatCommands.h"
 
 namespace pix {
 
@@ -46,6 +49,53 @@ Run OnArea(void (QMdiArea::*f)())
 }
 
 bool HasView(const CommandContext& c) { return c.view != nullptr; }
+bool HasDocument(const CommandContext& c) { return c.view != nullptr || c.sheet != nullptr; }
+bool HasSheet(const CommandContext& c) { return c.sheet != nullptr; }
+bool SheetHasSelection(const CommandContext& c) { return c.sheet && c.sheet->HasSelection(); }
+
+// A command of the active contact sheet; nothing without one.
+Run OnSheet(void (CThumbnailView::*f)())
+{
+    return [f](const CommandContext& c) {
+        if (c.sheet)
+            (c.sheet->*f)();
+    };
+}
+
+Run SortBy(SortKey key)
+{
+    return [key](const CommandContext& c) {
+        if (c.sheet)
+            c.sheet->OnSort(key);
+    };
+}
+
+void SaveAs(const CommandContext& c)
+{
+    if (c.sheet)
+        c.sheet->Document().OnSaveAs();
+    else if (c.view)
+        c.view->Document().OnSaveAs();
+}
+
+// A command of the active image view, or else of the active sheet.
+Run OnViewOrSheet(void (CPixadromeView::*image)(), void (CThumbnailView::*sheet)())
+{
+    return [image, sheet](const CommandContext& c) {
+        if (c.view)
+            (c.view->*image)();
+        else if (c.sheet)
+            (c.sheet->*sheet)();
+    };
+}
+
+void EditCopy(const CommandContext& c)
+{
+    if (c.sheet)
+        c.sheet->OnEditCopy();
+    else if (c.view)
+        c.view->OnEditCopy();
+}
 
 When ViewCan(bool (CPixadromeView::*f)() const)
 {
@@ -60,6 +110,10 @@ When DocCan(bool (CPixadromeDoc::*f)() const)
 // Save writes to the document's file; an untitled document asks for a name.
 void Save(const CommandContext& c)
 {
+    if (c.sheet) {
+        c.sheet->Document().OnSave();
+        return;
+    }
     if (!c.view)
         return;
     CPixadromeDoc& d = c.view->Document();
@@ -80,9 +134,9 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"open", T("&Open..."), T("Open one or more images\nOpen"), QKeySequence::Open, QStyle::SP_DialogOpenButton,
          OnApp(&CPixadromeApp::OnFileOpen), {}},
         {"save", T("&Save"), T("Save the active document\nSave"), QKeySequence::Save, QStyle::SP_DialogSaveButton,
-         Save, HasView},
-        {"saveAs", T("Save &As..."), T("Save the active document with a new name\nSave As"), {}, {},
-         OnDoc(&CPixadromeDoc::OnSaveAs), HasView},
+         Save, HasDocument},
+        {"saveAs", T("Save &As..."), T("Save the active document with a new name\nSave As"), {}, {}, SaveAs,
+         HasDocument},
         {"copyFile", T("&Copy..."), T("Copy or rename file\nCopy"), {}, {}, OnDoc(&CPixadromeDoc::OnCopy),
          DocCan(&CPixadromeDoc::CanCopy)},
         {"moveFile", T("&Move..."), T("Move or rename file\nMove"), {}, {}, OnDoc(&CPixadromeDoc::OnMove),
@@ -94,9 +148,11 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"sendTo", T("Send &to..."), T("Send the image as mail\nSend to"), {}, {}, OnDoc(&CPixadromeDoc::OnSendTo),
          DocCan(&CPixadromeDoc::CanSendTo)},
         {"print", T("&Print..."), T("Print the active document\nPrint"), QKeySequence::Print, {},
-         OnView(&CPixadromeView::OnPrint), HasView},
+         OnViewOrSheet(&CPixadromeView::OnPrint, &CThumbnailView::OnPrint), HasDocument},
         {"printPreview", T("Print Pre&view"), T("Display full pages\nPrint Preview"), {}, {},
-         OnView(&CPixadromeView::OnPrintPreview), HasView},
+         OnViewOrSheet(&CPixadromeView::OnPrintPreview, &CThumbnailView::OnPrintPreview), HasDocument},
+        {"pageSetup", T("Page Set&up..."), T("Change the printing options\nPage Setup"), {}, {},
+         OnSheet(&CThumbnailView::OnPageSetup), HasSheet},
         {"selectSource", T("Select sou&rce..."), T("Choose a device to aquire an image\nSelect source"), {}, {},
          OnApp(&CPixadromeApp::OnSelectSource), {}},
         {"acquire", T("Ac&quire..."), T("Aquire an image with your scanner or camera\nScan"), {}, {},
@@ -112,7 +168,8 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"undo", T("&Undo"), T("Undo the last action\nUndo"), QKeySequence::Undo, {}, OnView(&CPixadromeView::OnUndo),
          ViewCan(&CPixadromeView::CanUndo)},
         {"copy", T("&Copy"), T("Copy the selection and put it on the Clipboard\nCopy"), QKeySequence::Copy,
-         QStyle::SP_FileDialogDetailedView, OnView(&CPixadromeView::OnEditCopy), HasView},
+         QStyle::SP_FileDialogDetailedView, EditCopy,
+         [](const CommandContext& c) { return c.view || SheetHasSelection(c); }},
         {"paste", T("&Paste"), T("Insert Clipboard contents\nPaste"), QKeySequence::Paste, {},
          OnApp(&CPixadromeApp::OnPaste), [](const CommandContext&) { return ClipboardHasImage(); }},
         // View
@@ -148,7 +205,43 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"findSimilarThese", T("&Find images similar to these..."), T("Find similar images\nTwin Seeker"), {}, {},
          OnApp(&CPixadromeApp::OnFindSimilarToThese),
          [](const CommandContext& c) { return c.frame.ActiveSheetView() != nullptr; }},
+        // Contact sheet
+        {"sheetOpen", T("&Open"), T("Open file\nOpen File"), {}, {}, OnSheet(&CThumbnailView::OnOpenFile), HasSheet},
+        {"sheetRemove", T("&Remove"), T("Remove selected thumbnails"), {}, {}, OnSheet(&CThumbnailView::OnRemove),
+         SheetHasSelection},
+        {"sheetInsert", T("&Insert..."), T("Add Files to contact sheet\nInsert"), {}, {},
+         OnSheet(&CThumbnailView::OnInsert), HasSheet},
+        {"sortLabel", T("by &Label"), T("Sort by Label\nSort by Label"), {}, {}, SortBy(SortKey::Label), HasSheet},
+        {"sortName", T("by File Name"), T("by File Name"), {}, {}, SortBy(SortKey::FileName), HasSheet},
+        {"sortPath", T("by &Path"), T("by &Path"), {}, {}, SortBy(SortKey::Path), HasSheet},
+        {"sortSize", T("by file &size"), T("by file &size"), {}, {}, SortBy(SortKey::Size), HasSheet},
+        {"sortCreated", T("by creation date"), T("by creation date"), {}, {}, SortBy(SortKey::Created), HasSheet},
+        {"sortModified", T("by modification date"), T("by modification date"), {}, {}, SortBy(SortKey::Modified),
+         HasSheet},
+        {"generateLabels", T("&Generate Labels"), T("&Generate Labels"), {}, {},
+         OnSheet(&CThumbnailView::OnGenerateLabels), HasSheet},
+        {"sheetCopyFiles", T("Cop&y..."), T("Copy or rename file\nCopy or rename"), {}, {},
+         OnSheet(&CThumbnailView::OnCopyFiles), SheetHasSelection},
+        {"sheetMoveFiles", T("&Move..."), T("Move or rename file\nMove or rename"), {}, {},
+         OnSheet(&CThumbnailView::OnMoveFiles), SheetHasSelection},
+        {"sheetDeleteFiles", T("&Delete"), T("Delete the file\nDelete File"), {}, {},
+         OnSheet(&CThumbnailView::OnDeleteFiles), SheetHasSelection},
+        {"slideShow", T("Slide &show"), T("View as slide show\nSlide show"), {}, {},
+         OnSheet(&CThumbnailView::OnSlideShow), HasSheet},
         // Options
+        {"editFormat", T("&Thumbnail format..."), T("Change appearance of contact sheet\nThumbnail format"), {}, {},
+         [](const CommandContext& c) { EditFormat(c.app, c.sheet ? &c.sheet->Document() : nullptr); }, {}},
+        {"saveFormat", T("&Save format..."), T("Save thumbnail format to file\nSave format"), {}, {},
+         [](const CommandContext& c) { SaveFormatToFile(c.app, c.sheet ? &c.sheet->Document() : nullptr); }, {}},
+        {"loadFormat", T("&Load format..."), T("Load thumbnail format from file\nLoad format"), {}, {},
+         [](const CommandContext& c) { LoadFormatFromFile(c.app, c.sheet ? &c.sheet->Document() : nullptr); }, {}},
+        {"useAsDefault", T("&Use as default"), T("Use current contact sheet format as default\n Use as default"), {},
+         {},
+         [](const CommandContext& c) {
+             if (c.sheet)
+                 UseFormatAsDefault(c.app, c.sheet->Document());
+         },
+         HasSheet},
         {"dbChange", T("&Change"), T("choose new or existing database file\nChange database"), {}, {},
          OnApp(&CPixadromeApp::OnDatabaseChange), {}},
         {"dbLocate", T("&Locate files"), T("Find files that where moved"), {}, {},
@@ -173,13 +266,17 @@ const std::vector<MenuLayout>& MainFrameMenus()
     static const std::vector<MenuLayout> menus{
         {T("&File"),
          {"open", "save", "saveAs", "-", "copyFile", "moveFile", "deleteFile", "wallpaper", "sendTo", "-", "print",
-          "printPreview", "-", "selectSource", "acquire", "-", "findDupes", "-", "associations", "-", "recent", "-", "exit"}},
+          "printPreview", "pageSetup", "-", "selectSource", "acquire", "-", "findDupes", "-", "associations", "-", "recent", "-", "exit"}},
         {T("&Edit"), {"undo", "copy", "paste"}},
         {T("&View"), {"zoomIn", "zoomOut", "fit", "-", "database"}},
         {T("&Image"),
          {"flipVertical", "flipHorizontal", "rotateRight", "rotateLeft", "resize", "-", "enhance", "colorCorrection",
           "colorReduction", "photoMosaic", "-", "findSimilar", "findSimilarThese"}},
-        {T("&Options"), {T(">&Database"), "dbChange", "dbLocate", "dbClean", "<"}},
+        {kSheetMenuTitle,
+         {"sheetOpen", "sheetRemove", "sheetInsert", "-", T(">&Sort"), "sortLabel", "sortName", "sortPath", "-",
+          "sortSize", "sortCreated", "sortModified", "<", "generateLabels", "-", "sheetCopyFiles", "sheetMoveFiles",
+          "sheetDeleteFiles", "-", "slideShow"}},
+        {T("&Options"), {"editFormat", "saveFormat", "loadFormat", "useAsDefault", "-", T(">&Database"), "dbChange", "dbLocate", "dbClean", "<"}},
         {T("&Window"), {"cascade", "tile", "closeAll"}},
         {T("&Help"), {"webPage", "about"}},
     };

@@ -14,12 +14,15 @@ namespace pix {
 class CMainFrame;
 class CPixadromeApp;
 class CPixadromeView;
+class CThumbnailView;
 
-// What a command works on: the active image view is null when none is.
+// What a command works on: the active image view or contact-sheet view,
+// each null when it is not the active window.
 struct CommandContext {
     CPixadromeApp& app;
     CMainFrame& frame;
     CPixadromeView* view;
+    CThumbnailView* sheet = nullptr;
 };
 
 struct MainFrameCommand {
@@ -44,6 +47,9 @@ struct MenuLayout {
     std::vector<const char*> items;
 };
 const std::vector<MenuLayout>& MainFrameMenus();
+// The title of the menu shown only while a contact sheet is active.
+inline constexpr const char* kSheetMenuTitle = "&Contact sheet";
+
 // The tool bar's commands ("-" a separator).
 const std::vector<const char*>& MainFrameToolBar();
 

@@ -11,6 +11,7 @@
 #include "dbui/DatabaseCommands.h"
 #include "imageui/CPixadromeDoc.h"
 #include "imageui/CPixadromeView.h"
+#include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 #include "uiservices/CProgressDlg.h"
 

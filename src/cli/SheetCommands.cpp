@@ -19,26 +19,10 @@
 #include "sheets/Fields.h"
 #include "sheets/HtmlExport.h"
 #include "sheets/NewSheet.h"
+#include "sheets/SheetOutput.h"
 #include "sheets/ThumbnailSheet.h"
 
 namespace pix {
-namespace {
-
-enum class SheetOutput { Sheet, Pictures, WebPages };
-
-// The form Save As writes for a name, by its last four characters.
-SheetOutput OutputFor(const std::string& path)
-{
-    std::string key = path.size() >= 4 ? path.substr(path.size() - 4) : path;
-    std::transform(key.begin(), key.end(), key.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (kExtensionList.find(key) != std::string_view::npos)
-        return SheetOutput::Pictures;
-    if (key == "html" || key == ".htm")
-        return SheetOutput::WebPages;
-    return SheetOutput::Sheet;
-}
-
-}  // namespace
 
 int CmdSheet(const QStringList& args, CliStreams io)
 {
@@ -100,7 +84,7 @@ int CmdSheet(const QStringList& args, CliStreams io)
             return 1;
     }
 
-    switch (OutputFor(output)) {
+    switch (SheetOutputFor(output)) {
     case SheetOutput::Sheet:
         if (!sheet.Save(output)) {
             io.err << "pixadrome-cli: " << output << ": could not write\n";

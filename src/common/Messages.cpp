@@ -82,6 +82,10 @@ constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogu
     {MsgId::UseFormatAsDefault, "Use %s's format with all new contact sheets ?", MsgIcon::Question,
      MsgButtons::OkCancel},
     {MsgId::MustBeImageFile, "Must be an image file.", MsgIcon::Exclamation, MsgButtons::Ok},
+    {MsgId::DiscardLabels, "Current labels will be discarded. Continue?", MsgIcon::Question, MsgButtons::YesNo},
+    {MsgId::ConfirmTrashFiles, "Do you want to move these %d files to the trash?", MsgIcon::Question,
+     MsgButtons::YesNo},
+    {MsgId::SheetWriteFailed, "Could not write %s", MsgIcon::Stop, MsgButtons::Ok},
 }};
 
 constexpr bool CatalogueInIdOrder()

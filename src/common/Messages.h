@@ -78,6 +78,9 @@ enum class MsgId : uint16_t {
     SheetDamaged,
     UseFormatAsDefault,
     MustBeImageFile,
+    DiscardLabels,
+    ConfirmTrashFiles,
+    SheetWriteFailed,
 
     Count_
 };

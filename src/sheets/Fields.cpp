@@ -44,13 +44,9 @@ std::string LocalTime(time_t t)
     return std::string(text, n);
 }
 
-struct FileStatus {
-    uint64_t size = 0;
-    time_t created = 0;
-    time_t modified = 0;
-};
+}  // namespace
 
-bool QueryStatus(const std::string& path, FileStatus& status)
+bool QueryFileStatus(const std::string& path, FileStatus& status)
 {
     struct statx info {};
     if (statx(AT_FDCWD, path.c_str(), 0, STATX_BASIC_STATS | STATX_BTIME, &info) != 0)
@@ -62,8 +58,6 @@ bool QueryStatus(const std::string& path, FileStatus& status)
     status.created = (info.stx_mask & STATX_BTIME) ? info.stx_btime.tv_sec : info.stx_ctime.tv_sec;
     return true;
 }
-
-}  // namespace
 
 void ReplaceField(std::string& text, std::string_view field, std::string_view replacement)
 {
@@ -119,7 +113,7 @@ std::string ExpandLabelFields(const ThumbnailSheet& sheet, size_t position)
                              HasField(text, "[CRC32]");
     if (wantsStatus) {
         FileStatus status;
-        if (QueryStatus(path, status)) {
+        if (QueryFileStatus(path, status)) {
             ReplaceField(text, "[FileSize]", Number(static_cast<long long>(status.size)));
             ReplaceField(text, "[ShortFileSize]", ShortFileSize(status.size));
             ReplaceField(text, "[FileCreated]", LocalTime(status.created));

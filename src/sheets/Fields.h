@@ -5,12 +5,24 @@
 // for a field is not searched again for that field.
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <string_view>
 
 #include "sheets/ThumbnailSheet.h"
 
 namespace pix {
+
+// What labels and sorting read of a file: size, creation time (the
+// birth time, or the last status change where the file system keeps no
+// birth time) and modification time.
+struct FileStatus {
+    uint64_t size = 0;
+    time_t created = 0;
+    time_t modified = 0;
+};
+// False when the file's status cannot be read.
+bool QueryFileStatus(const std::string& path, FileStatus& status);
 
 // Replaces every occurrence of field (any case) in text.
 void ReplaceField(std::string& text, std::string_view field, std::string_view replacement);

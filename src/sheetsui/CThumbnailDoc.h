@@ -1,32 +1,105 @@
 #pragma once
-// A contact sheet as a document: the sheet's items and format, made from
-// the pending file list (pictures drawn with progress) or read from a
-// ".pxc" file.
+// A contact sheet as a document: the sheet's items and format, its file,
+// title and modified flag, and the views that show it. Every change goes
+// through the document, which marks it modified and sends its views the
+// change as a hint (SheetUpdateHint.h). The document lives until its last
+// view is gone.
 
+#include <QObject>
+#include <QPageLayout>
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "sheets/ThumbnailSheet.h"
 
 namespace pix {
 
 class AppServices;
+class ThumbnailMaker;
 
-class CThumbnailDoc {
+class CThumbnailDoc : public QObject {
+    Q_OBJECT
 public:
     // A new sheet of files (pictures drawn now); null when it is abandoned.
     static std::unique_ptr<CThumbnailDoc> FromFiles(AppServices& app, const QStringList& files);
     // A sheet read from path; null (reported) when it cannot be read.
     static std::unique_ptr<CThumbnailDoc> FromFile(AppServices& app, const QString& path);
 
+    AppServices& Services() { return app_; }
     ThumbnailSheet& Sheet() { return sheet_; }
-    const QString& Path() const { return path_; }
+    const ThumbnailSheet& Sheet() const { return sheet_; }
+
+    const QString& PathName() const { return path_; }
+    const QString& Title() const { return title_; }
+    void SetPathName(const QString& path);
+    void SetTitle(const QString& title);
+    bool IsModified() const { return modified_; }
+    void SetModifiedFlag(bool modified = true);
+
+    // The views; the document deletes itself when the last one leaves.
+    void AddView(QObject* view);
+    void RemoveView(QObject* view);
+    int ViewCount() const { return static_cast<int>(views_.size()); }
+    // Sends hint to every view; the sender's own view ignores it.
+    void UpdateAllViews(QObject* sender, uint32_t hint);
+
+    // Items that do not exist where the sheet says, but beside the sheet's
+    // own file under the same name, are found there. Not a change of the
+    // sheet (nothing is marked modified); no hint.
+    void RelocateMissingFiles();
+
+    // Changes of the items, by position; each marks the sheet modified and
+    // sends its hint.
+    void RemoveAt(QObject* sender, size_t position);
+    // False when the list takes no more pictures.
+    bool InsertFile(QObject* sender, const std::string& path, size_t position, ThumbnailMaker& maker,
+                    const std::optional<std::string>& label = std::nullopt);
+    // Adds files at position (clamped) with labels by index where given,
+    // under a progress window ("Loading " + path), pictures drawn ahead;
+    // a cancel stops after the file at hand. The count added.
+    size_t InsertFiles(QObject* sender, const QStringList& paths, size_t position, const QStringList& labels);
+    void SetLabelAt(QObject* sender, size_t position, const std::string& label);
+    void SetFileAt(QObject* sender, size_t position, const std::string& path);
+    void ApplyOrder(QObject* sender, std::vector<uint32_t> order);
+    void GenerateLabels(QObject* sender);
+    // A changed format (hint 0).
+    void FormatChanged(QObject* sender);
+
+    // Writes the sheet to path; reported and false when it cannot.
+    bool SaveDocument(const QString& path);
+    bool OnSave();
+    // The sheet file, a picture per page or web pages, by the extension
+    // chosen; false when the user cancels.
+    bool OnSaveAs();
+    // Asks about unsaved changes; false when the user cancels closing.
+    bool SaveModified();
+
+    // The page set up for printing; invalid until Page Setup ran.
+    QPageLayout& PrintLayout() { return printLayout_; }
+
+signals:
+    void updated(QObject* sender, uint32_t hint);
+    void titleChanged();
+    void modifiedChanged(bool modified);
 
 private:
-    CThumbnailDoc();
+    explicit CThumbnailDoc(AppServices& app);
+    // The page size for pictures and web pages; false when cancelled.
+    bool ChoosePageSize(int& width, int& height);
+    // Opens what an export wrote: one file as itself, several as a sheet.
+    void OpenWritten(const std::vector<std::string>& written);
+
+    AppServices& app_;
     ThumbnailSheet sheet_;
     QString path_;
+    QString title_;
+    bool modified_ = false;
+    std::vector<QObject*> views_;
+    QPageLayout printLayout_;
 };
 
 }  // namespace pix

@@ -1,36 +1,223 @@
 #include "sheetsui/CThumbnailView.h"
 
-#include "render/ImageConversion.h"
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStyle>
+
+#include "sheets/SheetUpdateHint.h"
+#include "sheetsui/CThumbnailDoc.h"
+#include "sheetsui/SheetModel.h"
+#include "uiservices/AppServices.h"
 
 namespace pix {
 
-CThumbnailView::CThumbnailView(std::unique_ptr<CThumbnailDoc> doc, QWidget* parent)
-    : QListWidget(parent), doc_(std::move(doc))
+CThumbnailView::CThumbnailView(CThumbnailDoc& doc, QWidget* parent)
+    : QListView(parent), doc_(&doc), model_(new SheetModel(doc, this))
 {
+    doc_->AddView(this);
     setViewMode(QListView::IconMode);
     setResizeMode(QListView::Adjust);
     setMovement(QListView::Static);
+    setFlow(QListView::LeftToRight);
+    setWrapping(true);
     setWordWrap(true);
-    Refresh();
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed);
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setModel(model_);
+
+    const ThumbnailList& pictures = doc_->Sheet().Thumbnails();
+    const QSize picture(static_cast<int>(pictures.Cx()), static_cast<int>(pictures.Cy()));
+    setIconSize(picture);
+    const int textHeight = fontMetrics().height();
+    setGridSize(QSize(std::max(picture.width(), 64) + 16, picture.height() + 2 * textHeight + 12));
+    ApplyFormat();
+
+    connect(doc_, &CThumbnailDoc::updated, this, &CThumbnailView::OnUpdate);
+    connect(doc_, &CThumbnailDoc::titleChanged, this, &CThumbnailView::captionChanged);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CThumbnailView::OnSelectionChanged);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        doc_->Services().OpenImageWindow(index.data(SheetModel::kPathRole).toString());
+    });
 }
 
-void CThumbnailView::Refresh()
+CThumbnailView::~CThumbnailView()
 {
-    clear();
+    // The model goes before the document it reads.
+    setModel(nullptr);
+    delete model_;
+    doc_->RemoveView(this);
+}
+
+QString CThumbnailView::Caption() const
+{
+    const std::vector<size_t> selected = SelectedPositions();
+    if (selected.size() > 1)
+        return doc_->Title() + tr(" - %1 items selected").arg(selected.size());
+    if (selected.size() == 1)
+        return doc_->Title() + QStringLiteral(" - ") +
+               model_->index(static_cast<int>(selected.front())).data(SheetModel::kPathRole).toString();
+    return doc_->Title();
+}
+
+QString CThumbnailView::StatusText() const
+{
     const ThumbnailSheet& sheet = doc_->Sheet();
-    const ThumbnailList& pictures = sheet.Thumbnails();
-    setIconSize(QSize(static_cast<int>(pictures.Cx()), static_cast<int>(pictures.Cy())));
-    const auto& settings = sheet.Settings();
+    return tr("%1 items %2x%3").arg(sheet.Count()).arg(sheet.Thumbnails().Cx()).arg(sheet.Thumbnails().Cy());
+}
+
+void CThumbnailView::NarrowToTwoColumns(QWidget* frame)
+{
+    if (!frame)
+        return;
+    const int borders = frame->width() - width() + 2 * frameWidth();
+    const int twoColumns =
+        2 * gridSize().width() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 6 + borders;
+    if (frame->width() > twoColumns)
+        frame->resize(twoColumns, frame->height());
+}
+
+std::vector<size_t> CThumbnailView::SelectedPositions() const
+{
+    std::vector<size_t> positions;
+    if (!selectionModel())
+        return positions;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        positions.push_back(static_cast<size_t>(index.row()));
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+bool CThumbnailView::HasSelection() const { return selectionModel() && selectionModel()->hasSelection(); }
+
+void CThumbnailView::ApplyFormat()
+{
+    const uint32_t bgC = doc_->Sheet().Settings().bgC;
     QPalette p = palette();
-    p.setColor(QPalette::Base, QColor(settings.bgC & 0xFF, (settings.bgC >> 8) & 0xFF, (settings.bgC >> 16) & 0xFF));
+    p.setColor(QPalette::Base, QColor(bgC & 0xFF, (bgC >> 8) & 0xFF, (bgC >> 16) & 0xFF));
     setPalette(p);
-    for (size_t position = 0; position < sheet.Count(); ++position) {
-        const uint32_t item = sheet.ItemAt(position);
-        auto* entry = new QListWidgetItem(QString::fromStdString(sheet.Labels()[item]), this);
-        if (item < pictures.Count())
-            entry->setIcon(QIcon(QPixmap::fromImage(ThumbnailImage(pictures, item))));
-        entry->setToolTip(QString::fromStdString(sheet.Files()[item]));
+    viewport()->update();
+}
+
+void CThumbnailView::OnUpdate(QObject* sender, uint32_t hint)
+{
+    if (sender == this)
+        return;
+    const int position = static_cast<int>(HintPosition(hint));
+    const int scroll = verticalScrollBar()->value();
+    switch (HintKind(hint)) {
+    case SheetChange::FormatChanged:
+        ApplyFormat();
+        break;
+    case SheetChange::ItemRemoved:
+        model_->ItemRemoved(position);
+        break;
+    case SheetChange::ItemChanged:
+        model_->ItemChanged(position);
+        break;
+    case SheetChange::ItemInserted:
+        model_->ItemInserted(position);
+        break;
+    case SheetChange::RefreshAll:
+        model_->RefreshAll();
+        break;
+    case SheetChange::SelectionChanged:
+        return;
     }
+    verticalScrollBar()->setValue(scroll);
+    viewport()->update();
+    emit statusTextChanged(StatusText());
+    emit captionChanged();
+}
+
+void CThumbnailView::OnSelectionChanged()
+{
+    const std::vector<size_t> selected = SelectedPositions();
+    if (selected.size() == 1)
+        doc_->UpdateAllViews(this, SheetHint(SheetChange::SelectionChanged, selected.front()));
+    emit captionChanged();
+}
+
+bool CThumbnailView::event(QEvent* event)
+{
+    // Tab and Shift+Tab go from window to window, not from control to
+    // control.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+            QWidget* w = parentWidget();
+            while (w && !qobject_cast<QMdiArea*>(w))
+                w = w->parentWidget();
+            if (auto* area = qobject_cast<QMdiArea*>(w)) {
+                if (key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier))
+                    area->activatePreviousSubWindow();
+                else
+                    area->activateNextSubWindow();
+            }
+            return true;
+        }
+    }
+    return QListView::event(event);
+}
+
+void CThumbnailView::keyPressEvent(QKeyEvent* event)
+{
+    if (state() != QAbstractItemView::EditingState) {
+        if (event->key() == Qt::Key_Backspace) {
+            OnDeleteFiles();
+            return;
+        }
+        if (event->key() == Qt::Key_Delete) {
+            OnRemove();
+            return;
+        }
+        if (event->matches(QKeySequence::Copy)) {
+            OnEditCopy();
+            return;
+        }
+    }
+    QListView::keyPressEvent(event);
+}
+
+QMenu* CThumbnailView::MakeContextMenu(QWidget* parent)
+{
+    auto* menu = new QMenu(tr("2 - Contact Sheet"), parent);
+    const bool selected = HasSelection();
+    QAction* open = menu->addAction(tr("&Open"), this, &CThumbnailView::OnOpenFile);
+    menu->setDefaultAction(open);
+    menu->addAction(tr("&Remove"), this, &CThumbnailView::OnRemove)->setEnabled(selected);
+    menu->addAction(tr("&Insert..."), this, &CThumbnailView::OnInsert);
+    menu->addSeparator();
+    QMenu* sort = menu->addMenu(tr("&Sort"));
+    sort->addAction(tr("by &Label"), this, [this] { OnSort(SortKey::Label); });
+    sort->addAction(tr("by File Name"), this, [this] { OnSort(SortKey::FileName); });
+    sort->addAction(tr("by &Path"), this, [this] { OnSort(SortKey::Path); });
+    sort->addSeparator();
+    sort->addAction(tr("by file &size"), this, [this] { OnSort(SortKey::Size); });
+    sort->addAction(tr("by creation date"), this, [this] { OnSort(SortKey::Created); });
+    sort->addAction(tr("by modification date"), this, [this] { OnSort(SortKey::Modified); });
+    menu->addAction(tr("&Generate Labels"), this, &CThumbnailView::OnGenerateLabels);
+    menu->addSeparator();
+    menu->addAction(tr("Cop&y..."), this, &CThumbnailView::OnCopyFiles)->setEnabled(selected);
+    menu->addAction(tr("&Move..."), this, &CThumbnailView::OnMoveFiles)->setEnabled(selected);
+    menu->addAction(tr("&Delete"), this, &CThumbnailView::OnDeleteFiles)->setEnabled(selected);
+    open->setEnabled(selected);
+    return menu;
+}
+
+void CThumbnailView::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = MakeContextMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
 }
 
 }  // namespace pix

@@ -6,11 +6,13 @@
 // application, the main frame or each other.
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+class QObject;
 class QWidget;
 
 namespace pix {
@@ -42,6 +44,11 @@ public:
     virtual std::optional<std::string> ViewedFile() = 0;
     // Opens path as an image (an open window on it is activated instead).
     virtual QWidget* OpenImageWindow(const QString& path) = 0;
+    // A new contact sheet of files; null when none opened.
+    virtual QWidget* OpenSheetOfFiles(const QStringList& files) = 0;
+    // Shows a contact-sheet document as a slide show, in a window of its
+    // own; nothing where the program has none.
+    virtual void StartSlideShow(QObject* sheetDocument) { (void)sheetDocument; }
 
     // The pending bitmap (a packed DIB), taken over by a new image document.
     virtual std::optional<std::vector<uint8_t>> TakePendingBitmap() = 0;

@@ -32,6 +32,27 @@ QString FileChooser::ChooseExistingOrNew(QWidget* parent, const QString& title, 
     return ChooseSave(parent, title, info.absolutePath(), info.fileName(), filter);
 }
 
+QString FileChooser::ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder,
+                                     const QString& proposedName, std::string_view filter, int&)
+{
+    return ChooseSave(parent, title, folder, proposedName, filter);
+}
+
+QString DialogFileChooser::ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder,
+                                           const QString& proposedName, std::string_view filter, int& filterIndex)
+{
+    CFileSave dialog(prompter_, parent, title, folder, filter);
+    const QStringList filters = QtFilters(filter);
+    if (filterIndex >= 1 && filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[filterIndex - 1]);
+    dialog.selectFile(proposedName);
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    const auto chosen = filters.indexOf(dialog.selectedNameFilter());
+    if (accepted && chosen >= 0)
+        filterIndex = static_cast<int>(chosen) + 1;
+    return accepted ? dialog.selectedFiles().first() : QString();
+}
+
 QString DialogFileChooser::ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
                                                std::string_view filter, const QString& suffix)
 {
@@ -76,9 +97,12 @@ QString DialogFileChooser::ChooseSave(QWidget* parent, const QString& title, con
             return {};
         return dialog.selectedFiles().first();
     }
+    // Without a filter the target of a copy or move is chosen: the file
+    // operation asks before it replaces a file, so the dialog asks nothing.
     QFileDialog dialog(parent, title, folder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

@@ -22,6 +22,10 @@ public:
     // A file to save to; empty when cancelled.
     virtual QString ChooseSave(QWidget* parent, const QString& title, const QString& folder,
                                const QString& proposedName, std::string_view filter) = 0;
+    // A file to save to with a type filter whose index (1-based) is read
+    // and updated; empty when cancelled. By default ChooseSave.
+    virtual QString ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder,
+                                    const QString& proposedName, std::string_view filter, int& filterIndex);
     // An existing file or a new name (given suffix when it has none),
     // starting at path; empty when cancelled. By default a save dialog.
     virtual QString ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
@@ -42,6 +46,8 @@ public:
                            int& filterIndex) override;
     QString ChooseSave(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
                        std::string_view filter) override;
+    QString ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
+                            std::string_view filter, int& filterIndex) override;
     QString ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path, std::string_view filter,
                                 const QString& suffix) override;
 

@@ -11,6 +11,7 @@
 #include "app/CPixadromeStatusBar.h"
 #include "platform/SingleInstance.h"
 #include "render/ImageConversion.h"
+#include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 
 namespace pix::test {
@@ -105,8 +106,8 @@ TEST(SheetWindow, AFolderBecomesOneSheetTitledAfterItsPathAndSavesAsASheetFile)
     EXPECT_FALSE(app.app->TakePendingFiles().has_value());  // the list was taken over
     auto* view = qobject_cast<CThumbnailView*>(frame->widget());
     ASSERT_NE(view, nullptr);
-    ASSERT_EQ(view->count(), 3);
-    EXPECT_EQ(view->item(0)->text(), QStringLiteral("a.bmp"));
+    ASSERT_EQ(view->model()->rowCount(), 3);
+    EXPECT_EQ(view->model()->index(0, 0).data().toString(), QStringLiteral("a.bmp"));
     ThumbnailSheet& sheet = view->Document().Sheet();
     EXPECT_EQ(sheet.Thumbnails().Cx(), 80u);
     // The picture of a.bmp: 40 × 20 centred, the rest transparent.
@@ -142,14 +143,14 @@ TEST(WindowTabs, FollowTheWindows)
     ASSERT_TRUE(bar);
     QTabBar* tabs = bar->Tabs();
     const QList<CChildFrame*> windows = app.Main().Children();
-    ASSERT_EQ(tabs->count(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tabs->count() == 2; }));
     EXPECT_EQ(tabs->currentIndex(), 1);
     EXPECT_EQ(tabs->tabText(0), windows[0]->windowTitle());
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
     EXPECT_EQ(app.Main().MdiArea()->activeSubWindow(), windows[0]);
-    EXPECT_EQ(tabs->currentIndex(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tabs->currentIndex() == 0; }));
     windows[0]->setWindowTitle(QStringLiteral("renamed"));
-    EXPECT_EQ(tabs->tabText(0), QStringLiteral("renamed"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tabs->tabText(0) == QStringLiteral("renamed"); }));
     bar->showMessage(QStringLiteral("a command's tip"));
     bar->clearMessage();
     EXPECT_TRUE(tabs->isVisible());

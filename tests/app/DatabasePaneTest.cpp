@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "AppTestSupport.h"
+#include "sheetsui/CThumbnailView.h"
 #include "database/Attributes.h"
 #include "database/DatabaseAccess.h"
 #include "database/ContentKey.h"
@@ -103,15 +104,15 @@ TEST(DatabasePane, ASheetCountsOnlyWithOneSelectedItem)
     TempDir folder;
     WritePattern(folder, "a.bmp", 8, 8);
     WritePattern(folder, "b.bmp", 9, 9);
-    auto* sheet = qobject_cast<QListWidget*>(app.app->OpenPath(Q(folder.Path().string()))->widget());
+    auto* sheet = qobject_cast<CThumbnailView*>(app.app->OpenPath(Q(folder.Path().string()))->widget());
     ASSERT_TRUE(sheet);
-    ASSERT_EQ(sheet->count(), 2);
-    sheet->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    QAbstractItemModel* items = sheet->model();
+    ASSERT_EQ(items->rowCount(), 2);
     sheet->clearSelection();
     EXPECT_EQ(app.app->ViewedFile(), std::nullopt);
-    sheet->item(1)->setSelected(true);
-    EXPECT_EQ(app.app->ViewedFile(), sheet->item(1)->toolTip().toStdString());
-    sheet->item(0)->setSelected(true);
+    sheet->selectionModel()->select(items->index(1, 0), QItemSelectionModel::Select);
+    EXPECT_EQ(app.app->ViewedFile(), items->index(1, 0).data(Qt::ToolTipRole).toString().toStdString());
+    sheet->selectionModel()->select(items->index(0, 0), QItemSelectionModel::Select);
     EXPECT_EQ(app.app->ViewedFile(), std::nullopt);
 }
 

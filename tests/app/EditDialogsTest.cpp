@@ -20,8 +20,8 @@
 #include "imageui/CColorReductionDlg.h"
 #include "imageui/CColorSettingsDlg.h"
 #include "imageui/CMosaicDlg.h"
-#include "imageui/CPixadromePrintDlg.h"
-#include "imageui/CResizeDlg.h"
+#include "uiservices/CPixadromePrintDlg.h"
+#include "uiservices/CResizeDlg.h"
 #include "imageui/ImagePrinting.h"
 
 namespace pix::test {

@@ -1,4 +1,4 @@
-#include "imageui/CResizeDlg.h"
+#include "uiservices/CResizeDlg.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

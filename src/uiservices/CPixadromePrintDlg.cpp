@@ -1,4 +1,4 @@
-#include "imageui/CPixadromePrintDlg.h"
+#include "uiservices/CPixadromePrintDlg.h"
 
 #include <QGroupBox>
 #include <QRadioButton>

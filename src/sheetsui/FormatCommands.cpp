@@ -1,0 +1,99 @@
+#include "sheetsui/FormatCommands.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include "common/Prompter.h"
+#include "common/SettingsKeys.h"
+#include "common/SettingsStore.h"
+#include "sheets/CThumbnailSettings.h"
+#include "sheetsui/CFormatDlg.h"
+#include "sheetsui/CThumbnailDoc.h"
+#include "uiservices/AppServices.h"
+#include "uiservices/FileChooser.h"
+
+namespace pix {
+
+namespace {
+
+constexpr std::string_view kFormatFilter = "Thumbnail format (*.tfm)|*.tfm||";
+
+QString FormatFolder(SettingsStore& settings)
+{
+    const auto& key = settings::kTfmDir;
+    return QString::fromStdString(settings.GetString(key.section, key.key, QDir::currentPath().toStdString()));
+}
+
+void RememberFolder(SettingsStore& settings, const QString& path)
+{
+    const auto& key = settings::kTfmDir;
+    settings.SetString(key.section, key.key, QFileInfo(path).absolutePath().toStdString());
+}
+
+// Shows format in the editor; on OK it becomes the sheet's format or the
+// default.
+void EditAndKeep(AppServices& app, CThumbnailDoc* sheet, const CThumbnailSettings& format, const QString& title)
+{
+    CFormatDlg dialog(format, title, app.Prompt(), app.Files(), app.MainWindow());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    if (!sheet) {
+        dialog.Format().SaveToRegistry(app.Settings());
+        return;
+    }
+    sheet->Sheet().Settings() = dialog.Format();
+    sheet->FormatChanged(nullptr);
+}
+
+}  // namespace
+
+void EditFormat(AppServices& app, CThumbnailDoc* sheet)
+{
+    if (sheet) {
+        EditAndKeep(app, sheet, sheet->Sheet().Settings(), QObject::tr("Thumbnail Format for ") + sheet->Title());
+        return;
+    }
+    CThumbnailSettings format;
+    format.LoadFromRegistry(app.Settings());
+    EditAndKeep(app, nullptr, format, QObject::tr("Thumbnail Format"));
+}
+
+void SaveFormatToFile(AppServices& app, CThumbnailDoc* sheet)
+{
+    const QString proposed =
+        sheet ? QFileInfo(sheet->Title()).completeBaseName() + QStringLiteral(".tfm") : QStringLiteral("default.tfm");
+    const QString chosen = app.Files().ChooseSave(app.MainWindow(), QObject::tr("Save thumbnail format"),
+                                                  FormatFolder(app.Settings()), proposed, kFormatFilter);
+    if (chosen.isEmpty())
+        return;
+    RememberFolder(app.Settings(), chosen);
+    CThumbnailSettings format;
+    if (sheet)
+        format = sheet->Sheet().Settings();
+    else
+        format.LoadFromRegistry(app.Settings());
+    format.SaveFormatFile(QDir::toNativeSeparators(chosen).toStdString(), app.Prompt());
+}
+
+void LoadFormatFromFile(AppServices& app, CThumbnailDoc* sheet)
+{
+    int filterIndex = 1;
+    const QStringList chosen = app.Files().ChooseOpen(app.MainWindow(), QObject::tr("Load thumbnail format"),
+                                                      FormatFolder(app.Settings()), kFormatFilter, filterIndex);
+    if (chosen.isEmpty())
+        return;
+    RememberFolder(app.Settings(), chosen.front());
+    CThumbnailSettings format;
+    format.LoadFromRegistry(app.Settings());
+    if (!format.LoadFormatFile(QDir::toNativeSeparators(chosen.front()).toStdString(), app.Prompt()))
+        return;
+    EditAndKeep(app, sheet, format, sheet ? QObject::tr("Thumbnail Format") : QObject::tr("Thumbnail format"));
+}
+
+void UseFormatAsDefault(AppServices& app, CThumbnailDoc& sheet)
+{
+    if (app.Prompt().Show(MsgId::UseFormatAsDefault, {sheet.Title().toStdString()}) == Answer::Ok)
+        sheet.Sheet().Settings().SaveToRegistry(app.Settings());
+}
+
+}  // namespace pix

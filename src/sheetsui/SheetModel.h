@@ -1,0 +1,49 @@
+#pragma once
+// The items of a contact sheet for one list view: one row per sheet
+// position, the row's text as the view last heard of it (a label, or the
+// file name of a changed item until the next full refresh), the item's
+// picture made on demand and kept for the rows recently shown.
+
+#include <QAbstractListModel>
+#include <QCache>
+#include <QPixmap>
+#include <vector>
+
+namespace pix {
+
+class CThumbnailDoc;
+
+class SheetModel final : public QAbstractListModel {
+    Q_OBJECT
+public:
+    // The row of the item's file path (tool tip, drag).
+    static constexpr int kPathRole = Qt::UserRole + 1;
+
+    SheetModel(CThumbnailDoc& doc, QObject* parent);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    Qt::DropActions supportedDropActions() const override;
+    Qt::DropActions supportedDragActions() const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+
+    // The changes the document announces.
+    void ItemRemoved(int position);
+    void ItemChanged(int position);
+    void ItemInserted(int position);
+    void RefreshAll();
+
+    // The picture of the item at position (null when there is none).
+    QPixmap Picture(int position) const;
+
+private:
+    CThumbnailDoc& doc_;
+    std::vector<QString> texts_;
+    // By item index; emptied whenever item indices change.
+    mutable QCache<quint32, QPixmap> pictures_;
+};
+
+}  // namespace pix

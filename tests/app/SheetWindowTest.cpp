@@ -1,0 +1,490 @@
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "app/DocTemplates.h"
+#include "sheets/SheetUpdateHint.h"
+#include "sheetsui/CThumbnailDoc.h"
+#include "sheetsui/CFormatDlg.h"
+#include "sheetsui/CThumbnailView.h"
+#include "sheetsui/FormatCommands.h"
+#include "sheetsui/SheetDrag.h"
+#include "sheetsui/SheetModel.h"
+
+namespace pix::test {
+namespace {
+
+struct SheetWindow {
+    CChildFrame* frame;
+    CThumbnailView* view;
+    CThumbnailDoc& Doc() { return view->Document(); }
+    const ThumbnailSheet& Sheet() { return view->Document().Sheet(); }
+    // The file names in display order.
+    QStringList Names()
+    {
+        QStringList out;
+        for (size_t p = 0; p < Sheet().Count(); ++p)
+            out << QFileInfo(Q(Sheet().Files()[Sheet().ItemAt(p)])).fileName();
+        return out;
+    }
+    QStringList Texts()
+    {
+        QStringList out;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            out << view->model()->index(r, 0).data().toString();
+        return out;
+    }
+    void Select(std::initializer_list<int> rows)
+    {
+        view->clearSelection();
+        for (int r : rows)
+            view->selectionModel()->select(view->model()->index(r, 0), QItemSelectionModel::Select);
+    }
+};
+
+// A sheet of pictures named by names (each of a distinct size) in dir.
+SheetWindow OpenSheet(RunningApp& app, const TempDir& dir, const QStringList& names)
+{
+    QStringList files;
+    uint32_t side = 8;
+    for (const QString& name : names)
+        files << Q(WritePattern(dir, name.toStdString(), side++, 8));
+    CChildFrame* frame = app.app->NewSheetFromFiles(files, QString());
+    EXPECT_NE(frame, nullptr);
+    return {frame, frame ? qobject_cast<CThumbnailView*>(frame->widget()) : nullptr};
+}
+
+TEST(SheetWindow, SortsAlternateByKeyWithDirectionsSharedByWindows)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow a = OpenSheet(app, dir, {"b.bmp", "C.bmp", "a.bmp"});
+    SheetWindow b = OpenSheet(app, dir, {"y.bmp", "x.bmp"});
+    ASSERT_TRUE(a.view && b.view);
+    struct Step {
+        SheetWindow* window;
+        SortKey key;
+        QStringList expected;
+    };
+    const std::vector<Step> steps{
+        {&a, SortKey::Label, {"a.bmp", "b.bmp", "C.bmp"}},
+        {&a, SortKey::Label, {"C.bmp", "b.bmp", "a.bmp"}},
+        {&b, SortKey::Label, {"x.bmp", "y.bmp"}},  // the third use: ascending again
+        {&a, SortKey::Path, {"a.bmp", "b.bmp", "C.bmp"}},
+        {&b, SortKey::Path, {"y.bmp", "x.bmp"}},
+    };
+    for (const Step& s : steps) {
+        s.window->view->OnSort(s.key);
+        EXPECT_EQ(s.window->Names(), s.expected);
+        EXPECT_EQ(s.window->Texts(), s.expected);
+    }
+    EXPECT_TRUE(a.Doc().IsModified());
+}
+
+TEST(SheetWindow, KeysRemoveItemsOrTrashTheirFilesAfterOneQuestion)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"0.bmp", "1.bmp", "2.bmp", "3.bmp", "4.bmp"});
+    ASSERT_TRUE(s.view);
+    std::map<std::string, std::vector<uint8_t>> pictures;
+    for (size_t item = 0; item < s.Sheet().Count(); ++item) {
+        const auto p = s.Sheet().Thumbnails().Picture(item);
+        pictures[s.Sheet().Files()[item]].assign(p.begin(), p.end());
+    }
+    s.Select({1, 2, 3});
+    QTest::keyClick(s.view, Qt::Key_Delete);
+    EXPECT_EQ(s.Names(), QStringList({"0.bmp", "4.bmp"}));
+    EXPECT_EQ(s.view->model()->rowCount(), 2);
+    for (size_t item = 0; item < s.Sheet().Count(); ++item) {
+        const auto p = s.Sheet().Thumbnails().Picture(item);
+        EXPECT_EQ(std::vector<uint8_t>(p.begin(), p.end()), pictures[s.Sheet().Files()[item]]);
+    }
+    EXPECT_TRUE(QFileInfo::exists(Q(dir.File("2.bmp"))));
+
+    app.prompter.script = {Answer::Yes};
+    const int asked = app.prompter.ShownCount();
+    QTest::keyClick(s.view, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(s.view, Qt::Key_Backspace);
+    EXPECT_EQ(app.prompter.ShownCount(), asked + 1);
+    EXPECT_EQ(s.Sheet().Count(), 0u);
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("0.bmp"))));
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("4.bmp"))));
+}
+
+TEST(SheetWindow, CopiedAndMovedItemsFollowOnlyFilesThatArrived)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    std::filesystem::create_directory(dir.File("out"));
+    WritePattern(dir, "out/b.bmp", 3, 3);
+
+    s.Select({0});
+    app.files.saves = {Q(dir.File("out/renamed.bmp"))};
+    s.view->OnCopyFiles();
+    EXPECT_EQ(s.Texts().value(0), QStringLiteral("renamed.bmp"));
+    EXPECT_EQ(s.Names().value(0), QStringLiteral("renamed.bmp"));
+    EXPECT_TRUE(QFileInfo::exists(Q(dir.File("a.bmp"))));
+
+    // Both into "out2", where b.bmp exists: that overwrite is declined,
+    // the other file moves.
+    std::filesystem::create_directory(dir.File("out2"));
+    WritePattern(dir, "out2/b.bmp", 3, 3);
+    s.Select({0, 1});
+    app.files.saves = {Q(dir.File("out2/multiple"))};
+    app.prompter.script = {Answer::No};
+    s.view->OnMoveFiles();
+    EXPECT_EQ(app.files.titles.back(), QStringLiteral("Move: Choose new directory"));
+    EXPECT_EQ(s.Names().value(0), QStringLiteral("renamed.bmp"));
+    EXPECT_EQ(Q(s.Sheet().Files()[s.Sheet().ItemAt(0)]), Q(dir.File("out2/renamed.bmp")));
+    EXPECT_EQ(Q(s.Sheet().Files()[s.Sheet().ItemAt(1)]), Q(dir.File("b.bmp")));
+    EXPECT_TRUE(QFileInfo::exists(Q(dir.File("b.bmp"))));
+    EXPECT_EQ(s.Texts().value(1), QStringLiteral("b.bmp"));
+}
+
+TEST(SheetWindow, DropsInsertAtTheTargetWithTheirLabelsAndRefuseText)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow a = OpenSheet(app, dir, {"a1.bmp", "a2.bmp"});
+    SheetWindow b = OpenSheet(app, dir, {"b1.bmp"});
+    ASSERT_TRUE(a.view && b.view);
+    a.Doc().SetLabelAt(nullptr, 1, "second");
+    a.Doc().UpdateAllViews(nullptr, kHintRefreshAll);
+
+    auto drop = [&](const QMimeData& data, Qt::KeyboardModifiers keys) {
+        const QPoint at = b.view->visualRect(b.view->model()->index(0, 0)).center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, keys);
+        QApplication::sendEvent(b.view->viewport(), &enter);
+        if (!enter.isAccepted())
+            return Qt::IgnoreAction;
+        QDropEvent dropped(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, keys);
+        QApplication::sendEvent(b.view->viewport(), &dropped);
+        return dropped.dropAction();
+    };
+    QMimeData text;
+    text.setText(QStringLiteral("no files"));
+    EXPECT_EQ(drop(text, Qt::NoModifier), Qt::IgnoreAction);
+
+    std::unique_ptr<QMimeData> fromA(a.view->model()->mimeData({a.view->model()->index(0, 0), a.view->model()->index(1, 0)}));
+    EXPECT_EQ(drop(*fromA, Qt::NoModifier), Qt::MoveAction);
+    EXPECT_EQ(b.Names(), QStringList({"a1.bmp", "a2.bmp", "b1.bmp"}));
+    EXPECT_EQ(b.Texts(), QStringList({"a1.bmp", "second", "b1.bmp"}));
+    EXPECT_EQ(drop(*fromA, Qt::ControlModifier), Qt::CopyAction);
+
+    QMimeData shell;
+    shell.setUrls({QUrl::fromLocalFile(Q(dir.File("b1.bmp")))});
+    EXPECT_EQ(drop(shell, Qt::NoModifier), Qt::CopyAction);  // never a move for a file manager
+    EXPECT_EQ(b.Sheet().Count(), 6u);
+}
+
+TEST(SheetWindow, LabelEditsKeepOrCancelAndTheClipboardGetsLabels)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    struct Edit {
+        Qt::Key end;
+        QString expected;
+    };
+    for (const Edit& e : {Edit{Qt::Key_Escape, "a.bmp"}, Edit{Qt::Key_Return, "new"}}) {
+        s.Select({0});
+        s.view->setCurrentIndex(s.view->model()->index(0, 0));
+        QTest::keyClick(s.view, Qt::Key_F2);
+        auto* editor = s.view->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, QStringLiteral("new"));
+        QTest::keyClick(editor, e.end);
+        QCoreApplication::processEvents();  // the edit ends queued
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(Q(s.Sheet().Labels()[s.Sheet().ItemAt(0)]), e.expected);
+        EXPECT_EQ(s.Texts().value(0), e.expected);
+    }
+    EXPECT_TRUE(s.Doc().IsModified());
+    s.Select({0, 1});
+    QTest::keyClick(s.view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("new\r\nb.bmp\r\n"));
+    EXPECT_EQ(s.frame->windowTitle(), s.Doc().Title() + QStringLiteral(" - 2 items selected"));
+}
+
+TEST(SheetWindow, ASecondViewFollowsEveryHintOfTheFirst)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"c.bmp", "a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    CChildFrame* second = ShowSheetView(*app.app, s.Doc());
+    auto* other = qobject_cast<CThumbnailView*>(second->widget());
+    SheetWindow t{second, other};
+    const std::vector<std::function<void()>> changes{
+        [&] { s.view->OnSort(SortKey::FileName); },
+        [&] { s.Select({0}); QTest::keyClick(s.view, Qt::Key_Delete); },
+        [&] { s.Doc().InsertFiles(nullptr, {Q(dir.File("a.bmp"))}, 1, {QStringLiteral("again")}); },
+        [&] { app.files.saves = {Q(dir.File("copy.bmp"))}; s.Select({0}); s.view->OnCopyFiles(); },
+    };
+    for (const auto& change : changes) {
+        change();
+        EXPECT_EQ(t.Texts(), s.Texts());
+        EXPECT_EQ(t.view->StatusText(), s.view->StatusText());
+    }
+    s.Doc().Sheet().Settings().bgC = 0x0000FF;
+    s.Doc().FormatChanged(s.view);
+    EXPECT_EQ(t.view->palette().color(QPalette::Base), QColor(Qt::red));
+    // The first of two windows closes without a question.
+    s.Doc().SetModifiedFlag(true);
+    const int asked = app.prompter.ShownCount();
+    EXPECT_TRUE(s.frame->close());
+    EXPECT_EQ(app.prompter.ShownCount(), asked);
+}
+
+TEST(SheetWindow, InsertOpenAndGenerateLabelsWorkOnTheSelection)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    const QString added = Q(WritePattern(dir, "new.bmp", 5, 5));
+    app.files.opens = {{added}};
+    s.Select({1});
+    s.view->OnInsert();
+    EXPECT_EQ(app.files.titles.back(), QStringLiteral("Add one or more files"));
+    EXPECT_EQ(s.Names(), QStringList({"a.bmp", "new.bmp", "b.bmp"}));
+    EXPECT_EQ(app.settings.GetString("State", "SrcDir", ""), Q(dir.Path().string()).toStdString());
+
+    s.Doc().SetLabelAt(nullptr, 0, "mine");
+    struct Answered {
+        Answer answer;
+        QString first;
+    };
+    for (const Answered& a : {Answered{Answer::No, "mine"}, Answered{Answer::Yes, "a.bmp"}}) {
+        app.prompter.script.assign(app.prompter.texts.size(), Answer::No);
+        app.prompter.script.push_back(a.answer);
+        s.view->OnGenerateLabels();
+        EXPECT_EQ(Q(s.Sheet().Labels()[s.Sheet().ItemAt(0)]), a.first);
+    }
+
+    const int windows = app.WindowCount();
+    s.Select({0, 2});
+    s.view->OnOpenFile();  // two files: a new sheet of them
+    auto* opened = qobject_cast<CThumbnailView*>(app.Main().Children().back()->widget());
+    ASSERT_NE(opened, nullptr);
+    EXPECT_EQ(opened->Document().Sheet().Count(), 2u);
+    s.Select({1});
+    s.view->OnOpenFile();  // one file: its image
+    EXPECT_EQ(app.WindowCount(), windows + 2);
+    EXPECT_NE(app.ViewOf(app.Main().Children().back()), nullptr);
+}
+
+TEST(SheetWindow, TheMenusFollowTheActiveSheetAndItsSelection)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    s.view->clearSelection();
+    std::unique_ptr<QMenu> popup(s.view->MakeContextMenu(nullptr));
+    EXPECT_EQ(popup->title(), QStringLiteral("2 - Contact Sheet"));
+    QStringList disabled;
+    for (QAction* a : popup->actions())
+        if (!a->isSeparator() && !a->isEnabled())
+            disabled << a->text();
+    EXPECT_EQ(disabled, QStringList({"&Open", "&Remove", "Cop&y...", "&Move...", "&Delete"}));
+
+    app.Main().UpdateActions();
+    EXPECT_FALSE(app.Main().Action("sheetRemove")->isEnabled());
+    s.Select({1});
+    EXPECT_TRUE(app.Main().Action("sheetRemove")->isEnabled());
+    EXPECT_EQ(s.frame->windowTitle(), s.Doc().Title() + " - " + Q(dir.File("b.bmp")));
+    app.app->OpenPath(Q(WritePattern(dir, "c.bmp", 4, 4)));
+    EXPECT_FALSE(app.Main().Action("sheetRemove")->isEnabled());
+}
+
+TEST(SheetWindow, OpeningASavedSheetFindsFilesBesideIt)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+    ASSERT_TRUE(s.view);
+    std::filesystem::create_directory(dir.File("moved"));
+    ASSERT_TRUE(s.Doc().SaveDocument(Q(dir.File("moved/sheet.pxc"))));
+    std::filesystem::rename(dir.File("a.bmp"), dir.File("moved/a.bmp"));
+    CChildFrame* frame = app.app->OpenPath(Q(dir.File("moved/sheet.pxc")));
+    ASSERT_NE(frame, nullptr);
+    auto* view = qobject_cast<CThumbnailView*>(frame->widget());
+    const ThumbnailSheet& sheet = view->Document().Sheet();
+    EXPECT_EQ(Q(sheet.Files()[0]), Q(dir.File("moved/a.bmp")));
+    EXPECT_EQ(Q(sheet.Files()[1]), Q(dir.File("b.bmp")));
+    EXPECT_FALSE(view->Document().IsModified());
+    EXPECT_EQ(app.Main().StatusPaneText(), view->StatusText());
+    EXPECT_LT(frame->width(), 480);
+}
+
+}  // namespace
+}  // namespace pix::test
+
+namespace pix::test {
+namespace {
+
+// Accepts the next modal dialog once it runs.
+void AcceptNextDialog()
+{
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+}
+
+TEST(SheetSaveAs, TheExtensionChoosesSheetPicturesOrWebPages)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp", "c.bmp"});
+    ASSERT_TRUE(s.view);
+    s.Doc().Sheet().Settings().maxPerPage = 1;
+    struct Case {
+        QStringList answers;
+        bool dialog;            // the page size is asked
+        QStringList written;    // relative to dir
+        int newWindows;
+        int reported = 0;       // messages shown
+    };
+    const std::vector<Case> cases{
+        {{}, false, {}, 0},
+        {{"s.pxc"}, false, {"s.pxc"}, 0},
+        {{"p.png"}, true, {"p1.png", "p2.png", "p3.png"}, 1},
+        {{"w.html"}, true, {}, 0},  // the thumbnail dialog is cancelled
+        {{"w.html", "t_small.jpg"}, true, {"w1.html", "w3.html", "a.bmpt_small.jpg"}, 1},
+        {{"none/w.html", "t_small.jpg"}, true, {}, 0, 3},  // no folder for the pages
+    };
+    for (const Case& c : cases) {
+        app.files.saves.clear();
+        for (const QString& name : c.answers)
+            app.files.saves.push_back(Q(dir.File(name.toStdString())));
+        if (c.dialog)
+            AcceptNextDialog();
+        const int windows = app.WindowCount();
+        const int shown = app.prompter.ShownCount();
+        s.Doc().OnSaveAs();
+        EXPECT_EQ(app.prompter.ShownCount() - shown, c.reported);
+        for (const QString& name : c.written)
+            EXPECT_TRUE(QFileInfo::exists(Q(dir.File(name.toStdString())))) << name.toStdString();
+        EXPECT_EQ(app.WindowCount() - windows, c.newWindows) << c.answers.join(',').toStdString();
+    }
+    EXPECT_EQ(s.Doc().PathName(), Q(dir.File("s.pxc")));
+    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("w.html"))));
+    EXPECT_EQ(app.settings.GetString("State", "DestExtCS", ""), ".html");
+}
+
+TEST(SheetFormat, AFormatFileCarriesEveryFieldToAnotherSheetAndTheDefault)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow a = OpenSheet(app, dir, {"a.bmp"});
+    SheetWindow b = OpenSheet(app, dir, {"b.bmp"});
+    ASSERT_TRUE(a.view && b.view);
+    CThumbnailSettings& format = a.Doc().Sheet().Settings();
+    format.rows = 3;
+    format.bgC = 0x00FF00;
+    format.label = "[FileTitle] [FileSize]";
+    app.files.saves = {Q(dir.File("f.tfm"))};
+    SaveFormatToFile(*app.app, &a.Doc());
+    app.files.opens = {{Q(dir.File("f.tfm"))}};
+    AcceptNextDialog();
+    LoadFormatFromFile(*app.app, &b.Doc());
+    EXPECT_EQ(b.Sheet().Settings(), format);
+    EXPECT_TRUE(b.Doc().IsModified());
+    EXPECT_EQ(b.view->palette().color(QPalette::Base), QColor(Qt::green));
+
+    app.prompter.script = {Answer::Ok};
+    UseFormatAsDefault(*app.app, b.Doc());
+    SheetWindow c = OpenSheet(app, dir, {"c.bmp"});
+    ASSERT_TRUE(c.view);
+    EXPECT_EQ(c.Sheet().Settings(), format);
+}
+
+TEST(FormatEditor, LayoutRulesRangesFontsAndFields)
+{
+    RunningApp app;
+    CThumbnailSettings start;
+    CFormatDlg dialog(start, QStringLiteral("t"), app.prompter, app.files);
+    auto field = [&](const char* name) {
+        QList<QLineEdit*> all = dialog.Pages()->widget(1)->findChildren<QLineEdit*>();
+        const std::map<std::string, int> order{{"fxArea", 0}, {"max", 6}, {"rows", 7}, {"cols", 8}};
+        return all.value(order.at(name));
+    };
+    field("max")->setText("30");
+    dialog.OnMaxPerPageLeft();
+    field("rows")->setText("5");
+    dialog.OnRowsOrColumnsLeft(true);
+    field("cols")->setText("4");
+    dialog.OnRowsOrColumnsLeft(false);
+    EXPECT_EQ(field("max")->text(), QStringLiteral("20"));
+
+    // Out of range: the message, and the dialog stays open.
+    struct Bad {
+        const char* field;
+        const char* text;
+    };
+    for (const Bad& b : {Bad{"max", "-1"}, Bad{"fxArea", "601"}, Bad{"rows", "x"}}) {
+        const QString kept = field(b.field)->text();
+        field(b.field)->setText(b.text);
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Rejected) << b.field;
+        EXPECT_EQ(app.prompter.texts.back().rfind("Please enter an integer between", 0), 0u);
+        field(b.field)->setText(kept);
+    }
+    dialog.ChooseBackgroundPicture(QStringLiteral("/x.pe"));
+    EXPECT_EQ(app.prompter.ids.back(), MsgId::MustBeImageFile);
+    dialog.ChooseBackgroundPicture(QStringLiteral("/x.JPEG"));
+    QFont twelve;
+    twelve.setPointSizeF(12);
+    dialog.SetTextFont(1, twelve, Qt::blue);
+    dialog.InsertField(2, QStringLiteral("[PageNo]"));
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.Format().maxPerPage, 20);
+    EXPECT_EQ(dialog.Format().titleFont.height, 120);
+    EXPECT_EQ(dialog.Format().titleCol, 0xFF0000u);
+    EXPECT_EQ(dialog.Format().bgImg, "/x.JPEG");
+    EXPECT_NE(dialog.Format().footer.find("[PageNo]"), std::string::npos);
+    EXPECT_EQ(start.maxPerPage, 0);
+}
+
+TEST(SheetPrinting, FourteenItemsAtTwoByThreeMakeThreePages)
+{
+    TempDir dir;
+    RunningApp app;
+    QStringList names;
+    for (int i = 0; i < 14; ++i)
+        names << QStringLiteral("p%1.bmp").arg(i);
+    SheetWindow s = OpenSheet(app, dir, names);
+    ASSERT_TRUE(s.view);
+    s.Doc().Sheet().Settings().rows = 2;
+    s.Doc().Sheet().Settings().cols = 3;
+    s.Doc().Sheet().Settings().maxPerPage = 6;
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Q(dir.File("sheet.pdf")));
+    ASSERT_TRUE(s.view->PrintTo(printer, 1, 3, false));
+    QFile pdf(Q(dir.File("sheet.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLatin1(pdf.readAll()).count(QRegularExpression(QStringLiteral("/Type /Page\\b"))), 3);
+}
+
+}  // namespace
+}  // namespace pix::test

@@ -1,0 +1,77 @@
+#include "sheets/SheetSort.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "sheets/SheetTestSupport.h"
+
+namespace pix::test {
+namespace {
+
+int Plain(const std::string& a, const std::string& b) { return a.compare(b); }
+
+std::vector<std::string> PathsInOrder(const ThumbnailSheet& sheet, const std::vector<uint32_t>& order)
+{
+    std::vector<std::string> out;
+    for (uint32_t item : order)
+        out.push_back(ThumbnailSheet::FileNameOf(sheet.Files()[item]));
+    return out;
+}
+
+// Files of the given sizes (a negative size: no file), in that item order.
+ThumbnailSheet SheetOfSizes(const TempDir& dir, const std::vector<std::pair<std::string, int>>& files)
+{
+    ThumbnailSheet sheet;
+    FakeMaker maker;
+    for (const auto& [name, size] : files) {
+        if (size >= 0)
+            std::ofstream(dir.File(name)) << std::string(static_cast<size_t>(size), 'x');
+        EXPECT_TRUE(sheet.AddFile(dir.File(name), sheet.Count(), maker));
+    }
+    return sheet;
+}
+
+TEST(SheetSort, SizesPutUnreadableFilesLastAndKeepEqualKeysInOrder)
+{
+    TempDir dir;
+    const ThumbnailSheet sheet =
+        SheetOfSizes(dir, {{"gone1", -1}, {"b", 30}, {"a", 10}, {"gone2", -1}, {"c", 30}, {"d", 20}});
+    struct Case {
+        bool ascending;
+        std::vector<std::string> expected;
+    };
+    for (const Case& c : {Case{true, {"a", "d", "b", "c", "gone1", "gone2"}},
+                          Case{false, {"b", "c", "d", "a", "gone1", "gone2"}}})
+        EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, SortKey::Size, c.ascending, Plain)), c.expected)
+            << c.ascending;
+}
+
+TEST(SheetSort, TextKeysUseTheGivenComparisonAndStartFromTheDisplayOrder)
+{
+    TempDir dir;
+    ThumbnailSheet sheet = SheetOfSizes(dir, {{"x/b2", 1}, {"a3", 1}, {"b1", 1}});
+    ASSERT_TRUE(sheet.SetOrder({2, 0, 1}));
+    sheet.SetLabel(0, "same");
+    sheet.SetLabel(1, "first");
+    sheet.SetLabel(2, "same");
+    struct Case {
+        SortKey key;
+        bool ascending;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases{
+        {SortKey::FileName, true, {"a3", "b1", "b2"}},
+        {SortKey::FileName, false, {"b2", "b1", "a3"}},
+        {SortKey::Path, true, {"a3", "b1", "b2"}},  // the folder "x" sorts after the files
+        {SortKey::Label, true, {"a3", "b1", "b2"}},  // equal labels keep the display order
+        {SortKey::Label, false, {"b1", "b2", "a3"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, c.key, c.ascending, Plain)), c.expected)
+            << static_cast<int>(c.key) << c.ascending;
+}
+
+}  // namespace
+}  // namespace pix::test
