@@ -35,7 +35,7 @@ public:
 
 }  // namespace
 
-CPixadromeDoc::CPixadromeDoc(AppServices& app, QObject* parent) : QObject(parent), app_(app) {}
+CPixadromeDoc::CPixadromeDoc(AppServices& app, QObject* parent) : CDocument(app, parent) {}
 
 void CPixadromeDoc::RecordSize()
 {
@@ -86,29 +86,6 @@ bool CPixadromeDoc::SaveDocument(const QString& path)
         SetModifiedFlag(false);
     app_.OpenImageWindow(path);
     return true;
-}
-
-void CPixadromeDoc::SetPathName(const QString& path)
-{
-    path_ = path;
-    SetTitle(QFileInfo(path).fileName());
-    app_.AddToRecentFiles(path);
-}
-
-void CPixadromeDoc::SetTitle(const QString& title)
-{
-    if (title_ == title)
-        return;
-    title_ = title;
-    emit titleChanged();
-}
-
-void CPixadromeDoc::SetModifiedFlag(bool modified)
-{
-    if (modified_ == modified)
-        return;
-    modified_ = modified;
-    emit modifiedChanged(modified);
 }
 
 void CPixadromeDoc::UpdateAllViews() { emit imageChanged(); }

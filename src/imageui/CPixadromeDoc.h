@@ -8,13 +8,14 @@
 
 #include "image/CImageBuffer.h"
 #include "processing/PhotoMosaic.h"
+#include "uiservices/CDocument.h"
 
 namespace pix {
 
 class AppServices;
 class Progress;
 
-class CPixadromeDoc : public QObject {
+class CPixadromeDoc : public CDocument {
     Q_OBJECT
 public:
     explicit CPixadromeDoc(AppServices& app, QObject* parent = nullptr);
@@ -27,8 +28,6 @@ public:
     // Writes the picture to path and opens the written file in a new window.
     bool SaveDocument(const QString& path);
 
-    // What the document and its views may ask of the application.
-    AppServices& Services() { return app_; }
 
     CImageBuffer& Image() { return image_; }
     const CImageBuffer& Image() const { return image_; }
@@ -38,12 +37,6 @@ public:
     int Height() const { return openHeight_; }
     void RecordSize();
 
-    const QString& PathName() const { return path_; }
-    const QString& Title() const { return title_; }
-    void SetPathName(const QString& path);
-    void SetTitle(const QString& title);
-    bool IsModified() const { return modified_; }
-    void SetModifiedFlag(bool modified = true);
     // Tells the views that the picture changed.
     void UpdateAllViews();
     // Asks about unsaved changes; false when the user cancels closing.
@@ -71,21 +64,15 @@ public:
 
 signals:
     void imageChanged();
-    void titleChanged();
-    void modifiedChanged(bool modified);
     // The document is gone (deleted); its windows close.
     void closeRequested();
 
 private:
     void CopyOrMove(bool move);
 
-    AppServices& app_;
     CImageBuffer image_;
     int openWidth_ = 0;
     int openHeight_ = 0;
-    QString path_;
-    QString title_;
-    bool modified_ = false;
 };
 
 }  // namespace pix

@@ -35,7 +35,7 @@ std::optional<DesktopThumbnailCache> DesktopCacheFor(AppServices& app)
 
 }  // namespace
 
-CThumbnailDoc::CThumbnailDoc(AppServices& app) : app_(app) { sheet_.SetLabelExpander(ExpandLabelFields); }
+CThumbnailDoc::CThumbnailDoc(AppServices& app) : CDocument(app) { sheet_.SetLabelExpander(ExpandLabelFields); }
 
 std::unique_ptr<CThumbnailDoc> CThumbnailDoc::FromFiles(AppServices& app, const QStringList& files)
 {
@@ -60,29 +60,6 @@ std::unique_ptr<CThumbnailDoc> CThumbnailDoc::FromFile(AppServices& app, const Q
     }
     doc->SetPathName(path);
     return doc;
-}
-
-void CThumbnailDoc::SetPathName(const QString& path)
-{
-    path_ = path;
-    SetTitle(QFileInfo(path).fileName());
-    app_.AddToRecentFiles(path);
-}
-
-void CThumbnailDoc::SetTitle(const QString& title)
-{
-    if (title_ == title)
-        return;
-    title_ = title;
-    emit titleChanged();
-}
-
-void CThumbnailDoc::SetModifiedFlag(bool modified)
-{
-    if (modified_ == modified)
-        return;
-    modified_ = modified;
-    emit modifiedChanged(modified);
 }
 
 void CThumbnailDoc::AddView(QObject* view)

@@ -15,13 +15,14 @@
 #include <vector>
 
 #include "sheets/ThumbnailSheet.h"
+#include "uiservices/CDocument.h"
 
 namespace pix {
 
 class AppServices;
 class ThumbnailMaker;
 
-class CThumbnailDoc : public QObject {
+class CThumbnailDoc : public CDocument {
     Q_OBJECT
 public:
     // A new sheet of files (pictures drawn now); null when it is abandoned.
@@ -29,16 +30,9 @@ public:
     // A sheet read from path; null (reported) when it cannot be read.
     static std::unique_ptr<CThumbnailDoc> FromFile(AppServices& app, const QString& path);
 
-    AppServices& Services() { return app_; }
     ThumbnailSheet& Sheet() { return sheet_; }
     const ThumbnailSheet& Sheet() const { return sheet_; }
 
-    const QString& PathName() const { return path_; }
-    const QString& Title() const { return title_; }
-    void SetPathName(const QString& path);
-    void SetTitle(const QString& title);
-    bool IsModified() const { return modified_; }
-    void SetModifiedFlag(bool modified = true);
 
     // The views; the document deletes itself when the last one leaves.
     void AddView(QObject* view);
@@ -83,8 +77,6 @@ public:
 
 signals:
     void updated(QObject* sender, uint32_t hint);
-    void titleChanged();
-    void modifiedChanged(bool modified);
 
 private:
     explicit CThumbnailDoc(AppServices& app);
@@ -93,11 +85,7 @@ private:
     // Opens what an export wrote: one file as itself, several as a sheet.
     void OpenWritten(const std::vector<std::string>& written);
 
-    AppServices& app_;
     ThumbnailSheet sheet_;
-    QString path_;
-    QString title_;
-    bool modified_ = false;
     std::vector<QObject*> views_;
     QPageLayout printLayout_;
 };
