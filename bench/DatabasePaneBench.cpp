@@ -22,7 +22,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QTreeWidgetItem>
 #include <chrono>
 #include <cstdio>
@@ -30,6 +29,7 @@
 #include <thread>
 
 #include "GeneratedDatabase.h"
+#include "StallProbe.h"
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
 #include "common/Prompter.h"
@@ -76,25 +76,6 @@ double Until(Done done)
     while (!done())
         QApplication::processEvents(QEventLoop::AllEvents, 5);
     return double(clock.nsecsElapsed()) / 1e6;
-}
-
-// The longest gap between the ticks of a 1 ms timer while work() runs the
-// event loop.
-template <typename Work>
-double LongestStall(Work work)
-{
-    QElapsedTimer clock;
-    qint64 last = 0, longest = 0;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        longest = std::max(longest, clock.elapsed() - last);
-        last = clock.elapsed();
-    });
-    clock.start();
-    ticker.start();
-    work();
-    return double(std::max(longest, clock.elapsed() - last));
 }
 
 std::string WriteJpeg(const QTemporaryDir& dir, const char* name, uint32_t seed)
@@ -162,9 +143,9 @@ void PaneFigures(pix::CPixadromeApp& app, const QTemporaryDir& dir)
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     app.OpenImageWindow(QString::fromStdString(other));
-    const double stall = LongestStall([&] {
+    const double stall = double(pix::bench::LongestStall([&] {
         Until([&] { return !pane.WorkerRunning() && pane.CurrentFile() == other; });
-    });
+    }));
     holder.join();
     Report("stall", stall, 16, "ms");
 

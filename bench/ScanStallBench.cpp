@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +24,7 @@
 #include "render/RenderFormats.h"
 #include "scanui/CScanDialog.h"
 #include "uiservices/FileChooser.h"
+#include "StallProbe.h"
 
 namespace {
 
@@ -55,23 +55,16 @@ qint64 OneRun(pix::CPixadromeApp& app, pix::CScanDialog& dialog)
 {
     const int windows = app.MainFrame()->Children().size();
     QElapsedTimer clock;
-    qint64 last = 0, longest = 0;
-    QTimer ticker;
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        longest = std::max(longest, now - last);
-        last = now;
+    qint64 opened = 0;
+    const qint64 longest = pix::bench::LongestStall([&] {
+        clock.start();
+        dialog.ScanButton()->click();
+        while (!dialog.Ready() || app.MainFrame()->Children().size() == windows)
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        app.MainFrame()->repaint();  // the new window, painted
+        opened = clock.elapsed();
+        QApplication::processEvents();
     });
-    clock.start();
-    ticker.start();
-    dialog.ScanButton()->click();
-    while (!dialog.Ready() || app.MainFrame()->Children().size() == windows)
-        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    app.MainFrame()->repaint();  // the new window, painted
-    const qint64 opened = clock.elapsed();
-    QApplication::processEvents();
-    longest = std::max(longest, clock.elapsed() - last);
     const pix::CImageBuffer& page = app.MainFrame()->ActiveImageView()->Document().Image();
     std::printf("%u x %u page opened after %lld ms, longest stall %lld ms\n", page.Width(), page.Height(),
                 static_cast<long long>(opened), static_cast<long long>(longest));
