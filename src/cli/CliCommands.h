@@ -3,14 +3,10 @@
 // the subcommand name) and the streams to report on.
 
 #include <QStringList>
-#include <iosfwd>
+
+#include "cli/CliStreams.h"
 
 namespace pix {
-
-struct CliStreams {
-    std::ostream& out;
-    std::ostream& err;
-};
 
 int CmdInfo(const QStringList& args, CliStreams io);
 int CmdConvert(const QStringList& args, CliStreams io);

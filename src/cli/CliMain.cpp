@@ -2,14 +2,14 @@
 
 #include <QCoreApplication>
 #include <QStringList>
-#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
-#include <string_view>
+#include <string>
+#include <vector>
 
 #include "cli/CliCommands.h"
-#include "image/FormatTable.h"
+#include "cli/CliFront.h"
 #include "processing/GifSave.h"
 
 namespace pix {
@@ -42,30 +42,14 @@ const char* const kUsage =
     "  samples DIR                           write one sample picture per writable format\n"
     "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
 
-bool IsMetafile(const std::filesystem::path& path) { return FormatForPath(path.string()) == ImageFormat::Wmf; }
-
 }  // namespace
 
-bool CliNeedsGui(int argc, char** argv)
+int CmdScan(const QStringList& args, CliStreams io)
 {
-    namespace fs = std::filesystem;
-    if (argc < 2)
-        return false;
-    const std::string_view command = argv[1];
-    if (command == "sheet" || command == "mosaic" || command == "samples")
-        return true;
-    for (int i = 2; i < argc; ++i) {
-        const fs::path arg(argv[i]);
-        std::error_code ec;
-        if (IsMetafile(arg))
-            return true;
-        if (!fs::is_directory(arg, ec))
-            continue;
-        for (fs::directory_iterator it(arg, ec), end; !ec && it != end; it.increment(ec))
-            if (IsMetafile(it->path()))
-                return true;
-    }
-    return false;
+    std::vector<std::string> plain;
+    for (const QString& arg : args)
+        plain.push_back(arg.toLocal8Bit().toStdString());
+    return RunScan(plain, io);
 }
 
 int RunCoreCli(int argc, char** argv)

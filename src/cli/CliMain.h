@@ -3,16 +3,13 @@
 // operations, one subcommand per job. Errors go to stderr with a non-zero
 // exit status.
 //
-// Commands that draw nothing run in a small program without the window
-// system, fonts or plug-ins; the others (and any metafile among the
-// arguments) need the drawing program, which runs every command.
+// The pixadrome-cli program itself has no Qt (cli/CliFront.h): it scans,
+// and hands other command lines to a sibling. Commands that draw nothing
+// run in a small program without the window system, fonts or plug-ins;
+// the others (and any metafile among the arguments) need the drawing
+// program, which runs every command.
 
 namespace pix {
-
-// Whether the command line draws: sheets, mosaics and samples, and any
-// metafile named among the arguments or lying in a folder named there
-// (metafiles are read, drawn and written with Qt's painter and fonts).
-bool CliNeedsGui(int argc, char** argv);
 
 // Runs a command that draws nothing (under a QCoreApplication; metafiles
 // load nothing). Returns the exit status.

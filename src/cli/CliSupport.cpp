@@ -11,16 +11,6 @@
 
 namespace pix {
 
-Answer CliPrompter::Present(const MessageEntry& message, const std::string& text)
-{
-    std::string line = text;
-    for (char& c : line)
-        if (c == '\n' || c == '\r')
-            c = ' ';
-    err_ << "pixadrome-cli: " << line << '\n';
-    return message.buttons == MsgButtons::Ok ? Answer::Ok : Answer::No;
-}
-
 bool ParseCommand(QCommandLineParser& parser, const QStringList& args, const char* synopsis, CliStreams io,
                   int& status)
 {
@@ -74,25 +64,6 @@ bool ExpandPaths(const QStringList& args, std::vector<std::string>& files, CliSt
         }
         std::sort(inFolder.begin(), inFolder.end());
         files.insert(files.end(), inFolder.begin(), inFolder.end());
-    }
-    return true;
-}
-
-bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io)
-{
-    const FormatCodec* codec = CodecForPath(path);
-    if (!codec) {
-        io.err << "pixadrome-cli: " << path << ": unknown image type\n";
-        return false;
-    }
-    if (!codec->write) {
-        io.err << "pixadrome-cli: " << path << ": writing this image type is not available\n";
-        return false;
-    }
-    CliPrompter prompter(io.err);
-    if (!buf.SaveReplacing(path, prompter)) {
-        io.err << "pixadrome-cli: " << path << ": could not write\n";
-        return false;
     }
     return true;
 }

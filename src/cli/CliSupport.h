@@ -1,7 +1,6 @@
 #pragma once
-// What every subcommand of pixadrome-cli shares: option parsing with
-// --help, size arguments, reporting writer messages on stderr and saving
-// with a check that the file was really written.
+// What the Qt-based subcommands of pixadrome-cli share: option parsing with
+// --help, size arguments and paths; with reporting and checked saving.
 
 #include <QCommandLineParser>
 #include <QString>
@@ -11,23 +10,9 @@
 #include <vector>
 
 #include "cli/CliCommands.h"
-#include "common/Prompter.h"
+#include "cli/CliOutput.h"
 
 namespace pix {
-
-class CImageBuffer;
-
-// Writes messages to stderr, one line each.
-class CliPrompter final : public Prompter {
-public:
-    explicit CliPrompter(std::ostream& err) : err_(err) {}
-
-protected:
-    Answer Present(const MessageEntry& message, const std::string& text) override;
-
-private:
-    std::ostream& err_;
-};
 
 // Parses args for one command; on --help or an error prints and gives the
 // exit status through status, returning false.
@@ -40,9 +25,5 @@ std::string NativePath(const QString& path);
 // files in it, sorted by name. False (reported) when a folder cannot be
 // listed.
 bool ExpandPaths(const QStringList& args, std::vector<std::string>& files, CliStreams io);
-// Saves buf by path's extension; false (reported on io.err) when the type
-// is unknown or not writable, the writer reported a failure, or the file
-// was not replaced.
-bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io);
 
 }  // namespace pix

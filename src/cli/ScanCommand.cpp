@@ -1,17 +1,20 @@
 // pixadrome-cli scan: pages from a scanner or camera, saved as pictures.
 
-#include <QCommandLineParser>
+#include <getopt.h>
+
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <ostream>
 
-#include "cli/CliCommands.h"
-#include "cli/CliSupport.h"
+#include "cli/CliFront.h"
+#include "cli/CliOutput.h"
 #include "common/Progress.h"
 #include "image/BmpRowWriter.h"
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
 #include "image/PackedDib.h"
+#include "processing/GifSave.h"
 #include "platform/SaneScanner.h"
 #include "platform/ScanPage.h"
 
@@ -64,26 +67,82 @@ std::string PagePath(const std::string& pattern, int page)
     return path;
 }
 
+const char* const kScanHelp =
+    "Usage: pixadrome-cli scan [options]\n"
+    "Scans pages and saves them as pictures.\n"
+    "\n"
+    "Options:\n"
+    "  --device <NAME>         The device (default: the first found).\n"
+    "  -o, --output <OUT>      The picture to write (format by extension); with\n"
+    "                          --batch, %d is the page.\n"
+    "  --option <NAME=VALUE>   Sets a device option first (repeatable, in order).\n"
+    "  --batch                 Every page the feeder holds.\n"
+    "  --list                  Lists the devices: NAME, VENDOR, MODEL, TYPE.\n"
+    "  -h, --help              Show this help.\n";
+
+struct ScanArguments {
+    std::string device;
+    std::string output;
+    std::vector<std::string> options;
+    bool batch = false;
+    bool list = false;
+    bool help = false;
+};
+
+// Parses the command's options; false (reported) on an unknown option, a
+// missing value or a stray argument.
+bool ParseScanArguments(const std::vector<std::string>& args, ScanArguments& parsed, CliStreams io)
+{
+    std::vector<std::string> copies(args);
+    std::vector<char*> argv;
+    for (std::string& arg : copies)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    enum { kDevice = 256, kOption, kBatch, kList };
+    static const option longOptions[] = {
+        {"device", required_argument, nullptr, kDevice}, {"output", required_argument, nullptr, 'o'},
+        {"option", required_argument, nullptr, kOption}, {"batch", no_argument, nullptr, kBatch},
+        {"list", no_argument, nullptr, kList},           {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0}};
+    optind = 0;  // a fresh scan of a new vector
+    opterr = 0;
+    const int argc = int(copies.size());
+    for (int c; (c = getopt_long(argc, argv.data(), ":o:h", longOptions, nullptr)) != -1;) {
+        switch (c) {
+        case kDevice: parsed.device = optarg; break;
+        case 'o': parsed.output = optarg; break;
+        case kOption: parsed.options.emplace_back(optarg); break;
+        case kBatch: parsed.batch = true; break;
+        case kList: parsed.list = true; break;
+        case 'h': parsed.help = true; break;
+        default:
+            io.err << "pixadrome-cli: scan: " << (c == ':' ? "missing value for" : "unknown option") << " '"
+                   << argv[size_t(std::min(optind, argc) - 1)] << "'\n";
+            return false;
+        }
+    }
+    if (optind < argc) {
+        io.err << "pixadrome-cli: scan: unexpected argument '" << argv[size_t(optind)] << "'\n";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-int CmdScan(const QStringList& args, CliStreams io)
+int RunScan(const std::vector<std::string>& args, CliStreams io)
 {
-    QCommandLineParser parser;
-    parser.addOption({QStringLiteral("device"), QStringLiteral("The device (default: the first found)."),
-                      QStringLiteral("NAME")});
-    parser.addOption({{QStringLiteral("o"), QStringLiteral("output")},
-                      QStringLiteral("The picture to write (format by extension); with --batch, %d is the page."),
-                      QStringLiteral("OUT")});
-    parser.addOption({QStringLiteral("option"), QStringLiteral("Sets a device option first (repeatable, in order)."),
-                      QStringLiteral("NAME=VALUE")});
-    parser.addOption({QStringLiteral("batch"), QStringLiteral("Every page the feeder holds.")});
-    parser.addOption({QStringLiteral("list"), QStringLiteral("Lists the devices: NAME, VENDOR, MODEL, TYPE.")});
-    int status = 0;
-    if (!ParseCommand(parser, args, "Scans pages and saves them as pictures.", io, status))
-        return status;
-    const bool list = parser.isSet(QStringLiteral("list"));
-    const std::string output = NativePath(parser.value(QStringLiteral("o")));
-    const bool batch = parser.isSet(QStringLiteral("batch"));
+    ScanArguments parsed;
+    if (!ParseScanArguments(args, parsed, io))
+        return 2;
+    if (parsed.help) {
+        io.out << kScanHelp;
+        return 0;
+    }
+    RegisterReducingGifWriter();  // pages may be saved as GIF
+    const bool list = parsed.list;
+    const std::string& output = parsed.output;
+    const bool batch = parsed.batch;
     if (!list && (output.empty() || (batch && output.find("%d") == std::string::npos))) {
         io.err << "pixadrome-cli: scan needs -o OUT (holding %d with --batch)\n";
         return 2;
@@ -101,16 +160,17 @@ int CmdScan(const QStringList& args, CliStreams io)
             io.out << d.name << '\t' << d.vendor << '\t' << d.model << '\t' << d.type << '\n';
         return 0;
     }
-    std::string device = parser.value(QStringLiteral("device")).toStdString();
+    std::string device = parsed.device;
     if (device.empty() && !devices.empty())
         device = devices.front().name;
     if (device.empty() || !scanner.Open(device)) {
         ShowScanProblem(prompter, ScanError::DataSource);
         return 1;
     }
-    for (const QString& option : parser.values(QStringLiteral("option"))) {
-        const std::string name = option.section(QLatin1Char('='), 0, 0).toStdString();
-        const std::string value = option.section(QLatin1Char('='), 1).toStdString();
+    for (const std::string& option : parsed.options) {
+        const size_t equals = option.find('=');
+        const std::string name = option.substr(0, equals);
+        const std::string value = equals == std::string::npos ? std::string() : option.substr(equals + 1);
         if (scanner.SetOption(name, value) != SaneScanner::OptionResult::Set) {
             ShowScanProblem(prompter, ScanError::Capability);
             io.err << "pixadrome-cli: scan: " << name << '=' << value << " refused\n";

@@ -1,4 +1,3 @@
-#include <QCoreApplication>
 #include <unistd.h>
 
 #include <cerrno>
@@ -6,31 +5,36 @@
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <vector>
 
-#include "cli/CliMain.h"
+#include "cli/CliFront.h"
 
 namespace {
 
-// Replaces this process by pixadrome-cli-draw from the same folder, with
+// Replaces this process by the named program from the same folder, with
 // the same arguments; returns only when that fails.
-int RunDrawingProgram(char** argv)
+int RunSibling(const char* name, char** argv)
 {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::string drawing = (self.parent_path() / "pixadrome-cli-draw").string();
-    ::execv(drawing.c_str(), argv);
-    std::cerr << "pixadrome-cli: cannot start " << drawing << ": " << std::strerror(errno) << '\n';
+    const std::string program = (self.parent_path() / name).string();
+    ::execv(program.c_str(), argv);
+    std::cerr << "pixadrome-cli: cannot start " << program << ": " << std::strerror(errno) << '\n';
     return 1;
 }
 
 }  // namespace
 
-// Commands that draw nothing start without the window system, fonts and
-// plug-ins; the rest run in pixadrome-cli-draw.
+// The front program links no Qt, so that it starts as fast as a plain C
+// program: it scans by itself (a scanner's own tools start that fast) and
+// hands every other command line to pixadrome-cli-core (Qt Core: commands
+// that draw nothing) or pixadrome-cli-draw (the window system, fonts and
+// plug-ins).
 int main(int argc, char** argv)
 {
     if (pix::CliNeedsGui(argc, argv))
-        return RunDrawingProgram(argv);
-    QCoreApplication app(argc, argv);
-    return pix::RunCoreCli(argc, argv);
+        return RunSibling("pixadrome-cli-draw", argv);
+    if (!pix::CliRunsInFront(argc, argv))
+        return RunSibling("pixadrome-cli-core", argv);
+    return pix::RunScan(std::vector<std::string>(argv + 1, argv + argc), {std::cout, std::cerr});
 }

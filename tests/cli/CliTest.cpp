@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "CliTestSupport.h"
+#include "cli/CliFront.h"
 #include "cli/CliMain.h"
 #include "cli/CliSupport.h"
 #include "image/FormatTable.h"
@@ -157,18 +158,22 @@ TEST(CliStart, OnlyDrawingCommandLinesNeedTheWindowSystem)
         std::filesystem::create_directory(dir.File(sub));
     test::WriteAll(dir.File("plain/a.jpg"), {1});
     test::WriteAll(dir.File("drawn/b.WMF"), {1});
+    enum Runner { kCore, kDraw, kFront };
     const struct {
         std::vector<std::string> args;
-        bool gui;
-    } rows[] = {{{"crc", dir.File("plain/a.jpg")}, false},     {{"dupes", dir.File("plain")}, false},
-                {{"convert", "a.png", "b.wmf"}, true},         {{"dupes", dir.File("drawn")}, true},
-                {{"info", dir.File("drawn/b.WMF")}, true},     {{"sheet", dir.File("plain"), "-o", "x.pxc"}, true},
-                {{"mosaic", "a.jpg"}, true},                   {{}, false}};
+        Runner runner;
+    } rows[] = {{{"crc", dir.File("plain/a.jpg")}, kCore},     {{"dupes", dir.File("plain")}, kCore},
+                {{"convert", "a.png", "b.wmf"}, kDraw},        {{"dupes", dir.File("drawn")}, kDraw},
+                {{"info", dir.File("drawn/b.WMF")}, kDraw},    {{"sheet", dir.File("plain"), "-o", "x.pxc"}, kDraw},
+                {{"mosaic", "a.jpg"}, kDraw},                  {{}, kCore},
+                {{"scan", "-o", "p.bmp"}, kFront},             {{"scan", "-o", "p.wmf"}, kDraw}};
     for (const auto& row : rows) {
         std::vector<char*> argv{const_cast<char*>("pixadrome-cli")};
         for (const std::string& a : row.args)
             argv.push_back(const_cast<char*>(a.c_str()));
-        EXPECT_EQ(CliNeedsGui(static_cast<int>(argv.size()), argv.data()), row.gui) << (row.args.empty() ? "" : row.args[0]);
+        const int argc = static_cast<int>(argv.size());
+        const Runner runner = CliNeedsGui(argc, argv.data()) ? kDraw : CliRunsInFront(argc, argv.data()) ? kFront : kCore;
+        EXPECT_EQ(runner, row.runner) << (row.args.empty() ? "" : row.args[0]);
     }
 }
 
