@@ -36,6 +36,13 @@
 
 namespace pix {
 
+namespace {
+
+// A stored pane width beyond this is not trusted.
+constexpr int kMaxPaneWidth = 8192;
+
+}  // namespace
+
 CMainFrame::CMainFrame(CPixadromeApp& app) : app_(app), mdi_(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("PixadromeClass"));
@@ -45,11 +52,13 @@ CMainFrame::CMainFrame(CPixadromeApp& app) : app_(app), mdi_(new QMdiArea(this))
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(mdi_, &QMdiArea::subWindowActivated, this, &CMainFrame::OnSubWindowActivated);
 
+    BuildBars();
     BuildMenus();
 
     statusBar_ = new CPixadromeStatusBar(mdi_, this);
     setStatusBar(statusBar_);
     resize(1024, 720);
+    RestoreLayout();
     setAcceptDrops(true);
     UpdateActions();
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateActions);
@@ -59,6 +68,7 @@ CMainFrame::~CMainFrame()
 {
     // The document windows go first, while this window can still take
     // their last signals.
+    app_.Settings().SetInt(settings::kDbPane.section, settings::kDbPane.key, pane_ ? 1 : 0);
     ShowDatabasePane(false);
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     disconnect(mdi_, nullptr, this, nullptr);
@@ -69,6 +79,14 @@ CMainFrame::~CMainFrame()
 }
 
 QAction* CMainFrame::Action(const QString& name) const { return findChild<QAction*>(name); }
+
+void CMainFrame::FollowFullScreen(QMdiSubWindow* window)
+{
+    connect(window, &QMdiSubWindow::windowStateChanged, this, [this, window] {
+        if (fullScreen_.on)
+            FitFrameToFullScreen(window);
+    });
+}
 
 CommandContext CMainFrame::Context() { return {app_, *this, ActiveImageView(), ActiveSheetView()}; }
 
@@ -126,9 +144,8 @@ void CMainFrame::BuildMenus()
             sheetMenu_ = menu;
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
     }
-    QToolBar* tools = addToolBar(tr("Tool bar"));
-    tools->setObjectName(QStringLiteral("toolBar"));
-    fill(tools, MainFrameToolBar());
+    fill(toolBar_, MainFrameToolBar());
+    fill(utilityBar_, MainFrameUtilityBar());
     UpdateRecentFiles();
 }
 
@@ -149,6 +166,7 @@ void CMainFrame::UpdateRecentFiles()
 void CMainFrame::AddChild(CChildFrame* frame, CPixadromeView* view)
 {
     mdi_->addSubWindow(frame);
+    FollowFullScreen(frame);
     if (view) {
         view->setProperty("pixImageView", true);
         frame->setWindowTitle(view->Caption());
@@ -169,6 +187,7 @@ void CMainFrame::AddChild(CChildFrame* frame, CPixadromeView* view)
 void CMainFrame::AddSheetChild(CChildFrame* frame, CThumbnailView* view)
 {
     mdi_->addSubWindow(frame);
+    FollowFullScreen(frame);
     frame->resize(480, 360);
     frame->show();
     view->NarrowToTwoColumns(frame);
@@ -256,8 +275,10 @@ void CMainFrame::ShowDatabasePane(bool show)
         splitter_->addWidget(mdi_);
         splitter_->setStretchFactor(1, 1);
         setCentralWidget(splitter_);
-        const int width = settings.GetInt(settings::kDbPaneWidth.section, settings::kDbPaneWidth.key,
-                                          settings::kDbPaneWidth.fallback);
+        int width = settings.GetInt(settings::kDbPaneWidth.section, settings::kDbPaneWidth.key,
+                                    settings::kDbPaneWidth.fallback);
+        if (width < 1 || width > kMaxPaneWidth)
+            width = settings::kDbPaneWidth.fallback;
         splitter_->setSizes({width, std::max(1, this->width() - width)});
     } else {
         settings.SetInt(settings::kDbPaneWidth.section, settings::kDbPaneWidth.key,
@@ -309,6 +330,8 @@ void CMainFrame::UpdateActions()
     for (const MainFrameCommand& command : MainFrameCommands())
         if (QAction* a = command.checked ? Action(QString::fromLatin1(command.name)) : nullptr)
             a->setChecked(command.checked(context));
+    if (statusBar_)
+        statusBarAction_->setChecked(!statusBar_->isHidden());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -318,11 +341,13 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    LeaveFullScreen();
     mdi_->closeAllSubWindows();
     if (!mdi_->subWindowList().isEmpty()) {
         event->ignore();  // a document kept its window open
         return;
     }
+    SaveLayout();
     app_.CloseScanner();
     QMainWindow::closeEvent(event);
 }

@@ -14,6 +14,7 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QSplitter;
+class QToolBar;
 
 namespace pix {
 
@@ -55,13 +56,41 @@ public:
     QString StatusPaneText() const;
     QAction* Action(const QString& name) const;
 
+    // Full-screen mode: the bars hidden, the window over the whole screen,
+    // the active document window maximised without caption or border, and
+    // a small floating bar with "Menu" and "Cancel full screen". Leaving
+    // restores the bars and the window as they were.
+    bool IsFullScreen() const { return fullScreen_.on; }
+    void ToggleFullScreen();
+    // The floating bar; null unless full screen is on.
+    QToolBar* FullScreenBar() const { return fullScreen_.bar; }
+    // The floating bar's "Menu": the menu bar's menus in a pop-up under
+    // the button.
+    void ShowFullScreenMenu();
+    // Grows or shrinks the main window around the active image when its
+    // window is maximised (else the image's window fits the image).
+    void FitWindowToImage();
+    QToolBar* UtilityBar() const { return utilityBar_; }
+
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();
+    void BuildBars();
+    // The bars' docking and visibility ("State\\Bars"), and the database
+    // pane's ("State").
+    void RestoreLayout();
+    void SaveLayout();
+    void EnterFullScreen();
+    void LeaveFullScreen();
+    // While full screen is on, a maximised document window has no
+    // caption or border.
+    void FitFrameToFullScreen(QMdiSubWindow* window);
+    void FollowFullScreen(QMdiSubWindow* window);
     void OnSubWindowActivated(QMdiSubWindow* window);
     CommandContext Context();
 
@@ -71,11 +100,24 @@ private:
     QMdiArea* mdi_;
     QSplitter* splitter_ = nullptr;
     CSplitterPane* pane_ = nullptr;
-    CPixadromeStatusBar* statusBar_;
+    CPixadromeStatusBar* statusBar_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QPointer<CPixadromeView> connectedView_;
     QMenu* sheetMenu_ = nullptr;
     QList<QMetaObject::Connection> viewConnections_;
+    QToolBar* toolBar_ = nullptr;
+    QToolBar* utilityBar_ = nullptr;
+    QAction* statusBarAction_ = nullptr;
+
+    struct FullScreenState {
+        bool on = false;
+        bool leaving = false;
+        bool toolBar = false, utilityBar = false, statusBar = false, menuBar = false;
+        QRect geometry;  // the window's place when it is neither maximised nor full
+        Qt::WindowStates windowState;
+        int areaFrame = 0;
+        QToolBar* bar = nullptr;
+    } fullScreen_;
 };
 
 }  // namespace pix

@@ -105,7 +105,7 @@ bool CPixadromeApp::Start(const StartOptions& options)
     for (const QString& path : options.paths)
         ok = OpenPath(path) != nullptr && ok;
     if (options.fullScreen)
-        mainFrame_->showFullScreen();
+        mainFrame_->ToggleFullScreen();
     return ok;
 }
 

@@ -178,7 +178,12 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
         {"zoomOut", T("Zoom &out"), T("Zoom out\nZoom out"), QKeySequence::ZoomOut, {},
          OnView(&CPixadromeView::OnZoomOut), ViewCan(&CPixadromeView::CanZoomOut)},
         {"fit", T("&Fit window to image"), T("Fit window to image\nFit window to image"), {}, {},
-         OnView(&CPixadromeView::FitWindowToImage), HasView},
+         [](const CommandContext& c) { c.frame.FitWindowToImage(); }, HasView},
+        {"fullScreen", T("Full scr&een"), T("Toggle full screen mode\nToggle Full Screen"), QKeySequence(Qt::Key_F11),
+         {}, [](const CommandContext& c) { c.frame.ToggleFullScreen(); }, {},
+         [](const CommandContext& c) { return c.frame.IsFullScreen(); }},
+        {"cancelFullScreen", T("Cancel full screen"), T("Cancel full screen mode\nCancel full screen"), {}, {},
+         [](const CommandContext& c) { c.frame.ToggleFullScreen(); }, {}},
         {"database", T("&Database"), T("Show or hide database pane\nToggle database"), {}, {},
          [](const CommandContext& c) { c.frame.ShowDatabasePane(!c.frame.DatabasePane()); }, {},
          [](const CommandContext& c) { return c.frame.DatabasePane() != nullptr; }},
@@ -268,7 +273,9 @@ const std::vector<MenuLayout>& MainFrameMenus()
          {"open", "save", "saveAs", "-", "copyFile", "moveFile", "deleteFile", "wallpaper", "sendTo", "-", "print",
           "printPreview", "pageSetup", "-", "selectSource", "acquire", "-", "findDupes", "-", "associations", "-", "recent", "-", "exit"}},
         {T("&Edit"), {"undo", "copy", "paste"}},
-        {T("&View"), {"zoomIn", "zoomOut", "fit", "-", "database"}},
+        {T("&View"),
+         {"zoomIn", "zoomOut", "fit", "fullScreen", "-", "toolBarShown", "utilityBarShown", "statusBarShown", "-",
+          "database"}},
         {T("&Image"),
          {"flipVertical", "flipHorizontal", "rotateRight", "rotateLeft", "resize", "-", "enhance", "colorCorrection",
           "colorReduction", "photoMosaic", "-", "findSimilar", "findSimilarThese"}},
@@ -286,6 +293,14 @@ const std::vector<MenuLayout>& MainFrameMenus()
 const std::vector<const char*>& MainFrameToolBar()
 {
     static const std::vector<const char*> items{"open", "save", "copy", "-", "zoomIn", "zoomOut", "-", "acquire"};
+    return items;
+}
+
+const std::vector<const char*>& MainFrameUtilityBar()
+{
+    static const std::vector<const char*> items{"rotateLeft",   "rotateRight", "flipHorizontal", "flipVertical", "-",
+                                                "enhance",      "colorCorrection", "colorReduction", "-",
+                                                "findSimilar",  "fullScreen"};
     return items;
 }
 

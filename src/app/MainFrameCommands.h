@@ -41,7 +41,9 @@ struct MainFrameCommand {
 const std::vector<MainFrameCommand>& MainFrameCommands();
 
 // A menu as its title and the names of its commands in order; "-" is a
-// separator, "recent" the recent-files submenu.
+// separator, "recent" the recent-files submenu. "toolBarShown",
+// "utilityBarShown" and "statusBarShown" are the main window's own
+// show-or-hide items.
 struct MenuLayout {
     const char* title;
     std::vector<const char*> items;
@@ -50,7 +52,8 @@ const std::vector<MenuLayout>& MainFrameMenus();
 // The title of the menu shown only while a contact sheet is active.
 inline constexpr const char* kSheetMenuTitle = "&Contact sheet";
 
-// The tool bar's commands ("-" a separator).
+// The tool bar's and the utility bar's commands ("-" a separator).
 const std::vector<const char*>& MainFrameToolBar();
+const std::vector<const char*>& MainFrameUtilityBar();
 
 }  // namespace pix
