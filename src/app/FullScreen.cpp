@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QToolBar>
 #include <QToolButton>
+#include <QVariant>
 #include <algorithm>
 
 #include "app/CMainFrame.h"
@@ -109,6 +110,17 @@ void CMainFrame::FitFrameToFullScreen(QMdiSubWindow* window)
     window->setWindowFlag(Qt::FramelessWindowHint, frameless);
     window->setWindowState(state);
     window->show();
+    // The view's own edge goes too, and comes back as it was.
+    if (auto* view = qobject_cast<QFrame*>(window->widget())) {
+        const char* const kShape = "pixShapeBeforeFullScreen";
+        if (frameless) {
+            view->setProperty(kShape, int(view->frameShape()));
+            view->setFrameShape(QFrame::NoFrame);
+        } else if (view->property(kShape).isValid()) {
+            view->setFrameShape(QFrame::Shape(view->property(kShape).toInt()));
+            view->setProperty(kShape, QVariant());
+        }
+    }
 }
 
 void CMainFrame::ShowFullScreenMenu()
