@@ -122,6 +122,8 @@ CChildFrame* CSlideTemplate::Show(CSheetDocument& doc)
     if (!main)
         return frame;
     main->AddChild(frame, nullptr);
+    if (!frame->isMaximized())
+        frame->resize(main->MdiArea()->size() * 3 / 4);
     // The status pane shows the slide while the show is the active window.
     auto* status = qobject_cast<CPixadromeStatusBar*>(main->statusBar());
     QObject::connect(view, &CSlideView::statusTextChanged, frame, [main, status, view](const QString& text) {

@@ -36,9 +36,14 @@ void SlideLoader::Want(std::vector<std::string> paths)
     {
         std::lock_guard lock(mutex_);
         wanted_ = std::move(paths);
-        std::erase_if(slides_, [this](const auto& slide) {
-            return std::find(wanted_.begin(), wanted_.end(), slide.first) == wanted_.end();
-        });
+        for (auto slide = slides_.begin(); slide != slides_.end();) {
+            if (std::find(wanted_.begin(), wanted_.end(), slide->first) == wanted_.end()) {
+                dropped_.push_back(std::move(slide->second.picture));
+                slide = slides_.erase(slide);
+            } else {
+                ++slide;
+            }
+        }
     }
     wake_.notify_all();
 }
@@ -54,6 +59,7 @@ SlideLoader::Picture SlideLoader::Find(const std::string& path)
             return nullptr;
         if (slide->second.stamp == now)
             return slide->second.picture;
+        dropped_.push_back(std::move(slide->second.picture));
         slides_.erase(slide);
         stale = true;
     }
@@ -66,6 +72,8 @@ void SlideLoader::Forget()
 {
     {
         std::lock_guard lock(mutex_);
+        for (auto& slide : slides_)
+            dropped_.push_back(std::move(slide.second.picture));
         slides_.clear();
         ++generation_;
     }
@@ -78,7 +86,7 @@ void SlideLoader::Run()
     for (;;) {
         std::string path;
         wake_.wait(lock, [&] {
-            if (stopping_)
+            if (stopping_ || !dropped_.empty())
                 return true;
             const auto missing = std::find_if(wanted_.begin(), wanted_.end(),
                                               [this](const std::string& p) { return !slides_.contains(p); });
@@ -89,6 +97,14 @@ void SlideLoader::Run()
         });
         if (stopping_)
             return;
+        if (!dropped_.empty()) {
+            std::vector<Picture> dropped;
+            dropped.swap(dropped_);
+            lock.unlock();
+            dropped.clear();
+            lock.lock();
+            continue;
+        }
         const uint64_t generation = generation_;
         lock.unlock();
         // The stamp is taken first: a file written during the decode is

@@ -60,6 +60,9 @@ private:
     std::condition_variable wake_;
     std::vector<std::string> wanted_;
     std::map<std::string, Entry> slides_;
+    // Slides dropped, released on the loader's thread (a 12 MP slide takes
+    // milliseconds to give back).
+    std::vector<Picture> dropped_;
     uint64_t generation_ = 0;  // raised by Forget: decodes under way are dropped
     bool stopping_ = false;
     std::thread thread_;

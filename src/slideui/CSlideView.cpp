@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
@@ -90,7 +91,14 @@ CSlideView::CSlideView(CSheetDocument& doc, QWidget* parent) : QAbstractScrollAr
     viewport()->setCursor(Qt::PointingHandCursor);
     // The workers only post: the window thread repaints or shows.
     scaler_ = std::make_unique<SlideScaler>([this] {
-        QMetaObject::invokeMethod(this, [this] { viewport()->update(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                viewport()->update();
+                if (std::exchange(resampling_, false))
+                    WantSlides();
+            },
+            Qt::QueuedConnection);
     });
     loader_ = std::make_unique<SlideLoader>(
         [this] { QMetaObject::invokeMethod(this, &CSlideView::OnDecoded, Qt::QueuedConnection); });
@@ -180,6 +188,13 @@ QString CSlideView::StatusText() const
     if (slideWidth_ == 0)
         return tr("%1 of %2 - no image").arg(shown_ + 1).arg(count);
     return tr("%1 of %2 - %3x%4").arg(shown_ + 1).arg(count).arg(slideWidth_).arg(slideHeight_);
+}
+
+bool CSlideView::SlideReady(int position)
+{
+    if (position < 0 || position >= static_cast<int>(doc_->Sheet().Count()))
+        return false;
+    return loader_->Find(PathAt(position).toStdString()) != nullptr;
 }
 
 std::optional<std::string> CSlideView::ViewedFile() const
@@ -277,8 +292,8 @@ void CSlideView::WantSlides()
     if (doc_->Sheet().Count() == 0)
         return;
     std::vector<std::string> paths{requestedPath_.toStdString()};
-    // Ahead only once the slide asked for is there: it comes first.
-    if (!decoding_)
+    // Ahead only once the slide asked for is there and resampled.
+    if (!decoding_ && !resampling_)
         paths.push_back(PathAt(NextIndex()).toStdString());
     for (const QString& kept : {shownPath_, leftPath_})
         if (!kept.isEmpty())
@@ -293,10 +308,12 @@ void CSlideView::Layout()
     const int w = static_cast<int>(slideWidth_);
     const int h = static_cast<int>(slideHeight_);
     paintedResampled_ = false;
+    resampling_ = false;
     if (sizeToFit_) {
         horizontalScrollBar()->setRange(0, 0);
         verticalScrollBar()->setRange(0, 0);
-        if (w > 0 && cw > 0 && ch > 0)
+        resampling_ = w > 0 && cw > 0 && ch > 0;
+        if (resampling_)
             scaler_->Request(FitSlide(static_cast<uint32_t>(cw), static_cast<uint32_t>(ch), slideWidth_, slideHeight_));
     } else {
         horizontalScrollBar()->setRange(0, std::max(0, w - cw));
@@ -340,11 +357,8 @@ void CSlideView::paintEvent(QPaintEvent*)
     });
     painter.setClipRegion(QRegion(client).subtracted(QRegion(area)));
     painter.fillRect(client, Qt::black);
-    if (resampled && !paintedResampled_) {
-        paintedResampled_ = true;
-        emit resampledPainted();
-    }
     paintedResampled_ = resampled;
+    emit painted();
 }
 
 void CSlideView::resizeEvent(QResizeEvent* event)

@@ -49,6 +49,8 @@ public:
     std::optional<std::string> ViewedFile() const;
     // True while the slide asked for is being decoded.
     bool Decoding() const { return decoding_; }
+    // True when the slide at position is decoded (and its file unchanged).
+    bool SlideReady(int position);
     // True when the last paint drew the resampled copy.
     bool PaintedResampled() const { return paintedResampled_; }
 
@@ -87,8 +89,8 @@ signals:
     void statusTextChanged(const QString& text);
     // A slide (or nothing, for an empty sheet) was shown.
     void slideShown();
-    // The resampled copy was painted.
-    void resampledPainted();
+    // The view was painted.
+    void painted();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -125,6 +127,9 @@ private:
     QString shownPath_;
     QString leftPath_;
     bool decoding_ = false;
+    // A resampled copy is on its way: decoding ahead waits for it (the
+    // workers share the processor with the window).
+    bool resampling_ = false;
     bool sizeToFit_ = true;
     bool random_ = false;
     int delay_ = 3000;

@@ -4,14 +4,12 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
-#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
 #include "app/DocTemplates.h"
 #include "processing/SlideScaler.h"
 #include "render/ImageConversion.h"
-#include "sheets/SheetUpdateHint.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 #include "slideui/CSlideView.h"
