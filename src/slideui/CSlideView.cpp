@@ -309,12 +309,18 @@ void CSlideView::Layout()
     const int h = static_cast<int>(slideHeight_);
     paintedResampled_ = false;
     resampling_ = false;
+    layoutTarget_.reset();
     if (sizeToFit_) {
         horizontalScrollBar()->setRange(0, 0);
         verticalScrollBar()->setRange(0, 0);
         resampling_ = w > 0 && cw > 0 && ch > 0;
-        if (resampling_)
-            scaler_->Request(FitSlide(static_cast<uint32_t>(cw), static_cast<uint32_t>(ch), slideWidth_, slideHeight_));
+        if (resampling_) {
+            // The worker starts once the fast picture is painted: the two
+            // would compete for the processor and the memory.
+            layoutTarget_ = FitSlide(static_cast<uint32_t>(cw), static_cast<uint32_t>(ch), slideWidth_, slideHeight_);
+            if (!viewport()->isVisible())
+                RequestResample();
+        }
     } else {
         horizontalScrollBar()->setRange(0, std::max(0, w - cw));
         verticalScrollBar()->setRange(0, std::max(0, h - ch));
@@ -337,10 +343,11 @@ void CSlideView::paintEvent(QPaintEvent*)
         const CImageBuffer& slide = *frame.slide;
         const QRect source(0, 0, static_cast<int>(slide.Width()), static_cast<int>(slide.Height()));
         if (sizeToFit_) {
-            const QSize target(static_cast<int>(frame.target.width), static_cast<int>(frame.target.height));
+            const SlideSize fit = layoutTarget_.value_or(frame.target);
+            const QSize target(static_cast<int>(fit.width), static_cast<int>(fit.height));
             area = QRect(QPoint((client.width() - target.width()) / 2, (client.height() - target.height()) / 2),
                          target);
-            resampled = frame.scaled != nullptr;
+            resampled = frame.scaled != nullptr && !layoutTarget_;
             if (resampled)
                 DrawBuffer(*frame.scaled, painter, area, QRect(QPoint(0, 0), target), false);
             else
@@ -358,7 +365,14 @@ void CSlideView::paintEvent(QPaintEvent*)
     painter.setClipRegion(QRegion(client).subtracted(QRegion(area)));
     painter.fillRect(client, Qt::black);
     paintedResampled_ = resampled;
+    RequestResample();
     emit painted();
+}
+
+void CSlideView::RequestResample()
+{
+    if (layoutTarget_)
+        scaler_->Request(*std::exchange(layoutTarget_, std::nullopt));
 }
 
 void CSlideView::resizeEvent(QResizeEvent* event)

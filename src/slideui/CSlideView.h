@@ -16,6 +16,8 @@
 #include <random>
 #include <string>
 
+#include "processing/SlideScaler.h"
+
 class QAction;
 class QMenu;
 class QMdiSubWindow;
@@ -24,7 +26,6 @@ namespace pix {
 
 class CSheetDocument;
 class SlideLoader;
-class SlideScaler;
 
 class CSlideView : public QAbstractScrollArea {
     Q_OBJECT
@@ -111,6 +112,8 @@ private:
     void Present();
     void ShowNothing();
     void Layout();
+    // Starts the worker for the layout not yet asked for.
+    void RequestResample();
     void OnTick();
     void OnUpdate(QObject* sender, uint32_t hint);
     // What the loader decodes and keeps: the slide asked for, the next
@@ -130,6 +133,8 @@ private:
     // A resampled copy is on its way: decoding ahead waits for it (the
     // workers share the processor with the window).
     bool resampling_ = false;
+    // The size of the layout whose worker waits for the fast picture.
+    std::optional<SlideSize> layoutTarget_;
     bool sizeToFit_ = true;
     bool random_ = false;
     int delay_ = 3000;
