@@ -8,7 +8,7 @@ BENCHBUILD := $(BUILD)/bench
 FUZZBUILD  := $(BUILD)/fuzz
 TSANBUILD  := $(BUILD)/tsan
 # The test programs of the worker threads (their tests carry the label tsan).
-TSAN_TARGETS := pix_processing_tests pix_platform_tests pix_ui_tests pix_scan_script_tests pix_scripted_sane pix_dbui_tests pix_sheet_window_tests
+TSAN_TARGETS := pix_processing_tests pix_platform_tests pix_ui_tests pix_scan_script_tests pix_scripted_sane pix_dbui_tests pix_sheet_window_tests pix_slide_window_tests
 FUZZ_SECONDS ?= 600
 CMAKE_GEN  := -G Ninja
 PREFIX     ?= /usr/local
@@ -85,6 +85,8 @@ bench: deps-bench
 	$(BENCHBUILD)/bench/pix_bench --benchmark_counters_tabular=true
 	$(BENCHBUILD)/bench/pix_scan_stall
 	$(BENCHBUILD)/bench/pix_db_pane_bench
+	./bench/make_photo_set.sh $(BUILD)/photos 20
+	$(BENCHBUILD)/bench/pix_slide_bench $(BUILD)/photos
 
 # Runs every fuzz target for FUZZ_SECONDS seconds on its corpus in fuzz/corpus/.
 fuzz: deps-test

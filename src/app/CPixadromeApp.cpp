@@ -15,6 +15,7 @@
 #include "dbui/DatabaseCommands.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
+#include "slideui/CSlideView.h"
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/FileChooser.h"
 #include "common/Prompter.h"
@@ -67,6 +68,7 @@ CPixadromeApp::CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileCh
     };
     imageTemplate_ = std::make_unique<CImageTemplate>(*this);
     sheetTemplate_ = std::make_unique<CSheetTemplate>(*this);
+    slideTemplate_ = std::make_unique<CSlideTemplate>(*this);
 }
 
 CPixadromeApp::~CPixadromeApp()
@@ -85,7 +87,15 @@ std::optional<std::string> CPixadromeApp::ViewedFile()
 {
     if (!mainFrame_)
         return std::nullopt;
+    if (CSlideView* slide = ActiveSlideView(*mainFrame_))
+        return slide->ViewedFile();
     return mainFrame_->ViewedFile();
+}
+
+void CPixadromeApp::StartSlideShow(QObject* sheetDocument)
+{
+    if (auto* doc = qobject_cast<CSheetDocument*>(sheetDocument))
+        slideTemplate_->Show(*doc);
 }
 
 bool CPixadromeApp::Start(const StartOptions& options)
@@ -104,6 +114,10 @@ bool CPixadromeApp::Start(const StartOptions& options)
     // With no file named, nothing opens (no empty document).
     for (const QString& path : options.paths)
         ok = OpenPath(path) != nullptr && ok;
+    // "-s" shows the sheet opened as a slide show (an image stays as it is).
+    if (options.slideShow)
+        if (CThumbnailView* sheet = mainFrame_->ActiveSheetView())
+            StartSlideShow(&sheet->Document());
     if (options.fullScreen)
         mainFrame_->ToggleFullScreen();
     return ok;

@@ -22,6 +22,7 @@ namespace pix {
 class CImageBuffer;
 class CMainFrame;
 class CDocTemplate;
+class CSlideTemplate;
 
 struct StartOptions {
     bool maximized = false;   // "m"
@@ -59,6 +60,7 @@ public:
     CChildFrame* OpenImageWindow(const QString& path) override;
     std::optional<std::string> ViewedFile() override;
     QWidget* OpenSheetOfFiles(const QStringList& files) override { return NewSheetFromFiles(files, QString()); }
+    void StartSlideShow(QObject* sheetDocument) override;
 
     // The pending file list, taken over by a new contact sheet.
     void SetPendingFiles(QStringList files) { pendingFiles_ = std::move(files); }
@@ -115,6 +117,7 @@ private:
     std::unique_ptr<CMainFrame> mainFrame_;
     std::unique_ptr<CDocTemplate> imageTemplate_;
     std::unique_ptr<CDocTemplate> sheetTemplate_;
+    std::unique_ptr<CSlideTemplate> slideTemplate_;
     std::optional<QStringList> pendingFiles_;
     std::optional<std::vector<uint8_t>> pendingBitmap_;
     QPointer<QDialog> scanDialog_;

@@ -3,14 +3,18 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMdiArea>
 
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
+#include "app/CPixadromeStatusBar.h"
 #include "imageui/CPixadromeDoc.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 #include "imageui/CPixadromeView.h"
+#include "slideui/CSlideView.h"
+#include "slideui/CSlideWindow.h"
 
 namespace pix {
 
@@ -99,6 +103,56 @@ CChildFrame* ShowSheetView(CPixadromeApp& app, CThumbnailDoc& doc)
         main->AddSheetChild(frame, view);
     view->setFocus();
     return frame;
+}
+
+CChildFrame* CSlideTemplate::Show(CSheetDocument& doc)
+{
+    auto* frame = new CChildFrame;
+    auto* window = new CSlideWindow(doc, frame);
+    CSlideView* view = window->View();
+    frame->setWidget(window);
+    frame->setWindowTitle(view->Caption());
+    // Only the last window of a sheet asks about its changes.
+    frame->SetCloseCheck([view] {
+        auto* sheet = qobject_cast<CThumbnailDoc*>(&view->Document());
+        return view->Document().ViewCount() > 1 || !sheet || sheet->SaveModified();
+    });
+    QObject::connect(view, &CSlideView::captionChanged, frame, [frame, view] { frame->setWindowTitle(view->Caption()); });
+    CMainFrame* main = app_.MainFrame();
+    if (!main)
+        return frame;
+    main->AddChild(frame, nullptr);
+    if (!frame->isMaximized())
+        frame->resize(main->MdiArea()->size() * 3 / 4);
+    // The status pane shows the slide while the show is the active window.
+    auto* status = qobject_cast<CPixadromeStatusBar*>(main->statusBar());
+    QObject::connect(view, &CSlideView::statusTextChanged, frame, [main, status, view](const QString& text) {
+        if (status && ActiveSlideView(*main) == view)
+            status->SetInfo(text);
+    });
+    QObject::connect(main->MdiArea(), &QMdiArea::subWindowActivated, frame, [status, frame, view](QMdiSubWindow* w) {
+        if (status && w == frame)
+            status->SetInfo(view->StatusText());
+    });
+    if (status)
+        status->SetInfo(view->StatusText());
+    view->setFocus();
+    return frame;
+}
+
+CSlideView* ActiveSlideView(CMainFrame& main)
+{
+    QMdiArea* area = main.MdiArea();
+    if (!area)
+        return nullptr;
+    QMdiSubWindow* active = area->activeSubWindow();
+    if (!active) {
+        // Without focus the last activated window still counts.
+        const auto list = area->subWindowList(QMdiArea::ActivationHistoryOrder);
+        active = list.isEmpty() ? nullptr : list.last();
+    }
+    auto* window = active ? qobject_cast<CSlideWindow*>(active->widget()) : nullptr;
+    return window ? window->View() : nullptr;
 }
 
 }  // namespace pix

@@ -10,7 +10,10 @@
 namespace pix {
 
 class CChildFrame;
+class CMainFrame;
 class CPixadromeApp;
+class CSheetDocument;
+class CSlideView;
 class CThumbnailDoc;
 
 class CDocTemplate {
@@ -44,6 +47,19 @@ private:
     CChildFrame* Show(std::unique_ptr<CThumbnailDoc> doc, const QString& title);
     int untitled_ = 0;
 };
+
+// Slide shows: another window on a contact sheet's document, which it
+// shares; nothing opens from a file or anew.
+class CSlideTemplate final : public CDocTemplate {
+public:
+    using CDocTemplate::CDocTemplate;
+    CChildFrame* OpenDocumentFile(const QString&) override { return nullptr; }
+    CChildFrame* NewDocument() override { return nullptr; }
+    CChildFrame* Show(CSheetDocument& doc);
+};
+
+// The slide show in the main frame's active window, if it is one.
+CSlideView* ActiveSlideView(CMainFrame& main);
 
 // Another window on a contact-sheet document (which the windows share).
 CChildFrame* ShowSheetView(CPixadromeApp& app, CThumbnailDoc& doc);

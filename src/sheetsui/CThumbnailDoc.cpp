@@ -35,7 +35,7 @@ std::optional<DesktopThumbnailCache> DesktopCacheFor(AppServices& app)
 
 }  // namespace
 
-CThumbnailDoc::CThumbnailDoc(AppServices& app) : CDocument(app) { sheet_.SetLabelExpander(ExpandLabelFields); }
+CThumbnailDoc::CThumbnailDoc(AppServices& app) : CSheetDocument(app) { sheet_.SetLabelExpander(ExpandLabelFields); }
 
 std::unique_ptr<CThumbnailDoc> CThumbnailDoc::FromFiles(AppServices& app, const QStringList& files)
 {
@@ -62,22 +62,6 @@ std::unique_ptr<CThumbnailDoc> CThumbnailDoc::FromFile(AppServices& app, const Q
     return doc;
 }
 
-void CThumbnailDoc::AddView(QObject* view)
-{
-    if (std::find(views_.begin(), views_.end(), view) == views_.end())
-        views_.push_back(view);
-}
-
-void CThumbnailDoc::RemoveView(QObject* view)
-{
-    std::erase(views_, view);
-    disconnect(this, nullptr, view, nullptr);
-    if (views_.empty())
-        delete this;
-}
-
-void CThumbnailDoc::UpdateAllViews(QObject* sender, uint32_t hint) { emit updated(sender, hint); }
-
 void CThumbnailDoc::RelocateMissingFiles()
 {
     if (path_.isEmpty())
@@ -91,15 +75,6 @@ void CThumbnailDoc::RelocateMissingFiles()
         if (QFileInfo(beside).isFile())
             sheet_.SetFile(static_cast<uint32_t>(item), Native(beside));
     }
-}
-
-void CThumbnailDoc::RemoveAt(QObject* sender, size_t position)
-{
-    if (position >= sheet_.Count())
-        return;
-    sheet_.RemoveAt(position);
-    SetModifiedFlag();
-    UpdateAllViews(sender, SheetHint(SheetChange::ItemRemoved, position));
 }
 
 bool CThumbnailDoc::InsertFile(QObject* sender, const std::string& path, size_t position, ThumbnailMaker& maker,
@@ -151,15 +126,6 @@ void CThumbnailDoc::SetLabelAt(QObject* sender, size_t position, const std::stri
     // The views show the new label after their next full refresh; the one
     // that edited it shows it already.
     (void)sender;
-}
-
-void CThumbnailDoc::SetFileAt(QObject* sender, size_t position, const std::string& path)
-{
-    if (position >= sheet_.Count())
-        return;
-    sheet_.SetFile(sheet_.ItemAt(position), path);
-    SetModifiedFlag();
-    UpdateAllViews(sender, SheetHint(SheetChange::ItemChanged, position));
 }
 
 void CThumbnailDoc::ApplyOrder(QObject* sender, std::vector<uint32_t> order)

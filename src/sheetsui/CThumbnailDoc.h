@@ -1,9 +1,8 @@
 #pragma once
 // A contact sheet as a document: the sheet's items and format, its file,
-// title and modified flag, and the views that show it. Every change goes
-// through the document, which marks it modified and sends its views the
-// change as a hint (SheetUpdateHint.h). The document lives until its last
-// view is gone.
+// title and modified flag, and the views that show it (CSheetDocument).
+// Every change goes through the document, which marks it modified and
+// sends its views the change as a hint (SheetUpdateHint.h).
 
 #include <QObject>
 #include <QPageLayout>
@@ -15,14 +14,14 @@
 #include <vector>
 
 #include "sheets/ThumbnailSheet.h"
-#include "uiservices/CDocument.h"
+#include "uiservices/CSheetDocument.h"
 
 namespace pix {
 
 class AppServices;
 class ThumbnailMaker;
 
-class CThumbnailDoc : public CDocument {
+class CThumbnailDoc : public CSheetDocument {
     Q_OBJECT
 public:
     // A new sheet of files (pictures drawn now); null when it is abandoned.
@@ -30,26 +29,14 @@ public:
     // A sheet read from path; null (reported) when it cannot be read.
     static std::unique_ptr<CThumbnailDoc> FromFile(AppServices& app, const QString& path);
 
-    ThumbnailSheet& Sheet() { return sheet_; }
-    const ThumbnailSheet& Sheet() const { return sheet_; }
-
-
-    // The views; the document deletes itself when the last one leaves.
-    void AddView(QObject* view);
-    void RemoveView(QObject* view);
-    int ViewCount() const { return static_cast<int>(views_.size()); }
-    // Sends hint to every view; the sender's own view ignores it.
-    void UpdateAllViews(QObject* sender, uint32_t hint);
-
     // Items that do not exist where the sheet says, but beside the sheet's
     // own file under the same name, are found there. Not a change of the
     // sheet (nothing is marked modified); no hint.
     void RelocateMissingFiles();
 
     // Changes of the items, by position; each marks the sheet modified and
-    // sends its hint.
-    void RemoveAt(QObject* sender, size_t position);
-    // False when the list takes no more pictures.
+    // sends its hint (RemoveAt and SetFileAt: CSheetDocument). False when
+    // the list takes no more pictures.
     bool InsertFile(QObject* sender, const std::string& path, size_t position, ThumbnailMaker& maker,
                     const std::optional<std::string>& label = std::nullopt);
     // Adds files at position (clamped) with labels by index where given,
@@ -57,7 +44,6 @@ public:
     // a cancel stops after the file at hand. The count added.
     size_t InsertFiles(QObject* sender, const QStringList& paths, size_t position, const QStringList& labels);
     void SetLabelAt(QObject* sender, size_t position, const std::string& label);
-    void SetFileAt(QObject* sender, size_t position, const std::string& path);
     void ApplyOrder(QObject* sender, std::vector<uint32_t> order);
     void GenerateLabels(QObject* sender);
     // A changed format (hint 0).
@@ -75,9 +61,6 @@ public:
     // The page set up for printing; invalid until Page Setup ran.
     QPageLayout& PrintLayout() { return printLayout_; }
 
-signals:
-    void updated(QObject* sender, uint32_t hint);
-
 private:
     explicit CThumbnailDoc(AppServices& app);
     // The page size for pictures and web pages; false when cancelled.
@@ -85,8 +68,6 @@ private:
     // Opens what an export wrote: one file as itself, several as a sheet.
     void OpenWritten(const std::vector<std::string>& written);
 
-    ThumbnailSheet sheet_;
-    std::vector<QObject*> views_;
     QPageLayout printLayout_;
 };
 

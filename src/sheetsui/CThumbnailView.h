@@ -90,8 +90,6 @@ private:
     void OnUpdate(QObject* sender, uint32_t hint);
     void OnSelectionChanged();
     void ApplyFormat();
-    void CopyOrMoveFiles(bool move);
-    void RemovePositions(const std::vector<size_t>& positions);
     void SetDropTarget(int row);
 
     CThumbnailDoc* doc_;

@@ -11,6 +11,7 @@
 #include "sheetsui/CThumbnailView.h"
 #include "sheetsui/SheetDrag.h"
 #include "sheetsui/SheetModel.h"
+#include "uiservices/SheetFileCommands.h"
 
 namespace pix {
 
@@ -61,7 +62,7 @@ void CThumbnailView::startDrag(Qt::DropActions)
     for (size_t p = 0; p < sheet.Count(); ++p)
         if (items.count(sheet.ItemAt(p)))
             positions.push_back(p);
-    RemovePositions(positions);
+    RemoveItems(*doc_, positions);
 }
 
 int CThumbnailView::DropTargetAt(QPoint point) const

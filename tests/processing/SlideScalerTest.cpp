@@ -1,9 +1,11 @@
 #include "processing/SlideScaler.h"
+#include "processing/SlideLoader.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "support/ImageTestSupport.h"
@@ -66,6 +68,43 @@ TEST(SlideScaler, DestroyingItMidResampleWaitsForTheWorker)
     scaler.reset();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(ready, 0);
+}
+
+}  // namespace
+}  // namespace pix
+
+namespace pix {
+namespace {
+
+// The slides wanted are decoded (a file that does not read as an empty
+// buffer), dropped when no longer wanted, and decoded again when their
+// file changed.
+TEST(SlideLoader, DecodesWhatIsWantedAgainWhenItsFileChanges)
+{
+    test::TempDir dir;
+    const std::string a = dir.File("a.bmp");
+    test::RecordingPrompter prompter;
+    test::Gradient(10, 4).Save(a, prompter);
+    std::atomic<int> decoded{0};
+    SlideLoader loader([&] { ++decoded; });
+    const auto wait = [&](const std::string& path) {
+        SlideLoader::Picture p;
+        for (int i = 0; i < 2000 && !(p = loader.Find(path)); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return p;
+    };
+    loader.Want({a, dir.File("none.bmp")});
+    ASSERT_TRUE(wait(a));
+    EXPECT_EQ(wait(a)->Width(), 10u);
+    ASSERT_TRUE(wait(dir.File("none.bmp")));
+    EXPECT_TRUE(wait(dir.File("none.bmp"))->IsEmpty());
+
+    test::Gradient(12, 4).Save(a, prompter);
+    std::filesystem::last_write_time(a, std::filesystem::last_write_time(a) + std::chrono::seconds(2));
+    EXPECT_EQ(wait(a)->Width(), 12u);
+    EXPECT_EQ(decoded, 3);
+    loader.Want({});
+    EXPECT_FALSE(loader.Find(a));
 }
 
 }  // namespace
