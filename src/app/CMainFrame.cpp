@@ -33,6 +33,8 @@
 #include "imageui/CPixadromeView.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
+#include "slideui/CSlideView.h"
+#include "slideui/CSlideWindow.h"
 
 namespace pix {
 
@@ -243,11 +245,20 @@ CThumbnailView* CMainFrame::ActiveSheetView() const
     return active ? qobject_cast<CThumbnailView*>(active->widget()) : nullptr;
 }
 
+CSlideView* CMainFrame::ActiveSlideView() const
+{
+    QMdiSubWindow* active = mdi_ ? ActiveSubWindow() : nullptr;
+    auto* window = active ? qobject_cast<CSlideWindow*>(active->widget()) : nullptr;
+    return window ? window->View() : nullptr;
+}
+
 std::optional<std::string> CMainFrame::ViewedFile() const
 {
     QMdiSubWindow* active = mdi_ ? ActiveSubWindow() : nullptr;
     if (!active)
         return std::nullopt;
+    if (CSlideView* slide = ActiveSlideView())
+        return slide->ViewedFile();
     if (auto* image = qobject_cast<CPixadromeView*>(active->widget())) {
         const QString& path = image->Document().PathName();
         return path.isEmpty() ? std::string(kNoFileOwner) : path.toStdString();
@@ -311,6 +322,9 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow*)
         viewConnections_ << connect(sheet, &CThumbnailView::statusTextChanged, statusBar_,
                                     &CPixadromeStatusBar::SetInfo);
         statusBar_->SetInfo(sheet->StatusText());
+    } else if (CSlideView* slide = ActiveSlideView()) {
+        viewConnections_ << connect(slide, &CSlideView::statusTextChanged, statusBar_, &CPixadromeStatusBar::SetInfo);
+        statusBar_->SetInfo(slide->StatusText());
     } else {
         statusBar_->SetInfo(QString());
     }

@@ -25,6 +25,7 @@ class CPixadromeApp;
 class CPixadromeDoc;
 class CPixadromeStatusBar;
 class CPixadromeView;
+class CSlideView;
 class CThumbnailView;
 
 class CMainFrame : public QMainWindow {
@@ -43,6 +44,7 @@ public:
     QList<CChildFrame*> Children() const;
     CPixadromeView* ActiveImageView() const;
     CThumbnailView* ActiveSheetView() const;
+    CSlideView* ActiveSlideView() const;
     // The file shown by the active window (see AppServices::ViewedFile).
     std::optional<std::string> ViewedFile() const;
     // The database pane left of the document windows; hiding it destroys

@@ -87,8 +87,6 @@ std::optional<std::string> CPixadromeApp::ViewedFile()
 {
     if (!mainFrame_)
         return std::nullopt;
-    if (CSlideView* slide = ActiveSlideView(*mainFrame_))
-        return slide->ViewedFile();
     return mainFrame_->ViewedFile();
 }
 

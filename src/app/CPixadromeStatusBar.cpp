@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QTabBar>
 #include <QTimer>
+#include <algorithm>
 
 namespace pix {
 
@@ -39,7 +40,13 @@ CPixadromeStatusBar::CPixadromeStatusBar(QMdiArea* area, QWidget* parent)
     });
 }
 
-void CPixadromeStatusBar::SetInfo(const QString& text) { info_->setText(text); }
+void CPixadromeStatusBar::SetInfo(const QString& text)
+{
+    info_->setText(text);
+    // As wide as its text, and never narrower than 64 pixels.
+    const int margins = info_->contentsMargins().left() + info_->contentsMargins().right() + 2 * info_->margin();
+    info_->setMinimumWidth(std::max(64, info_->fontMetrics().horizontalAdvance(text) + margins));
+}
 
 QString CPixadromeStatusBar::Info() const { return info_->text(); }
 

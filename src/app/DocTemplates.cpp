@@ -8,7 +8,6 @@
 #include "app/CChildFrame.h"
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
-#include "app/CPixadromeStatusBar.h"
 #include "imageui/CPixadromeDoc.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
@@ -124,35 +123,8 @@ CChildFrame* CSlideTemplate::Show(CSheetDocument& doc)
     main->AddChild(frame, nullptr);
     if (!frame->isMaximized())
         frame->resize(main->MdiArea()->size() * 3 / 4);
-    // The status pane shows the slide while the show is the active window.
-    auto* status = qobject_cast<CPixadromeStatusBar*>(main->statusBar());
-    QObject::connect(view, &CSlideView::statusTextChanged, frame, [main, status, view](const QString& text) {
-        if (status && ActiveSlideView(*main) == view)
-            status->SetInfo(text);
-    });
-    QObject::connect(main->MdiArea(), &QMdiArea::subWindowActivated, frame, [status, frame, view](QMdiSubWindow* w) {
-        if (status && w == frame)
-            status->SetInfo(view->StatusText());
-    });
-    if (status)
-        status->SetInfo(view->StatusText());
     view->setFocus();
     return frame;
-}
-
-CSlideView* ActiveSlideView(CMainFrame& main)
-{
-    QMdiArea* area = main.MdiArea();
-    if (!area)
-        return nullptr;
-    QMdiSubWindow* active = area->activeSubWindow();
-    if (!active) {
-        // Without focus the last activated window still counts.
-        const auto list = area->subWindowList(QMdiArea::ActivationHistoryOrder);
-        active = list.isEmpty() ? nullptr : list.last();
-    }
-    auto* window = active ? qobject_cast<CSlideWindow*>(active->widget()) : nullptr;
-    return window ? window->View() : nullptr;
 }
 
 }  // namespace pix

@@ -10,10 +10,8 @@
 namespace pix {
 
 class CChildFrame;
-class CMainFrame;
 class CPixadromeApp;
 class CSheetDocument;
-class CSlideView;
 class CThumbnailDoc;
 
 class CDocTemplate {
@@ -57,9 +55,6 @@ public:
     CChildFrame* NewDocument() override { return nullptr; }
     CChildFrame* Show(CSheetDocument& doc);
 };
-
-// The slide show in the main frame's active window, if it is one.
-CSlideView* ActiveSlideView(CMainFrame& main);
 
 // Another window on a contact-sheet document (which the windows share).
 CChildFrame* ShowSheetView(CPixadromeApp& app, CThumbnailDoc& doc);

@@ -56,7 +56,7 @@ Show StartShow(RunningApp& app, const TempDir& dir, const std::vector<std::pair<
     if (!show.sheet)
         return show;
     show.sheet->OnSlideShow();
-    show.view = ActiveSlideView(app.Main());
+    show.view = app.Main().ActiveSlideView();
     if (show.view) {
         show.window = qobject_cast<CSlideWindow*>(show.view->parentWidget());
         show.Shown();
@@ -256,7 +256,7 @@ TEST(SlideShow, RapidStepsAndResizesThenClosingMidWork)
     s.window->parentWidget()->resize(700, 500);
     s.window->parentWidget()->close();
     QTest::qWait(50);
-    EXPECT_EQ(ActiveSlideView(app.Main()), nullptr);
+    EXPECT_EQ(app.Main().ActiveSlideView(), nullptr);
 }
 
 TEST(SlideShow, TheSwitchShowsAnOpenedSheetOnly)
@@ -272,7 +272,7 @@ TEST(SlideShow, TheSwitchShowsAnOpenedSheetOnly)
         options.slideShow = true;
         options.paths = {Q(path)};
         ASSERT_TRUE(app.Start(options));
-        EXPECT_EQ(ActiveSlideView(*app.MainFrame()) != nullptr, slides) << path;
+        EXPECT_EQ(app.MainFrame()->ActiveSlideView() != nullptr, slides) << path;
     }
 }
 
