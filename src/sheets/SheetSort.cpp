@@ -26,32 +26,32 @@ std::optional<long long> NumericKey(const std::string& path, SortKey key)
     }
 }
 
-std::vector<uint32_t> SortByText(const ThumbnailSheet& sheet, SortKey key, bool ascending,
-                                 const TextCompare& compare)
-{
-    std::vector<std::string> names;
-    const std::vector<std::string>& texts = key == SortKey::Label ? sheet.Labels() : sheet.Files();
-    if (key == SortKey::FileName) {
-        names.reserve(sheet.Count());
-        for (const std::string& path : sheet.Files())
-            names.push_back(ThumbnailSheet::FileNameOf(path));
-    }
-    const std::vector<std::string>& keys = key == SortKey::FileName ? names : texts;
-    std::vector<uint32_t> order = sheet.Order();
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        const int c = compare(keys[a], keys[b]);
-        return ascending ? c < 0 : c > 0;
-    });
-    return order;
-}
-
 }  // namespace
 
-std::vector<uint32_t> SortedOrder(const ThumbnailSheet& sheet, SortKey key, bool ascending,
-                                  const TextCompare& compare)
+std::vector<std::string> TextSortKeys(const ThumbnailSheet& sheet, SortKey key)
 {
-    if (key == SortKey::Label || key == SortKey::FileName || key == SortKey::Path)
-        return SortByText(sheet, key, ascending, compare);
+    if (key == SortKey::Label)
+        return sheet.Labels();
+    if (key == SortKey::Path)
+        return sheet.Files();
+    std::vector<std::string> names;
+    names.reserve(sheet.Count());
+    for (const std::string& path : sheet.Files())
+        names.push_back(ThumbnailSheet::FileNameOf(path));
+    return names;
+}
+
+std::vector<uint32_t> SortedOrder(const ThumbnailSheet& sheet, SortKey key, bool ascending,
+                                  const ItemCompare& compareTexts)
+{
+    if (IsTextKey(key)) {
+        std::vector<uint32_t> order = sheet.Order();
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            const int c = compareTexts(a, b);
+            return ascending ? c < 0 : c > 0;
+        });
+        return order;
+    }
 
     std::vector<std::optional<long long>> values(sheet.Count());
     for (size_t item = 0; item < sheet.Count(); ++item)
