@@ -406,6 +406,7 @@ TEST(SheetFormat, AFormatFileCarriesEveryFieldToAnotherSheetAndTheDefault)
     app.files.opens = {{Q(dir.File("f.tfm"))}};
     AcceptNextDialog();
     LoadFormatFromFile(*app.app, &b.Doc());
+    EXPECT_EQ(app.files.proposed.back(), QStringLiteral("default.tfm"));
     EXPECT_EQ(b.Sheet().Settings(), format);
     EXPECT_TRUE(b.Doc().IsModified());
     EXPECT_EQ(b.view->palette().color(QPalette::Base), QColor(Qt::green));
