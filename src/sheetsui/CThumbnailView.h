@@ -19,6 +19,7 @@ class QPrinter;
 namespace pix {
 
 class CThumbnailDoc;
+class SheetHoverPreview;
 class SheetModel;
 
 class CThumbnailView : public QListView {
@@ -30,6 +31,9 @@ public:
 
     CThumbnailDoc& Document() { return *doc_; }
     SheetModel& Model() { return *model_; }
+    SheetHoverPreview& Preview() { return *preview_; }
+    // Where the item's picture is drawn, in viewport coordinates.
+    QRect PictureRect(const QModelIndex& index) const;
     // The frame's title: the sheet's title and what is selected.
     QString Caption() const;
     // "n items wxh" for the status bar.
@@ -96,6 +100,7 @@ private:
 
     CThumbnailDoc* doc_;
     SheetModel* model_;
+    SheetHoverPreview* preview_;
     int dropTarget_ = -1;
 };
 

@@ -20,6 +20,7 @@
 #include "sheetsui/CThumbnailView.h"
 #include "sheetsui/FormatCommands.h"
 #include "sheetsui/SheetDrag.h"
+#include "sheetsui/SheetHoverPreview.h"
 #include "sheetsui/SheetModel.h"
 
 namespace pix::test {
@@ -189,6 +190,50 @@ TEST(SheetWindow, DropsInsertAtTheTargetWithTheirLabelsAndRefuseText)
     shell.setUrls({QUrl::fromLocalFile(Q(dir.File("b1.bmp")))});
     EXPECT_EQ(drop(shell, Qt::NoModifier), Qt::CopyAction);  // never a move for a file manager
     EXPECT_EQ(b.Sheet().Count(), 6u);
+}
+
+TEST(SheetWindow, HoverPreviewGrowsOnARestedPictureAndLeavesThePixelsAsTheyWere)
+{
+    const std::vector<int> grow{80, 91, 103, 116, 131, 148, 167, 188, 212, 239, 255};
+    EXPECT_EQ(SheetHoverPreview::GrowSteps(80), grow);
+    struct Case {
+        int size;
+        bool selected;
+        bool shown;
+        bool pressToRemove;  // else the mouse leaves the item
+    };
+    for (const Case& c : {Case{80, false, true, false}, Case{80, false, true, true}, Case{80, true, false, false},
+                          Case{300, false, false, false}}) {
+        TempDir dir;
+        RunningApp app;
+        app.settings.SetInt("Thumbnails", "TmbSiz", c.size);
+        SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+        ASSERT_TRUE(s.view);
+        s.Select({});
+        if (c.selected)
+            s.Select({0});
+        QWidget* list = s.view->viewport();
+        SheetHoverPreview& preview = s.view->Preview();
+        const QImage before = list->grab().toImage();
+        const QPoint at = s.view->PictureRect(s.view->model()->index(0, 0)).center();
+        MoveWith(list, Qt::NoButton, at);
+        MoveWith(list, Qt::NoButton, at + QPoint(1, 1));
+        if (!c.shown) {
+            EXPECT_FALSE(preview.Waiting() || preview.Visible()) << c.size;
+            continue;
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return preview.Shown() && preview.Side() == 255; }, 5000));
+        EXPECT_NE(list->grab().toImage(), before);
+        if (c.pressToRemove) {
+            QTest::mousePress(list, Qt::RightButton, Qt::NoModifier, at);
+            EXPECT_FALSE(preview.Visible());
+            continue;
+        }
+        MoveWith(list, Qt::NoButton, QPoint(list->width() - 2, list->height() - 2));
+        EXPECT_TRUE(preview.Visible());  // wiped away, not at once
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !preview.Visible(); }, 5000));
+        EXPECT_EQ(list->grab().toImage(), before);
+    }
 }
 
 TEST(SheetWindow, LabelEditsKeepOrCancelAndTheClipboardGetsLabels)
