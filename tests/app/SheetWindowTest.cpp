@@ -1,4 +1,5 @@
 #include <QClipboard>
+#include <QDrag>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -190,6 +191,60 @@ TEST(SheetWindow, DropsInsertAtTheTargetWithTheirLabelsAndRefuseText)
     shell.setUrls({QUrl::fromLocalFile(Q(dir.File("b1.bmp")))});
     EXPECT_EQ(drop(shell, Qt::NoModifier), Qt::CopyAction);  // never a move for a file manager
     EXPECT_EQ(b.Sheet().Count(), 6u);
+}
+
+TEST(SheetWindow, DraggingOutCarriesFilesAndLabelsAndAMoveTakesTheItems)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow a = OpenSheet(app, dir, {"a1.bmp", "a2.bmp", "a3.bmp"});
+    SheetWindow b = OpenSheet(app, dir, {"b1.bmp"});
+    ASSERT_TRUE(a.view && b.view);
+    a.Doc().SetLabelAt(nullptr, 2, "third");
+    a.Doc().UpdateAllViews(nullptr, kHintRefreshAll);
+    struct Case {
+        std::initializer_list<int> rows;
+        Qt::KeyboardModifiers keys;  // held at the drop
+        QStringList leftInA;
+        QStringList inB;
+        bool image;  // a drag image for one item
+    };
+    const std::vector<Case> cases{
+        {{1, 2}, Qt::NoModifier, {"a1.bmp"}, {"a2.bmp", "third", "b1.bmp"}, false},
+        {{0}, Qt::ControlModifier, {"a1.bmp"}, {"a1.bmp", "a2.bmp", "third", "b1.bmp"}, true},
+    };
+    for (const Case& c : cases) {
+        a.Select(c.rows);
+        QStringList paths;
+        for (int r : c.rows)
+            paths << Q(a.Sheet().Files()[a.Sheet().ItemAt(static_cast<size_t>(r))]);
+        a.view->SetDragRunner([&](QDrag& drag) {
+            const QMimeData* data = drag.mimeData();
+            QStringList urls;
+            for (const QUrl& url : data->urls())
+                urls << url.toLocalFile();
+            EXPECT_EQ(urls, paths);
+            EXPECT_TRUE(data->hasFormat("text/uri-list"));
+            EXPECT_EQ(!drag.pixmap().isNull(), c.image);
+            if (c.image) {
+                EXPECT_EQ(drag.hotSpot(), QPoint(drag.pixmap().width() / 2, drag.pixmap().height() / 2));
+            }
+            const QPoint at = b.view->visualRect(b.view->model()->index(0, 0)).center();
+            QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, c.keys);
+            QApplication::sendEvent(b.view->viewport(), &enter);
+            QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, c.keys);
+            QApplication::sendEvent(b.view->viewport(), &drop);
+            return drop.dropAction();
+        });
+        // A press on a selected picture and moves beyond the drag distance.
+        const QPoint from = a.view->PictureRect(a.view->model()->index(*c.rows.begin(), 0)).center();
+        QTest::mousePress(a.view->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+        for (int step = 1; step <= 2; ++step)
+            MoveWith(a.view->viewport(), Qt::LeftButton, from + QPoint(step * QApplication::startDragDistance(), 0));
+        QTest::mouseRelease(a.view->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+        EXPECT_EQ(a.Texts(), c.leftInA);
+        EXPECT_EQ(b.Texts(), c.inB);
+    }
 }
 
 TEST(SheetWindow, HoverPreviewGrowsOnARestedPictureAndLeavesThePixelsAsTheyWere)
