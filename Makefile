@@ -85,6 +85,8 @@ bench: deps-bench
 	$(BENCHBUILD)/bench/pix_bench --benchmark_counters_tabular=true
 	$(BENCHBUILD)/bench/pix_scan_stall
 	$(BENCHBUILD)/bench/pix_db_pane_bench
+	./bench/make_photo_set.sh $(BENCHBUILD)/photos
+	$(BENCHBUILD)/bench/pix_sheet_bench $(BENCHBUILD)/photos
 
 # Runs every fuzz target for FUZZ_SECONDS seconds on its corpus in fuzz/corpus/.
 fuzz: deps-test
