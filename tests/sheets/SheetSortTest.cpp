@@ -81,3 +81,32 @@ TEST(SheetSort, TextKeysUseTheGivenComparisonAndStartFromTheDisplayOrder)
 
 }  // namespace
 }  // namespace pix::test
+
+namespace pix::test {
+namespace {
+
+TEST(SheetSort, ALargeSheetSortsBySizeAcrossTheSharesOfItsStatusQueries)
+{
+    TempDir dir;
+    std::vector<std::pair<std::string, int>> files;
+    for (int i = 0; i < 4099; ++i)
+        files.emplace_back("f" + std::to_string(i), i % 3 == 0 ? -1 : (i * 7919) % 101);
+    const ThumbnailSheet sheet = SheetOfSizes(dir, files);
+    const std::vector<uint32_t> order = SortedOrder(sheet, SortKey::Size, true, {});
+    ASSERT_EQ(order.size(), files.size());
+    // Readable files by size, equal sizes in item order; then the others in
+    // item order.
+    std::pair<int, uint32_t> previous{-1, 0};
+    bool unreadableSeen = false;
+    for (uint32_t item : order) {
+        const int size = files[item].second;
+        const std::pair<int, uint32_t> key{size < 0 ? 1000 : size, item};
+        EXPECT_FALSE(size >= 0 && unreadableSeen) << item;
+        EXPECT_LT(previous, key) << item;
+        previous = key;
+        unreadableSeen = unreadableSeen || size < 0;
+    }
+}
+
+}  // namespace
+}  // namespace pix::test
