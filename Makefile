@@ -87,6 +87,8 @@ bench: deps-bench
 	$(BENCHBUILD)/bench/pix_db_pane_bench
 	./bench/make_photo_set.sh $(BUILD)/photos 20
 	$(BENCHBUILD)/bench/pix_slide_bench $(BUILD)/photos
+	./bench/make_photo_set.sh $(BENCHBUILD)/photos
+	$(BENCHBUILD)/bench/pix_sheet_bench $(BENCHBUILD)/photos
 
 # Runs every fuzz target for FUZZ_SECONDS seconds on its corpus in fuzz/corpus/.
 fuzz: deps-test

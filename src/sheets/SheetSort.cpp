@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "sheets/Fields.h"
 #include "sheets/ThumbnailSheet.h"
@@ -26,36 +28,62 @@ std::optional<long long> NumericKey(const std::string& path, SortKey key)
     }
 }
 
-std::vector<uint32_t> SortByText(const ThumbnailSheet& sheet, SortKey key, bool ascending,
-                                 const TextCompare& compare)
+// The numbers of every item's file. The status queries are what a large
+// sheet's sort spends its time on, so a few threads share them.
+std::vector<std::optional<long long>> NumericKeys(const std::vector<std::string>& files, SortKey key)
 {
-    std::vector<std::string> names;
-    const std::vector<std::string>& texts = key == SortKey::Label ? sheet.Labels() : sheet.Files();
-    if (key == SortKey::FileName) {
-        names.reserve(sheet.Count());
-        for (const std::string& path : sheet.Files())
-            names.push_back(ThumbnailSheet::FileNameOf(path));
+    constexpr size_t kFilesPerThread = 2048;
+    constexpr unsigned kMostThreads = 4;
+    std::vector<std::optional<long long>> values(files.size());
+    const auto query = [&](size_t begin, size_t end) {
+        for (size_t item = begin; item < end; ++item)
+            values[item] = NumericKey(files[item], key);
+    };
+    const unsigned threads = static_cast<unsigned>(
+        std::clamp<size_t>(files.size() / kFilesPerThread, 1, std::clamp(std::thread::hardware_concurrency(), 1u, kMostThreads)));
+    const size_t share = (files.size() + threads - 1) / threads;
+    std::vector<std::thread> helpers;
+    size_t begin = share;  // the first share is this thread's
+    try {
+        for (; begin < files.size(); begin += share)
+            helpers.emplace_back(query, begin, std::min(files.size(), begin + share));
+    } catch (const std::system_error&) {
+        query(begin, files.size());  // no more threads: the rest here
     }
-    const std::vector<std::string>& keys = key == SortKey::FileName ? names : texts;
-    std::vector<uint32_t> order = sheet.Order();
-    std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-        const int c = compare(keys[a], keys[b]);
-        return ascending ? c < 0 : c > 0;
-    });
-    return order;
+    query(0, std::min(files.size(), share));
+    for (std::thread& helper : helpers)
+        helper.join();
+    return values;
 }
 
 }  // namespace
 
-std::vector<uint32_t> SortedOrder(const ThumbnailSheet& sheet, SortKey key, bool ascending,
-                                  const TextCompare& compare)
+std::vector<std::string> TextSortKeys(const ThumbnailSheet& sheet, SortKey key)
 {
-    if (key == SortKey::Label || key == SortKey::FileName || key == SortKey::Path)
-        return SortByText(sheet, key, ascending, compare);
+    if (key == SortKey::Label)
+        return sheet.Labels();
+    if (key == SortKey::Path)
+        return sheet.Files();
+    std::vector<std::string> names;
+    names.reserve(sheet.Count());
+    for (const std::string& path : sheet.Files())
+        names.push_back(ThumbnailSheet::FileNameOf(path));
+    return names;
+}
 
-    std::vector<std::optional<long long>> values(sheet.Count());
-    for (size_t item = 0; item < sheet.Count(); ++item)
-        values[item] = NumericKey(sheet.Files()[item], key);
+std::vector<uint32_t> SortedOrder(const ThumbnailSheet& sheet, SortKey key, bool ascending,
+                                  const ItemCompare& compareTexts)
+{
+    if (IsTextKey(key)) {
+        std::vector<uint32_t> order = sheet.Order();
+        std::stable_sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+            const int c = compareTexts(a, b);
+            return ascending ? c < 0 : c > 0;
+        });
+        return order;
+    }
+
+    const std::vector<std::optional<long long>> values = NumericKeys(sheet.Files(), key);
     std::vector<uint32_t> order = sheet.Order();
     // Readable files first, so that an unreadable one never has to
     // compare as equal to everything.

@@ -1,9 +1,10 @@
 #pragma once
 // The display order of a contact sheet sorted by one key. Texts (labels,
-// file names, paths) are compared by the caller's comparison; sizes and
-// dates come from one status query per file. Items whose keys are equal
-// keep their order; files whose status cannot be read follow the others
-// in their old order, in both directions.
+// file names, paths) are compared by the caller's comparison of two items,
+// which can prepare its keys once per item (TextSortKeys); sizes and dates
+// come from one status query per file. Items whose keys are equal keep
+// their order; files whose status cannot be read follow the others in
+// their old order, in both directions.
 
 #include <cstdint>
 #include <functional>
@@ -17,11 +18,22 @@ class ThumbnailSheet;
 enum class SortKey : uint8_t { Label, FileName, Path, Size, Created, Modified };
 inline constexpr int kSortKeyCount = 6;
 
-// Negative, zero or positive as a sorts before, with or after b.
-using TextCompare = std::function<int(const std::string& a, const std::string& b)>;
+// Whether key sorts by text (a label, file name or path).
+constexpr bool IsTextKey(SortKey key)
+{
+    return key == SortKey::Label || key == SortKey::FileName || key == SortKey::Path;
+}
 
-// The new order (order[position] = item index).
+// The text each item sorts by under a text key, by item index.
+std::vector<std::string> TextSortKeys(const ThumbnailSheet& sheet, SortKey key);
+
+// Negative, zero or positive as item a sorts before, with or after item b
+// (item indices).
+using ItemCompare = std::function<int(uint32_t a, uint32_t b)>;
+
+// The new order (order[position] = item index); compareTexts serves the
+// text keys only.
 std::vector<uint32_t> SortedOrder(const ThumbnailSheet& sheet, SortKey key, bool ascending,
-                                  const TextCompare& compare);
+                                  const ItemCompare& compareTexts);
 
 }  // namespace pix

@@ -6,9 +6,11 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionViewItem>
 
 #include "sheets/SheetUpdateHint.h"
 #include "sheetsui/CThumbnailDoc.h"
+#include "sheetsui/SheetHoverPreview.h"
 #include "sheetsui/SheetModel.h"
 #include "uiservices/AppServices.h"
 
@@ -33,6 +35,7 @@ CThumbnailView::CThumbnailView(CThumbnailDoc& doc, QWidget* parent)
     setDropIndicatorShown(false);
     setDragDropMode(QAbstractItemView::DragDrop);
     setModel(model_);
+    preview_ = new SheetHoverPreview(*this);
 
     const ThumbnailList& pictures = doc_->Sheet().Thumbnails();
     const QSize picture(static_cast<int>(pictures.Cx()), static_cast<int>(pictures.Cy()));
@@ -51,7 +54,8 @@ CThumbnailView::CThumbnailView(CThumbnailDoc& doc, QWidget* parent)
 
 CThumbnailView::~CThumbnailView()
 {
-    // The model goes before the document it reads.
+    // The preview and the model go before the document they read.
+    delete preview_;
     setModel(nullptr);
     delete model_;
     doc_->RemoveView(this);
@@ -94,6 +98,17 @@ std::vector<size_t> CThumbnailView::SelectedPositions() const
         positions.push_back(static_cast<size_t>(index.row()));
     std::sort(positions.begin(), positions.end());
     return positions;
+}
+
+QRect CThumbnailView::PictureRect(const QModelIndex& index) const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.features |= QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    option.decorationSize = iconSize();
+    option.text = index.data().toString();
+    return style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, this);
 }
 
 bool CThumbnailView::HasSelection() const { return selectionModel() && selectionModel()->hasSelection(); }

@@ -8,17 +8,20 @@
 #include <QListView>
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "sheets/SheetSort.h"
 
+class QDrag;
 class QMenu;
 class QPrinter;
 
 namespace pix {
 
 class CThumbnailDoc;
+class SheetHoverPreview;
 class SheetModel;
 
 class CThumbnailView : public QListView {
@@ -30,6 +33,9 @@ public:
 
     CThumbnailDoc& Document() { return *doc_; }
     SheetModel& Model() { return *model_; }
+    SheetHoverPreview& Preview() { return *preview_; }
+    // Where the item's picture is drawn, in viewport coordinates.
+    QRect PictureRect(const QModelIndex& index) const;
     // The frame's title: the sheet's title and what is selected.
     QString Caption() const;
     // "n items wxh" for the status bar.
@@ -67,6 +73,10 @@ public:
     // Files added at position (clamped), with labels by index where given;
     // pictures drawn ahead under a progress window.
     void InsertFiles(const QStringList& paths, size_t position, const QStringList& labels);
+    // How a drag the view starts runs: QDrag::exec unless set (a test
+    // drives the drop itself and answers its result).
+    using DragRunner = std::function<Qt::DropAction(QDrag& drag)>;
+    void SetDragRunner(DragRunner runner) { dragRunner_ = std::move(runner); }
     // The row a drop at point goes before: the nearest item to the left,
     // else above; -1 for the end.
     int DropTargetAt(QPoint point) const;
@@ -94,7 +104,9 @@ private:
 
     CThumbnailDoc* doc_;
     SheetModel* model_;
+    SheetHoverPreview* preview_;
     int dropTarget_ = -1;
+    DragRunner dragRunner_;
 };
 
 }  // namespace pix

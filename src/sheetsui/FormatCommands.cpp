@@ -77,15 +77,15 @@ void SaveFormatToFile(AppServices& app, CThumbnailDoc* sheet)
 
 void LoadFormatFromFile(AppServices& app, CThumbnailDoc* sheet)
 {
-    int filterIndex = 1;
-    const QStringList chosen = app.Files().ChooseOpen(app.MainWindow(), QObject::tr("Load thumbnail format"),
-                                                      FormatFolder(app.Settings()), kFormatFilter, filterIndex);
+    const QString chosen =
+        app.Files().ChooseOpenFile(app.MainWindow(), QObject::tr("Load thumbnail format"),
+                                   FormatFolder(app.Settings()), QStringLiteral("default.tfm"), kFormatFilter);
     if (chosen.isEmpty())
         return;
-    RememberFolder(app.Settings(), chosen.front());
+    RememberFolder(app.Settings(), chosen);
     CThumbnailSettings format;
     format.LoadFromRegistry(app.Settings());
-    if (!format.LoadFormatFile(QDir::toNativeSeparators(chosen.front()).toStdString(), app.Prompt()))
+    if (!format.LoadFormatFile(QDir::toNativeSeparators(chosen).toStdString(), app.Prompt()))
         return;
     EditAndKeep(app, sheet, format, sheet ? QObject::tr("Thumbnail Format") : QObject::tr("Thumbnail format"));
 }

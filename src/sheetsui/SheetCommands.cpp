@@ -89,8 +89,16 @@ void CThumbnailView::OnSort(SortKey key)
 {
     bool& ascending = SortDirections()[static_cast<size_t>(key)];
     WaitCursor wait;
-    const auto compare = [](const std::string& a, const std::string& b) {
-        return QString::compare(QString::fromStdString(a), QString::fromStdString(b), Qt::CaseInsensitive);
+    // Each item's text made a QString once, not at every comparison.
+    std::vector<QString> texts;
+    if (IsTextKey(key)) {
+        const std::vector<std::string> keys = TextSortKeys(doc_->Sheet(), key);
+        texts.reserve(keys.size());
+        for (const std::string& k : keys)
+            texts.push_back(QString::fromStdString(k));
+    }
+    const auto compare = [&texts](uint32_t a, uint32_t b) {
+        return QString::compare(texts[a], texts[b], Qt::CaseInsensitive);
     };
     std::vector<uint32_t> order = SortedOrder(doc_->Sheet(), key, ascending, compare);
     ascending = !ascending;

@@ -11,14 +11,14 @@ namespace pix {
 
 namespace {
 
-// Pictures kept: a few screens full.
-constexpr int kCachedPictures = 512;
+// Bytes of pictures kept: a few screens full.
+constexpr qsizetype kCachedPictureBytes = qsizetype{8} << 20;
 
 }  // namespace
 
 SheetModel::SheetModel(CThumbnailDoc& doc, QObject* parent) : QAbstractListModel(parent), doc_(doc)
 {
-    pictures_.setMaxCost(kCachedPictures);
+    pictures_.setMaxCost(kCachedPictureBytes);
     const ThumbnailSheet& sheet = doc_.Sheet();
     texts_.reserve(sheet.Count());
     for (size_t p = 0; p < sheet.Count(); ++p)
@@ -42,7 +42,8 @@ QPixmap SheetModel::Picture(int position) const
         return *cached;
     auto* made = new QPixmap(QPixmap::fromImage(ThumbnailImage(sheet.Thumbnails(), item)));
     const QPixmap result = *made;
-    pictures_.insert(item, made);
+    const qsizetype bytes = qsizetype{made->width()} * made->height() * std::max(made->depth() / 8, 1);
+    pictures_.insert(item, made, std::max<qsizetype>(bytes, 1));
     return result;
 }
 

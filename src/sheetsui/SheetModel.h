@@ -38,11 +38,14 @@ public:
 
     // The picture of the item at position (null when there is none).
     QPixmap Picture(int position) const;
+    // Bytes of the pictures kept for drawing.
+    qsizetype CachedPictureBytes() const { return pictures_.totalCost(); }
 
 private:
     CThumbnailDoc& doc_;
     std::vector<QString> texts_;
-    // By item index; emptied whenever item indices change.
+    // By item index, their cost in bytes; emptied whenever item indices
+    // change.
     mutable QCache<quint32, QPixmap> pictures_;
 };
 

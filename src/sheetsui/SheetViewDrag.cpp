@@ -53,7 +53,13 @@ void CThumbnailView::startDrag(Qt::DropActions)
         drag->setPixmap(picture);
         drag->setHotSpot(QPoint(picture.width() / 2, picture.height() / 2));
     }
-    const Qt::DropAction result = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
+    Qt::DropAction result = Qt::IgnoreAction;
+    if (dragRunner_) {
+        result = dragRunner_(*drag);
+        drag->deleteLater();
+    } else {
+        result = drag->exec(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::MoveAction);
+    }
     if (result != Qt::MoveAction)
         return;
     // The dragged items by their item numbers, which insertions leave alone.

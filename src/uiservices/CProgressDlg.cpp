@@ -80,12 +80,21 @@ constexpr qint64 kPumpMs = 10;
 
 bool CProgressDlg::Step(std::string_view text, int position)
 {
-    if (!sinceShown_.isValid() || sinceShown_.elapsed() >= kShowMs) {
-        text_->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-        bar_->setValue(position);
-        sinceShown_.start();
-    }
+    pendingText_.assign(text);
+    pendingPosition_ = position;
+    pending_ = true;
+    ShowPendingStep();
     return Pump();
+}
+
+void CProgressDlg::ShowPendingStep()
+{
+    if (!pending_ || (sinceShown_.isValid() && sinceShown_.elapsed() < kShowMs))
+        return;
+    text_->setText(QString::fromStdString(pendingText_));
+    bar_->setValue(pendingPosition_);
+    pending_ = false;
+    sinceShown_.start();
 }
 
 void CProgressDlg::ShowPercentInTitle()
@@ -104,6 +113,9 @@ bool CProgressDlg::Pump()
     if (sincePumped_.isValid() && sincePumped_.elapsed() < kPumpMs)
         return true;
     sincePumped_.start();
+    // A step held back shows once its time has come, also while the
+    // operation waits for its next one.
+    ShowPendingStep();
     if (main_ && main_->isMinimized())
         ShowPercentInTitle();
     // Input to other windows is held back by the event filter; paint,

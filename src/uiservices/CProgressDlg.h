@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <string>
 #include <QPointer>
 
 #include "common/Progress.h"
@@ -50,7 +51,12 @@ private:
     QPushButton* background_;
     bool cancelled_ = false;
     // Operations step thousands of times a second: the text and bar show
-    // a step at most every kShowMs, events are served every kPumpMs.
+    // a step at most every kShowMs (the latest, held back until then),
+    // events are served every kPumpMs.
+    void ShowPendingStep();
+    std::string pendingText_;
+    int pendingPosition_ = 0;
+    bool pending_ = false;
     QElapsedTimer sinceShown_;
     QElapsedTimer sincePumped_;
     static int active_;

@@ -32,6 +32,13 @@ QString FileChooser::ChooseExistingOrNew(QWidget* parent, const QString& title, 
     return ChooseSave(parent, title, info.absolutePath(), info.fileName(), filter);
 }
 
+QString FileChooser::ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder, const QString&,
+                                    std::string_view filter)
+{
+    int filterIndex = 1;
+    return ChooseOpen(parent, title, folder, filter, filterIndex).value(0);
+}
+
 QString FileChooser::ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder,
                                      const QString& proposedName, std::string_view filter, int&)
 {
@@ -85,6 +92,18 @@ QStringList DialogFileChooser::ChooseOpen(QWidget* parent, const QString& title,
     if (chosen >= 0)
         filterIndex = chosen + 1;
     return accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QString DialogFileChooser::ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
+                                          const QString& proposedName, std::string_view filter)
+{
+    QFileDialog dialog(parent, title, folder);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(QtFilters(filter));
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
 }
 
 QString DialogFileChooser::ChooseSave(QWidget* parent, const QString& title, const QString& folder,

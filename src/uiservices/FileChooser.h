@@ -19,6 +19,10 @@ public:
     // and updated.
     virtual QStringList ChooseOpen(QWidget* parent, const QString& title, const QString& folder,
                                    std::string_view filter, int& filterIndex) = 0;
+    // One existing file, proposedName offered in the name field; empty
+    // when cancelled. By default ChooseOpen's first file.
+    virtual QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
+                                   const QString& proposedName, std::string_view filter);
     // A file to save to; empty when cancelled.
     virtual QString ChooseSave(QWidget* parent, const QString& title, const QString& folder,
                                const QString& proposedName, std::string_view filter) = 0;
@@ -44,6 +48,8 @@ public:
 
     QStringList ChooseOpen(QWidget* parent, const QString& title, const QString& folder, std::string_view filter,
                            int& filterIndex) override;
+    QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
+                           const QString& proposedName, std::string_view filter) override;
     QString ChooseSave(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
                        std::string_view filter) override;
     QString ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,

@@ -27,13 +27,22 @@ public:
     std::deque<QStringList> opens;
     std::deque<QString> saves;
     QStringList titles;
+    QStringList proposed;  // the names the save and single-file dialogs offered
 
     QStringList ChooseOpen(QWidget*, const QString& title, const QString&, std::string_view, int&) override
     {
         return Next(opens, title);
     }
-    QString ChooseSave(QWidget*, const QString& title, const QString&, const QString&, std::string_view) override
+    QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
+                           std::string_view filter) override
     {
+        proposed << proposedName;
+        return FileChooser::ChooseOpenFile(parent, title, folder, proposedName, filter);
+    }
+    QString ChooseSave(QWidget*, const QString& title, const QString&, const QString& proposedName,
+                       std::string_view) override
+    {
+        proposed << proposedName;
         return Next(saves, title);
     }
 

@@ -1,4 +1,5 @@
 #include <QClipboard>
+#include <QDrag>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@
 #include "sheetsui/CThumbnailView.h"
 #include "sheetsui/FormatCommands.h"
 #include "sheetsui/SheetDrag.h"
+#include "sheetsui/SheetHoverPreview.h"
 #include "sheetsui/SheetModel.h"
 
 namespace pix::test {
@@ -189,6 +191,104 @@ TEST(SheetWindow, DropsInsertAtTheTargetWithTheirLabelsAndRefuseText)
     shell.setUrls({QUrl::fromLocalFile(Q(dir.File("b1.bmp")))});
     EXPECT_EQ(drop(shell, Qt::NoModifier), Qt::CopyAction);  // never a move for a file manager
     EXPECT_EQ(b.Sheet().Count(), 6u);
+}
+
+TEST(SheetWindow, DraggingOutCarriesFilesAndLabelsAndAMoveTakesTheItems)
+{
+    TempDir dir;
+    RunningApp app;
+    SheetWindow a = OpenSheet(app, dir, {"a1.bmp", "a2.bmp", "a3.bmp"});
+    SheetWindow b = OpenSheet(app, dir, {"b1.bmp"});
+    ASSERT_TRUE(a.view && b.view);
+    a.Doc().SetLabelAt(nullptr, 2, "third");
+    a.Doc().UpdateAllViews(nullptr, kHintRefreshAll);
+    struct Case {
+        std::initializer_list<int> rows;
+        Qt::KeyboardModifiers keys;  // held at the drop
+        QStringList leftInA;
+        QStringList inB;
+        bool image;  // a drag image for one item
+    };
+    const std::vector<Case> cases{
+        {{1, 2}, Qt::NoModifier, {"a1.bmp"}, {"a2.bmp", "third", "b1.bmp"}, false},
+        {{0}, Qt::ControlModifier, {"a1.bmp"}, {"a1.bmp", "a2.bmp", "third", "b1.bmp"}, true},
+    };
+    for (const Case& c : cases) {
+        a.Select(c.rows);
+        QStringList paths;
+        for (int r : c.rows)
+            paths << Q(a.Sheet().Files()[a.Sheet().ItemAt(static_cast<size_t>(r))]);
+        a.view->SetDragRunner([&](QDrag& drag) {
+            const QMimeData* data = drag.mimeData();
+            QStringList urls;
+            for (const QUrl& url : data->urls())
+                urls << url.toLocalFile();
+            EXPECT_EQ(urls, paths);
+            EXPECT_TRUE(data->hasFormat("text/uri-list"));
+            EXPECT_EQ(!drag.pixmap().isNull(), c.image);
+            if (c.image) {
+                EXPECT_EQ(drag.hotSpot(), QPoint(drag.pixmap().width() / 2, drag.pixmap().height() / 2));
+            }
+            const QPoint at = b.view->visualRect(b.view->model()->index(0, 0)).center();
+            QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, c.keys);
+            QApplication::sendEvent(b.view->viewport(), &enter);
+            QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, c.keys);
+            QApplication::sendEvent(b.view->viewport(), &drop);
+            return drop.dropAction();
+        });
+        // A press on a selected picture and moves beyond the drag distance.
+        const QPoint from = a.view->PictureRect(a.view->model()->index(*c.rows.begin(), 0)).center();
+        QTest::mousePress(a.view->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+        for (int step = 1; step <= 2; ++step)
+            MoveWith(a.view->viewport(), Qt::LeftButton, from + QPoint(step * QApplication::startDragDistance(), 0));
+        QTest::mouseRelease(a.view->viewport(), Qt::LeftButton, Qt::NoModifier, from);
+        EXPECT_EQ(a.Texts(), c.leftInA);
+        EXPECT_EQ(b.Texts(), c.inB);
+    }
+}
+
+TEST(SheetWindow, HoverPreviewGrowsOnARestedPictureAndLeavesThePixelsAsTheyWere)
+{
+    const std::vector<int> grow{80, 91, 103, 116, 131, 148, 167, 188, 212, 239, 255};
+    EXPECT_EQ(SheetHoverPreview::GrowSteps(80), grow);
+    struct Case {
+        int size;
+        bool selected;
+        bool shown;
+        bool pressToRemove;  // else the mouse leaves the item
+    };
+    for (const Case& c : {Case{80, false, true, false}, Case{80, false, true, true}, Case{80, true, false, false},
+                          Case{300, false, false, false}}) {
+        TempDir dir;
+        RunningApp app;
+        app.settings.SetInt("Thumbnails", "TmbSiz", c.size);
+        SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
+        ASSERT_TRUE(s.view);
+        s.Select({});
+        if (c.selected)
+            s.Select({0});
+        QWidget* list = s.view->viewport();
+        SheetHoverPreview& preview = s.view->Preview();
+        const QImage before = list->grab().toImage();
+        const QPoint at = s.view->PictureRect(s.view->model()->index(0, 0)).center();
+        MoveWith(list, Qt::NoButton, at);
+        MoveWith(list, Qt::NoButton, at + QPoint(1, 1));
+        if (!c.shown) {
+            EXPECT_FALSE(preview.Waiting() || preview.Visible()) << c.size;
+            continue;
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return preview.Shown() && preview.Side() == 255; }, 5000));
+        EXPECT_NE(list->grab().toImage(), before);
+        if (c.pressToRemove) {
+            QTest::mousePress(list, Qt::RightButton, Qt::NoModifier, at);
+            EXPECT_FALSE(preview.Visible());
+            continue;
+        }
+        MoveWith(list, Qt::NoButton, QPoint(list->width() - 2, list->height() - 2));
+        EXPECT_TRUE(preview.Visible());  // wiped away, not at once
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !preview.Visible(); }, 5000));
+        EXPECT_EQ(list->grab().toImage(), before);
+    }
 }
 
 TEST(SheetWindow, LabelEditsKeepOrCancelAndTheClipboardGetsLabels)
@@ -406,6 +506,7 @@ TEST(SheetFormat, AFormatFileCarriesEveryFieldToAnotherSheetAndTheDefault)
     app.files.opens = {{Q(dir.File("f.tfm"))}};
     AcceptNextDialog();
     LoadFormatFromFile(*app.app, &b.Doc());
+    EXPECT_EQ(app.files.proposed.back(), QStringLiteral("default.tfm"));
     EXPECT_EQ(b.Sheet().Settings(), format);
     EXPECT_TRUE(b.Doc().IsModified());
     EXPECT_EQ(b.view->palette().color(QPalette::Base), QColor(Qt::green));

@@ -4,13 +4,19 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "sheets/SheetTestSupport.h"
 
 namespace pix::test {
 namespace {
 
-int Plain(const std::string& a, const std::string& b) { return a.compare(b); }
+// Byte order of the sheet's texts under key.
+ItemCompare Plain(const ThumbnailSheet& sheet, SortKey key)
+{
+    auto texts = std::make_shared<std::vector<std::string>>(TextSortKeys(sheet, key));
+    return [texts](uint32_t a, uint32_t b) { return (*texts)[a].compare((*texts)[b]); };
+}
 
 std::vector<std::string> PathsInOrder(const ThumbnailSheet& sheet, const std::vector<uint32_t>& order)
 {
@@ -44,7 +50,7 @@ TEST(SheetSort, SizesPutUnreadableFilesLastAndKeepEqualKeysInOrder)
     };
     for (const Case& c : {Case{true, {"a", "d", "b", "c", "gone1", "gone2"}},
                           Case{false, {"b", "c", "d", "a", "gone1", "gone2"}}})
-        EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, SortKey::Size, c.ascending, Plain)), c.expected)
+        EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, SortKey::Size, c.ascending, {})), c.expected)
             << c.ascending;
 }
 
@@ -69,8 +75,37 @@ TEST(SheetSort, TextKeysUseTheGivenComparisonAndStartFromTheDisplayOrder)
         {SortKey::Label, false, {"b1", "b2", "a3"}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, c.key, c.ascending, Plain)), c.expected)
+        EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, c.key, c.ascending, Plain(sheet, c.key))), c.expected)
             << static_cast<int>(c.key) << c.ascending;
+}
+
+}  // namespace
+}  // namespace pix::test
+
+namespace pix::test {
+namespace {
+
+TEST(SheetSort, ALargeSheetSortsBySizeAcrossTheSharesOfItsStatusQueries)
+{
+    TempDir dir;
+    std::vector<std::pair<std::string, int>> files;
+    for (int i = 0; i < 4099; ++i)
+        files.emplace_back("f" + std::to_string(i), i % 3 == 0 ? -1 : (i * 7919) % 101);
+    const ThumbnailSheet sheet = SheetOfSizes(dir, files);
+    const std::vector<uint32_t> order = SortedOrder(sheet, SortKey::Size, true, {});
+    ASSERT_EQ(order.size(), files.size());
+    // Readable files by size, equal sizes in item order; then the others in
+    // item order.
+    std::pair<int, uint32_t> previous{-1, 0};
+    bool unreadableSeen = false;
+    for (uint32_t item : order) {
+        const int size = files[item].second;
+        const std::pair<int, uint32_t> key{size < 0 ? 1000 : size, item};
+        EXPECT_FALSE(size >= 0 && unreadableSeen) << item;
+        EXPECT_LT(previous, key) << item;
+        previous = key;
+        unreadableSeen = unreadableSeen || size < 0;
+    }
 }
 
 }  // namespace
