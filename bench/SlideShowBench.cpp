@@ -95,7 +95,7 @@ int main(int argc, char** argv)
     if (!sheet)
         return 2;
     qobject_cast<pix::CThumbnailView*>(sheet->widget())->OnSlideShow();
-    pix::CSlideView* view = pix::ActiveSlideView(*app.MainFrame());
+    pix::CSlideView* view = app.MainFrame()->ActiveSlideView();
     QWidget* frame = view->parentWidget()->parentWidget();  // the child frame around the slide window
     // The view's client area at 1280 x 960.
     for (int i = 0; i < 3; ++i) {
