@@ -1,15 +1,42 @@
 #include "cli/CliFront.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <ostream>
 #include <string_view>
 
-#include "image/FormatTable.h"
+#include "image/BmpRowWriter.h"
 
 namespace pix {
 
 namespace {
 
-bool IsMetafile(const std::filesystem::path& path) { return FormatForPath(path.string()) == ImageFormat::Wmf; }
+// The extension of path in upper case, dot included.
+std::string UpperExtension(const std::filesystem::path& path)
+{
+    std::string ext = path.extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+    return ext;
+}
+
+// Metafiles are told by name, as the format table tells them.
+bool IsMetafile(const std::filesystem::path& path) { return UpperExtension(path) == ".WMF"; }
+
+// The OUT of a scan command line; empty when none is given.
+std::string ScanOutput(int argc, char** argv)
+{
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if ((arg == "-o" || arg == "--output") && i + 1 < argc)
+            return argv[i + 1];
+        if (arg.substr(0, 9) == "--output=")
+            return std::string(arg.substr(9));
+        if (arg.size() > 2 && arg.substr(0, 2) == "-o")
+            return std::string(arg.substr(2));
+    }
+    return {};
+}
 
 }  // namespace
 
@@ -35,9 +62,27 @@ bool CliNeedsGui(int argc, char** argv)
     return false;
 }
 
+bool IsBitmapPath(const std::string& path)
+{
+    const std::string ext = UpperExtension(path);
+    return ext == ".BMP" || ext == ".DIB";
+}
+
 bool CliRunsInFront(int argc, char** argv)
 {
-    return argc >= 2 && std::string_view(argv[1]) == "scan" && !CliNeedsGui(argc, argv);
+    if (argc < 2 || std::string_view(argv[1]) != "scan" || CliNeedsGui(argc, argv))
+        return false;
+    // Anything else than bitmaps is written by the other formats' writers.
+    const std::string output = ScanOutput(argc, argv);
+    return output.empty() || IsBitmapPath(output);
+}
+
+bool SaveBitmapPage(std::vector<uint8_t>&& dib, const std::string& path, CliStreams io)
+{
+    if (WritePackedDibFile(dib, path))
+        return true;
+    io.err << "pixadrome-cli: " << path << ": could not write\n";
+    return false;
 }
 
 }  // namespace pix

@@ -4,6 +4,8 @@
 // the front itself so that a page costs no more than the scanner library's
 // own start.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,11 +18,21 @@ namespace pix {
 // (metafiles are read, drawn and written with Qt's painter and fonts).
 bool CliNeedsGui(int argc, char** argv);
 
-// Whether the front runs the command line itself (RunScan).
+// Whether the front runs the command line itself: a scan to bitmap files
+// (which needs none of the other formats' libraries), or a list of devices.
 bool CliRunsInFront(int argc, char** argv);
+// Whether path names a bitmap file (".bmp" or ".dib", in any case).
+bool IsBitmapPath(const std::string& path);
 
-// pixadrome-cli scan; args start with the command name. Returns the exit
-// status.
-int RunScan(const std::vector<std::string>& args, CliStreams io);
+// Saves a scanned page (a packed DIB) as path; false, reported on io.err,
+// when it was not written.
+using ScanPageSaver = std::function<bool(std::vector<uint8_t>&& dib, const std::string& path, CliStreams io)>;
+// Saves pages as bitmap files only.
+bool SaveBitmapPage(std::vector<uint8_t>&& dib, const std::string& path, CliStreams io);
+
+// pixadrome-cli scan; args start with the command name. Colour pages bound
+// for bitmap files are written as they come; other pages go to save.
+// Returns the exit status.
+int RunScan(const std::vector<std::string>& args, CliStreams io, const ScanPageSaver& save);
 
 }  // namespace pix

@@ -10,6 +10,9 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliFront.h"
+#include "cli/CliSupport.h"
+#include "image/CImageBuffer.h"
+#include "image/PackedDib.h"
 #include "processing/GifSave.h"
 
 namespace pix {
@@ -49,7 +52,10 @@ int CmdScan(const QStringList& args, CliStreams io)
     std::vector<std::string> plain;
     for (const QString& arg : args)
         plain.push_back(arg.toLocal8Bit().toStdString());
-    return RunScan(plain, io);
+    return RunScan(plain, io, [](std::vector<uint8_t>&& dib, const std::string& path, CliStreams streams) {
+        CImageBuffer picture;
+        return AdoptPackedDib(std::move(dib), picture) && SaveChecked(picture, path, streams);
+    });
 }
 
 int RunCoreCli(int argc, char** argv)

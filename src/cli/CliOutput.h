@@ -1,7 +1,6 @@
 #pragma once
-// How pixadrome-cli reports and saves, without Qt (the small front program
-// scans with it): messages on stderr, and saving with a check that the file
-// was really written.
+// How pixadrome-cli reports messages: on stderr, one line each (without Qt:
+// the small front program scans with it).
 
 #include <ostream>
 #include <string>
@@ -10,8 +9,6 @@
 #include "common/Prompter.h"
 
 namespace pix {
-
-class CImageBuffer;
 
 // Writes messages to stderr, one line each.
 class CliPrompter final : public Prompter {
@@ -24,10 +21,5 @@ protected:
 private:
     std::ostream& err_;
 };
-
-// Saves buf by path's extension; false (reported on io.err) when the type
-// is unknown or not writable, the writer reported a failure, or the file
-// was not replaced.
-bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io);
 
 }  // namespace pix

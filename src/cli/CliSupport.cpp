@@ -68,4 +68,23 @@ bool ExpandPaths(const QStringList& args, std::vector<std::string>& files, CliSt
     return true;
 }
 
+bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io)
+{
+    const FormatCodec* codec = CodecForPath(path);
+    if (!codec) {
+        io.err << "pixadrome-cli: " << path << ": unknown image type\n";
+        return false;
+    }
+    if (!codec->write) {
+        io.err << "pixadrome-cli: " << path << ": writing this image type is not available\n";
+        return false;
+    }
+    CliPrompter prompter(io.err);
+    if (!buf.SaveReplacing(path, prompter)) {
+        io.err << "pixadrome-cli: " << path << ": could not write\n";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace pix

@@ -1,6 +1,6 @@
 #pragma once
 // What the Qt-based subcommands of pixadrome-cli share: option parsing with
-// --help, size arguments and paths; with reporting and checked saving.
+// --help, size arguments and paths, checked saving; and reporting.
 
 #include <QCommandLineParser>
 #include <QString>
@@ -14,6 +14,8 @@
 
 namespace pix {
 
+class CImageBuffer;
+
 // Parses args for one command; on --help or an error prints and gives the
 // exit status through status, returning false.
 bool ParseCommand(QCommandLineParser& parser, const QStringList& args, const char* synopsis, CliStreams io,
@@ -25,5 +27,9 @@ std::string NativePath(const QString& path);
 // files in it, sorted by name. False (reported) when a folder cannot be
 // listed.
 bool ExpandPaths(const QStringList& args, std::vector<std::string>& files, CliStreams io);
+// Saves buf by path's extension; false (reported on io.err) when the type
+// is unknown or not writable, the writer reported a failure, or the file
+// was not replaced.
+bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io);
 
 }  // namespace pix

@@ -11,10 +11,6 @@
 #include "cli/CliOutput.h"
 #include "common/Progress.h"
 #include "image/BmpRowWriter.h"
-#include "image/CImageBuffer.h"
-#include "image/FormatTable.h"
-#include "image/PackedDib.h"
-#include "processing/GifSave.h"
 #include "platform/SaneScanner.h"
 #include "platform/ScanPage.h"
 
@@ -130,7 +126,7 @@ bool ParseScanArguments(const std::vector<std::string>& args, ScanArguments& par
 
 }  // namespace
 
-int RunScan(const std::vector<std::string>& args, CliStreams io)
+int RunScan(const std::vector<std::string>& args, CliStreams io, const ScanPageSaver& save)
 {
     ScanArguments parsed;
     if (!ParseScanArguments(args, parsed, io))
@@ -139,7 +135,6 @@ int RunScan(const std::vector<std::string>& args, CliStreams io)
         io.out << kScanHelp;
         return 0;
     }
-    RegisterReducingGifWriter();  // pages may be saved as GIF
     const bool list = parsed.list;
     const std::string& output = parsed.output;
     const bool batch = parsed.batch;
@@ -182,7 +177,7 @@ int RunScan(const std::vector<std::string>& args, CliStreams io)
     TerminalProgress progress;
     ScanPageBuilder builder;
     BmpPageSink sink;
-    if (FormatForPath(output) == ImageFormat::Bmp)
+    if (IsBitmapPath(output))
         builder.StreamTo(&sink);
     int current = 0;
     const auto result = scanner.ScanPages(
@@ -201,8 +196,7 @@ int RunScan(const std::vector<std::string>& args, CliStreams io)
                 io.err << "pixadrome-cli: " << sink.path << ": could not write\n";
                 return false;
             }
-            CImageBuffer picture;
-            return AdoptPackedDib(builder.TakePackedDib(), picture) && SaveChecked(picture, sink.path, io);
+            return save(builder.TakePackedDib(), sink.path, io);
         });
     if (interrupted)
         return 130;

@@ -10,6 +10,7 @@
 #include "common/FileBytes.h"
 #include "common/Prompter.h"
 #include "image/CImageBuffer.h"
+#include "image/BmpHeader.h"
 #include "image/DibPixels.h"
 
 namespace pix {
@@ -241,40 +242,6 @@ bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height)
     return BmpSizeFromBytes(head->bytes, head->fileSize, width, height);
 }
 
-namespace {
-
-void PutHeader(std::vector<uint8_t>& out, uint32_t fileSize, uint32_t dataOffset, uint32_t width, uint32_t height,
-               uint16_t bpp, uint32_t imageSize, uint32_t colors)
-{
-    out.push_back('B');
-    out.push_back('M');
-    PutU32(out, fileSize);
-    PutU16(out, 0);
-    PutU16(out, 0);
-    PutU32(out, dataOffset);
-    PutU32(out, 40);
-    PutU32(out, width);
-    PutU32(out, height);
-    PutU16(out, 1);
-    PutU16(out, bpp);
-    PutU32(out, 0);  // compression
-    PutU32(out, imageSize);
-    PutU32(out, 0);  // resolutions
-    PutU32(out, 0);
-    PutU32(out, colors);  // colours used
-    PutU32(out, colors);  // important colours
-}
-
-}  // namespace
-
-std::vector<uint8_t> BmpTrueColorHeader(uint32_t width, uint32_t height)
-{
-    std::vector<uint8_t> header;
-    const uint64_t fileSize = static_cast<uint64_t>(StrideFor(width)) * height + 54;
-    PutHeader(header, static_cast<uint32_t>(fileSize), 54, width, height, 24, 0, 0);
-    return header;
-}
-
 void WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path, Prompter& prompter)
 {
     AtomicFile file;
@@ -314,7 +281,7 @@ void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter&
     }
     std::vector<uint8_t> out;
     out.reserve(static_cast<size_t>(dataOffset));
-    PutHeader(out, static_cast<uint32_t>(fileSize), dataOffset, width, height, static_cast<uint16_t>(bits),
+    PutBmpHeader(out, static_cast<uint32_t>(fileSize), dataOffset, width, height, static_cast<uint16_t>(bits),
               static_cast<uint32_t>(imageSize), static_cast<uint32_t>(colors));
     for (int i = 0; i < colors; ++i) {
         out.push_back(buf.Blue()[i]);

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "image/BmpHeader.h"
+
 namespace pix {
 
 class CImageBuffer;
@@ -32,7 +34,5 @@ bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height);
 void WriteBmp(CImageBuffer& buf, const std::string& path, Prompter& prompter);
 void WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path, Prompter& prompter);
 void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter& prompter);
-// The file and information headers WriteBmpTrueColor writes before the rows.
-std::vector<uint8_t> BmpTrueColorHeader(uint32_t width, uint32_t height);
 
 }  // namespace pix

@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "image/BmpCodec.h"
+#include "common/ByteReader.h"
+#include "image/BmpHeader.h"
 #include "image/CImageBuffer.h"
+#include "image/PackedDib.h"
 
 namespace pix {
 namespace {
@@ -74,6 +76,20 @@ bool BmpRowWriter::Commit()
         return false;
     }
     return file_.Commit();
+}
+
+bool WritePackedDibFile(std::span<const uint8_t> dib, const std::string& path)
+{
+    PackedDibInfo info;
+    if (!ParsePackedDibHeader(dib, info) || dib.size() > UINT32_MAX - 14)
+        return false;
+    std::vector<uint8_t> head{'B', 'M'};
+    PutU32(head, static_cast<uint32_t>(14 + dib.size()));
+    PutU32(head, 0);
+    PutU32(head, static_cast<uint32_t>(14 + info.pixelOffset));
+    AtomicFile file;
+    return file.Open(path) && file.Write(head.data(), head.size()) && file.Write(dib.data(), dib.size()) &&
+           file.Commit();
 }
 
 }  // namespace pix

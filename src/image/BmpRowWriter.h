@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,5 +40,9 @@ private:
     uint32_t chunkRows_ = 0;
     LargeBytes chunk_;  // one huge page: filling it takes one page fault
 };
+
+// Writes a packed DIB as a bitmap file (a file header before the block);
+// false when the block is not a bitmap or the file cannot be written.
+bool WritePackedDibFile(std::span<const uint8_t> dib, const std::string& path);
 
 }  // namespace pix

@@ -25,16 +25,16 @@ int RunSibling(const char* name, char** argv)
 
 }  // namespace
 
-// The front program links no Qt, so that it starts as fast as a plain C
-// program: it scans by itself (a scanner's own tools start that fast) and
-// hands every other command line to pixadrome-cli-core (Qt Core: commands
-// that draw nothing) or pixadrome-cli-draw (the window system, fonts and
-// plug-ins).
+// The front program links neither Qt nor the image libraries, so that it
+// starts as fast as a plain C program: it scans to bitmap files by itself
+// (a scanner's own tools start that fast) and hands every other command
+// line to pixadrome-cli-core (Qt Core: commands that draw nothing) or
+// pixadrome-cli-draw (the window system, fonts and plug-ins).
 int main(int argc, char** argv)
 {
     if (pix::CliNeedsGui(argc, argv))
         return RunSibling("pixadrome-cli-draw", argv);
     if (!pix::CliRunsInFront(argc, argv))
         return RunSibling("pixadrome-cli-core", argv);
-    return pix::RunScan(std::vector<std::string>(argv + 1, argv + argc), {std::cout, std::cerr});
+    return pix::RunScan(std::vector<std::string>(argv + 1, argv + argc), {std::cout, std::cerr}, pix::SaveBitmapPage);
 }

@@ -166,7 +166,8 @@ TEST(CliStart, OnlyDrawingCommandLinesNeedTheWindowSystem)
                 {{"convert", "a.png", "b.wmf"}, kDraw},        {{"dupes", dir.File("drawn")}, kDraw},
                 {{"info", dir.File("drawn/b.WMF")}, kDraw},    {{"sheet", dir.File("plain"), "-o", "x.pxc"}, kDraw},
                 {{"mosaic", "a.jpg"}, kDraw},                  {{}, kCore},
-                {{"scan", "-o", "p.bmp"}, kFront},             {{"scan", "-o", "p.wmf"}, kDraw}};
+                {{"scan", "-o", "p.bmp"}, kFront},             {{"scan", "-o", "p.wmf"}, kDraw},
+                {{"scan", "--output=p.png"}, kCore}};
     for (const auto& row : rows) {
         std::vector<char*> argv{const_cast<char*>("pixadrome-cli")};
         for (const std::string& a : row.args)
@@ -233,6 +234,24 @@ TEST(CliScan, BatchesAndDropsFailedPages)
         const CliRun run = Call(CmdScan, args);
         EXPECT_EQ(run.status, 1) << option;
         EXPECT_FALSE(std::filesystem::exists(dir.File("bad.bmp"))) << option;
+    }
+}
+
+// The front writes grey and black-and-white pages as bitmaps by itself: the
+// pixels the full writers save.
+TEST(CliScan, TheFrontWritesEveryKindOfPageAsTheWritersDo)
+{
+    test::UseSaneTestDevices();
+    test::TempDir dir;
+    for (const char* depth : {"depth=8", "depth=1"}) {
+        const std::vector<std::string> args{"scan", "-o", dir.File("front.bmp"), "--option", "mode=Gray",
+                                            "--option", depth};
+        std::ostringstream out, err;
+        ASSERT_EQ(RunScan(args, {out, err}, SaveBitmapPage), 0) << depth << err.str();
+        ASSERT_EQ(Call(CmdScan, {"scan", "-o", Q(dir.File("core.png")), "--option", "mode=Gray", "--option", depth}).status, 0);
+        const CImageBuffer front = Loaded(dir.File("front.bmp")), core = Loaded(dir.File("core.png"));
+        ASSERT_FALSE(front.IsEmpty()) << depth;
+        EXPECT_TRUE(test::SamePixels(front, core)) << depth;
     }
 }
 
