@@ -68,10 +68,16 @@ demo: samples
 	@echo "Open the web pages in a browser (xdg-open $(BUILD)/demo/index.html),"
 	@echo "or run 'make run' on a desktop to browse them in the viewer."
 
+# The whole suite under AddressSanitizer and UBSan, then the slide show's
+# threads (engine and window) under ThreadSanitizer; `make tsan` runs
+# every window's thread tests.
 test: deps-test
 	cmake -S . -B $(TESTBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPIX_SANITIZE=ON -DPIX_FUZZ_REGRESS=ON -DPIX_WERROR=ON
 	cmake --build $(TESTBUILD) -j $(JOBS)
 	cd $(TESTBUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cmake -S . -B $(TSANBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DPIX_TSAN=ON -DPIX_WERROR=ON
+	cmake --build $(TSANBUILD) -j $(JOBS) --target pix_processing_tests pix_slide_window_tests
+	cd $(TSANBUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -L tsan -R '^tsan_slide_'
 
 # The tests of the worker threads under ThreadSanitizer.
 tsan: deps-test
