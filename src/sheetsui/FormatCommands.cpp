@@ -60,8 +60,8 @@ void EditFormat(AppServices& app, CThumbnailDoc* sheet)
 
 void SaveFormatToFile(AppServices& app, CThumbnailDoc* sheet)
 {
-    const QString proposed =
-        sheet ? QFileInfo(sheet->Title()).completeBaseName() + QStringLiteral(".tfm") : QStringLiteral("default.tfm");
+    // The whole title: "photos.pxc" proposes "photos.pxc.tfm".
+    const QString proposed = sheet ? sheet->Title() + QStringLiteral(".tfm") : QStringLiteral("default.tfm");
     const QString chosen = app.Files().ChooseSave(app.MainWindow(), QObject::tr("Save thumbnail format"),
                                                   FormatFolder(app.Settings()), proposed, kFormatFilter);
     if (chosen.isEmpty())
