@@ -21,7 +21,6 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTreeWidgetItem>
 #include <chrono>
 #include <cstdio>
@@ -47,16 +46,11 @@
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/FileChooser.h"
 
+#include "GuiBench.h"
+
 namespace {
 
-class SilentPrompter final : public pix::Prompter {
-public:
-    pix::Answer Present(const pix::MessageEntry&, const std::string& text) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return pix::Answer::Ok;
-    }
-};
+using pix::bench::SilentPrompter;
 
 bool failed = false;
 
@@ -78,7 +72,7 @@ double Until(Done done)
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-std::string WriteJpeg(const QTemporaryDir& dir, const char* name, uint32_t seed)
+std::string WriteJpeg(const pix::bench::GuiBenchHome& dir, const char* name, uint32_t seed)
 {
     pix::CImageBuffer picture;
     picture.Create(2600, 2000);
@@ -94,7 +88,7 @@ std::string WriteJpeg(const QTemporaryDir& dir, const char* name, uint32_t seed)
     return path;
 }
 
-void PaneFigures(pix::CPixadromeApp& app, const QTemporaryDir& dir)
+void PaneFigures(pix::CPixadromeApp& app, const pix::bench::GuiBenchHome& dir)
 {
     pix::CMainFrame& main = *app.MainFrame();
     const std::string photo = WriteJpeg(dir, "photo.jpg", 1);
@@ -202,11 +196,7 @@ void LocateFigures(pix::CPixadromeApp& app, const QString& folder, const std::st
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir dir;
-    for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(folder, dir.filePath(folder).toUtf8());
+    pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
     pix::RegisterRenderFormats();
 

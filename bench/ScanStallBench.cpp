@@ -9,7 +9,6 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +25,8 @@
 #include "uiservices/FileChooser.h"
 #include "StallProbe.h"
 
+#include "GuiBench.h"
+
 namespace {
 
 // Answers every question with OK and counts them.
@@ -41,7 +42,7 @@ public:
 };
 
 // The test device, set to send the large colour page.
-void UseLargeTestPage(const QTemporaryDir& dir)
+void UseLargeTestPage(const pix::bench::GuiBenchHome& dir)
 {
     std::ofstream(dir.filePath("dll.conf").toStdString()) << "test\n";
     std::ifstream in("/etc/sane.d/test.conf");
@@ -75,11 +76,7 @@ qint64 OneRun(pix::CPixadromeApp& app, pix::CScanDialog& dialog)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir home;
-    for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(folder, home.filePath(folder).toUtf8());
+    pix::bench::GuiBenchHome home;
     UseLargeTestPage(home);
     QApplication qapp(argc, argv);
     pix::RegisterRenderFormats();

@@ -32,7 +32,6 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -60,16 +59,11 @@
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/FileChooser.h"
 
+#include "GuiBench.h"
+
 namespace {
 
-class SilentPrompter final : public pix::Prompter {
-public:
-    pix::Answer Present(const pix::MessageEntry&, const std::string& text) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return pix::Answer::Ok;
-    }
-};
+using pix::bench::SilentPrompter;
 
 bool failed = false;
 
@@ -162,7 +156,7 @@ void Move(QWidget* w, QPoint p)
     QApplication::sendEvent(w, &e);
 }
 
-void TenThousandItems(pix::CPixadromeApp& app, const QTemporaryDir& dir)
+void TenThousandItems(pix::CPixadromeApp& app, const pix::bench::GuiBenchHome& dir)
 {
     constexpr size_t kItems = 10000;
     std::vector<std::string> paths;
@@ -277,7 +271,7 @@ std::pair<double, double> PoolTime(const std::vector<std::string>& paths)
     return {Ms(clock), gap};
 }
 
-void ThousandNames(pix::CPixadromeApp& app, const QTemporaryDir& dir, const QStringList& photos)
+void ThousandNames(pix::CPixadromeApp& app, const pix::bench::GuiBenchHome& dir, const QStringList& photos)
 {
     QStringList files;
     std::vector<std::string> paths;
@@ -398,11 +392,7 @@ void Hover(pix::CPixadromeApp& app, const QStringList& photos)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir dir;
-    for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(folder, dir.filePath(folder).toUtf8());
+    pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
     pix::RegisterRenderFormats();
 

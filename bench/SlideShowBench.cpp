@@ -17,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 
@@ -34,16 +33,11 @@
 #include "slideui/CSlideWindow.h"
 #include "uiservices/FileChooser.h"
 
+#include "GuiBench.h"
+
 namespace {
 
-class SilentPrompter final : public pix::Prompter {
-public:
-    pix::Answer Present(const pix::MessageEntry&, const std::string& text) override
-    {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-        return pix::Answer::Ok;
-    }
-};
+using pix::bench::SilentPrompter;
 
 // Runs the event loop until done() holds.
 template <typename Done>
@@ -65,11 +59,7 @@ void PageDown(QWidget* view)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir dir;
-    for (const char* folder : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"})
-        qputenv(folder, dir.filePath(folder).toUtf8());
+    pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
     pix::RegisterRenderFormats();
     if (argc < 2) {

@@ -47,7 +47,7 @@ struct SheetWindow {
             out << view->model()->index(r, 0).data().toString();
         return out;
     }
-    void Select(std::initializer_list<int> rows)
+    void Select(const std::vector<int>& rows)
     {
         view->clearSelection();
         for (int r : rows)
@@ -203,7 +203,7 @@ TEST(SheetWindow, DraggingOutCarriesFilesAndLabelsAndAMoveTakesTheItems)
     a.Doc().SetLabelAt(nullptr, 2, "third");
     a.Doc().UpdateAllViews(nullptr, kHintRefreshAll);
     struct Case {
-        std::initializer_list<int> rows;
+        std::vector<int> rows;
         Qt::KeyboardModifiers keys;  // held at the drop
         QStringList leftInA;
         QStringList inB;
