@@ -25,6 +25,7 @@
 #include "processing/Geometry.h"
 #include "render/ImageConversion.h"
 #include "imageui/ZoomRules.h"
+#include "uiservices/WindowSteps.h"
 
 namespace pix {
 
@@ -322,13 +323,7 @@ void CPixadromeView::keyPressEvent(QKeyEvent* event)
         break;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        if (QMdiSubWindow* frame = Frame())
-            if (QMdiArea* area = frame->mdiArea()) {
-                if (event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier))
-                    area->activateNextSubWindow();
-                else
-                    area->activatePreviousSubWindow();
-            }
+        StepDocumentWindow(this, *event);
         break;
     default:
         QAbstractScrollArea::keyPressEvent(event);

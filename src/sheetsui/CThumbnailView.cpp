@@ -13,6 +13,7 @@
 #include "sheetsui/SheetHoverPreview.h"
 #include "sheetsui/SheetModel.h"
 #include "uiservices/AppServices.h"
+#include "uiservices/WindowSteps.h"
 
 namespace pix {
 
@@ -167,18 +168,8 @@ bool CThumbnailView::event(QEvent* event)
     // control.
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-            QWidget* w = parentWidget();
-            while (w && !qobject_cast<QMdiArea*>(w))
-                w = w->parentWidget();
-            if (auto* area = qobject_cast<QMdiArea*>(w)) {
-                if (key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier))
-                    area->activatePreviousSubWindow();
-                else
-                    area->activateNextSubWindow();
-            }
+        if (StepDocumentWindow(this, *key))
             return true;
-        }
     }
     return QListView::event(event);
 }

@@ -24,6 +24,7 @@
 #include "uiservices/AppServices.h"
 #include "uiservices/CSheetDocument.h"
 #include "uiservices/SheetFileCommands.h"
+#include "uiservices/WindowSteps.h"
 
 namespace pix {
 
@@ -550,14 +551,7 @@ void CSlideView::keyPressEvent(QKeyEvent* event)
         break;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        // From window to window, as in the other views.
-        if (QMdiSubWindow* frame = Frame())
-            if (QMdiArea* area = frame->mdiArea()) {
-                if (event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier))
-                    area->activateNextSubWindow();
-                else
-                    area->activatePreviousSubWindow();
-            }
+        StepDocumentWindow(this, *event);
         break;
     default:
         QAbstractScrollArea::keyPressEvent(event);  // the arrows scroll by a line
