@@ -23,21 +23,6 @@ std::string UpperExtension(const std::filesystem::path& path)
 // Metafiles are told by name, as the format table tells them.
 bool IsMetafile(const std::filesystem::path& path) { return UpperExtension(path) == ".WMF"; }
 
-// The OUT of a scan command line; empty when none is given.
-std::string ScanOutput(int argc, char** argv)
-{
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if ((arg == "-o" || arg == "--output") && i + 1 < argc)
-            return argv[i + 1];
-        if (arg.substr(0, 9) == "--output=")
-            return std::string(arg.substr(9));
-        if (arg.size() > 2 && arg.substr(0, 2) == "-o")
-            return std::string(arg.substr(2));
-    }
-    return {};
-}
-
 }  // namespace
 
 bool CliNeedsGui(int argc, char** argv)
@@ -73,7 +58,7 @@ bool CliRunsInFront(int argc, char** argv)
     if (argc < 2 || std::string_view(argv[1]) != "scan" || CliNeedsGui(argc, argv))
         return false;
     // Anything else than bitmaps is written by the other formats' writers.
-    const std::string output = ScanOutput(argc, argv);
+    const std::string output = ScanOutput(std::vector<std::string>(argv + 1, argv + argc));
     return output.empty() || IsBitmapPath(output);
 }
 

@@ -21,6 +21,9 @@ bool CliNeedsGui(int argc, char** argv);
 // Whether the front runs the command line itself: a scan to bitmap files
 // (which needs none of the other formats' libraries), or a list of devices.
 bool CliRunsInFront(int argc, char** argv);
+// The OUT a scan command line (starting with the command name) names, read
+// as RunScan reads it; empty when none is given or the line does not parse.
+std::string ScanOutput(const std::vector<std::string>& args);
 // Whether path names a bitmap file (".bmp" or ".dib", in any case).
 bool IsBitmapPath(const std::string& path);
 

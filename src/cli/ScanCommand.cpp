@@ -126,6 +126,13 @@ bool ParseScanArguments(const std::vector<std::string>& args, ScanArguments& par
 
 }  // namespace
 
+std::string ScanOutput(const std::vector<std::string>& args)
+{
+    std::ostream discarded(nullptr);
+    ScanArguments parsed;
+    return ParseScanArguments(args, parsed, {discarded, discarded}) ? parsed.output : std::string();
+}
+
 int RunScan(const std::vector<std::string>& args, CliStreams io, const ScanPageSaver& save)
 {
     ScanArguments parsed;

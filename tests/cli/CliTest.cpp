@@ -167,7 +167,7 @@ TEST(CliStart, OnlyDrawingCommandLinesNeedTheWindowSystem)
                 {{"info", dir.File("drawn/b.WMF")}, kDraw},    {{"sheet", dir.File("plain"), "-o", "x.pxc"}, kDraw},
                 {{"mosaic", "a.jpg"}, kDraw},                  {{}, kCore},
                 {{"scan", "-o", "p.bmp"}, kFront},             {{"scan", "-o", "p.wmf"}, kDraw},
-                {{"scan", "--output=p.png"}, kCore}};
+                {{"scan", "--output=p.png"}, kCore},           {{"scan", "--out", "p.png"}, kCore}};
     for (const auto& row : rows) {
         std::vector<char*> argv{const_cast<char*>("pixadrome-cli")};
         for (const std::string& a : row.args)
