@@ -3,8 +3,9 @@
 // operations, one subcommand per job. Errors go to stderr with a non-zero
 // exit status.
 //
-// The pixadrome-cli program itself has no Qt (cli/CliFront.h): it scans,
-// and hands other command lines to a sibling. Commands that draw nothing
+// The pixadrome-cli program itself loads neither Qt nor the image libraries
+// (cli/CliFront.h): it scans to bitmap files, and hands other command lines
+// to a sibling. Commands that draw nothing
 // run in a small program without the window system, fonts or plug-ins;
 // the others (and any metafile among the arguments) need the drawing
 // program, which runs every command.
