@@ -19,6 +19,17 @@ namespace pix {
 
 namespace {
 
+// Only the last window of a sheet asks about its changes.
+bool SheetMayClose(CSheetDocument& doc)
+{
+    auto* sheet = qobject_cast<CThumbnailDoc*>(&doc);
+    return doc.ViewCount() > 1 || !sheet || sheet->SaveModified();
+}
+
+}  // namespace
+
+namespace {
+
 // Makes the window of an image document (which the window then owns).
 CChildFrame* MakeImageWindow(CPixadromeApp& app, CPixadromeDoc* doc)
 {
@@ -94,8 +105,7 @@ CChildFrame* ShowSheetView(CPixadromeApp& app, CThumbnailDoc& doc)
     auto* view = new CThumbnailView(doc, frame);
     frame->setWidget(view);
     frame->setWindowTitle(view->Caption());
-    // Only the last window of a sheet asks about its changes.
-    frame->SetCloseCheck([view] { return view->Document().ViewCount() > 1 || view->Document().SaveModified(); });
+    frame->SetCloseCheck([view] { return SheetMayClose(view->Document()); });
     QObject::connect(view, &CThumbnailView::captionChanged, frame,
                      [frame, view] { frame->setWindowTitle(view->Caption()); });
     if (CMainFrame* main = app.MainFrame())
@@ -111,11 +121,7 @@ CChildFrame* CSlideTemplate::Show(CSheetDocument& doc)
     CSlideView* view = window->View();
     frame->setWidget(window);
     frame->setWindowTitle(view->Caption());
-    // Only the last window of a sheet asks about its changes.
-    frame->SetCloseCheck([view] {
-        auto* sheet = qobject_cast<CThumbnailDoc*>(&view->Document());
-        return view->Document().ViewCount() > 1 || !sheet || sheet->SaveModified();
-    });
+    frame->SetCloseCheck([view] { return SheetMayClose(view->Document()); });
     QObject::connect(view, &CSlideView::captionChanged, frame, [frame, view] { frame->setWindowTitle(view->Caption()); });
     CMainFrame* main = app_.MainFrame();
     if (!main)
