@@ -29,6 +29,7 @@
 #include "database/Attributes.h"
 #include "dbui/CSplitterPane.h"
 #include "imageui/CPixadromeDoc.h"
+#include "uiservices/AfterReturn.h"
 #include "uiservices/CProgressDlg.h"
 #include "imageui/CPixadromeView.h"
 #include "sheetsui/CThumbnailDoc.h"
@@ -107,6 +108,9 @@ void CMainFrame::BuildMenus()
             action->setIcon(style()->standardIcon(*command.icon));
         const auto& run = command.run;
         connect(action, &QAction::triggered, this, [this, &run] { run(Context()); });
+        // Keys work while the window is shown, also in full screen, where
+        // the menu bar that shows the actions is hidden.
+        addAction(action);
         action->setCheckable(static_cast<bool>(command.checked));
     }
     // Menus and the tool bar both take actions and separators; only a
@@ -378,12 +382,20 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
-    // Dropped files open one by one, as if named on the command line.
-    const auto urls = event->mimeData()->urls();
-    for (const QUrl& url : urls)
+    // Dropped files open one by one, as if named on the command line. A
+    // drop here only opens: the source is told the files were copied, so
+    // a sheet dragged from keeps its items. They open once the drop has
+    // been answered (a folder shows progress, which pumps events).
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile())
-            app_.OpenPath(url.toLocalFile());
-    event->acceptProposedAction();
+            paths << url.toLocalFile();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    RunAfterReturn(this, [this, paths] {
+        for (const QString& path : paths)
+            app_.OpenPath(path);
+    });
 }
 
 }  // namespace pix

@@ -7,11 +7,13 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <functional>
 
 #include "sheets/SheetUpdateHint.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/SheetHoverPreview.h"
 #include "sheetsui/SheetModel.h"
+#include "uiservices/AfterReturn.h"
 #include "uiservices/AppServices.h"
 #include "uiservices/WindowSteps.h"
 
@@ -49,7 +51,9 @@ CThumbnailView::CThumbnailView(CThumbnailDoc& doc, QWidget* parent)
     connect(doc_, &CThumbnailDoc::titleChanged, this, &CThumbnailView::captionChanged);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &CThumbnailView::OnSelectionChanged);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
-        doc_->Services().OpenImageWindow(index.data(SheetModel::kPathRole).toString());
+        // The application's open: what no reader takes goes to the
+        // desktop's program for it, or is reported.
+        doc_->Services().OpenPath(index.data(SheetModel::kPathRole).toString());
     });
 }
 
@@ -197,24 +201,33 @@ QMenu* CThumbnailView::MakeContextMenu(QWidget* parent)
 {
     auto* menu = new QMenu(tr("2 - Contact Sheet"), parent);
     const bool selected = HasSelection();
-    QAction* open = menu->addAction(tr("&Open"), this, &CThumbnailView::OnOpenFile);
+    // The commands run once the menu's handler has returned: copying,
+    // inserting and the like pump events, and the menu is deleted as it
+    // closes.
+    auto add = [this](QMenu* to, const QString& text, auto command) {
+        QAction* action = to->addAction(text);
+        ConnectAfterReturn(action, this, [this, command] { std::invoke(command, this); });
+        return action;
+    };
+    QAction* open = add(menu, tr("&Open"), &CThumbnailView::OnOpenFile);
     menu->setDefaultAction(open);
-    menu->addAction(tr("&Remove"), this, &CThumbnailView::OnRemove)->setEnabled(selected);
-    menu->addAction(tr("&Insert..."), this, &CThumbnailView::OnInsert);
+    add(menu, tr("&Remove"), &CThumbnailView::OnRemove)->setEnabled(selected);
+    add(menu, tr("&Insert..."), &CThumbnailView::OnInsert);
     menu->addSeparator();
     QMenu* sort = menu->addMenu(tr("&Sort"));
-    sort->addAction(tr("by &Label"), this, [this] { OnSort(SortKey::Label); });
-    sort->addAction(tr("by File Name"), this, [this] { OnSort(SortKey::FileName); });
-    sort->addAction(tr("by &Path"), this, [this] { OnSort(SortKey::Path); });
+    auto sortBy = [](SortKey key) { return [key](CThumbnailView* view) { view->OnSort(key); }; };
+    add(sort, tr("by &Label"), sortBy(SortKey::Label));
+    add(sort, tr("by File Name"), sortBy(SortKey::FileName));
+    add(sort, tr("by &Path"), sortBy(SortKey::Path));
     sort->addSeparator();
-    sort->addAction(tr("by file &size"), this, [this] { OnSort(SortKey::Size); });
-    sort->addAction(tr("by creation date"), this, [this] { OnSort(SortKey::Created); });
-    sort->addAction(tr("by modification date"), this, [this] { OnSort(SortKey::Modified); });
-    menu->addAction(tr("&Generate Labels"), this, &CThumbnailView::OnGenerateLabels);
+    add(sort, tr("by file &size"), sortBy(SortKey::Size));
+    add(sort, tr("by creation date"), sortBy(SortKey::Created));
+    add(sort, tr("by modification date"), sortBy(SortKey::Modified));
+    add(menu, tr("&Generate Labels"), &CThumbnailView::OnGenerateLabels);
     menu->addSeparator();
-    menu->addAction(tr("Cop&y..."), this, &CThumbnailView::OnCopyFiles)->setEnabled(selected);
-    menu->addAction(tr("&Move..."), this, &CThumbnailView::OnMoveFiles)->setEnabled(selected);
-    menu->addAction(tr("&Delete"), this, &CThumbnailView::OnDeleteFiles)->setEnabled(selected);
+    add(menu, tr("Cop&y..."), &CThumbnailView::OnCopyFiles)->setEnabled(selected);
+    add(menu, tr("&Move..."), &CThumbnailView::OnMoveFiles)->setEnabled(selected);
+    add(menu, tr("&Delete"), &CThumbnailView::OnDeleteFiles)->setEnabled(selected);
     open->setEnabled(selected);
     return menu;
 }

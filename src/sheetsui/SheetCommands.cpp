@@ -51,7 +51,7 @@ void CThumbnailView::OnOpenFile()
     const std::vector<size_t> selected = SelectedPositions();
     AppServices& app = doc_->Services();
     if (selected.size() == 1) {
-        app.OpenImageWindow(doc_->PathAt(selected.front()));
+        app.OpenPath(doc_->PathAt(selected.front()));
         return;
     }
     QStringList files;

@@ -21,6 +21,7 @@
 #include "processing/SlideScaler.h"
 #include "render/ImageConversion.h"
 #include "sheets/SheetUpdateHint.h"
+#include "uiservices/AfterReturn.h"
 #include "uiservices/AppServices.h"
 #include "uiservices/CSheetDocument.h"
 #include "uiservices/SheetFileCommands.h"
@@ -40,6 +41,9 @@ struct Command {
     std::optional<QStyle::StandardPixmap> icon;
     bool checkable;
     void (CSlideView::*run)();
+    // Shows progress or asks (and so pumps events): runs after the menu
+    // or key handler that triggered it has returned.
+    bool afterReturn = false;
 };
 
 const Command kCommands[] = {
@@ -68,13 +72,13 @@ const Command kCommands[] = {
      true, nullptr},
     {"slideCopy", QT_TRANSLATE_NOOP("CSlideView", "Cop&y..."),
      QT_TRANSLATE_NOOP("CSlideView", "Copy or rename file\nCopy or rename"), std::nullopt, false,
-     &CSlideView::OnCopyFile},
+     &CSlideView::OnCopyFile, true},
     {"slideMove", QT_TRANSLATE_NOOP("CSlideView", "&Move..."),
      QT_TRANSLATE_NOOP("CSlideView", "Move or rename file\nMove or rename"), std::nullopt, false,
-     &CSlideView::OnMoveFile},
+     &CSlideView::OnMoveFile, true},
     {"slideDelete", QT_TRANSLATE_NOOP("CSlideView", "&Delete file"),
      QT_TRANSLATE_NOOP("CSlideView", "Delete the file\nDelete File"), QStyle::SP_TrashIcon, false,
-     &CSlideView::OnDeleteFile},
+     &CSlideView::OnDeleteFile, true},
     {"slideRemove", QT_TRANSLATE_NOOP("CSlideView", "R&emove"),
      QT_TRANSLATE_NOOP("CSlideView", "Remove selected thumbnails"), std::nullopt, false, &CSlideView::OnRemove},
 };
@@ -146,7 +150,9 @@ void CSlideView::MakeActions()
         if (command.icon)
             action->setIcon(style()->standardIcon(*command.icon));
         action->setCheckable(command.checkable);
-        if (command.run)
+        if (command.run && command.afterReturn)
+            ConnectAfterReturn(action, this, [this, run = command.run] { (this->*run)(); });
+        else if (command.run)
             connect(action, &QAction::triggered, this, command.run);
     }
     ControlsAction()->setChecked(true);

@@ -90,6 +90,15 @@ TEST(OpenPath, AFileOnlyWeAreAssociatedWithIsReportedAsNotUnderstood)
     EXPECT_EQ(app.app->OpenPath(Q(dir.File("odd.bmp"))), nullptr);
     ASSERT_EQ(app.prompter.texts.size(), 1u);
     EXPECT_EQ(app.prompter.texts[0], "Pixadrome doesn't understand " + dir.File("odd.bmp"));
+    // A double click on its item in a sheet opens it the same way.
+    CChildFrame* sheet = app.app->NewSheetFromFiles({Q(dir.File("odd.bmp"))}, QString());
+    auto* view = sheet ? qobject_cast<CThumbnailView*>(sheet->widget()) : nullptr;
+    ASSERT_NE(view, nullptr);
+    const QPoint at = view->visualRect(view->model()->index(0, 0)).center();
+    QWidget* window = view->window();
+    QTest::mouseDClick(window->windowHandle(), Qt::LeftButton, Qt::NoModifier, view->viewport()->mapTo(window, at));
+    ASSERT_EQ(app.prompter.texts.size(), 2u);
+    EXPECT_EQ(app.prompter.texts[1], app.prompter.texts[0]);
     QFile::remove(qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/mimeapps.list"));
 }
 

@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <deque>
+#include <functional>
 #include <memory>
 
 #include "app/CChildFrame.h"
@@ -28,6 +29,7 @@ public:
     std::deque<QString> saves;
     QStringList titles;
     QStringList proposed;  // the names the save and single-file dialogs offered
+    std::function<void()> onAsk;  // called as a dialog would open
 
     QStringList ChooseOpen(QWidget*, const QString& title, const QString&, std::string_view, int&) override
     {
@@ -51,6 +53,8 @@ private:
     T Next(std::deque<T>& answers, const QString& title)
     {
         titles << title;
+        if (onAsk)
+            onAsk();
         if (answers.empty())
             return {};
         T r = answers.front();

@@ -1,4 +1,5 @@
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QFile>
 #include <QFileInfo>
@@ -6,11 +7,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <optional>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -52,6 +55,15 @@ struct SheetWindow {
         view->clearSelection();
         for (int r : rows)
             view->selectionModel()->select(view->model()->index(r, 0), QItemSelectionModel::Select);
+    }
+};
+
+// A drop of a drag out of a sheet, which proposes a move unless Ctrl is held.
+struct ProposedDrop : QDropEvent {
+    ProposedDrop(QPoint at, const QMimeData* data, Qt::KeyboardModifiers keys)
+        : QDropEvent(QPointF(at), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, keys)
+    {
+        m_defaultAction = m_dropAction = (keys & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction;
     }
 };
 
@@ -157,6 +169,40 @@ TEST(SheetWindow, CopiedAndMovedItemsFollowOnlyFilesThatArrived)
     EXPECT_EQ(s.Texts().value(1), QStringLiteral("b.bmp"));
 }
 
+// Copying pumps events while the context menu that asked for it closes
+// and goes: the copy runs once the menu's key handler has returned, and
+// the program lives on through Close All.
+TEST(SheetWindow, ACopyChosenInTheContextMenuRunsAfterTheMenuIsDone)
+{
+    TempDir dir, other;
+    RunningApp app;
+    SheetWindow s = OpenSheet(app, dir, {"a.png", "b.png", "c.png"});
+    ASSERT_TRUE(s.view);
+    QApplication::setActiveWindow(&app.Main());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.Main()));
+    const QPoint at = s.view->PictureRect(s.view->model()->index(0, 0)).center();
+    QTest::mouseClick(s.view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    // What the window system sends for the right button.
+    QContextMenuEvent right(QContextMenuEvent::Mouse, at, s.view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(s.view->viewport(), &right);
+    QPointer<QMenu> menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu);
+    bool inMenuHandler = false;
+    std::optional<bool> askedInHandler;
+    app.files.onAsk = [&] { askedInHandler = inMenuHandler; };
+    app.files.saves = {Q(other.File("new.png"))};
+    inMenuHandler = true;
+    QTest::keyClick(menu, Qt::Key_Y);
+    inMenuHandler = false;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(Q(other.File("new.png"))); }, 5000));
+    EXPECT_EQ(askedInHandler, false);
+    EXPECT_EQ(s.Names().value(0), QStringLiteral("new.png"));
+    QTest::qWait(10);
+    EXPECT_FALSE(menu);  // gone once it closed
+    app.Main().Action("closeAll")->trigger();
+    EXPECT_EQ(app.WindowCount(), 0);
+}
+
 TEST(SheetWindow, DropsInsertAtTheTargetWithTheirLabelsAndRefuseText)
 {
     TempDir dir;
@@ -208,10 +254,12 @@ TEST(SheetWindow, DraggingOutCarriesFilesAndLabelsAndAMoveTakesTheItems)
         QStringList leftInA;
         QStringList inB;
         bool image;  // a drag image for one item
+        bool workspace = false;  // dropped on the main window's workspace: it opens, the item stays
     };
     const std::vector<Case> cases{
         {{1, 2}, Qt::NoModifier, {"a1.bmp"}, {"a2.bmp", "third", "b1.bmp"}, false},
         {{0}, Qt::ControlModifier, {"a1.bmp"}, {"a1.bmp", "a2.bmp", "third", "b1.bmp"}, true},
+        {{0}, Qt::NoModifier, {"a1.bmp"}, {"a1.bmp", "a2.bmp", "third", "b1.bmp"}, true, true},
     };
     for (const Case& c : cases) {
         a.Select(c.rows);
@@ -229,12 +277,13 @@ TEST(SheetWindow, DraggingOutCarriesFilesAndLabelsAndAMoveTakesTheItems)
             if (c.image) {
                 EXPECT_EQ(drag.hotSpot(), QPoint(drag.pixmap().width() / 2, drag.pixmap().height() / 2));
             }
-            const QPoint at = b.view->visualRect(b.view->model()->index(0, 0)).center();
+            QWidget* target = c.workspace ? app.Main().MdiArea()->viewport() : b.view->viewport();
+            const QPoint at = c.workspace ? QPoint(2, 2) : b.view->visualRect(b.view->model()->index(0, 0)).center();
             QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, c.keys);
-            QApplication::sendEvent(b.view->viewport(), &enter);
-            QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton, c.keys);
-            QApplication::sendEvent(b.view->viewport(), &drop);
-            return drop.dropAction();
+            QApplication::sendEvent(target, &enter);
+            ProposedDrop drop(at, data, c.keys);
+            QApplication::sendEvent(target, &drop);
+            return drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
         });
         // A press on a selected picture and moves beyond the drag distance.
         const QPoint from = a.view->PictureRect(a.view->model()->index(*c.rows.begin(), 0)).center();
@@ -244,6 +293,9 @@ TEST(SheetWindow, DraggingOutCarriesFilesAndLabelsAndAMoveTakesTheItems)
         QTest::mouseRelease(a.view->viewport(), Qt::LeftButton, Qt::NoModifier, from);
         EXPECT_EQ(a.Texts(), c.leftInA);
         EXPECT_EQ(b.Texts(), c.inB);
+        if (c.workspace) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return app.Main().FindImageWindow(paths.front()) != nullptr; }, 5000));
+        }
     }
 }
 

@@ -198,10 +198,13 @@ TEST(SlideShow, FileCommandsActOnTheSlideAndItsPlace)
     Show s = StartShow(app, dir, {{"a.bmp", Gradient(8, 8)}, {"b.bmp", Gradient(9, 8)}});
     ASSERT_TRUE(s.view);
     app.files.saves = {Q(dir.File("copy.bmp")), Q(dir.File("moved.bmp"))};
+    // File commands run once the handler that asked has returned.
     s.view->Action("slideCopy")->trigger();
+    QCoreApplication::processEvents();
     s.Shown();
     EXPECT_EQ(s.FileShown(), "copy.bmp");
     s.view->Action("slideMove")->trigger();
+    QCoreApplication::processEvents();
     s.Shown();
     EXPECT_EQ(s.FileShown(), "moved.bmp");
     EXPECT_EQ(app.files.titles, QStringList({"Copy: Choose new directory", "Move: Choose new directory"}));
