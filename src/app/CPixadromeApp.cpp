@@ -154,6 +154,8 @@ CChildFrame* CPixadromeApp::OpenPath(const QString& path)
 
 CChildFrame* CPixadromeApp::OpenImageWindow(const QString& path) { return imageTemplate_->OpenDocumentFile(path); }
 
+CChildFrame* CPixadromeApp::OpenWrittenImage(const QString& path) { return imageTemplate_->OpenNewWindow(path); }
+
 std::optional<QStringList> CPixadromeApp::TakePendingFiles() { return std::exchange(pendingFiles_, std::nullopt); }
 
 std::optional<std::vector<uint8_t>> CPixadromeApp::TakePendingBitmap()
@@ -276,9 +278,17 @@ void CPixadromeApp::OnSelectSource()
 void CPixadromeApp::OnAcquire()
 {
     // One scan window, a child of the main window: closing the program
-    // closes the connection with it.
-    if (!scanDialog_)
+    // closes the connection with it. A window still open on the chosen
+    // device is brought forward; otherwise (closed, failed, or another
+    // device chosen since) the device is opened anew.
+    const std::string device =
+        settings_.GetString(settings::kScanDevice.section, settings::kScanDevice.key, "");
+    const bool reuse = scanDialog_ && scanDialog_->isVisible() &&
+                       (scanDialog_->Scanning() || (!scanDialog_->Failed() && scanDialog_->Device() == device));
+    if (!reuse) {
+        delete scanDialog_;
         scanDialog_ = new CScanDialog(*this, MainWindow());
+    }
     scanDialog_->show();
     scanDialog_->raise();
 }

@@ -22,7 +22,9 @@ namespace pix {
 class CImageBuffer;
 class CMainFrame;
 class CDocTemplate;
+class CImageTemplate;
 class CSlideTemplate;
+class CScanDialog;
 
 struct StartOptions {
     bool maximized = false;   // "m"
@@ -58,6 +60,7 @@ public:
     // Opens path as an image in a new window (an open window on the same
     // path is activated instead).
     CChildFrame* OpenImageWindow(const QString& path) override;
+    CChildFrame* OpenWrittenImage(const QString& path) override;
     std::optional<std::string> ViewedFile() override;
     QWidget* OpenSheetOfFiles(const QStringList& files) override { return NewSheetFromFiles(files, QString()); }
     void StartSlideShow(QObject* sheetDocument) override;
@@ -115,12 +118,12 @@ private:
     Prompter& prompter_;
     FileChooser& files_;
     std::unique_ptr<CMainFrame> mainFrame_;
-    std::unique_ptr<CDocTemplate> imageTemplate_;
+    std::unique_ptr<CImageTemplate> imageTemplate_;
     std::unique_ptr<CDocTemplate> sheetTemplate_;
     std::unique_ptr<CSlideTemplate> slideTemplate_;
     std::optional<QStringList> pendingFiles_;
     std::optional<std::vector<uint8_t>> pendingBitmap_;
-    QPointer<QDialog> scanDialog_;
+    QPointer<CScanDialog> scanDialog_;
     RecentFileList recent_;
     DatabaseAccess database_;
     int untitledCount_ = 0;

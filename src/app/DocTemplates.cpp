@@ -58,6 +58,11 @@ CChildFrame* CImageTemplate::OpenDocumentFile(const QString& path)
             main->Activate(open);
             return open;
         }
+    return OpenNewWindow(path);
+}
+
+CChildFrame* CImageTemplate::OpenNewWindow(const QString& path)
+{
     auto doc = std::make_unique<CPixadromeDoc>(app_);
     if (!doc->OpenDocument(path))
         return nullptr;

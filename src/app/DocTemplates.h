@@ -32,6 +32,8 @@ public:
     using CDocTemplate::CDocTemplate;
     CChildFrame* OpenDocumentFile(const QString& path) override;
     CChildFrame* NewDocument() override;
+    // A new window on path, whether or not one shows it already.
+    CChildFrame* OpenNewWindow(const QString& path);
 };
 
 // Contact sheets: new from the pending file list, or read from ".pxc".

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -78,7 +79,18 @@ int CFileSelect::FilterIndex() const { return static_cast<int>(qtFilters_.indexO
 void CFileSelect::accept()
 {
     if (!name_ || name_->text() != kAllInDirectory) {
+        // A folder typed as the name is entered, and the whole of it is
+        // offered again.
+        const QString typed = name_ ? name_->text().trimmed() : QString();
+        const QFileInfo folder(directory(), typed);
+        if (!typed.isEmpty() && folder.isDir()) {
+            setDirectory(folder.absoluteFilePath());
+            ResetName();
+            return;
+        }
         QFileDialog::accept();
+        if (isVisible() && name_ && name_->text().isEmpty())
+            ResetName();
         return;
     }
     std::vector<std::string> patterns;

@@ -67,7 +67,9 @@ bool CPixadromeDoc::NewDocument()
         return false;
     RecordSize();
     SetTitle(app_.NextUntitledName());
-    SetModifiedFlag(false);
+    // A pasted or scanned picture exists nowhere else until it is saved:
+    // closing it asks first.
+    SetModifiedFlag(true);
     return true;
 }
 
@@ -76,15 +78,18 @@ bool CPixadromeDoc::SaveDocument(const QString& path)
     // JPEG goes through the compression dialog, which writes the file;
     // other pictures are written by their format's writer. The written
     // file then opens in its own window, showing it as it was written.
+    bool written = true;
     if (FormatForPath(Native(path)) == ImageFormat::Jpeg) {
         if (!app_.SaveJpeg(image_, path))
             return false;
     } else {
-        image_.Save(Native(path), app_.Prompt());
+        written = image_.SaveReplacing(Native(path), app_.Prompt());
     }
-    if (path == path_)
+    // An untitled picture (pasted or scanned) stays modified until it has
+    // been written somewhere.
+    if (path == path_ || (path_.isEmpty() && written))
         SetModifiedFlag(false);
-    app_.OpenImageWindow(path);
+    app_.OpenWrittenImage(path);
     return true;
 }
 

@@ -71,6 +71,7 @@ CScanDialog::CScanDialog(AppServices& app, QWidget* parent)
 
     SettingsStore& store = app_.Settings();
     const std::string device = store.GetString(settings::kScanDevice.section, settings::kScanDevice.key, "");
+    device_ = device;
     std::vector<std::pair<std::string, std::string>> remembered;
     for (size_t i = 0; i < std::size(kRemembered); ++i)
         remembered.emplace_back(kRememberedNames[i], store.GetString(kRemembered[i].section, kRemembered[i].key, ""));
@@ -85,6 +86,7 @@ CScanDialog::CScanDialog(AppServices& app, QWidget* parent)
         if (error) {
             scanner.StepDown(1);
             worker->Deliver([this, error] {
+                failed_ = true;
                 progress_->clear();
                 ReportProblem(*error);
             });

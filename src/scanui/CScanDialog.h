@@ -37,6 +37,10 @@ public:
     // The device is open and its options shown; no page is being read.
     bool Ready() const { return ready_ && !scanning_; }
     bool Scanning() const { return scanning_; }
+    // The device could not be opened: the window is of no further use.
+    bool Failed() const { return failed_; }
+    // The device asked for when the window opened ("" for the first found).
+    const std::string& Device() const { return device_; }
     QPushButton* ScanButton() const { return scan_; }
     QPushButton* CancelButton() const { return cancel_; }
     QCheckBox* KeepOpen() const { return keepOpen_; }
@@ -63,6 +67,8 @@ private:
     QPushButton* close_;
     bool ready_ = false;
     bool scanning_ = false;
+    bool failed_ = false;
+    std::string device_;
 };
 
 }  // namespace pix

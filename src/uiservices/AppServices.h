@@ -44,6 +44,9 @@ public:
     virtual std::optional<std::string> ViewedFile() = 0;
     // Opens path as an image (an open window on it is activated instead).
     virtual QWidget* OpenImageWindow(const QString& path) = 0;
+    // Opens a file just written in a window of its own, showing it as it
+    // was written, also where a window shows that path already.
+    virtual QWidget* OpenWrittenImage(const QString& path) = 0;
     // A new contact sheet of files; null when none opened.
     virtual QWidget* OpenSheetOfFiles(const QStringList& files) = 0;
     // Shows a contact-sheet document as a slide show, in a window of its

@@ -12,7 +12,9 @@ namespace pix {
 CPixadromePrintDlg::CPixadromePrintDlg(QPrinter* printer, SettingsStore& settings, QWidget* parent)
     : QPrintDialog(printer, parent), settings_(settings)
 {
-    setOption(QAbstractPrintDialog::PrintToFile, false);
+    // Printing to a PDF file is how a page is printed without a printer
+    // here: the dialog keeps that choice among its printers.
+    setOption(QAbstractPrintDialog::PrintToFile, true);
     setOption(QAbstractPrintDialog::PrintSelection, false);
     setOption(QAbstractPrintDialog::PrintPageRange, false);
     setMinMax(1, 65535);

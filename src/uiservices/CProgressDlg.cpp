@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace pix {
 
@@ -151,7 +152,10 @@ bool CProgressDlg::eventFilter(QObject* watched, QEvent* event)
     case QEvent::Wheel:
     case QEvent::Shortcut:
     case QEvent::ShortcutOverride: {
-        // Only this window takes input while the operation runs.
+        // Only this window takes input while the operation runs. Mouse
+        // events reach the native window first, then its widgets.
+        if (watched->isWindowType())
+            return watched != static_cast<QObject*>(windowHandle());
         auto* widget = qobject_cast<QWidget*>(watched);
         return !(widget && (widget == this || isAncestorOf(widget)));
     }

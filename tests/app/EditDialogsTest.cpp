@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
@@ -228,6 +229,13 @@ TEST(Printing, PicturesAreFittedAndCentredAndQualitySurvivesInTheSettings)
     EXPECT_EQ(app.settings.GetInt("Settings", "PrintQuality", 0), 1);
     CPixadromePrintDlg again(&printer, app.settings);
     EXPECT_TRUE(again.HighQuality());
+    // A PDF file stays among the printers.
+    again.show();
+    QStringList printers;
+    if (auto* box = again.findChild<QComboBox*>(QStringLiteral("printers")))
+        for (int i = 0; i < box->count(); ++i)
+            printers << box->itemText(i);
+    EXPECT_TRUE(printers.contains(QStringLiteral("Print to File (PDF)"))) << printers.join(',').toStdString();
 }
 
 
@@ -394,8 +402,19 @@ TEST(ProgressDlg, InputToOtherWindowsWaitsWhileTheOperationRuns)
     {
         CProgressDlg dlg(&main);
         QTest::mouseClick(button, Qt::LeftButton);
-        dlg.Pump();
+        EXPECT_TRUE(dlg.Pump());
         EXPECT_EQ(clicks, 0);
+        // The window's own Cancel button takes clicks and stops the work.
+        QPushButton* cancel = nullptr;
+        for (QPushButton* b : dlg.findChildren<QPushButton*>())
+            if (b->text() == QStringLiteral("Cancel"))
+                cancel = b;
+        ASSERT_NE(cancel, nullptr);
+        // Through the window, as the window system delivers a click.
+        QTest::mouseClick(dlg.windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                          cancel->mapTo(&dlg, cancel->rect().center()));
+        EXPECT_FALSE(dlg.Pump());
+        EXPECT_FALSE(cancel->isEnabled());
     }
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);

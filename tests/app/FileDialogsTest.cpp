@@ -3,6 +3,7 @@
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
@@ -72,6 +73,27 @@ TEST(FileDialogs, AllInDirectoryAcceptsOnlyWithFiles)
     EXPECT_TRUE(select.isVisible());
     select.NameBox()->setText("x.jpg");
     EXPECT_FALSE(select.Subfolders()->isEnabled());
+}
+
+TEST(FileDialogs, AFolderTypedAsTheNameIsEnteredWhole)
+{
+    RunningApp app;
+    TempDir dir;
+    Fill(dir);
+    for (const QString& typed : {QStringLiteral("sub"), Q(dir.File("sub"))}) {
+        CFileSelect select(*app.app, nullptr, "Open", Q(dir.Path().string()), kFilter, 1);
+        select.show();
+        select.NameBox()->setFocus();
+        select.NameBox()->clear();
+        QTest::keyClicks(select.NameBox(), typed);
+        QTest::keyClick(select.NameBox(), Qt::Key_Return);
+        ASSERT_TRUE(select.isVisible());
+        EXPECT_EQ(select.directory().absolutePath(), Q(dir.File("sub")));
+        EXPECT_EQ(select.NameBox()->text(), "all in directory");
+        QTest::keyClick(select.NameBox(), Qt::Key_Return);
+        EXPECT_FALSE(select.isVisible());
+        EXPECT_EQ(select.Files(), QStringList{Q(dir.File("sub/e.png"))});
+    }
 }
 
 TEST(FileDialogs, TheDatabaseButtonFindsMovedFilesInTheDatabaseFolder)

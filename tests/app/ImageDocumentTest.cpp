@@ -67,10 +67,12 @@ TEST(ImageDocument, SaveAsWritesTheFileAndOpensItInANewWindow)
     EXPECT_TRUE(SamePixels(written, doc.Image()));
     EXPECT_EQ(app.settings.GetString("State", "DestDir", ""), dir.File("out"));
 
-    // Saving under its own name clears the flag (and shows the file again).
+    // Saving under its own name clears the flag and shows the file as
+    // written, in a new window beside the one that shows it already.
     app.files.saves.push_back(Q(dir.File("a.bmp")));
     EXPECT_TRUE(doc.OnSaveAs());
     EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(app.WindowCount(), 3);
 }
 
 TEST(ImageDocument, CopyMoveAndDeleteFollowTheFile)
@@ -138,11 +140,23 @@ TEST(ImageDocument, PasteReadsAnEightBitBitmapAfterItsFullPalette)
     EXPECT_EQ(b, 200);
     EXPECT_EQ(doc.Title(), QStringLiteral("Image1"));
     EXPECT_TRUE(doc.PathName().isEmpty());
+    // The picture is nowhere else: closing asks until it has been saved.
+    app.prompter.script = {Answer::Cancel};
+    app.Main().Action("closeAll")->trigger();
+    EXPECT_EQ(app.prompter.texts, std::vector<std::string>{"Save changes to Image1?"});
+    EXPECT_EQ(app.WindowCount(), 1);
+    TempDir dir;
+    app.files.saves.push_back(Q(dir.File("pasted.bmp")));
+    EXPECT_TRUE(doc.OnSaveAs());
+    EXPECT_FALSE(doc.IsModified());
+    app.prompter.texts.clear();
+    app.prompter.script.clear();
 
     // With no picture on the clipboard, Paste makes no window.
     QGuiApplication::clipboard()->setText(QStringLiteral("just text"));
+    const int windows = app.WindowCount();
     app.app->OnPaste();
-    EXPECT_EQ(app.WindowCount(), 1);
+    EXPECT_EQ(app.WindowCount(), windows);
 }
 
 void Click(QWidget* w, Qt::MouseButton button, QPoint p)

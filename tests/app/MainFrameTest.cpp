@@ -117,6 +117,29 @@ TEST(FullScreen, HidesTheBarsAndLeavesEverythingAsItWas)
     EXPECT_EQ(app.settings.GetInt("State\\Bars", "StatusBar", -1), 0);
 }
 
+// The menu bar is hidden in full screen; the command keys work there all
+// the same: F11 leaves, Esc quits as everywhere.
+TEST(FullScreen, CommandKeysWorkWhileTheMenuBarIsHidden)
+{
+    RunningApp app;
+    TempDir dir;
+    CMainFrame& frame = app.Main();
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    CChildFrame* child = app.app->OpenImageWindow(Q(WritePattern(dir, "a.bmp", 50, 40)));
+    ASSERT_NE(child, nullptr);
+    auto key = [&](Qt::Key k) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &frame, k); };
+    key(Qt::Key_F11);
+    ASSERT_TRUE(frame.IsFullScreen());
+    key(Qt::Key_F11);
+    EXPECT_FALSE(frame.IsFullScreen());
+    key(Qt::Key_F11);
+    ASSERT_TRUE(frame.IsFullScreen());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(frame.isVisible());
+}
+
 TEST(FullScreen, MenuShowsTheMenusCentredUnderItsButton)
 {
     RunningApp app;

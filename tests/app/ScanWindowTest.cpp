@@ -68,15 +68,26 @@ TEST(ScanWindow, OpeningProblemsAreReportedOnce)
     }
 }
 
-TEST(ScanWindow, TheChooserRemembersTheDevice)
+// A window whose device failed to open is not shown again: the next
+// Acquire opens the device chosen since.
+TEST(ScanWindow, TheChooserRemembersTheDeviceAndTheNextAcquireOpensIt)
 {
     UseSlowTestDevices();
     RunningApp app;
+    app.settings.SetString("Scanner", "Device", "test:9");
+    app.app->OnAcquire();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !app.prompter.texts.empty(); }, 10000));
     CScanDeviceDlg chooser(*app.app);
     ASSERT_TRUE(QTest::qWaitFor([&] { return chooser.List()->count() == 2; }, 10000));
     chooser.List()->setCurrentRow(1);
     chooser.accept();
     EXPECT_EQ(app.settings.GetString("Scanner", "Device", ""), "test:1");
+    app.app->OnAcquire();
+    QTest::qWait(0);
+    const auto windows = app.Main().findChildren<CScanDialog*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return windows[0]->Ready(); }, 10000));
+    EXPECT_EQ(app.prompter.texts.size(), 1u);
 }
 
 }  // namespace
