@@ -8,6 +8,7 @@
 #include "common/Prompter.h"
 #include "image/CImageBuffer.h"
 #include "sheets/Fields.h"
+#include "sheets/HtmlEscape.h"
 #include "sheets/PageLayout.h"
 #include "sheets/PagePixels.h"
 #include "sheets/ThumbnailSheet.h"
@@ -200,15 +201,16 @@ std::string HtmlPageMarkup(const ThumbnailSheet& sheet, const std::string& docum
     const PageFieldValues fields{layout.page, m, n, documentTitle};
 
     std::string out = "<HTML>\n<HEAD>\n";
-    out += format.title.empty() ? "<TITLE>Thumbnails</TITLE>\n" : "<TITLE>" + TitleOf(documentTitle) + "</TITLE>\n";
+    out += format.title.empty() ? "<TITLE>Thumbnails</TITLE>\n"
+                                : "<TITLE>" + HtmlEscaped(TitleOf(documentTitle)) + "</TITLE>\n";
     out += "<META NAME=\"GENERATOR\" CONTENT=\"Pixadrome\">\n</HEAD>\n";
     out += "<BODY BGCOLOR=\"" + Hex2(format.bgC) + "\"";
     if (format.bgI && !format.bgImg.empty())
-        out += " BACKGROUND=\"" + MakeRelativeUrl(pageFolder, format.bgImg) + "\"";
+        out += " BACKGROUND=\"" + HtmlLink(MakeRelativeUrl(pageFolder, format.bgImg)) + "\"";
     out += ">\n";
     if (!format.title.empty())
         out += "<CENTER><H1><FONT COLOR=\"" + Hex2(format.titleCol) + "\">\n" +
-               HtmlLineBreaks(ExpandPageFields(format.title, fields)) + "\n</FONT></H1></CENTER>\n";
+               HtmlLineBreaks(HtmlEscaped(ExpandPageFields(format.title, fields))) + "\n</FONT></H1></CENTER>\n";
 
     const HtmlGrid grid = LayoutHtmlGrid(layout.width, layout.height, k, layout.rows, layout.cols);
     int pm = std::max(format.tmbMargL, format.tmbMargT);
@@ -228,16 +230,16 @@ std::string HtmlPageMarkup(const ThumbnailSheet& sheet, const std::string& docum
             out += "<TR>\n";
         const std::string& file = sheet.Files()[sheet.ItemAt(static_cast<size_t>(i))];
         const std::string name = ThumbnailSheet::FileNameOf(file);
-        std::string label = HtmlLineBreaks(ExpandLabelFields(sheet, static_cast<size_t>(i)));
-        const std::string base = TitleOf(name);
+        std::string label = HtmlLineBreaks(HtmlEscaped(ExpandLabelFields(sheet, static_cast<size_t>(i))));
+        const std::string base = HtmlEscaped(TitleOf(name));
         progress.Step("Processing " + name, i);  // the export goes on either way
         const std::string picturePath = layout.thumbnailFolder + name + layout.suffix;
         const ThumbnailPicture picture =
             MakeHtmlThumbnail(file, picturePath, grid.cellWidth, grid.cellHeight, s, format);
-        const std::string link = MakeRelativeUrl(pageFolder, file);
+        const std::string link = HtmlLink(MakeRelativeUrl(pageFolder, file));
         out += "<TD VALIGN=CENTER HALIGN=CENTER>\n";
         if (picture.made) {
-            out += "<CENTER><A href=\"" + link + "\"><IMG SRC=\"" + MakeRelativeUrl(pageFolder, picturePath) +
+            out += "<CENTER><A href=\"" + link + "\"><IMG SRC=\"" + HtmlLink(MakeRelativeUrl(pageFolder, picturePath)) +
                    "\" WIDTH=\"" + std::to_string(picture.width) + "\" HEIGHT=\"" + std::to_string(picture.height) +
                    "\" BORDER=\"0\" ALT=\"" + base + "\"></A><BR>\n";
             out += label + "</CENTER>\n";
@@ -253,7 +255,7 @@ std::string HtmlPageMarkup(const ThumbnailSheet& sheet, const std::string& docum
     out += "</TABLE>\n";
     if (!format.footer.empty())
         out += "<CENTER><H2><FONT COLOR=\"" + Hex2(format.footerCol) + "\">\n" +
-               HtmlLineBreaks(ExpandPageFields(format.footer, fields)) + "\n</FONT></H2></CENTER>\n";
+               HtmlLineBreaks(HtmlEscaped(ExpandPageFields(format.footer, fields))) + "\n</FONT></H2></CENTER>\n";
     out += "</BODY>\n</HTML>";
 
     // The page is a text file with CR LF line ends.
