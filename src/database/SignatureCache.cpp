@@ -175,12 +175,15 @@ bool SignatureCache::Save(const std::string& file)
         merged.insert_or_assign(key, entry);
     if (merged.size() > UINT32_MAX)
         return false;
+    // The store tells which pictures the user has: a folder made for it
+    // and the file itself are the user's alone.
     std::error_code ec;
     const fs::path folder = fs::path(file).parent_path();
-    if (!folder.empty())
-        fs::create_directories(folder, ec);
+    if (!folder.empty() && !fs::exists(folder, ec) && fs::create_directories(folder, ec))
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
     const std::vector<uint8_t> bytes = SerializeMap(merged);
-    if (!WriteFileAtomically(file, bytes.data(), bytes.size()))
+    AtomicFile out;
+    if (!out.Open(file, 0600) || !out.Write(bytes.data(), bytes.size()) || !out.Commit())
         return false;
     entries_ = std::move(merged);
     modified_ = false;

@@ -41,6 +41,19 @@ TEST(AtomicFile, ReplacesOnlyOnCommitAndKeepsTheModeOfTheOldFile)
     EXPECT_EQ(Entries(dir), 1);  // no temporary file left
 }
 
+// A link planted where the file goes is replaced, never written through.
+TEST(AtomicFile, APlantedLinkIsReplacedNotFollowed)
+{
+    test::TempDir dir;
+    const std::string victim = dir.File("victim"), path = dir.File("store");
+    test::WriteAll(victim, {1});
+    std::filesystem::create_symlink(victim, path);
+    ASSERT_TRUE(WriteFileAtomically(path, "new", 3));
+    EXPECT_FALSE(std::filesystem::is_symlink(path));
+    EXPECT_EQ(test::ReadAll(path), (std::vector<uint8_t>{'n', 'e', 'w'}));
+    EXPECT_EQ(test::ReadAll(victim), (std::vector<uint8_t>{1}));
+}
+
 TEST(AtomicFile, RefusesFoldersAndMissingParents)
 {
     test::TempDir dir;

@@ -378,6 +378,10 @@ TEST(SignatureCache, SavingMergesAnotherWritersEntriesAndADamagedFileIsIgnoredAn
     first.Store("/c", {3, 3}, 0, Signature{4});
     second.Store("/a", {1, 2}, 32, Signature{3});  // the later saver's entry wins
     ASSERT_TRUE(first.Save(file) && second.Save(file));
+    // The folder made for it and the store are the user's alone.
+    namespace fs = std::filesystem;
+    EXPECT_EQ(fs::status(dir.File("cache")).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     const std::vector<uint8_t> good = ReadFileBytes(file).value();
     ASSERT_TRUE(both.Parse(good.data(), good.size()));
     EXPECT_EQ(both.Count(), 2u);
