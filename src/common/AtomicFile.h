@@ -1,7 +1,10 @@
 #pragma once
 // Writes a file through a temporary file in the same folder that replaces
 // the target only on Commit, so a failed or interrupted write never leaves
-// a half-written file or destroys the old one.
+// a half-written file or destroys the old one. Where the file system
+// allows, the temporary file has no name until it is renamed into place,
+// so a killed writer leaves nothing; named leftovers of writers that are
+// gone are removed by the next write of the same file.
 
 #include <cstdint>
 #include <cstdio>
@@ -39,6 +42,7 @@ private:
     std::string temp_;
     bool failed_ = false;
     bool replacing_ = false;
+    bool anonymous_ = false;  // the temporary file has no name until Commit
 };
 
 // Writes bytes to path atomically; false on any failure.

@@ -1,10 +1,15 @@
 #include "common/AtomicFile.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <algorithm>
 #include <iterator>
+#include <random>
 
 #include "support/TestSupport.h"
 
@@ -52,6 +57,33 @@ TEST(AtomicFile, APlantedLinkIsReplacedNotFollowed)
     EXPECT_FALSE(std::filesystem::is_symlink(path));
     EXPECT_EQ(test::ReadAll(path), (std::vector<uint8_t>{'n', 'e', 'w'}));
     EXPECT_EQ(test::ReadAll(victim), (std::vector<uint8_t>{1}));
+}
+
+// A writer killed at any moment leaves the old or the new file whole, and
+// what it left beside it is gone after the next write.
+TEST(AtomicFile, AKilledWriterLeavesAWholeFileAndNoTemporary)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("pix.db");
+    auto version = [](uint8_t v) { return std::vector<uint8_t>(1 << 20, v); };
+    ASSERT_TRUE(WriteFileAtomically(path, version(0).data(), 1 << 20));
+    std::mt19937 random(7);
+    for (int round = 0; round < 100; ++round) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (uint8_t v = 1;; v = static_cast<uint8_t>(v % 200 + 1))
+                WriteFileAtomically(path, version(v).data(), 1 << 20);
+        }
+        ::usleep(static_cast<useconds_t>(random() % 20000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::vector<uint8_t> now = test::ReadAll(path);
+        ASSERT_EQ(now.size(), size_t{1} << 20) << round;
+        ASSERT_EQ(std::count(now.begin(), now.end(), now.front()), 1 << 20) << round;
+    }
+    ASSERT_TRUE(WriteFileAtomically(path, "done", 4));
+    EXPECT_EQ(Entries(dir), 1);
 }
 
 TEST(AtomicFile, RefusesFoldersAndMissingParents)
