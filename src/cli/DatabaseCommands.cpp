@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <iostream>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "common/Progress.h"
 #include "database/Attributes.h"
 #include "database/ContentKey.h"
+#include "database/DatabaseFileLock.h"
 #include "database/ImageDatabase.h"
 #include "database/Maintenance.h"
 
@@ -114,12 +116,17 @@ int CmdDb(const QStringList& args, CliStreams io)
         return 2;
     }
     const std::string dbPath = NativePath(parser.value(dbOption));
+    const QString command = pos.takeFirst();
+    // A command that changes the database reads, changes and writes it
+    // while no other program does; a dump only reads a whole file.
+    std::optional<DatabaseFileLock> lock;
+    if (command != QLatin1String("dump"))
+        lock.emplace(dbPath);
     CImageDatabase db;
     if (!db.Load(dbPath)) {
         io.err << "pixadrome-cli: Not a Pixadrome database! " << dbPath << '\n';
         return 1;
     }
-    const QString command = pos.takeFirst();
     CliPrompter prompter(io.err);
     auto save = [&]() {
         if (db.Save(dbPath))

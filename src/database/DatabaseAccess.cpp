@@ -32,6 +32,8 @@ CImageDatabase* DatabaseAccess::AcquireDatabase()
             return nullptr;
         }
         database_ = std::move(database);
+        database_->StartJournal();
+        loadedVersion_ = VersionOf(currentPath_);
         // A fresh database has nothing to save yet.
         modified_ = false;
     }
@@ -45,7 +47,7 @@ void DatabaseAccess::ReleaseDatabase()
         return;
     if (modified_ && useCount_ > 0) {
         // A failed save keeps the flag, so the next release tries again.
-        if (database_->Save(currentPath_))
+        if (Save())
             modified_ = false;
     }
     if (--useCount_ <= 0) {
@@ -53,6 +55,30 @@ void DatabaseAccess::ReleaseDatabase()
         database_.reset();
         modified_ = false;
     }
+}
+
+bool DatabaseAccess::Save()
+{
+    const DatabaseFileLock lock(currentPath_);
+    if (VersionOf(currentPath_) != loadedVersion_) {
+        // Another program wrote the file meanwhile: our changes go onto its.
+        CImageDatabase current;
+        if (current.Load(currentPath_)) {
+            current.Replay(database_->Journal());
+            if (!current.Save(currentPath_))
+                return false;
+            *database_ = std::move(current);
+            database_->StartJournal();
+            loadedVersion_ = VersionOf(currentPath_);
+            return true;
+        }
+        // A file that no longer reads is replaced by ours.
+    }
+    if (!database_->Save(currentPath_))
+        return false;
+    database_->StartJournal();
+    loadedVersion_ = VersionOf(currentPath_);
+    return true;
 }
 
 bool DatabaseAccess::ChangeDatabase(const std::string& path)

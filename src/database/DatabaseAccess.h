@@ -3,9 +3,11 @@
 // holder, saved (when marked modified) and freed by the last.
 
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 
+#include "database/DatabaseFileLock.h"
 #include "database/ImageDatabase.h"
 
 namespace pix {
@@ -27,7 +29,9 @@ public:
     // then answering null) and counts the holder.
     CImageDatabase* AcquireDatabase();
     // Saves a modified database for the holder that lets it go; the last
-    // holder frees it.
+    // holder frees it. When another program changed the file since it was
+    // loaded, this program's changes are made again on the file as it is
+    // now, and that is written (and held from then on).
     void ReleaseDatabase();
     void MarkDatabaseModified() { modified_ = true; }
     int UseCount() const { return useCount_; }
@@ -51,7 +55,10 @@ private:
     Prompter& prompter_;
     std::string defaultPath_;
     std::string currentPath_;
+    bool Save();
+
     std::unique_ptr<CImageDatabase> database_;
+    std::optional<FileVersion> loadedVersion_;  // of the file when loaded or last saved
     int useCount_ = 0;
     bool modified_ = false;
 };

@@ -195,8 +195,41 @@ void CImageDatabase::SetStrings(uint32_t record, std::span<const uint32_t> ids)
     records_[record].size = static_cast<uint32_t>(ids.size());
 }
 
+class CImageDatabase::JournalScope {
+public:
+    JournalScope(CImageDatabase& db, DbChange change) : db_(db)
+    {
+        if (db_.journaling_ && db_.depth_ == 0)
+            db_.journal_.push_back(std::move(change));
+        ++db_.depth_;
+    }
+    ~JournalScope() { --db_.depth_; }
+    JournalScope(const JournalScope&) = delete;
+    JournalScope& operator=(const JournalScope&) = delete;
+
+private:
+    CImageDatabase& db_;
+};
+
+void CImageDatabase::Replay(const std::vector<DbChange>& changes)
+{
+    for (const DbChange& c : changes) {
+        CDbCursor cursor;
+        cursor.SetKey(c.first);
+        switch (c.kind) {
+        case DbChange::Kind::Insert: Insert(cursor, c.value); break;
+        case DbChange::Kind::Delete: Delete(cursor, c.value, c.start); break;
+        case DbChange::Kind::Replace: Replace(c.first, c.second); break;
+        case DbChange::Kind::CopySubtree: CopySubtree(c.first, c.second); break;
+        case DbChange::Kind::Append: Append(c.first); break;
+        case DbChange::Kind::Clear: Clear(); break;
+        }
+    }
+}
+
 void CImageDatabase::Append(const CStrList& record)
 {
+    JournalScope scope(*this, {DbChange::Kind::Append, record, {}, {}, -1});
     std::vector<uint32_t> ids;
     ids.reserve(record.size());
     for (const auto& s : record)
@@ -272,6 +305,7 @@ void CImageDatabase::ForEachCandidate(uint32_t anchor, Visit&& visit) const
 
 void CImageDatabase::Insert(CDbCursor& cursor, const std::string& value)
 {
+    JournalScope scope(*this, {DbChange::Kind::Insert, cursor.key_, {}, value, -1});
     const CStrList full = WithValue(cursor.key_, value);
     std::vector<uint32_t> ids;
     ids.reserve(full.size());
@@ -301,6 +335,7 @@ void CImageDatabase::Insert(CDbCursor& cursor, const std::string& value)
 
 void CImageDatabase::Delete(CDbCursor& cursor, const std::string& value, int start)
 {
+    JournalScope scope(*this, {DbChange::Kind::Delete, cursor.key_, {}, value, start});
     std::vector<uint32_t> pattern;
     if (!Lookup(WithValue(cursor.key_, value), pattern))
         return;
@@ -375,6 +410,7 @@ std::string CImageDatabase::GetNext(CDbCursor& cursor) const
 
 void CImageDatabase::Replace(const CStrList& oldKey, const CStrList& newKey)
 {
+    JournalScope scope(*this, {DbChange::Kind::Replace, oldKey, newKey, {}, -1});
     std::vector<uint32_t> oldIds;
     if (!Lookup(oldKey, oldIds))
         return;
@@ -422,6 +458,7 @@ std::vector<std::string> DistinctValues(const CImageDatabase& db, const CStrList
 
 bool CImageDatabase::CopySubtree(const CStrList& dstKey, const CStrList& srcKey)
 {
+    JournalScope scope(*this, {DbChange::Kind::CopySubtree, dstKey, srcKey, {}, -1});
     const std::vector<std::string> children = DistinctValues(*this, srcKey, "", false, 0);
     for (const auto& x : children) {
         CStrList dst = dstKey;
@@ -483,7 +520,18 @@ void CImageDatabase::ForEachRecord(const std::function<void(std::span<const std:
     }
 }
 
-void CImageDatabase::Clear() { *this = CImageDatabase(); }
+void CImageDatabase::Clear()
+{
+    JournalScope scope(*this, {DbChange::Kind::Clear, {}, {}, {}, -1});
+    // The journal outlives the records.
+    std::vector<DbChange> journal = std::move(journal_);
+    const bool journaling = journaling_;
+    const int depth = depth_;
+    *this = CImageDatabase();
+    journal_ = std::move(journal);
+    journaling_ = journaling;
+    depth_ = depth;
+}
 
 void CImageDatabase::Encode(const std::function<void(const uint8_t*, size_t)>& sink) const
 {

@@ -41,6 +41,17 @@ int FindStart(const CStrList& record, const CStrList& pattern, int start);
 
 class CImageDatabase;
 
+// A change made through the public operations, as called; replaying the
+// changes of one program on a file another program changed meanwhile
+// keeps both programs' changes.
+struct DbChange {
+    enum class Kind { Insert, Delete, Replace, CopySubtree, Append, Clear } kind;
+    CStrList first;   // Insert, Delete: the key; Replace, CopySubtree: old / destination key; Append: the record
+    CStrList second;  // Replace: the new key; CopySubtree: the source key
+    std::string value;
+    int start = -1;
+};
+
 // The state of one query: the key path the caller builds, then the
 // pattern, the values returned so far and the current result.
 class CDbCursor {
@@ -123,6 +134,16 @@ public:
     // databases from stored lists).
     void Append(const CStrList& record);
 
+    // Records every change from now on (and forgets those recorded).
+    void StartJournal()
+    {
+        journal_.clear();
+        journaling_ = true;
+    }
+    const std::vector<DbChange>& Journal() const { return journal_; }
+    // Applies changes recorded by another database, in order.
+    void Replay(const std::vector<DbChange>& changes);
+
 private:
     // A record's strings are ids_[begin .. begin + size); a removed record
     // has begin kRemoved.
@@ -175,6 +196,13 @@ private:
     size_t liveRecords_ = 0;
     size_t deadRecords_ = 0;
     size_t unusedIds_ = 0;  // entries of ids_ no live record uses
+
+    // Records a change at the outermost public call only (operations call
+    // one another).
+    class JournalScope;
+    bool journaling_ = false;
+    int depth_ = 0;
+    std::vector<DbChange> journal_;
 };
 
 // Every distinct value a query for key + value yields, in record order.

@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <functional>
+
 #include "database/DatabaseAccess.h"
+#include "database/DatabaseFileLock.h"
 #include "database/ImageDatabase.h"
 #include "common/SettingsStore.h"
 #include "support/TestSupport.h"
@@ -256,6 +262,77 @@ TEST(DatabaseAccess, UseCountSavesOnReleaseAndReportsDamage)
     EXPECT_TRUE(access.ChangeDatabase(dir.File("new.db")));
     EXPECT_EQ(settings.GetString("Settings", "dbpath", ""), dir.File("new.db"));
     EXPECT_EQ(DatabaseAccess::DatabaseTitle("/a.b/pixadrome.v2.db"), "pixadrome");
+}
+
+// One change of another program: read, change and write under the lock.
+void ChangeUnderLock(const std::string& path, const std::function<void(CImageDatabase&)>& change)
+{
+    const DatabaseFileLock lock(path);
+    CImageDatabase db;
+    ASSERT_TRUE(db.Load(path));
+    change(db);
+    ASSERT_TRUE(db.Save(path));
+}
+
+TEST(DatabaseFileLock, TwoProgramsChangingOneFileLoseNothing)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("pix.db");
+    std::vector<pid_t> writers;
+    for (const char* writer : {"A", "B"}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0; i < 200; ++i)
+                ChangeUnderLock(path, [&](CImageDatabase& db) { db.Append({writer, std::to_string(i)}); });
+            ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+        }
+        writers.push_back(child);
+    }
+    for (pid_t child : writers) {
+        int status = -1;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(status, 0);
+    }
+    CImageDatabase db;
+    ASSERT_TRUE(db.Load(path));
+    EXPECT_EQ(db.RecordCount(), 400u);
+}
+
+// The program's long-held database meets a file another program changed
+// meanwhile: both sides' changes are kept, and the other's is held on.
+TEST(DatabaseAccess, ChangesGoOntoTheFileAnotherProgramChangedMeanwhile)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("pixadrome.db");
+    ChangeUnderLock(path, [](CImageDatabase& db) {
+        db.Append({"k1", "Writer", "A"});
+        db.Append({"k2", "Writer", "A"});
+    });
+    MemorySettingsStore settings;
+    test::RecordingPrompter prompter;
+    DatabaseAccess access(settings, prompter, path);
+    CImageDatabase* db = access.AcquireDatabase();
+    ASSERT_NE(db, nullptr);
+    CDbCursor cursor;
+    cursor.SetKey({"k1", "Writer"});
+    db->Insert(cursor, "window");
+    access.MarkDatabaseModified();
+    ChangeUnderLock(path, [](CImageDatabase& other) {
+        CDbCursor c;
+        c.SetKey({"k2", "Writer"});
+        other.Insert(c, "command line");
+        other.Append({"k3", "Writer", "command line"});
+    });
+    access.ReleaseDatabase();
+    CImageDatabase saved;
+    ASSERT_TRUE(saved.Load(path));
+    const std::vector<CStrList> expected{{"k1", "Writer", "A"},
+                                         {"k2", "Writer", "A"},
+                                         {"k2", "Writer", "command line"},
+                                         {"k3", "Writer", "command line"},
+                                         {"k1", "Writer", "window"}};
+    EXPECT_EQ(saved.Records(), expected);
 }
 
 }  // namespace

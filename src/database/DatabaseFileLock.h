@@ -1,0 +1,42 @@
+#pragma once
+// Programs that change one database file take turns: each change is read,
+// made and written while holding an exclusive advisory lock on a hidden
+// file beside the database (".NAME.lock"). A lock held by a program that
+// died goes with it. Readers need no lock: a database file is replaced
+// whole, never written in place.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pix {
+
+class DatabaseFileLock {
+public:
+    // Waits for the lock of the database at dbPath. Where no lock file can
+    // be made (a folder we may not write), nothing is locked: nothing can
+    // be saved there either.
+    explicit DatabaseFileLock(const std::string& dbPath);
+    ~DatabaseFileLock();
+    DatabaseFileLock(const DatabaseFileLock&) = delete;
+    DatabaseFileLock& operator=(const DatabaseFileLock&) = delete;
+
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+// What tells one version of a file from the next: its inode, size and
+// modification time.
+struct FileVersion {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = 0;
+    int64_t modifiedNs = 0;
+    bool operator==(const FileVersion&) const = default;
+};
+// Nothing when the file does not exist.
+std::optional<FileVersion> VersionOf(const std::string& path);
+
+}  // namespace pix
