@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
 #include "app/CAssociationsDlg.h"
 #include "scanui/CScanDialog.h"
@@ -31,8 +32,6 @@ namespace pix {
 namespace {
 
 CPixadromeApp* g_app = nullptr;
-
-const QString kWebPage = QStringLiteral("https://pixadrome.invalid/");
 
 struct CommandLine {
     QCommandLineParser parser;
@@ -345,7 +344,9 @@ void CPixadromeApp::OnExit()
 
 void CPixadromeApp::OnWebPage()
 {
-    if (!OpenWebPage(kWebPage))
+    // The documentation installed with the program.
+    const QString page = DocumentationPage();
+    if (page.isEmpty() || !OpenWebPage(QUrl::fromLocalFile(page)))
         prompter_.Show(MsgId::NoWebBrowser);
 }
 

@@ -1,12 +1,15 @@
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMenuBar>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -96,6 +99,21 @@ TEST(SecondStart, HandsARelativeFolderToTheRunningProgramWhichSurvivesOpeningIt)
     EXPECT_EQ(first->state(), QProcess::Running);
     first->kill();
     first->waitForFinished();
+}
+
+// Help → website shows the program's documentation page.
+TEST(HelpMenu, TheWebsiteCommandOpensTheDocumentation)
+{
+    RunningApp app;
+    QTextBrowser browser;  // the web browser
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "setSource");
+    QMenuBar* bar = app.Main().menuBar();
+    QAction* help = bar->actions().constLast();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(help).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return help->menu()->isVisible(); }));
+    QTest::keyClick(help->menu(), Qt::Key_W);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(browser.documentTitle(), QStringLiteral("Pixadrome"));
 }
 
 TEST(OpenCommand, SeveralFilesBecomeOneSheetAndTheFolderIsRemembered)
