@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QScreen>
+#include <cstdio>
 
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
@@ -17,12 +18,35 @@
 
 namespace pix {
 
+namespace {
+
+// "--help" and "--version" answer on the terminal, without a display.
+bool AnsweredOnTerminal(int argc, char** argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const StartOptions options = ParseCommandLine(args);
+    if (!options.help && !options.version)
+        return false;
+    QCoreApplication core(argc, argv);
+    const QString text = options.help ? CommandLineHelp()
+                                      : QCoreApplication::applicationName() + QLatin1Char(' ') +
+                                            QCoreApplication::applicationVersion() + QLatin1Char('\n');
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return true;
+}
+
+}  // namespace
+
 int RunPixadromeApp(int argc, char** argv)
 {
-    QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pixadrome"));
     QApplication::setApplicationVersion(QStringLiteral("0.1"));
     QApplication::setOrganizationName(QStringLiteral("Pixadrome"));
+    if (AnsweredOnTerminal(argc, argv))
+        return 0;
+    QApplication qapp(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("pixadrome"));
     QIcon icon(QStringLiteral(":/icons/256/pixadrome.png"));
     icon.addFile(QStringLiteral(":/icons/32/pixadrome.png"));
@@ -30,7 +54,7 @@ int RunPixadromeApp(int argc, char** argv)
 
     const StartOptions options = ParseCommandLine(QApplication::arguments().mid(1));
     SingleInstance instance;
-    if (instance.HandOver(options.paths))
+    if (instance.HandOver(HandOverArguments(options)))
         return 0;  // the running program takes over
     instance.Listen();
 

@@ -1,9 +1,11 @@
 #include "app/CPixadromeApp.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QUrl>
 
 #include "app/CAssociationsDlg.h"
 #include "scanui/CScanDialog.h"
@@ -31,27 +33,68 @@ namespace {
 
 CPixadromeApp* g_app = nullptr;
 
-const QString kWebPage = QStringLiteral("https://pixadrome.invalid/");
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption help = parser.addHelpOption();
+    QCommandLineOption version = parser.addVersionOption();
+    QCommandLineOption maximized{QStringLiteral("m"), CPixadromeApp::tr("Start with the main window maximised.")};
+    QCommandLineOption slideShow{QStringLiteral("s"),
+                                 CPixadromeApp::tr("Show the contact sheet that opens as a slide show.")};
+    QCommandLineOption fullScreen{QStringLiteral("f"), CPixadromeApp::tr("Start in full-screen mode.")};
+
+    CommandLine()
+    {
+        // "-m" is the switch m, never the letters of a word ("-ms").
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        parser.setApplicationDescription(
+            CPixadromeApp::tr("An image viewer with contact sheets and an image database. A running Pixadrome "
+                              "on the same display opens the paths instead."));
+        parser.addOptions({maximized, slideShow, fullScreen});
+        parser.addPositionalArgument(QStringLiteral("paths"),
+                                     CPixadromeApp::tr("Images, contact sheets (.pxc) or folders to open."),
+                                     QStringLiteral("[PATH...]"));
+    }
+};
 
 }  // namespace
 
 StartOptions ParseCommandLine(const QStringList& args)
 {
-    StartOptions options;
+    // "/m" is "-m"; after "--" everything is a path.
+    QStringList dashed{QStringLiteral("pixadrome")};
+    bool pathsOnly = false;
     for (const QString& arg : args) {
-        const bool isSwitch = arg.size() == 2 && (arg[0] == QLatin1Char('-') || arg[0] == QLatin1Char('/'));
-        if (isSwitch) {
-            if (arg[1] == QLatin1Char('m'))
-                options.maximized = true;
-            else if (arg[1] == QLatin1Char('s'))
-                options.slideShow = true;
-            else if (arg[1] == QLatin1Char('f'))
-                options.fullScreen = true;
-            continue;
-        }
-        options.paths << arg;
+        pathsOnly = pathsOnly || arg == QLatin1String("--");
+        const bool slashed = !pathsOnly && arg.size() == 2 && arg[0] == QLatin1Char('/');
+        dashed << (slashed ? QLatin1Char('-') + arg.mid(1) : arg);
     }
+    CommandLine line;
+    line.parser.parse(dashed);  // unknown switches are ignored
+    StartOptions options;
+    options.help = line.parser.isSet(line.help) || line.parser.isSet(QStringLiteral("help-all"));
+    options.version = line.parser.isSet(line.version);
+    options.maximized = line.parser.isSet(line.maximized);
+    options.slideShow = line.parser.isSet(line.slideShow);
+    options.fullScreen = line.parser.isSet(line.fullScreen);
+    options.paths = line.parser.positionalArguments();
     return options;
+}
+
+QString CommandLineHelp() { return CommandLine().parser.helpText(); }
+
+QStringList HandOverArguments(const StartOptions& options)
+{
+    QStringList args;
+    if (options.maximized)
+        args << QStringLiteral("-m");
+    if (options.slideShow)
+        args << QStringLiteral("-s");
+    if (options.fullScreen)
+        args << QStringLiteral("-f");
+    args << QStringLiteral("--");
+    for (const QString& path : options.paths)
+        args << QFileInfo(path).absoluteFilePath();
+    return args;
 }
 
 CPixadromeApp::CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileChooser& files)
@@ -108,15 +151,20 @@ bool CPixadromeApp::Start(const StartOptions& options)
     else
         mainFrame_->show();
     QApplication::processEvents();
+    return OpenRequested(options);
+}
+
+bool CPixadromeApp::OpenRequested(const StartOptions& options)
+{
     bool ok = true;
     // With no file named, nothing opens (no empty document).
     for (const QString& path : options.paths)
         ok = OpenPath(path) != nullptr && ok;
     // "-s" shows the sheet opened as a slide show (an image stays as it is).
-    if (options.slideShow)
+    if (options.slideShow && !options.paths.isEmpty())
         if (CThumbnailView* sheet = mainFrame_->ActiveSheetView())
             StartSlideShow(&sheet->Document());
-    if (options.fullScreen)
+    if (options.fullScreen && !mainFrame_->IsFullScreen())
         mainFrame_->ToggleFullScreen();
     return ok;
 }
@@ -306,7 +354,9 @@ void CPixadromeApp::OnExit()
 
 void CPixadromeApp::OnWebPage()
 {
-    if (!OpenWebPage(kWebPage))
+    // The documentation installed with the program.
+    const QString page = DocumentationPage();
+    if (page.isEmpty() || !OpenWebPage(QUrl::fromLocalFile(page)))
         prompter_.Show(MsgId::NoWebBrowser);
 }
 
@@ -324,16 +374,18 @@ void CPixadromeApp::OnFileAssociations()
     dialog.exec();
 }
 
-void CPixadromeApp::OnActivationRequest(const QStringList& paths)
+void CPixadromeApp::OnActivationRequest(const QStringList& arguments)
 {
     if (!mainFrame_)
         return;
-    if (mainFrame_->isMinimized())
+    const StartOptions options = ParseCommandLine(arguments);
+    if (options.maximized)
+        mainFrame_->showMaximized();
+    else if (mainFrame_->isMinimized())
         mainFrame_->showNormal();
     mainFrame_->raise();
     mainFrame_->activateWindow();
-    for (const QString& path : paths)
-        OpenPath(path);
+    OpenRequested(options);
 }
 
 }  // namespace pix

@@ -30,11 +30,20 @@ struct StartOptions {
     bool maximized = false;   // "m"
     bool slideShow = false;   // "s"
     bool fullScreen = false;  // "f"
+    bool help = false;        // "--help": print the usage and end
+    bool version = false;     // "--version": print the version and end
     QStringList paths;
 };
 
 // Splits a command line (without the program name) into switches and paths.
+// Switches are given after "-" (also "/" for a single letter); unknown ones
+// are ignored; everything after "--" is a path.
 StartOptions ParseCommandLine(const QStringList& args);
+// What "--help" prints.
+QString CommandLineHelp();
+// The command line a running program is handed: the switches, then the
+// paths made absolute against this start's current folder.
+QStringList HandOverArguments(const StartOptions& options);
 
 class CPixadromeApp : public QObject, public AppServices {
     Q_OBJECT
@@ -106,13 +115,16 @@ public:
     void OnFindSimilarToThis();
     void OnFindSimilarToThese();
 
-    // Paths given by another start of the program.
-    void OnActivationRequest(const QStringList& paths);
+    // The command line of another start of the program (as
+    // HandOverArguments makes it): comes to the front and opens its paths.
+    void OnActivationRequest(const QStringList& arguments);
 
     // A new contact sheet of files (titled title unless it is empty).
     CChildFrame* NewSheetFromFiles(const QStringList& files, const QString& title);
 
 private:
+    // Opens the paths and applies "s" and "f"; false when a path failed.
+    bool OpenRequested(const StartOptions& options);
 
     SettingsStore& settings_;
     Prompter& prompter_;

@@ -21,7 +21,7 @@ constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogu
     {MsgId::JpegMemoryError, "~DWORD Memory Error", MsgIcon::Stop, MsgButtons::Ok},
 
     {MsgId::DoesNotUnderstand, "Pixadrome doesn't understand %s", MsgIcon::Stop, MsgButtons::Ok},
-    {MsgId::ShellOpenFailed, "%s", MsgIcon::Stop, MsgButtons::Ok, "Windows says:"},
+    {MsgId::ShellOpenFailed, "%s", MsgIcon::Stop, MsgButtons::Ok, "The system says:"},
     {MsgId::NoWebBrowser, "Could not launch web browser.", MsgIcon::Exclamation, MsgButtons::Ok},
     {MsgId::WallpaperFailed, "Could not write wallpaper bitmap to\n%s", MsgIcon::Exclamation, MsgButtons::Ok},
     {MsgId::ConfirmOverwrite, "%s already exists.\nDo you want to replace it?", MsgIcon::Question,

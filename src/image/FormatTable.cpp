@@ -13,15 +13,19 @@
 namespace pix {
 namespace {
 
-constexpr std::array<FormatKey, 11> kKeys{{
+// "JFIF" and "TIFF" are the four-letter names the desktop also gives JPEG
+// and TIFF files; the program opens those types as a whole.
+constexpr std::array<FormatKey, 13> kKeys{{
     {".JPG", ImageFormat::Jpeg},
     {"JPEG", ImageFormat::Jpeg},
     {".JIF", ImageFormat::Jpeg},
     {".JPE", ImageFormat::Jpeg},
+    {"JFIF", ImageFormat::Jpeg},
     {".GIF", ImageFormat::Gif},
     {".PNG", ImageFormat::Png},
     {".WMF", ImageFormat::Wmf},
     {".TIF", ImageFormat::Tiff},
+    {"TIFF", ImageFormat::Tiff},
     {".BMP", ImageFormat::Bmp},
     {".DIB", ImageFormat::Bmp},
     {".PXF", ImageFormat::Pxf},

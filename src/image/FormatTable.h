@@ -65,27 +65,27 @@ void RegisterCodec(ImageFormat format, FormatCodec codec);
 const FormatCodec& CodecFor(ImageFormat format);
 
 // The system's extension list, separated by full stops.
-inline constexpr std::string_view kExtensionList = "jpeg.jpg.jif.jpe.bmp.dib.gif.png.tif.wmf.pxf";
+inline constexpr std::string_view kExtensionList = "jpeg.jpg.jif.jpe.jfif.bmp.dib.gif.png.tif.tiff.wmf.pxf";
 
 // File-type filters: description|patterns pairs ended by "||".
 inline constexpr std::string_view kOpenFilter =
-    "Only image files|*.jpg;*.jif;*.jpe;*.jpeg;*.bmp;*.dib;*.gif;*.png;*.tif;*.wmf|"
+    "Only image files|*.jpg;*.jif;*.jpe;*.jpeg;*.jfif;*.bmp;*.dib;*.gif;*.png;*.tif;*.tiff;*.wmf;*.pxf|"
     "Pixadrome contact sheets (*.pxc)|*.pxc|All files (*.*)|*.*|"
-    "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpe;*.jpeg|"
+    "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpe;*.jpeg;*.jfif|"
     "Windows Bitmaps (*.bmp,*.dib)|*.bmp;*.dib|GIF images (*.gif)|*.gif|PNG images (*.png)|*.png|"
-    "Tiff images (*.tif)|*.tif|Windows Metafiles (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+    "Tiff images (*.tif)|*.tif;*.tiff|Windows Metafiles (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
 inline constexpr std::string_view kImagesFilter =
-    "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe|"
+    "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe;*.jfif|"
     "Windows Bitmaps (*.bmp,*.dib)|*.bmp;*.dib|GIF images (*.gif)|*.gif|PNG images (*.png)|*.png|"
-    "Tiff images (*.tif)|*.tif|Windows Metafiles (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+    "Tiff images (*.tif)|*.tif;*.tiff|Windows Metafiles (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
 inline constexpr std::string_view kSaveSheetFilter =
     "Pixadrome contact sheet (*.pxc)|*.pxc|Webpage (*.html,*.htm)|*.html;*.htm|"
-    "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe|"
+    "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe;*.jfif|"
     "Windows Bitmap (*.bmp,*.dib)|*.bmp;*.dib|GIF image (*.gif)|*.gif|PNG image (*.png)|*.png|"
-    "Tiff images (*.tif)|*.tif|Windows Metafile (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+    "Tiff images (*.tif)|*.tif;*.tiff|Windows Metafile (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
 inline constexpr std::string_view kSaveImageFilter =
-    "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe|"
+    "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe;*.jfif|"
     "Windows Bitmap (*.bmp,*.dib)|*.bmp;*.dib|GIF image (*.gif)|*.gif|PNG image (*.png)|*.png|"
-    "Tiff images (*.tif)|*.tif|Windows Metafile (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+    "Tiff images (*.tif)|*.tif;*.tiff|Windows Metafile (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
 
 }  // namespace pix

@@ -67,54 +67,113 @@ bool OpenWithAssociatedProgram(const QString& path, QString& error)
     return true;
 }
 
-bool OpenWebPage(const QString& url)
+bool OpenWebPage(const QUrl& url)
 {
-    if (QDesktopServices::openUrl(QUrl(url)))
+    if (QDesktopServices::openUrl(url))
         return true;
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {url});
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromUtf8(url.toEncoded())});
 }
+
+namespace {
+
+enum class Desktop { Gnome, Cinnamon, Mate, Xfce, Kde, Other };
+
+// The first desktop of XDG_CURRENT_DESKTOP ("ubuntu:GNOME") we know.
+Desktop CurrentDesktop()
+{
+    const QStringList names = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower().split(QLatin1Char(':'));
+    for (const QString& name : names) {
+        if (name == QLatin1String("gnome") || name.startsWith(QLatin1String("gnome-")) ||
+            name == QLatin1String("unity"))
+            return Desktop::Gnome;
+        if (name == QLatin1String("x-cinnamon") || name == QLatin1String("cinnamon"))
+            return Desktop::Cinnamon;
+        if (name == QLatin1String("mate"))
+            return Desktop::Mate;
+        if (name == QLatin1String("xfce"))
+            return Desktop::Xfce;
+        if (name == QLatin1String("kde"))
+            return Desktop::Kde;
+    }
+    return Desktop::Other;
+}
+
+bool SetGsetting(const QString& schema, const QString& key, const QString& value)
+{
+    return RunQuietly(QStringLiteral("gsettings"), {QStringLiteral("set"), schema, key, value});
+}
+
+// Every workspace of every monitor XFCE keeps a picture for.
+bool SetXfceWallpaper(const QString& path)
+{
+    const QStringList channel{QStringLiteral("-c"), QStringLiteral("xfce4-desktop")};
+    const QString properties = RunTool(QStringLiteral("xfconf-query"), channel + QStringList{QStringLiteral("-l")});
+    bool any = false;
+    for (const QString& property : properties.split(QLatin1Char('\n')))
+        if (property.trimmed().endsWith(QLatin1String("/last-image")))
+            any = RunQuietly(QStringLiteral("xfconf-query"),
+                             channel + QStringList{QStringLiteral("-p"), property.trimmed(), QStringLiteral("-s"), path}) ||
+                  any;
+    return any;
+}
+
+// Plasma's desktop scripting, through whichever D-Bus caller is there.
+bool SetPlasmaWallpaper(const QUrl& url)
+{
+    QString literal = QString::fromUtf8(url.toEncoded());
+    literal.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\''), QLatin1String("\\'"));
+    const QString script = QStringLiteral(
+                               "var all = desktops(); for (var i = 0; i < all.length; i++) { var d = all[i]; "
+                               "d.wallpaperPlugin = 'org.kde.image'; "
+                               "d.currentConfigGroup = ['Wallpaper', 'org.kde.image', 'General']; "
+                               "d.writeConfig('Image', '%1'); }")
+                               .arg(literal);
+    const QString service = QStringLiteral("org.kde.plasmashell");
+    const QString object = QStringLiteral("/PlasmaShell");
+    const QString method = QStringLiteral("org.kde.PlasmaShell.evaluateScript");
+    if (RunQuietly(QStringLiteral("qdbus"), {service, object, method, script}))
+        return true;
+    return RunQuietly(QStringLiteral("dbus-send"),
+                      {QStringLiteral("--session"), QStringLiteral("--print-reply"), QStringLiteral("--dest=") + service,
+                       object, method, QStringLiteral("string:") + script});
+}
+
+}  // namespace
 
 bool SetDesktopWallpaper(const QString& path)
 {
     const QString abs = QFileInfo(path).absoluteFilePath();
-    const QString uri = QUrl::fromLocalFile(abs).toString();
-    const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP").toLower();
-    auto gsettings = [](const QString& schema, const QString& key, const QString& value) {
-        return RunQuietly(QStringLiteral("gsettings"), {QStringLiteral("set"), schema, key, value});
-    };
-    if (desktop.contains(QLatin1String("kde")))
-        if (RunQuietly(QStringLiteral("plasma-apply-wallpaperimage"), {abs}))
-            return true;
-    if (desktop.contains(QLatin1String("xfce"))) {
-        const QString props = RunTool(QStringLiteral("xfconf-query"),
-                                      {QStringLiteral("-c"), QStringLiteral("xfce4-desktop"), QStringLiteral("-l")});
-        bool any = false;
-        for (const QString& prop : props.split(QLatin1Char('\n')))
-            if (prop.endsWith(QLatin1String("last-image")))
-                any = RunQuietly(QStringLiteral("xfconf-query"), {QStringLiteral("-c"), QStringLiteral("xfce4-desktop"),
-                                                                  QStringLiteral("-p"), prop, QStringLiteral("-s"), abs}) ||
-                      any;
-        if (any)
-            return true;
+    const QUrl url = QUrl::fromLocalFile(abs);
+    const QString uri = QString::fromUtf8(url.toEncoded());
+    switch (CurrentDesktop()) {
+    case Desktop::Gnome: {
+        const QString schema = QStringLiteral("org.gnome.desktop.background");
+        if (!SetGsetting(schema, QStringLiteral("picture-uri"), uri))
+            return false;
+        // The dark style's picture, where the desktop is new enough to have one.
+        SetGsetting(schema, QStringLiteral("picture-uri-dark"), uri);
+        return true;
     }
-    if (desktop.contains(QLatin1String("cinnamon")) &&
-        gsettings(QStringLiteral("org.cinnamon.desktop.background"), QStringLiteral("picture-uri"), uri))
-        return true;
-    if (desktop.contains(QLatin1String("mate")) &&
-        gsettings(QStringLiteral("org.mate.background"), QStringLiteral("picture-filename"), abs))
-        return true;
-    if (gsettings(QStringLiteral("org.gnome.desktop.background"), QStringLiteral("picture-uri"), uri)) {
-        gsettings(QStringLiteral("org.gnome.desktop.background"), QStringLiteral("picture-uri-dark"), uri);
-        return true;
+    case Desktop::Cinnamon:
+        return SetGsetting(QStringLiteral("org.cinnamon.desktop.background"), QStringLiteral("picture-uri"), uri);
+    case Desktop::Mate:
+        return SetGsetting(QStringLiteral("org.mate.background"), QStringLiteral("picture-filename"), abs);
+    case Desktop::Xfce:
+        return SetXfceWallpaper(abs);
+    case Desktop::Kde:
+        return SetPlasmaWallpaper(url);
+    case Desktop::Other:
+        break;
     }
     return RunQuietly(QStringLiteral("feh"), {QStringLiteral("--bg-fill"), abs});
 }
 
-QString ProgramDataFolder()
+QString ProgramDataFolder(const QString& programFolder)
 {
-    const QString programDir = QCoreApplication::applicationDirPath();
-    if (!programDir.isEmpty() && QFileInfo(programDir).isWritable())
-        return programDir;
+    // A portable copy keeps its database, and so its other files, beside
+    // the program.
+    if (!programFolder.isEmpty() && QFileInfo(QDir(programFolder).filePath(QStringLiteral("pixadrome.db"))).isFile())
+        return programFolder;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
                          QStringLiteral("/pixadrome");
     QDir().mkpath(data);
@@ -122,6 +181,19 @@ QString ProgramDataFolder()
 }
 
 QString DefaultDatabasePath() { return QDir(ProgramDataFolder()).filePath(QStringLiteral("pixadrome.db")); }
+
+QString DocumentationPage()
+{
+    // Installed, the page lies at the same place relative to the program
+    // whatever the prefix; the build tree has none and uses the sources'.
+    const QStringList candidates{
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(PIX_DOC_FROM_PROGRAM "/index.html")),
+        QStringLiteral(PIX_SOURCE_DOC "/index.html")};
+    for (const QString& page : candidates)
+        if (QFileInfo(page).isFile())
+            return QDir::cleanPath(page);
+    return {};
+}
 
 bool MailAvailable()
 {

@@ -1,5 +1,7 @@
 #include "platform/FileAssociations.h"
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "common/SettingsKeys.h"
@@ -14,10 +16,12 @@ struct Extension {
 };
 
 // The extensions we open, in the dialog's order, with their MIME types.
+// "jfif" and "tiff" come last: the desktop gives them to the JPEG and TIFF
+// types, which are claimed and given back as a whole.
 constexpr Extension kExtensions[] = {
     {"jpg", "image/jpeg"}, {"jpe", "image/jpeg"}, {"jif", "image/jpeg"}, {"jpeg", "image/jpeg"},
     {"gif", "image/gif"},  {"bmp", "image/bmp"},  {"dib", "image/bmp"},  {"wmf", "image/wmf"},
-    {"png", "image/png"},  {"tif", "image/tiff"},
+    {"png", "image/png"},  {"tif", "image/tiff"}, {"jfif", "image/jpeg"}, {"tiff", "image/tiff"},
 };
 
 const QString kOurs = QString::fromLatin1(kDesktopFileId);
@@ -38,11 +42,18 @@ FileAssociations::FileAssociations(SettingsStore& settings, XdgFolders xdg) : se
 
 bool FileAssociations::OursInstalled() const { return IsInstalled(xdg_, kOurs); }
 
-bool FileAssociations::Claim(const QString& type)
+bool FileAssociations::Claim(const QString& type, const QString& previous, bool keepRecords)
 {
-    if (!OursInstalled())
+    if (!OursInstalled() ||
+        SetUserDefaults(xdg_, type, QStringList{kOurs} + OthersInUserLine(xdg_, type)) != ListWrite::Written)
         return false;
-    return SetUserDefaults(xdg_, type, QStringList{kOurs} + OthersInUserLine(xdg_, type)) == ListWrite::Written;
+    // The previous owner is recorded only once the claim is written: an
+    // extension whose claim failed (not installed yet, a list we may not
+    // write) is claimed again at the next start.
+    for (const Extension& e : kExtensions)
+        if (type == QLatin1String(e.type) && !(keepRecords && settings_.ReadString(settings::kSettings, e.extension)))
+            settings_.WriteString(settings::kSettings, e.extension, previous.toStdString());
+    return true;
 }
 
 std::optional<MsgId> FileAssociations::GiveBack(const QString& type, const QString& previous)
@@ -68,23 +79,20 @@ void FileAssociations::ClaimAtStartup()
 {
     if (!OursInstalled())
         return;
-    for (size_t i = 0; i < std::size(kExtensions); ++i) {
-        const QString type = QString::fromLatin1(kExtensions[i].type);
-        if (i > 0 && type == QLatin1String(kExtensions[i - 1].type))
+    QStringList done;
+    for (const Extension& extension : kExtensions) {
+        const QString type = QString::fromLatin1(extension.type);
+        if (done.contains(type))
             continue;  // claimed with the first extension of its type
+        done << type;
         const QString owner = DefaultEntry(xdg_, type);
         if (owner == kOurs)
             continue;
-        std::vector<const char*> unrecorded;
-        for (const Extension& e : kExtensions)
-            if (type == QLatin1String(e.type) && !settings_.ReadString(settings::kSettings, e.extension))
-                unrecorded.push_back(e.extension);
-        // The previous owner is recorded only once the claim is written, so
-        // a failed write leaves the extension to be claimed next time.
-        if (unrecorded.empty() || !Claim(type))
-            continue;
-        for (const char* extension : unrecorded)
-            settings_.WriteString(settings::kSettings, extension, owner.toStdString());
+        const bool unrecorded = std::any_of(std::begin(kExtensions), std::end(kExtensions), [&](const Extension& e) {
+            return type == QLatin1String(e.type) && !settings_.ReadString(settings::kSettings, e.extension);
+        });
+        if (unrecorded)
+            Claim(type, owner, true);
     }
 }
 
@@ -100,9 +108,12 @@ std::vector<AssociationRow> FileAssociations::Open()
         if (row.belonged) {
             row.previous = QString::fromStdString(settings_.GetString(settings::kSettings, e.extension, ""));
         } else {
-            // Whatever opens it now is what we give it back to.
+            // Whatever opens it now is what we give it back to. An
+            // extension never claimed keeps no record, so that the start-up
+            // still claims it.
             row.previous = owner;
-            settings_.WriteString(settings::kSettings, e.extension, owner.toStdString());
+            if (settings_.ReadString(settings::kSettings, e.extension))
+                settings_.WriteString(settings::kSettings, e.extension, owner.toStdString());
         }
         const std::optional<DesktopEntry> entry = FindDesktopEntry(xdg_, row.previous);
         row.description = entry && !entry->name.isEmpty() ? entry->name : row.extension + QStringLiteral(" file");
@@ -133,7 +144,7 @@ std::vector<MsgId> FileAssociations::Apply(const std::vector<AssociationRow>& ro
             continue;
         done << row.type;
         if (row.ticked) {
-            if (!Claim(row.type))
+            if (!Claim(row.type, row.previous, false))
                 failures.push_back(MsgId::AssociationCreateFailed);
         } else if (const std::optional<MsgId> failure = GiveBack(row.type, row.previous)) {
             failures.push_back(*failure);

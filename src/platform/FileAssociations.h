@@ -5,8 +5,8 @@
 // section "Settings", key = the extension); the associations dialog shows
 // which extensions are ours and gives any of them back.
 //
-// Extensions of one MIME type (jpg, jpe, jif, jpeg) are claimed and given
-// back together.
+// Extensions of one MIME type (jpg, jpe, jif, jpeg, jfif) are claimed and
+// given back together.
 
 #include <QString>
 #include <optional>
@@ -52,7 +52,10 @@ public:
     std::vector<MsgId> Apply(const std::vector<AssociationRow>& rows);
 
 private:
-    bool Claim(const QString& type);
+    // Makes us the default of type and, once that is written, records
+    // previous as the previous owner of its extensions (with keepRecords,
+    // of those without a record only). False when nothing was written.
+    bool Claim(const QString& type, const QString& previous, bool keepRecords);
     std::optional<MsgId> GiveBack(const QString& type, const QString& previous);
 
     SettingsStore& settings_;

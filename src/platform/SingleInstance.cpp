@@ -1,6 +1,9 @@
 #include "platform/SingleInstance.h"
 
 #include <QDataStream>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLocalSocket>
 #include <unistd.h>
 
@@ -13,9 +16,26 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent) : QObject(p
 
 SingleInstance::~SingleInstance() { server_.close(); }
 
-QString SingleInstance::DefaultName() { return QStringLiteral("pixadrome-%1").arg(::getuid()); }
+QString SingleInstance::DefaultName()
+{
+    const QString platform = QGuiApplication::platformName();
+    QString display;
+    if (platform.startsWith(QLatin1String("wayland")))
+        display = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
+    else if (platform == QLatin1String("xcb"))
+        display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty())
+        display = qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY", platform));
+    // WAYLAND_DISPLAY may be a socket's full path.
+    display = display.section(QLatin1Char('/'), -1);
 
-bool SingleInstance::HandOver(const QStringList& paths)
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return QDir(runtime).filePath(QStringLiteral("pixadrome-") + display);
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("pixadrome-%1-%2").arg(::getuid()).arg(display));
+}
+
+bool SingleInstance::HandOver(const QStringList& arguments)
 {
     QLocalSocket socket;
     socket.connectToServer(name_);
@@ -23,7 +43,7 @@ bool SingleInstance::HandOver(const QStringList& paths)
         return false;
     QByteArray block;
     QDataStream out(&block, QIODevice::WriteOnly);
-    out << paths;
+    out << arguments;
     socket.write(block);
     socket.waitForBytesWritten(2000);
     socket.disconnectFromServer();
@@ -32,6 +52,7 @@ bool SingleInstance::HandOver(const QStringList& paths)
 
 bool SingleInstance::Listen()
 {
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
     if (server_.listen(name_))
         return true;
     // A socket left behind by a crashed instance: nobody answers on it.
@@ -46,11 +67,15 @@ void SingleInstance::OnConnection()
         auto read = [this, socket] {
             QDataStream in(socket);
             in.startTransaction();
-            QStringList paths;
-            in >> paths;
+            QStringList arguments;
+            in >> arguments;
             if (!in.commitTransaction())
                 return;
-            emit activationRequested(paths);
+            // Opening a folder shows progress, which runs the event loop:
+            // the socket may end and be deleted meanwhile, so the request
+            // waits until this reader has returned.
+            QMetaObject::invokeMethod(
+                this, [this, arguments] { emit activationRequested(arguments); }, Qt::QueuedConnection);
         };
         connect(socket, &QLocalSocket::readyRead, this, read);
         if (socket->bytesAvailable() > 0)

@@ -1,6 +1,7 @@
 #pragma once
-// One running program per user: the first start listens on a local socket;
-// later starts hand it their paths and end.
+// One running program per desktop session and display: the first start
+// listens on a local socket; later starts on the same display hand it their
+// command line and end.
 
 #include <QLocalServer>
 #include <QObject>
@@ -14,17 +15,24 @@ public:
     explicit SingleInstance(const QString& name = DefaultName(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The server name for this user.
+    // The socket of this session's display: "pixadrome-DISPLAY" in
+    // $XDG_RUNTIME_DIR, else in the temporary folder with the user id in the
+    // name. The display is the one the program shows its windows on
+    // (WAYLAND_DISPLAY or DISPLAY).
     static QString DefaultName();
 
-    // True when another instance took the paths (this start should end).
-    bool HandOver(const QStringList& paths);
-    // Starts listening (removing a stale socket left by a crash).
+    // True when another instance took the arguments (this start should end).
+    bool HandOver(const QStringList& arguments);
+    // Starts listening, for this user only (removing a stale socket left by
+    // a crash).
     bool Listen();
 
 signals:
-    // Another start asked to be brought to the front and to open paths.
-    void activationRequested(const QStringList& paths);
+    // Another start asked to be brought to the front with its command line.
+    // Emitted from the event loop after the connection's reader has
+    // returned, so a receiver may run the event loop (a progress window)
+    // while the connection ends and goes.
+    void activationRequested(const QStringList& arguments);
 
 private:
     void OnConnection();

@@ -1,10 +1,16 @@
+#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -13,6 +19,7 @@
 #include "render/ImageConversion.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
+#include "support/ScopedEnv.h"
 
 namespace pix::test {
 namespace {
@@ -24,8 +31,89 @@ TEST(CommandLine, SwitchesAfterSlashOrDashAndPaths)
     EXPECT_TRUE(o.slideShow);
     EXPECT_TRUE(o.fullScreen);
     EXPECT_EQ(o.paths, (QStringList{"/home/u/a.bmp", "b c.pxc"}));
-    StartOptions none = ParseCommandLine({"-M"});  // switches are case-sensitive
-    EXPECT_FALSE(none.maximized);
+    StartOptions none = ParseCommandLine({"-M", "-ms"});  // switches are case-sensitive single letters
+    EXPECT_FALSE(none.maximized || none.slideShow || !none.paths.isEmpty());
+    // Handed to a running program: the switches, and the paths made absolute
+    // (whatever they look like).
+    const StartOptions handed = ParseCommandLine(HandOverArguments(ParseCommandLine({"-s", "--", "-m", "/f"})));
+    EXPECT_TRUE(handed.slideShow && !handed.maximized && !handed.fullScreen);
+    EXPECT_EQ(handed.paths, (QStringList{QDir::current().filePath("-m"), "/f"}));
+}
+
+// The program as a user starts it, offscreen, in a desktop session of its
+// own. Freed memory is handed out again at once, as without the address
+// checker, so a use after free inside Qt (not instrumented) fails as it
+// does for users.
+struct Session {
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    Session()
+    {
+        for (const char* name : {"RUNTIME_DIR", "CONFIG_HOME", "DATA_HOME", "CACHE_HOME"})
+            env.insert(QStringLiteral("XDG_") + name, QDir(home.path()).mkdir(name) ? home.filePath(name) : "");
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("DISPLAY", ":71");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":quarantine_size_mb=0");
+    }
+    std::unique_ptr<QProcess> Start(const QStringList& args, const QString& folder = {}) const
+    {
+        auto program = std::make_unique<QProcess>();
+        program->setProcessEnvironment(env);
+        program->setWorkingDirectory(folder);
+        program->start(QStringLiteral(PIX_PROGRAM), args);
+        return program;
+    }
+    // What a start printed once it ended well; "failed" when it did not.
+    QByteArray Run(const QStringList& args, const QString& folder = {}) const
+    {
+        const std::unique_ptr<QProcess> program = Start(args, folder);
+        const bool ended = program->waitForFinished(20000) && program->exitCode() == 0;
+        return ended ? program->readAllStandardOutput() : "failed";
+    }
+};
+
+// --help and --version answer without a display. A folder from a file
+// manager (a second start, given a path relative to its own folder) opens
+// in the running program behind the progress window, which goes on while
+// the connection that brought it ends.
+TEST(SecondStart, HandsARelativeFolderToTheRunningProgramWhichSurvivesOpeningIt)
+{
+    Session session;
+    session.env.insert("QT_QPA_PLATFORM", "xcb");
+    EXPECT_TRUE(session.Run({"--help"}).contains("\n  -s "));
+    EXPECT_TRUE(session.Run({"--version"}).startsWith("Pixadrome 0."));
+    session.env.insert("QT_QPA_PLATFORM", "offscreen");
+    TempDir dir;
+    std::filesystem::create_directory(dir.File("photos"));
+    for (int i = 0; i < 40; ++i)
+        WritePattern(dir, "photos/" + std::to_string(i) + ".bmp", 160, 120);
+    const std::unique_ptr<QProcess> first = session.Start({});
+    const QString run = session.home.filePath("RUNTIME_DIR");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !QDir(run).entryList(QDir::System).isEmpty(); }, 30000));
+    EXPECT_EQ(session.Run({"photos"}, Q(dir.Path().string())), "");
+    // Each picture of the sheet leaves its entry in the desktop's cache.
+    const QString cache = session.home.filePath("CACHE_HOME/thumbnails/normal");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QDir(cache).entryList(QDir::Files).size() == 40; }, 60000));
+    EXPECT_EQ(session.Run({}), "");  // it still takes what later starts hand over
+    EXPECT_EQ(first->state(), QProcess::Running);
+    first->kill();
+    first->waitForFinished();
+}
+
+// Help → website shows the program's documentation page.
+TEST(HelpMenu, TheWebsiteCommandOpensTheDocumentation)
+{
+    RunningApp app;
+    QTextBrowser browser;  // the web browser
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "setSource");
+    QMenuBar* bar = app.Main().menuBar();
+    QAction* help = bar->actions().constLast();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(help).center());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return help->menu()->isVisible(); }));
+    QTest::keyClick(help->menu(), Qt::Key_W);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(browser.documentTitle(), QStringLiteral("Pixadrome"));
 }
 
 TEST(OpenCommand, SeveralFilesBecomeOneSheetAndTheFolderIsRemembered)
@@ -47,21 +135,23 @@ TEST(OpenCommand, SeveralFilesBecomeOneSheetAndTheFolderIsRemembered)
     EXPECT_EQ(app.app->RecentFiles().Items().front(), three[0].toStdString());
 }
 
-TEST(SingleInstance, ASecondStartHandsItsPathsToTheFirst)
+// One program per session and display, reachable by this user only; what
+// a second start hands over arrives.
+TEST(SingleInstance, ASecondStartOnTheSameDisplayHandsItsArgumentsToTheFirst)
 {
-    const QString name = QStringLiteral("pixadrome-test-%1").arg(QCoreApplication::applicationPid());
-    SingleInstance first(name);
+    TempDir run;
+    ScopedEnv runtime("XDG_RUNTIME_DIR", run.Path().c_str()), display("DISPLAY", ":71"),
+        wayland("WAYLAND_DISPLAY", nullptr);
+    SingleInstance first;
     ASSERT_TRUE(first.Listen());
+    EXPECT_FALSE(QFileInfo(SingleInstance::DefaultName()).permissions() & (QFile::WriteGroup | QFile::WriteOther));
     QSignalSpy spy(&first, &SingleInstance::activationRequested);
-    SingleInstance second(name);
-    ASSERT_TRUE(second.HandOver({"/tmp/a.bmp", "/tmp/b c.bmp"}));
+    ASSERT_TRUE(SingleInstance().HandOver({"-s", "--", "/tmp/b c.bmp"}));
     ASSERT_TRUE(spy.wait(3000));
-    EXPECT_EQ(spy.first().first().toStringList(), (QStringList{"/tmp/a.bmp", "/tmp/b c.bmp"}));
-
-    SingleInstance nobody(name + QStringLiteral("-none"));
-    EXPECT_FALSE(nobody.HandOver({"/tmp/x.bmp"}));
+    EXPECT_EQ(spy.first().first().toStringList(), (QStringList{"-s", "--", "/tmp/b c.bmp"}));
+    ScopedEnv other("DISPLAY", ":72");
+    EXPECT_FALSE(SingleInstance().HandOver({"/tmp/x.bmp"}));
 }
-
 
 // Makes this program the desktop's default for bitmaps, in the test's own
 // configuration folders.

@@ -93,7 +93,7 @@ TEST(CliArguments, RefusalsExitWithTheirStatusAndWriteNothing)
         {CmdConvert, {"convert", in}, 2, "convert"},
         {CmdConvert, {"convert", in, out, "--hint", "big"}, 2, "--hint"},
         {CmdConvert, {"convert", none, out}, 1, "none.bmp"},
-        {CmdConvert, {"convert", in, Q(dir.File("o/out.tiff"))}, 1, "unknown image type"},
+        {CmdConvert, {"convert", in, Q(dir.File("o/out.tga"))}, 1, "unknown image type"},
         {CmdConvert, {"convert", in, Q(dir.File("o/no/out.bmp"))}, 1, "Can't open file for writing"},
         {CmdConvert, {"convert", in, Q(dir.File("o/no/out.jpg")), "--quality", "50"}, 1, "Write Error"},
         {CmdConvert, {"convert", in, jpg, "--quality", "-1"}, 2, "--quality"},

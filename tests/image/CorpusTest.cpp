@@ -17,6 +17,7 @@
 
 #include "CodecTestHelpers.h"
 #include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
 #include "image/PngCodec.h"
 #include "support/TestSupport.h"
 
@@ -36,6 +37,14 @@ bool PngReadsOnWhereTheManifestRefuses(const ManifestRow& row)
         return false;
     return row.note.rfind("libpng: iCCP: ", 0) == 0 ||
            row.note == "libpng: tRNS chunk has out-of-range samples for bit_depth";
+}
+
+// The manifest refuses names ending in ".tiff" and ".jfif", which the
+// format table knows now: those files load.
+bool LoadsUnderANameTheManifestRefuses(const ManifestRow& row)
+{
+    return row.expected == "refused" && row.note.find("not recognised by the format dispatch") != std::string::npos &&
+           FormatForPath(row.path).has_value();
 }
 
 // libjpeg's own decode of a file at a scale, rows top down, red-green-blue.
@@ -180,6 +189,7 @@ void CheckRow(const std::filesystem::path& corpus, const ManifestRow& row, const
         for (uint8_t i : buf.IndexPlane())
             ASSERT_LT(i, buf.ColorCount());
     }
+    EXPECT_TRUE(!LoadsUnderANameTheManifestRefuses(row) || !buf.IsEmpty());
     if (PngReadsOnWhereTheManifestRefuses(row)) {
         const auto bytes = test::ReadAll(file);
         ASSERT_GE(bytes.size(), 24u);
@@ -198,7 +208,9 @@ TEST_P(CorpusFolder, LoadsAsTheManifestExpects)
     if (corpus.empty())
         GTEST_SKIP() << "corpus not present";
     test::RunCorpusFolder(corpus, std::string(GetParam()) + "/",
-                          {.exempt = PngReadsOnWhereTheManifestRefuses,
+                          {.exempt = [](const ManifestRow& row) {
+                               return PngReadsOnWhereTheManifestRefuses(row) || LoadsUnderANameTheManifestRefuses(row);
+                           },
                            .extra = [&](const ManifestRow& row, const std::string& file, const CImageBuffer& buf) {
                                CheckRow(corpus, row, file, buf);
                            }});

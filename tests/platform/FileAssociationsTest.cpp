@@ -79,12 +79,14 @@ TEST(FileAssociations, ClaimedOnceAndGivenBackByteForByte)
     EXPECT_EQ(d.settings.ReadString("Settings", "jpe"), "");
 
     std::vector<AssociationRow> rows = associations.Open();
-    ASSERT_EQ(rows.size(), 10u);
+    ASSERT_EQ(rows.size(), 12u);
     for (const AssociationRow& row : rows)
         EXPECT_TRUE(row.ticked) << row.extension.toStdString();
     // Unticking jpg unticks the other JPEG extensions with it.
     FileAssociations::Toggle(rows, 0);
     EXPECT_FALSE(rows[3].ticked);
+    EXPECT_EQ(rows[10].extension, QStringLiteral("jfif"));
+    EXPECT_FALSE(rows[10].ticked);
     for (size_t i = 4; i < rows.size(); ++i)
         if (rows[i].ticked)
             FileAssociations::Toggle(rows, i);
@@ -102,6 +104,23 @@ TEST(FileAssociations, ClaimedOnceAndGivenBackByteForByte)
     FileAssociations(forgetful, d.xdg).ClaimAtStartup();
     EXPECT_EQ(DefaultEntry(d.xdg, QStringLiteral("image/png")), QLatin1String(kDesktopFileId));
     EXPECT_EQ(DefaultEntry(d.xdg, QStringLiteral("image/bmp")), QString());
+}
+
+// Claiming and looking before our desktop file is installed (as the
+// associations command does) records nothing: the first start after the
+// installation claims every type.
+TEST(FileAssociations, NothingIsRecordedBeforeAClaimIsWritten)
+{
+    Desktop d;
+    fs::remove(d.dir.File("data/applications/pixadrome.desktop"));
+    FileAssociations associations(d.settings, d.xdg);
+    associations.ClaimAtStartup();
+    associations.Open();
+    d.Install("data", "pixadrome.desktop", "Pixadrome");
+    associations.ClaimAtStartup();
+    for (const char* type : {"image/gif", "image/png", "image/tiff"})
+        EXPECT_EQ(DefaultEntry(d.xdg, QString::fromLatin1(type)), QLatin1String(kDesktopFileId)) << type;
+    EXPECT_EQ(d.settings.ReadString("Settings", "gif"), "viewer.desktop");
 }
 
 TEST(FileAssociations, AnotherProgramsClaimIsNoticed)

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <filesystem>
+#include <fstream>
+#include <tuple>
+
+#include "platform/DesktopServices.h"
+#include "support/ScopedEnv.h"
+#include "support/TestSupport.h"
+
+namespace pix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The desktop named by XDG_CURRENT_DESKTOP sets the wallpaper with its own
+// tool alone; when that fails nothing else is tried. The tools are
+// stand-ins that record their calls, one a line, and fail when named in
+// FAILING.
+TEST(Wallpaper, TheCurrentDesktopsToolAloneSetsIt)
+{
+    test::TempDir dir;
+    const std::string tool = "#!/bin/sh\necho \"${0##*/} $*\" >> \"$CALLS\"\n"
+                             "case \" $FAILING \" in *\" ${0##*/} \"*) exit 1;; esac\n"
+                             "[ \"$3\" = -l ] && echo /backdrop/screen0/monitorV/workspace0/last-image\nexit 0\n";
+    test::WriteAll(dir.File("tool"), {tool.begin(), tool.end()});
+    fs::permissions(dir.File("tool"), fs::perms::owner_all);
+    for (const char* name : {"gsettings", "xfconf-query", "qdbus", "dbus-send", "feh"})
+        fs::create_symlink(dir.File("tool"), dir.File(name));
+    test::ScopedEnv path("PATH", dir.Path().c_str()), calls("CALLS", dir.File("calls").c_str());
+    const std::string pic = dir.File("w.bmp"), uri = "file://" + pic;
+    const std::string gnome = "gsettings set org.gnome.desktop.background picture-uri";
+    const std::string kde = "org.kde.plasmashell /PlasmaShell org.kde.PlasmaShell.evaluateScript ";
+    // Desktop, failing tools, the calls' beginnings, whether it was set.
+    const std::tuple<const char*, const char*, std::vector<std::string>, bool> cases[] = {
+        {"ubuntu:GNOME", "", {gnome + " " + uri, gnome + "-dark " + uri}, true},
+        {"GNOME", "gsettings", {gnome + " " + uri}, false},
+        {"X-Cinnamon", "", {"gsettings set org.cinnamon.desktop.background picture-uri " + uri}, true},
+        {"MATE", "", {"gsettings set org.mate.background picture-filename " + pic}, true},
+        {"XFCE", "", {"xfconf-query -c xfce4-desktop -l", "xfconf-query -c xfce4-desktop -p /backdrop/screen0/monitorV/workspace0/last-image -s " + pic}, true},
+        {"KDE", "qdbus", {"qdbus " + kde, "dbus-send --session --print-reply --dest=" + kde + "string:"}, true},
+        {"KDE", "qdbus dbus-send", {"qdbus ", "dbus-send "}, false},
+        {"LXQt", "feh", {"feh --bg-fill " + pic}, false},
+    };
+    for (const auto& [desktop, failing, expected, set] : cases) {
+        test::ScopedEnv current("XDG_CURRENT_DESKTOP", desktop), fail("FAILING", failing);
+        fs::remove(dir.File("calls"));
+        EXPECT_EQ(SetDesktopWallpaper(QString::fromStdString(pic)), set) << desktop;
+        std::ifstream in(dir.File("calls"));
+        std::vector<std::string> made;
+        for (std::string line; std::getline(in, line);)
+            made.push_back(line);
+        ASSERT_EQ(made.size(), expected.size()) << desktop;
+        for (size_t i = 0; i < made.size(); ++i)
+            EXPECT_EQ(made[i].substr(0, expected[i].size()), expected[i]);
+        EXPECT_NE(made.back().find(pic), std::string::npos) << desktop;  // the picture is passed on
+    }
+}
+
+// The database and the wallpaper picture live in the user's data folder;
+// beside the program only where a database lies there already.
+TEST(ProgramData, BesideTheProgramOnlyForAPortableCopy)
+{
+    test::TempDir dir;
+    test::ScopedEnv data("XDG_DATA_HOME", dir.File("data").c_str());
+    const QString program = QString::fromStdString(dir.Path().string());
+    EXPECT_EQ(ProgramDataFolder(program), QString::fromStdString(dir.File("data/pixadrome")));
+    EXPECT_TRUE(fs::is_directory(dir.File("data/pixadrome")));
+    test::WriteAll(dir.File("pixadrome.db"), {});
+    EXPECT_EQ(ProgramDataFolder(program), program);
+}
+
+}  // namespace
+}  // namespace pix
