@@ -487,7 +487,7 @@ TEST(SheetSaveAs, TheExtensionChoosesSheetPicturesOrWebPages)
     }
     EXPECT_EQ(s.Doc().PathName(), Q(dir.File("s.pxc")));
     EXPECT_FALSE(QFileInfo::exists(Q(dir.File("w.html"))));
-    EXPECT_EQ(app.settings.GetString("State", "DestExtCS", ""), ".html");
+    EXPECT_EQ(app.settings.GetString("State", "DestExtCS", ""), "html");
 }
 
 TEST(SheetFormat, AFormatFileCarriesEveryFieldToAnotherSheetAndTheDefault)
