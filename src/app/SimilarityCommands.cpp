@@ -56,6 +56,7 @@ std::optional<SearchSetup> AskSearch(CPixadromeApp& app, Prompter& prompter, con
     CTwinSeekerDlg dialog(prompter, kDefaultTolerance, sheets, app.MainWindow());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
+    RememberSourceFolder(app, files);
     SearchSetup setup;
     for (const QString& file : files)
         setup.files.push_back(file.toStdString());

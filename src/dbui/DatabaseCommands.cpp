@@ -58,8 +58,10 @@ bool ChangeDatabaseFile(AppServices& app)
 QStringList ChooseFilesToLocate(AppServices& app)
 {
     const std::string title = DatabaseAccess::DatabaseTitle(app.Database().ConfiguredPath());
-    return ChooseSourceFiles(
+    const QStringList files = ChooseSourceFiles(
         app, QObject::tr("Choose files to scan in Database [%1]").arg(QString::fromStdString(title)));
+    RememberSourceFolder(app, files);
+    return files;
 }
 
 QStringList ChooseSourceFiles(AppServices& app, const QString& title)
@@ -73,9 +75,14 @@ QStringList ChooseSourceFiles(AppServices& app, const QString& title)
     if (files.isEmpty())
         return {};
     settings.SetInt(settings::kSrcFilter.section, settings::kSrcFilter.key, filterIndex);
-    settings.SetString(settings::kSrcDir.section, settings::kSrcDir.key,
-                       QFileInfo(files.first()).absolutePath().toStdString());
     return files;
+}
+
+void RememberSourceFolder(AppServices& app, const QStringList& files)
+{
+    if (!files.isEmpty())
+        app.Settings().SetString(settings::kSrcDir.section, settings::kSrcDir.key,
+                                 QFileInfo(files.first()).absolutePath().toStdString());
 }
 
 void LocateMovedFiles(AppServices& app, const QStringList& files, Progress& progress)

@@ -41,9 +41,13 @@ QRect Measure(const QImage& page, const QFont& font, const QString& text, int wi
     return {0, 0, r.width(), r.height()};
 }
 
-void DrawText(QImage& page, const QFont& font, uint32_t colour, const QRect& rect, const QString& text)
+// Draws text laid out in rect and nowhere outside it (nor outside within,
+// when given): a word too long for the width is cut off at the edges.
+void DrawText(QImage& page, const QFont& font, uint32_t colour, const QRect& rect, const QString& text,
+              const QRect& within = QRect())
 {
     QPainter painter(&page);
+    painter.setClipRect(within.isValid() ? rect & within : rect);
     painter.setFont(font);
     painter.setPen(ColorOf(colour));
     painter.drawText(rect, kTextFlags, text);
@@ -150,9 +154,13 @@ CImageBuffer RenderPage(const ThumbnailSheet& sheet, const PageRequest& request)
                 DrawThumbnail(surface, picture, placed, d, format.fx);
             }
             if (!format.label.empty()) {
+                // The label's right and bottom edges lie just outside it,
+                // and a label as high as the cell starts a row above it:
+                // it is cut to its own cell.
                 const PageRect& r = cell.label;
-                DrawText(page, labelFont, format.tsCol, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top + 1),
-                         label);
+                const QRect own(grid.CellX(j), grid.CellY(j), grid.cellWidth, grid.cellHeight);
+                DrawText(page, labelFont, format.tsCol, QRect(r.left, r.top, r.right - r.left, r.bottom - r.top),
+                         label, own);
             }
         }
     }

@@ -6,12 +6,14 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -65,7 +67,8 @@ QWidget* CFormatDlg::MakeLayoutPage()
         effect_->addItem(tr(std::string(name).c_str()), QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
     const int effect = effect_->findData(QString::fromStdString(format_.fx));
     effect_->setCurrentIndex(std::max(effect, 0));
-    fxArea_ = number();
+    fxArea_ = new QSpinBox(page);
+    fxArea_->setRange(CThumbnailSettings::kFxAreaRange.min, CThumbnailSettings::kFxAreaRange.max);
     tmbMargT_ = number();
     tmbMargL_ = number();
     pagMargT_ = number();
@@ -82,12 +85,17 @@ QWidget* CFormatDlg::MakeLayoutPage()
     auto* e = new QFormLayout(effects);
     e->addRow(tr("Effect:"), effect_);
     e->addRow(tr("Area:"), fxArea_);
-    auto* margins = new QGroupBox(tr("Margins"), page);
-    auto* m = new QFormLayout(margins);
-    m->addRow(tr("Thumbnail margins, top / bottom:"), tmbMargT_);
-    m->addRow(tr("Thumbnail margins, left / right:"), tmbMargL_);
-    m->addRow(tr("Page margins, top / bottom:"), pagMargT_);
-    m->addRow(tr("Page margins, left / right:"), pagMargL_);
+    auto* thumbnailMargins = new QGroupBox(tr("Thumbnail margins"), page);
+    auto* tm = new QFormLayout(thumbnailMargins);
+    tm->addRow(tr("Top / bottom:"), tmbMargT_);
+    tm->addRow(tr("Left / right:"), tmbMargL_);
+    auto* pageMargins = new QGroupBox(tr("Page margins"), page);
+    auto* pm = new QFormLayout(pageMargins);
+    pm->addRow(tr("Top / bottom:"), pagMargT_);
+    pm->addRow(tr("Left / right:"), pagMargL_);
+    auto* margins = new QHBoxLayout;
+    margins->addWidget(thumbnailMargins);
+    margins->addWidget(pageMargins);
     auto* pageLayout = new QGroupBox(tr("Page layout"), page);
     auto* g = new QGridLayout(pageLayout);
     g->addWidget(new QLabel(tr("Thumbnail Size"), page), 0, 0);
@@ -103,7 +111,7 @@ QWidget* CFormatDlg::MakeLayoutPage()
     g->addWidget(autoCols_, 3, 2);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(effects);
-    layout->addWidget(margins);
+    layout->addLayout(margins);
     layout->addWidget(pageLayout);
 
     FillLayoutFields();
@@ -118,7 +126,7 @@ QWidget* CFormatDlg::MakeLayoutPage()
 
 void CFormatDlg::FillLayoutFields()
 {
-    SetValue(fxArea_, format_.fxArea);
+    fxArea_->setValue(format_.fxArea);
     SetValue(tmbMargT_, format_.tmbMargT);
     SetValue(tmbMargL_, format_.tmbMargL);
     SetValue(pagMargT_, format_.pagMargT);
@@ -200,8 +208,9 @@ void CFormatDlg::accept()
 {
     CThumbnailSettings f = format_;
     using S = CThumbnailSettings;
-    const bool valid = ReadField(fxArea_, S::kFxAreaRange, f.fxArea) &&
-                       ReadField(tmbMargT_, S::kMarginRange, f.tmbMargT) &&
+    fxArea_->interpretText();
+    f.fxArea = fxArea_->value();
+    const bool valid = ReadField(tmbMargT_, S::kMarginRange, f.tmbMargT) &&
                        ReadField(tmbMargL_, S::kMarginRange, f.tmbMargL) &&
                        ReadField(pagMargT_, S::kMarginRange, f.pagMargT) &&
                        ReadField(pagMargL_, S::kMarginRange, f.pagMargL) &&

@@ -15,6 +15,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QRadioButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
 
 namespace pix {
@@ -73,7 +74,7 @@ private:
     QLabel* opacityText_ = nullptr;
     // Layout
     QComboBox* effect_ = nullptr;
-    QLineEdit* fxArea_ = nullptr;
+    QSpinBox* fxArea_ = nullptr;
     QLineEdit* tmbMargT_ = nullptr;
     QLineEdit* tmbMargL_ = nullptr;
     QLineEdit* pagMargT_ = nullptr;

@@ -65,6 +65,9 @@ private:
     explicit CThumbnailDoc(AppServices& app);
     // The page size for pictures and web pages; false when cancelled.
     bool ChoosePageSize(int& width, int& height);
+    // Writes what the name chosen in Save As asks for: whether it was
+    // written, nothing when the user cancels a dialog on the way.
+    std::optional<bool> SaveAsChosen(const QString& chosen);
     // Opens what an export wrote: one file as itself, several as a sheet.
     void OpenWritten(const std::vector<std::string>& written);
 

@@ -63,7 +63,8 @@ void SaveFormatToFile(AppServices& app, CThumbnailDoc* sheet)
     // The whole title: "photos.pxc" proposes "photos.pxc.tfm".
     const QString proposed = sheet ? sheet->Title() + QStringLiteral(".tfm") : QStringLiteral("default.tfm");
     const QString chosen = app.Files().ChooseSave(app.MainWindow(), QObject::tr("Save thumbnail format"),
-                                                  FormatFolder(app.Settings()), proposed, kFormatFilter);
+                                                  FormatFolder(app.Settings()), proposed, kFormatFilter,
+                                                  QStringLiteral("tfm"));
     if (chosen.isEmpty())
         return;
     RememberFolder(app.Settings(), chosen);

@@ -1,6 +1,7 @@
 // The "Background" and "Text" pages of the format editor.
 #include <QCheckBox>
 #include <QColorDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -33,6 +34,14 @@ uint32_t FromColor(const QColor& c)
 {
     return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
            (static_cast<uint32_t>(c.blue()) << 16);
+}
+
+// Fills a colour's swatch with it.
+void PaintSwatch(QLabel* swatch, uint32_t color)
+{
+    QPixmap fill(swatch->contentsRect().size().expandedTo(QSize(1, 1)));
+    fill.fill(ToColor(color));
+    swatch->setPixmap(fill);
 }
 
 QString Shown(const std::string& text) { return QString::fromStdString(text).replace(QStringLiteral("\r\n"), "\n"); }
@@ -78,18 +87,24 @@ QWidget* CFormatDlg::MakeBackgroundPage()
                                {"Top...", &format_.bgT},    {"Bottom...", &format_.bgB}};
     int row = 0;
     for (const Swatch& s : swatches) {
+        auto* swatch = new QLabel(colors);
+        swatch->setFixedSize(24, 16);
+        swatch->setFrameShape(QFrame::Box);
+        PaintSwatch(swatch, *s.color);
         auto* button = new QPushButton(tr(s.text), colors);
         uint32_t* color = s.color;
-        connect(button, &QPushButton::clicked, this, [this, color] {
+        connect(button, &QPushButton::clicked, this, [this, color, swatch] {
             const QColor chosen = QColorDialog::getColor(ToColor(*color), this);
             if (chosen.isValid()) {
                 *color = FromColor(chosen);
+                PaintSwatch(swatch, *color);
                 PaintPreview();
             }
         });
-        c->addWidget(button, row++, 1);
+        c->addWidget(swatch, row, 1);
+        c->addWidget(button, row++, 2);
     }
-    c->addWidget(preview_, 0, 0, 4, 1);
+    c->addWidget(preview_, 0, 0, row, 1);
     c->addWidget(horizontal_, row++, 0);
     c->addWidget(vertical_, row++, 0);
     for (QCheckBox* box : {horizontal_, vertical_})
@@ -107,10 +122,12 @@ QWidget* CFormatDlg::MakeBackgroundPage()
     imagePath_->setReadOnly(true);
     auto* browse = new QPushButton(tr("Browse..."), image);
     connect(browse, &QPushButton::clicked, this, [this] {
-        int filterIndex = 1;
-        const QStringList chosen = files_.ChooseOpen(this, tr("Browse"), QString(), kImagesFilter, filterIndex);
+        // One file, in the folder of the picture there is.
+        const QFileInfo current(QString::fromStdString(format_.bgImg));
+        const QString folder = format_.bgImg.empty() ? QString() : current.absolutePath();
+        const QString chosen = files_.ChooseOpenFile(this, tr("Browse"), folder, current.fileName(), kImagesFilter);
         if (!chosen.isEmpty())
-            ChooseBackgroundPicture(chosen.front());
+            ChooseBackgroundPicture(chosen);
     });
     const char* places[] = {"Center", "Scale to fit", "Tile"};
     for (size_t p = 0; p < placement_.size(); ++p) {

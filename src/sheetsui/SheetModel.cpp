@@ -59,7 +59,7 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const
         return texts_[static_cast<size_t>(row)];
     case Qt::DecorationRole:
         return Picture(row);
-    case Qt::ToolTipRole:
+    // No tooltip: it would cover the hover preview.
     case kPathRole:
         if (static_cast<size_t>(row) < sheet.Count())
             return QString::fromStdString(sheet.Files()[sheet.ItemAt(static_cast<size_t>(row))]);

@@ -66,6 +66,8 @@ bool CThumbnailDoc::OnSaveAs()
 {
     SettingsStore& settings = app_.Settings();
     const auto& extKey = settings::kDestExtCS;
+    // The last extension is kept as the name's last four characters
+    // (".pxc", "html", "jpeg"), so a dot may have to be put back.
     QString ext = QString::fromStdString(settings.GetString(extKey.section, extKey.key, ".pxc"));
     if (!ext.startsWith(QLatin1Char('.')))
         ext.prepend(QLatin1Char('.'));
@@ -73,16 +75,22 @@ bool CThumbnailDoc::OnSaveAs()
     const auto& filterKey = settings::kDestFilterCS;
     int filterIndex = settings.GetInt(filterKey.section, filterKey.key, filterKey.fallback);
     const QString chosen = app_.Files().ChooseSaveTyped(app_.MainWindow(), tr("Save As"), StartFolder(settings),
-                                                        proposed, kSaveSheetFilter, filterIndex);
+                                                        proposed, kSaveSheetFilter, filterIndex, ext.mid(1));
     if (chosen.isEmpty())
         return false;
-    settings.SetInt(filterKey.section, filterKey.key, filterIndex);
     settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
                        QFileInfo(chosen).absolutePath().toStdString());
-    const QString suffix = QFileInfo(chosen).suffix();
-    if (!suffix.isEmpty())
-        settings.SetString(extKey.section, extKey.key, "." + suffix.toStdString());
+    const std::optional<bool> saved = SaveAsChosen(chosen);
+    if (!saved)
+        return false;
+    settings.SetString(extKey.section, extKey.key, chosen.right(4).toLower().toStdString());
+    settings.SetInt(filterKey.section, filterKey.key, filterIndex);
+    return *saved;
+}
 
+std::optional<bool> CThumbnailDoc::SaveAsChosen(const QString& chosen)
+{
+    SettingsStore& settings = app_.Settings();
     const std::string path = Native(chosen);
     switch (SheetOutputFor(path)) {
     case SheetOutput::Sheet:
@@ -90,7 +98,7 @@ bool CThumbnailDoc::OnSaveAs()
     case SheetOutput::Pictures: {
         int width = 0, height = 0;
         if (!ChoosePageSize(width, height))
-            return false;
+            return std::nullopt;
         CProgressDlg progress(app_.MainWindow());
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto written = ExportPictures(sheet_, title_.toStdString(), path, width, height, progress, app_.Prompt());
@@ -101,12 +109,14 @@ bool CThumbnailDoc::OnSaveAs()
     case SheetOutput::WebPages: {
         HtmlPage layout;
         if (!ChoosePageSize(layout.width, layout.height))
-            return false;
+            return std::nullopt;
         const QString pictures = app_.Files().ChooseSave(app_.MainWindow(), tr("Choose path and suffix for thumbnails"),
                                                          StartFolder(settings), QStringLiteral("_small.jpg"),
-                                                         kSaveImageFilter);
+                                                         kImagesFilter, QStringLiteral("jpg"));
         if (pictures.isEmpty())
-            return false;
+            return std::nullopt;
+        settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
+                           QFileInfo(pictures).absolutePath().toStdString());
         layout.thumbnailFolder = Native(QFileInfo(pictures).absolutePath()) + "/";
         layout.suffix = QFileInfo(pictures).fileName().toStdString();
         layout.itemsPerPage = sheet_.Settings().maxPerPage;

@@ -40,15 +40,18 @@ QString FileChooser::ChooseOpenFile(QWidget* parent, const QString& title, const
 }
 
 QString FileChooser::ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder,
-                                     const QString& proposedName, std::string_view filter, int&)
+                                     const QString& proposedName, std::string_view filter, int&,
+                                     const QString& defaultSuffix)
 {
-    return ChooseSave(parent, title, folder, proposedName, filter);
+    return ChooseSave(parent, title, folder, proposedName, filter, defaultSuffix);
 }
 
 QString DialogFileChooser::ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder,
-                                           const QString& proposedName, std::string_view filter, int& filterIndex)
+                                           const QString& proposedName, std::string_view filter, int& filterIndex,
+                                           const QString& defaultSuffix)
 {
     CFileSave dialog(prompter_, parent, title, folder, filter);
+    dialog.setDefaultSuffix(defaultSuffix);
     const QStringList filters = QtFilters(filter);
     if (filterIndex >= 1 && filterIndex <= filters.size())
         dialog.selectNameFilter(filters[filterIndex - 1]);
@@ -107,14 +110,12 @@ QString DialogFileChooser::ChooseOpenFile(QWidget* parent, const QString& title,
 }
 
 QString DialogFileChooser::ChooseSave(QWidget* parent, const QString& title, const QString& folder,
-                                      const QString& proposedName, std::string_view filter)
+                                      const QString& proposedName, std::string_view filter,
+                                      const QString& defaultSuffix)
 {
     if (!filter.empty()) {
-        CFileSave dialog(prompter_, parent, title, folder, filter);
-        dialog.selectFile(proposedName);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return {};
-        return dialog.selectedFiles().first();
+        int firstType = 0;
+        return ChooseSaveTyped(parent, title, folder, proposedName, filter, firstType, defaultSuffix);
     }
     // Without a filter the target of a copy or move is chosen: the file
     // operation asks before it replaces a file, so the dialog asks nothing.
@@ -122,6 +123,7 @@ QString DialogFileChooser::ChooseSave(QWidget* parent, const QString& title, con
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(defaultSuffix);
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

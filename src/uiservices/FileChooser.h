@@ -23,13 +23,16 @@ public:
     // when cancelled. By default ChooseOpen's first file.
     virtual QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
                                    const QString& proposedName, std::string_view filter);
-    // A file to save to; empty when cancelled.
+    // A file to save to; empty when cancelled. A name typed without an
+    // extension gets defaultSuffix (without its dot), when one is given.
     virtual QString ChooseSave(QWidget* parent, const QString& title, const QString& folder,
-                               const QString& proposedName, std::string_view filter) = 0;
+                               const QString& proposedName, std::string_view filter,
+                               const QString& defaultSuffix = QString()) = 0;
     // A file to save to with a type filter whose index (1-based) is read
     // and updated; empty when cancelled. By default ChooseSave.
     virtual QString ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder,
-                                    const QString& proposedName, std::string_view filter, int& filterIndex);
+                                    const QString& proposedName, std::string_view filter, int& filterIndex,
+                                    const QString& defaultSuffix = QString());
     // An existing file or a new name (given suffix when it has none),
     // starting at path; empty when cancelled. By default a save dialog.
     virtual QString ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path,
@@ -51,9 +54,10 @@ public:
     QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
                            const QString& proposedName, std::string_view filter) override;
     QString ChooseSave(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
-                       std::string_view filter) override;
+                       std::string_view filter, const QString& defaultSuffix = QString()) override;
     QString ChooseSaveTyped(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,
-                            std::string_view filter, int& filterIndex) override;
+                            std::string_view filter, int& filterIndex,
+                            const QString& defaultSuffix = QString()) override;
     QString ChooseExistingOrNew(QWidget* parent, const QString& title, const QString& path, std::string_view filter,
                                 const QString& suffix) override;
 

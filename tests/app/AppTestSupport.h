@@ -42,7 +42,7 @@ public:
         return FileChooser::ChooseOpenFile(parent, title, folder, proposedName, filter);
     }
     QString ChooseSave(QWidget*, const QString& title, const QString&, const QString& proposedName,
-                       std::string_view) override
+                       std::string_view, const QString&) override
     {
         proposed << proposedName;
         return Next(saves, title);

@@ -111,7 +111,7 @@ TEST(DatabasePane, ASheetCountsOnlyWithOneSelectedItem)
     sheet->clearSelection();
     EXPECT_EQ(app.app->ViewedFile(), std::nullopt);
     sheet->selectionModel()->select(items->index(1, 0), QItemSelectionModel::Select);
-    EXPECT_EQ(app.app->ViewedFile(), items->index(1, 0).data(Qt::ToolTipRole).toString().toStdString());
+    EXPECT_EQ(app.app->ViewedFile(), folder.File("b.bmp"));
     sheet->selectionModel()->select(items->index(0, 0), QItemSelectionModel::Select);
     EXPECT_EQ(app.app->ViewedFile(), std::nullopt);
 }

@@ -147,6 +147,15 @@ TEST(FileDialogs, SavingNeedsAWholePatternOfTheFilter)
     save.accept();
     EXPECT_TRUE(save.isVisible());
     EXPECT_EQ(prompter.texts, std::vector<std::string>{dir.File("x.jp") + "\nNo valid filetype."});
+
+    // A name typed without an extension gets the default one.
+    DialogFileChooser chooser(prompter);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")), QStringLiteral("thumbs\r"));
+        dialog->close();  // still open when the name was refused
+    });
+    EXPECT_EQ(chooser.ChooseSave(nullptr, "", Q(dir.Path().string()), "", kFilter, "jpg"), Q(dir.File("thumbs.jpg")));
 }
 
 }  // namespace

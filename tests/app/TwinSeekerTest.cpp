@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -72,6 +73,12 @@ TEST(TwinSeeker, DupesOpenOneSheetPerGroupAndOneSimilarFileOpensAsAnImage)
     ASSERT_EQ(app.WindowCount(), 2);
     EXPECT_EQ(app.ViewOf(app.Main().Children()[1])->Document().PathName(), Q(red2));
     EXPECT_EQ(app.files.titles.value(1), "Select images to compare with");
+
+    // Cancelling the Twin Seeker keeps the folder the files came from.
+    app.files.opens = {{"/elsewhere/x.bmp"}};
+    QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+    app.app->OnFindDupes();
+    EXPECT_EQ(app.settings.GetString("State", "SrcDir", ""), dir.Path().string());
 }
 
 TEST(TwinSeeker, NinetyNineOpenWindowsLeaveRoomForOneResult)

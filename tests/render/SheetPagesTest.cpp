@@ -112,6 +112,22 @@ TEST(SheetPages, PagesOfARowsByColumnsGrid)
         << out.toStdString();
 }
 
+TEST(SheetPages, ALabelHigherThanItsCellStaysInIt)
+{
+    Fixture fx(3);  // three cells in a column, only the middle one labelled
+    fx.sheet.Settings().label = "[Label]";
+    for (uint32_t item : {0u, 1u, 2u})  // capitals reach the top of their line
+        fx.sheet.SetLabel(item, item == 1 ? QStringLiteral("\u00C5\u00C9 ").repeated(300).toStdString() : "");
+    const CImageBuffer page = RenderPage(fx.sheet, {100, 360, 96, 1, 0, 3, 1, "sheet"});
+    int inside = 0, outside = 0;  // pixels neither background nor picture
+    for (uint32_t y = 0; y < page.Height(); ++y)
+        for (uint32_t x = 0; x < page.Width(); ++x)
+            if (At(page, x, y) != kBackground && At(page, x, y) != kRed)
+                ++(y >= 120 && y < 240 ? inside : outside);
+    EXPECT_GT(inside, 0);
+    EXPECT_EQ(outside, 0);
+}
+
 TEST(SheetPages, BackgroundPicture)
 {
     Fixture fx(1);
