@@ -60,7 +60,8 @@ bool OpenWithAssociatedProgram(const QString& path, QString& error)
         error = QCoreApplication::translate("DesktopServices", "No program is associated with %1.").arg(path);
         return false;
     }
-    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {path})) {
+    // An absolute path, so no name is taken for an option.
+    if (!QProcess::startDetached(QStringLiteral("xdg-open"), {QFileInfo(path).absoluteFilePath()})) {
         error = QCoreApplication::translate("DesktopServices", "xdg-open could not be started.");
         return false;
     }
@@ -206,7 +207,8 @@ bool MailAvailable()
 
 bool SendFileByMail(const QString& path)
 {
-    return QProcess::startDetached(QStringLiteral("xdg-email"), {QStringLiteral("--attach"), path});
+    return QProcess::startDetached(QStringLiteral("xdg-email"),
+                                   {QStringLiteral("--attach"), QFileInfo(path).absoluteFilePath()});
 }
 
 }  // namespace pix

@@ -4,8 +4,15 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QFile>
 #include <QLocalSocket>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
 
 namespace pix {
 
@@ -15,6 +22,75 @@ SingleInstance::SingleInstance(const QString& name, QObject* parent) : QObject(p
 }
 
 SingleInstance::~SingleInstance() { server_.close(); }
+
+namespace {
+
+// Longer than the longest command line Linux passes (2 MiB) as UTF-16.
+constexpr qsizetype kMaxMessageBytes = 8 << 20;
+
+// A folder only this user can reach: ours, no link, no access for others.
+bool PrivateFolder(const QString& path)
+{
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+}
+
+std::optional<uint32_t> BigEndian32(const QByteArray& data, qsizetype at)
+{
+    if (at < 0 || data.size() - at < 4)
+        return std::nullopt;
+    const auto* p = reinterpret_cast<const uint8_t*>(data.constData() + at);
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+enum class Message { Incomplete, Malformed, Complete };
+
+// A command line as the sender's QDataStream writes a QStringList: a
+// count, then each string's byte length and UTF-16 code units (big-endian).
+// Nothing is allocated from a count the bytes do not back.
+Message ParseArguments(const QByteArray& data, QStringList& arguments)
+{
+    arguments.clear();
+    const std::optional<uint32_t> count = BigEndian32(data, 0);
+    if (!count)
+        return Message::Incomplete;
+    if (*count >= 0xFFFFFFFEu)
+        return Message::Malformed;
+    qsizetype at = 4;
+    for (uint32_t i = 0; i < *count; ++i) {
+        const std::optional<uint32_t> bytes = BigEndian32(data, at);
+        if (!bytes)
+            return Message::Incomplete;
+        at += 4;
+        if (*bytes == 0xFFFFFFFFu) {
+            arguments << QString();
+            continue;
+        }
+        if (*bytes % 2 != 0)
+            return Message::Malformed;
+        if (data.size() - at < qsizetype{*bytes})
+            return Message::Incomplete;
+        QString text(static_cast<qsizetype>(*bytes / 2), Qt::Uninitialized);
+        const auto* p = reinterpret_cast<const uint8_t*>(data.constData() + at);
+        for (qsizetype k = 0; k < text.size(); ++k)
+            text[k] = QChar(static_cast<char16_t>((p[2 * k] << 8) | p[2 * k + 1]));
+        arguments << text;
+        at += *bytes;
+    }
+    return at == data.size() ? Message::Complete : Message::Malformed;
+}
+
+// Whether the program at the other end runs as this user.
+bool SameUser(const QLocalSocket& socket)
+{
+    ucred peer {};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 &&
+           peer.uid == ::getuid();
+}
+
+}  // namespace
 
 QString SingleInstance::DefaultName()
 {
@@ -29,14 +105,22 @@ QString SingleInstance::DefaultName()
     // WAYLAND_DISPLAY may be a socket's full path.
     display = display.section(QLatin1Char('/'), -1);
 
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QDir(runtime).filePath(QStringLiteral("pixadrome-") + display);
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("pixadrome-%1-%2").arg(::getuid()).arg(display));
+    // The session's runtime folder, else a folder of our own in the
+    // temporary folder; none that another user could reach or have planted.
+    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty() || !PrivateFolder(folder)) {
+        folder = QDir(QDir::tempPath()).filePath(QStringLiteral("pixadrome-%1").arg(::getuid()));
+        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+        if (!PrivateFolder(folder))
+            return {};
+    }
+    return QDir(folder).filePath(QStringLiteral("pixadrome-") + display);
 }
 
 bool SingleInstance::HandOver(const QStringList& arguments)
 {
+    if (name_.isEmpty())
+        return false;
     QLocalSocket socket;
     socket.connectToServer(name_);
     if (!socket.waitForConnected(1000))
@@ -52,6 +136,8 @@ bool SingleInstance::HandOver(const QStringList& arguments)
 
 bool SingleInstance::Listen()
 {
+    if (name_.isEmpty())
+        return false;
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     if (server_.listen(name_))
         return true;
@@ -64,13 +150,21 @@ void SingleInstance::OnConnection()
 {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto read = [this, socket] {
-            QDataStream in(socket);
-            in.startTransaction();
+        if (!SameUser(*socket)) {
+            socket->abort();
+            continue;
+        }
+        auto received = std::make_shared<QByteArray>();
+        auto read = [this, socket, received] {
+            received->append(socket->readAll());
             QStringList arguments;
-            in >> arguments;
-            if (!in.commitTransaction())
+            const Message message = received->size() > kMaxMessageBytes ? Message::Malformed
+                                                                         : ParseArguments(*received, arguments);
+            if (message == Message::Malformed)
+                socket->abort();
+            if (message != Message::Complete)
                 return;
+            received->clear();
             // Opening a folder shows progress, which runs the event loop:
             // the socket may end and be deleted meanwhile, so the request
             // waits until this reader has returned.

@@ -16,15 +16,17 @@ public:
     ~SingleInstance() override;
 
     // The socket of this session's display: "pixadrome-DISPLAY" in
-    // $XDG_RUNTIME_DIR, else in the temporary folder with the user id in the
-    // name. The display is the one the program shows its windows on
-    // (WAYLAND_DISPLAY or DISPLAY).
+    // $XDG_RUNTIME_DIR, else in a folder "pixadrome-UID" of mode 0700 in
+    // the temporary folder. The display is the one the program shows its
+    // windows on (WAYLAND_DISPLAY or DISPLAY). Empty (no single instance)
+    // when no such folder is ours alone, as when another user planted it.
     static QString DefaultName();
 
     // True when another instance took the arguments (this start should end).
     bool HandOver(const QStringList& arguments);
     // Starts listening, for this user only (removing a stale socket left by
-    // a crash).
+    // a crash). A connection from another user, a message longer than any
+    // command line or one not in the sender's format is dropped.
     bool Listen();
 
 signals:

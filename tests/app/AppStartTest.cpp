@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QListWidget>
+#include <QLocalSocket>
 #include <QMenuBar>
 #include <QProcess>
 #include <QSignalSpy>
@@ -12,6 +13,7 @@
 #include <QTextBrowser>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "AppTestSupport.h"
 #include "app/CPixadromeStatusBar.h"
@@ -51,6 +53,8 @@ struct Session {
     {
         for (const char* name : {"RUNTIME_DIR", "CONFIG_HOME", "DATA_HOME", "CACHE_HOME"})
             env.insert(QStringLiteral("XDG_") + name, QDir(home.path()).mkdir(name) ? home.filePath(name) : "");
+        // A session's runtime folder is its user's alone.
+        QFile::setPermissions(home.filePath("RUNTIME_DIR"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("DISPLAY", ":71");
         env.remove("WAYLAND_DISPLAY");
@@ -151,6 +155,43 @@ TEST(SingleInstance, ASecondStartOnTheSameDisplayHandsItsArgumentsToTheFirst)
     EXPECT_EQ(spy.first().first().toStringList(), (QStringList{"-s", "--", "/tmp/b c.bmp"}));
     ScopedEnv other("DISPLAY", ":72");
     EXPECT_FALSE(SingleInstance().HandOver({"/tmp/x.bmp"}));
+}
+
+// Without a runtime folder the socket goes into a folder of our own, never
+// one planted in advance; only a whole command line in the sender's format
+// is taken.
+TEST(SingleInstance, TakesOnlyWellFormedCommandLinesInAFolderOfItsOwn)
+{
+    TempDir tmp;
+    ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr), temp("TMPDIR", tmp.Path().c_str()), display("DISPLAY", ":73"),
+        wayland("WAYLAND_DISPLAY", nullptr);
+    const std::string folder = tmp.File("pixadrome-" + std::to_string(::getuid()));
+    std::filesystem::create_directory_symlink(tmp.Path(), folder);
+    EXPECT_TRUE(SingleInstance::DefaultName().isEmpty());
+    EXPECT_FALSE(SingleInstance().Listen());
+    std::filesystem::remove(folder);
+    SingleInstance first;
+    ASSERT_TRUE(first.Listen());
+    EXPECT_EQ(std::filesystem::status(folder).permissions(), std::filesystem::perms::owner_all);
+    QSignalSpy spy(&first, &SingleInstance::activationRequested);
+    QByteArray valid;
+    QDataStream out(&valid, QIODevice::WriteOnly);
+    out << QStringList{"/a b.bmp"};
+    const struct {
+        QByteArray message;
+        bool taken;
+    } rows[] = {{valid + "x", false}, {QByteArray("\x7f\xff\xff\xff", 4), false}, {QByteArray(9 << 20, 'a'), false},
+                {valid, true}};
+    for (const auto& row : rows) {
+        QLocalSocket socket;
+        socket.connectToServer(SingleInstance::DefaultName());
+        ASSERT_TRUE(socket.waitForConnected(1000));
+        socket.write(row.message);
+        socket.waitForBytesWritten(100);
+        QTest::qWait(200);
+        EXPECT_EQ(spy.size(), row.taken ? 1 : 0) << row.message.size();
+    }
+    EXPECT_EQ(spy.value(0).value(0).toStringList(), QStringList{"/a b.bmp"});
 }
 
 // Makes this program the desktop's default for bitmaps, in the test's own

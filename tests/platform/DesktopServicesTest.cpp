@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <tuple>
+#include <unistd.h>
 
 #include "platform/DesktopServices.h"
 #include "support/ScopedEnv.h"
@@ -56,6 +57,49 @@ TEST(Wallpaper, TheCurrentDesktopsToolAloneSetsIt)
             EXPECT_EQ(made[i].substr(0, expected[i].size()), expected[i]);
         EXPECT_NE(made.back().find(pic), std::string::npos) << desktop;  // the picture is passed on
     }
+}
+
+// A name goes to the desktop's opener and to mail as one argument, an
+// absolute path, whatever it holds; nothing in it runs.
+TEST(DesktopPrograms, ANameGoesThroughAsOneArgumentAndRunsNothing)
+{
+    test::TempDir dir;
+    fs::create_directories(dir.File("bin"));
+    fs::create_directories(dir.File("pics"));
+    const std::string recorder = "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$CALLS.${0##*/}\"\n";
+    test::WriteAll(dir.File("bin/recorder"), {recorder.begin(), recorder.end()});
+    fs::permissions(dir.File("bin/recorder"), fs::perms::owner_all);
+    for (const char* name : {"xdg-open", "xdg-email"})
+        fs::create_symlink(dir.File("bin/recorder"), dir.File(std::string("bin/") + name));
+    const std::string mimeapps = "[Default Applications]\nimage/jpeg=viewer.desktop;\n";
+    fs::create_directories(dir.File("config"));
+    test::WriteAll(dir.File("config/mimeapps.list"), {mimeapps.begin(), mimeapps.end()});
+    test::ScopedEnv path("PATH", dir.File("bin").c_str()), calls("CALLS", dir.File("calls").c_str()),
+        config("XDG_CONFIG_HOME", dir.File("config").c_str());
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.File("pics")));
+    auto recorded = [&](const char* program) {
+        std::ifstream in(dir.File(std::string("calls.") + program));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    };
+    for (const std::string name : {"$(touch pwned).jpg", ";touch pwned;.jpg", "-x.jpg", "a \"b' c`touch pwned`.jpg"}) {
+        const std::string file = dir.File("pics/" + name);
+        test::WriteAll(file, {1});
+        fs::remove(dir.File("calls.xdg-open"));
+        fs::remove(dir.File("calls.xdg-email"));
+        QString error;
+        EXPECT_TRUE(OpenWithAssociatedProgram(QString::fromStdString(name), error)) << error.toStdString();
+        EXPECT_TRUE(SendFileByMail(QString::fromStdString(name)));
+        for (int wait = 0; wait < 100 && (recorded("xdg-open").empty() || recorded("xdg-email").empty()); ++wait)
+            ::usleep(50000);
+        EXPECT_EQ(recorded("xdg-open"), std::vector<std::string>{file});
+        EXPECT_EQ(recorded("xdg-email"), (std::vector<std::string>{"--attach", file}));
+    }
+    QDir::setCurrent(before);
+    EXPECT_FALSE(fs::exists(dir.File("pics/pwned")));
 }
 
 // The database and the wallpaper picture live in the user's data folder;
