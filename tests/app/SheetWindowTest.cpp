@@ -7,7 +7,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPointer>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
@@ -146,9 +145,26 @@ TEST(SheetWindow, CopiedAndMovedItemsFollowOnlyFilesThatArrived)
     std::filesystem::create_directory(dir.File("out"));
     WritePattern(dir, "out/b.bmp", 3, 3);
 
-    s.Select({0});
+    // Chosen in the context menu: copying pumps events while the menu
+    // closes and goes, so the copy runs once the menu's key handler has
+    // returned.
+    QApplication::setActiveWindow(&app.Main());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.Main()));
+    const QPoint at = s.view->PictureRect(s.view->model()->index(0, 0)).center();
+    QTest::mouseClick(s.view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QContextMenuEvent right(QContextMenuEvent::Mouse, at, s.view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(s.view->viewport(), &right);  // what the window system sends
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_TRUE(menu);
+    bool inMenuHandler = true;
+    std::optional<bool> askedInHandler;
+    app.files.onAsk = [&] { askedInHandler = inMenuHandler; };
     app.files.saves = {Q(dir.File("out/renamed.bmp"))};
-    s.view->OnCopyFiles();
+    QTest::keyClick(menu, Qt::Key_Y);
+    inMenuHandler = false;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return askedInHandler.has_value(); }, 5000));
+    EXPECT_FALSE(*askedInHandler);
+    app.files.onAsk = nullptr;
     EXPECT_EQ(s.Texts().value(0), QStringLiteral("renamed.bmp"));
     EXPECT_EQ(s.Names().value(0), QStringLiteral("renamed.bmp"));
     EXPECT_TRUE(QFileInfo::exists(Q(dir.File("a.bmp"))));
@@ -167,38 +183,6 @@ TEST(SheetWindow, CopiedAndMovedItemsFollowOnlyFilesThatArrived)
     EXPECT_EQ(Q(s.Sheet().Files()[s.Sheet().ItemAt(1)]), Q(dir.File("b.bmp")));
     EXPECT_TRUE(QFileInfo::exists(Q(dir.File("b.bmp"))));
     EXPECT_EQ(s.Texts().value(1), QStringLiteral("b.bmp"));
-}
-
-// Copying pumps events while the context menu that asked for it closes
-// and goes: the copy runs once the menu's key handler has returned, and
-// the program lives on through Close All.
-TEST(SheetWindow, ACopyChosenInTheContextMenuRunsAfterTheMenuIsDone)
-{
-    TempDir dir, other;
-    RunningApp app;
-    SheetWindow s = OpenSheet(app, dir, {"a.png", "b.png", "c.png"});
-    ASSERT_TRUE(s.view);
-    QApplication::setActiveWindow(&app.Main());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.Main()));
-    const QPoint at = s.view->PictureRect(s.view->model()->index(0, 0)).center();
-    QTest::mouseClick(s.view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    // What the window system sends for the right button.
-    QContextMenuEvent right(QContextMenuEvent::Mouse, at, s.view->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(s.view->viewport(), &right);
-    QPointer<QMenu> menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    ASSERT_TRUE(menu);
-    bool inMenuHandler = false;
-    std::optional<bool> askedInHandler;
-    app.files.onAsk = [&] { askedInHandler = inMenuHandler; };
-    app.files.saves = {Q(other.File("new.png"))};
-    inMenuHandler = true;
-    QTest::keyClick(menu, Qt::Key_Y);
-    inMenuHandler = false;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(Q(other.File("new.png"))); }, 5000));
-    EXPECT_EQ(askedInHandler, false);
-    EXPECT_EQ(s.Names().value(0), QStringLiteral("new.png"));
-    QTest::qWait(10);
-    EXPECT_FALSE(menu);  // gone once it closed
     app.Main().Action("closeAll")->trigger();
     EXPECT_EQ(app.WindowCount(), 0);
 }
