@@ -86,6 +86,8 @@ constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogu
     {MsgId::ConfirmTrashFiles, "Do you want to move these %d files to the trash?", MsgIcon::Question,
      MsgButtons::YesNo},
     {MsgId::SheetWriteFailed, "Could not write %s", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::SheetChangedOnDisk, "%s has been changed by another program. Overwrite it?", MsgIcon::Question,
+     MsgButtons::YesNo},
 }};
 
 constexpr bool CatalogueInIdOrder()

@@ -81,6 +81,7 @@ enum class MsgId : uint16_t {
     DiscardLabels,
     ConfirmTrashFiles,
     SheetWriteFailed,
+    SheetChangedOnDisk,
 
     Count_
 };

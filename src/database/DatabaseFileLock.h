@@ -5,9 +5,9 @@
 // died goes with it. Readers need no lock: a database file is replaced
 // whole, never written in place.
 
-#include <cstdint>
-#include <optional>
 #include <string>
+
+#include "common/FileVersion.h"
 
 namespace pix {
 
@@ -26,17 +26,5 @@ public:
 private:
     int fd_ = -1;
 };
-
-// What tells one version of a file from the next: its inode, size and
-// modification time.
-struct FileVersion {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    int64_t size = 0;
-    int64_t modifiedNs = 0;
-    bool operator==(const FileVersion&) const = default;
-};
-// Nothing when the file does not exist.
-std::optional<FileVersion> VersionOf(const std::string& path);
 
 }  // namespace pix

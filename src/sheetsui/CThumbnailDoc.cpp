@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "common/FileVersion.h"
 #include "common/Prompter.h"
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
@@ -59,6 +60,7 @@ std::unique_ptr<CThumbnailDoc> CThumbnailDoc::FromFile(AppServices& app, const Q
         return nullptr;
     }
     doc->SetPathName(path);
+    doc->diskVersion_ = VersionOf(Native(path));
     return doc;
 }
 
@@ -151,6 +153,11 @@ void CThumbnailDoc::FormatChanged(QObject* sender)
 
 bool CThumbnailDoc::SaveDocument(const QString& path)
 {
+    // Another program (the command line) may have rewritten the sheet
+    // since this window read or wrote it.
+    if (path == path_ && diskVersion_ && VersionOf(Native(path)) != diskVersion_ &&
+        app_.Prompt().Show(MsgId::SheetChangedOnDisk, {Native(path)}) != Answer::Yes)
+        return false;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const bool saved = sheet_.Save(Native(path));
     QApplication::restoreOverrideCursor();
@@ -159,6 +166,7 @@ bool CThumbnailDoc::SaveDocument(const QString& path)
         return false;
     }
     SetPathName(path);
+    diskVersion_ = VersionOf(Native(path));
     SetModifiedFlag(false);
     return true;
 }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/FileVersion.h"
 #include "sheets/ThumbnailSheet.h"
 #include "uiservices/CSheetDocument.h"
 
@@ -72,6 +73,8 @@ private:
     void OpenWritten(const std::vector<std::string>& written);
 
     QPageLayout printLayout_;
+    // The sheet file as this window last read or wrote it.
+    std::optional<FileVersion> diskVersion_;
 };
 
 }  // namespace pix

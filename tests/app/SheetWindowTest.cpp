@@ -468,6 +468,17 @@ TEST(SheetWindow, OpeningASavedSheetFindsFilesBesideIt)
     EXPECT_FALSE(view->Document().IsModified());
     EXPECT_EQ(app.Main().StatusPaneText(), view->StatusText());
     EXPECT_LT(frame->width(), 480);
+
+    // Rewritten by another program meanwhile: saving asks first.
+    ASSERT_TRUE(s.Doc().SaveDocument(Q(dir.File("moved/sheet.pxc"))));
+    const std::vector<uint8_t> theirs = ReadAll(dir.File("moved/sheet.pxc"));
+    for (Answer answer : {Answer::No, Answer::Yes}) {
+        app.prompter.script.assign(app.prompter.texts.size(), Answer::No);
+        app.prompter.script.push_back(answer);
+        EXPECT_EQ(view->Document().SaveDocument(Q(dir.File("moved/sheet.pxc"))), answer == Answer::Yes);
+        EXPECT_EQ(app.prompter.texts.back(), dir.File("moved/sheet.pxc") + " has been changed by another program. Overwrite it?");
+        EXPECT_EQ(ReadAll(dir.File("moved/sheet.pxc")) == theirs, answer == Answer::No);
+    }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "image/CImageBuffer.h"
-#include "sheets/HtmlEscape.h"
 #include "sheets/HtmlExport.h"
 #include "sheets/ThumbnailSheet.h"
 #include "sheets/SheetTestSupport.h"
@@ -32,26 +31,6 @@ TEST(HtmlExport, RelativeLinks)
     EXPECT_EQ(MakeRelativeUrl("/srv/web/a", "/srv/web/a/t/x.jpg"), "t/x.jpg");
     EXPECT_EQ(MakeRelativeUrl("C:\\web\\", "/srv/x.jpg"), "/srv/x.jpg");  // no drive: its folder
     EXPECT_EQ(NumberedPagePath("C:\\out\\sheet.html", 2), "C:\\out\\sheet2.html");
-}
-
-// Names that would open markup, leave an attribute, become a scheme or
-// lose their end to "#" or "?"; ordinary names stay as they are.
-TEST(HtmlExport, HostileNamesBecomeTextAndLinksToTheirFiles)
-{
-    const struct {
-        const char* name;
-        const char* link;
-    } rows[] = {
-        {"photos/a b-\xC3\xA9_1.jpg", "photos/a b-\xC3\xA9_1.jpg"},
-        {"javascript:alert(1).png", "./javascript:alert(1).png"},
-        {"x/a:b.png", "x/a:b.png"},
-        {"a\"b&c'd.png", "a%22b&amp;c&#39;d.png"},
-        {"50%#1?.png", "50%25%231%3F.png"},
-        {"<i>\n.png", "%3Ci%3E%0A.png"},
-    };
-    for (const auto& row : rows)
-        EXPECT_EQ(HtmlLink(row.name), row.link) << row.name;
-    EXPECT_EQ(HtmlEscaped("<img src=x onerror='a'>&\"\xC3\xA9"), "&lt;img src=x onerror=&#39;a&#39;&gt;&amp;&quot;\xC3\xA9");
 }
 
 TEST(HtmlExport, OnePageMarkupAndItsPicture)
