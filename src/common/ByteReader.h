@@ -73,6 +73,14 @@ public:
         return static_cast<uint32_t>(b[0]) | (static_cast<uint32_t>(b[1]) << 8) |
                (static_cast<uint32_t>(b[2]) << 16) | (static_cast<uint32_t>(b[3]) << 24);
     }
+    // Big-endian, as Qt's data streams write.
+    uint32_t U32BE()
+    {
+        uint8_t b[4] = {};
+        Bytes(b, 4);
+        return (static_cast<uint32_t>(b[0]) << 24) | (static_cast<uint32_t>(b[1]) << 16) |
+               (static_cast<uint32_t>(b[2]) << 8) | static_cast<uint32_t>(b[3]);
+    }
     int16_t I16() { return static_cast<int16_t>(U16()); }
     int32_t I32() { return static_cast<int32_t>(U32()); }
 

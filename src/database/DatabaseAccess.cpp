@@ -60,22 +60,16 @@ void DatabaseAccess::ReleaseDatabase()
 bool DatabaseAccess::Save()
 {
     const DatabaseFileLock lock(currentPath_);
-    if (VersionOf(currentPath_) != loadedVersion_) {
-        // Another program wrote the file meanwhile: our changes go onto its.
-        CImageDatabase current;
-        if (current.Load(currentPath_)) {
-            current.Replay(database_->Journal());
-            if (!current.Save(currentPath_))
-                return false;
-            *database_ = std::move(current);
-            database_->StartJournal();
-            loadedVersion_ = VersionOf(currentPath_);
-            return true;
-        }
-        // A file that no longer reads is replaced by ours.
-    }
-    if (!database_->Save(currentPath_))
+    // When another program wrote the file meanwhile, our changes go onto
+    // its (a file that no longer reads is replaced by ours).
+    CImageDatabase current;
+    const bool merge = VersionOf(currentPath_) != loadedVersion_ && current.Load(currentPath_);
+    if (merge)
+        current.Replay(database_->Journal());
+    if (!(merge ? current : *database_).Save(currentPath_))
         return false;
+    if (merge)
+        *database_ = std::move(current);
     database_->StartJournal();
     loadedVersion_ = VersionOf(currentPath_);
     return true;

@@ -12,7 +12,8 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
+
+#include "common/ByteReader.h"
 
 namespace pix {
 
@@ -36,14 +37,6 @@ bool PrivateFolder(const QString& path)
            st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
 
-std::optional<uint32_t> BigEndian32(const QByteArray& data, qsizetype at)
-{
-    if (at < 0 || data.size() - at < 4)
-        return std::nullopt;
-    const auto* p = reinterpret_cast<const uint8_t*>(data.constData() + at);
-    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
 enum class Message { Incomplete, Malformed, Complete };
 
 // A command line as the sender's QDataStream writes a QStringList: a
@@ -52,33 +45,32 @@ enum class Message { Incomplete, Malformed, Complete };
 Message ParseArguments(const QByteArray& data, QStringList& arguments)
 {
     arguments.clear();
-    const std::optional<uint32_t> count = BigEndian32(data, 0);
-    if (!count)
+    ByteReader in(reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(data.size()));
+    const uint32_t count = in.U32BE();
+    if (in.Failed())
         return Message::Incomplete;
-    if (*count >= 0xFFFFFFFEu)
+    if (count >= 0xFFFFFFFEu)
         return Message::Malformed;
-    qsizetype at = 4;
-    for (uint32_t i = 0; i < *count; ++i) {
-        const std::optional<uint32_t> bytes = BigEndian32(data, at);
-        if (!bytes)
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint32_t bytes = in.U32BE();
+        if (in.Failed())
             return Message::Incomplete;
-        at += 4;
-        if (*bytes == 0xFFFFFFFFu) {
+        if (bytes == 0xFFFFFFFFu) {
             arguments << QString();
             continue;
         }
-        if (*bytes % 2 != 0)
+        if (bytes % 2 != 0)
             return Message::Malformed;
-        if (data.size() - at < qsizetype{*bytes})
+        if (bytes > in.Remaining())
             return Message::Incomplete;
-        QString text(static_cast<qsizetype>(*bytes / 2), Qt::Uninitialized);
-        const auto* p = reinterpret_cast<const uint8_t*>(data.constData() + at);
+        QString text(static_cast<qsizetype>(bytes / 2), Qt::Uninitialized);
+        const uint8_t* p = in.Current();
         for (qsizetype k = 0; k < text.size(); ++k)
             text[k] = QChar(static_cast<char16_t>((p[2 * k] << 8) | p[2 * k + 1]));
         arguments << text;
-        at += *bytes;
+        in.Skip(bytes);
     }
-    return at == data.size() ? Message::Complete : Message::Malformed;
+    return in.AtEnd() ? Message::Complete : Message::Malformed;
 }
 
 // Whether the program at the other end runs as this user.

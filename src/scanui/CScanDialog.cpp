@@ -70,14 +70,13 @@ CScanDialog::CScanDialog(AppServices& app, QWidget* parent)
     UpdateButtons();
 
     SettingsStore& store = app_.Settings();
-    const std::string device = store.GetString(settings::kScanDevice.section, settings::kScanDevice.key, "");
-    device_ = device;
+    device_ = store.GetString(settings::kScanDevice.section, settings::kScanDevice.key, "");
     std::vector<std::pair<std::string, std::string>> remembered;
     for (size_t i = 0; i < std::size(kRemembered); ++i)
         remembered.emplace_back(kRememberedNames[i], store.GetString(kRemembered[i].section, kRemembered[i].key, ""));
 
     worker_ = std::make_unique<ScanWorker>(this);
-    worker_->Post([this, worker = worker_.get(), device, remembered](SaneScanner& scanner) {
+    worker_->Post([this, worker = worker_.get(), device = device_, remembered](SaneScanner& scanner) {
         std::optional<ScanError> error;
         if (!scanner.Initialise())
             error = ScanError::SourceManager;
