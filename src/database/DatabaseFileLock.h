@@ -21,8 +21,6 @@ public:
     DatabaseFileLock(const DatabaseFileLock&) = delete;
     DatabaseFileLock& operator=(const DatabaseFileLock&) = delete;
 
-    bool Held() const { return fd_ >= 0; }
-
 private:
     int fd_ = -1;
 };
