@@ -7,6 +7,7 @@ TESTBUILD  := $(BUILD)/test
 BENCHBUILD := $(BUILD)/bench
 FUZZBUILD  := $(BUILD)/fuzz
 TSANBUILD  := $(BUILD)/tsan
+DEBBUILD   := $(BUILD)/deb
 # The test programs of the worker threads (their tests carry the label tsan).
 TSAN_TARGETS := pix_processing_tests pix_platform_tests pix_ui_tests pix_scan_script_tests pix_scripted_sane pix_dbui_tests pix_sheet_window_tests pix_slide_window_tests
 FUZZ_SECONDS ?= 600
@@ -14,7 +15,7 @@ CMAKE_GEN  := -G Ninja
 PREFIX     ?= /usr/local
 DESTDIR    ?=
 
-.PHONY: all deps deps-test deps-bench build run test tsan soak bench fuzz samples demo clean install uninstall
+.PHONY: all deps deps-test deps-bench build run test tsan soak bench fuzz deb deb-check samples demo clean install uninstall
 
 all: build
 
@@ -111,6 +112,26 @@ fuzz: deps-test
 	    -DPIX_TESTS=OFF -DPIX_GUI=OFF -DPIX_FUZZ=ON -DPIX_SANITIZE=ON
 	cmake --build $(FUZZBUILD) -j $(JOBS)
 	./fuzz/run-fuzzers.sh $(FUZZBUILD)/fuzz $(FUZZ_SECONDS)
+
+# The Debian package, build/pixadrome_<version>_amd64.deb, built with
+# Debian's hardening flags and checked with lintian and appstreamcli.
+deb:
+	@./tools/install-deps.sh run deb
+	eval "$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)" && \
+	cmake -S . -B $(DEBBUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DPIX_TESTS=OFF -DPIX_GUI=ON \
+	    -DPIX_PACKAGE=ON -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_C_FLAGS="$$CFLAGS $$CPPFLAGS" \
+	    -DCMAKE_CXX_FLAGS="$$CXXFLAGS $$CPPFLAGS" -DCMAKE_EXE_LINKER_FLAGS="$$LDFLAGS"
+	cmake --build $(DEBBUILD) -j $(JOBS)
+	cd $(DEBBUILD) && cpack -G DEB
+	cp $(DEBBUILD)/pixadrome_*_amd64.deb $(BUILD)/
+	lintian --fail-on error $(BUILD)/pixadrome_*_amd64.deb
+	appstreamcli validate --no-net data/package/org.pixadrome.Pixadrome.metainfo.xml
+
+# Installs the package into a fresh Debian 12 tree (debootstrap, kept in
+# $(BUILD)/debian12), uses it from /usr/bin, removes it and checks that
+# nothing is left behind. Needs root and Debian's package mirror.
+deb-check: deb
+	./tools/check-deb.sh $(BUILD)/debian12 $(BUILD)/pixadrome_*_amd64.deb
 
 clean:
 	rm -rf $(BUILD) samples

@@ -4,6 +4,9 @@
 #include <QIcon>
 #include <QScreen>
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
@@ -29,7 +32,12 @@ bool AnsweredOnTerminal(int argc, char** argv)
     const StartOptions options = ParseCommandLine(args);
     if (!options.help && !options.version)
         return false;
-    QCoreApplication core(argc, argv);
+    // The usage line names the program as users type it, not the path it
+    // was started by (a manual page is made from this text).
+    std::string name = std::filesystem::path(argv[0]).filename().string();
+    std::vector<char*> plainArgs(argv, argv + argc);
+    plainArgs[0] = name.data();
+    QCoreApplication core(argc, plainArgs.data());
     const QString text = options.help ? CommandLineHelp()
                                       : QCoreApplication::applicationName() + QLatin1Char(' ') +
                                             QCoreApplication::applicationVersion() + QLatin1Char('\n');
@@ -42,7 +50,7 @@ bool AnsweredOnTerminal(int argc, char** argv)
 int RunPixadromeApp(int argc, char** argv)
 {
     QApplication::setApplicationName(QStringLiteral("Pixadrome"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
+    QApplication::setApplicationVersion(QStringLiteral(PIX_VERSION));
     QApplication::setOrganizationName(QStringLiteral("Pixadrome"));
     if (AnsweredOnTerminal(argc, argv))
         return 0;

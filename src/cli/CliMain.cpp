@@ -43,7 +43,8 @@ const char* const kUsage =
     "  associations [--claim | --set EXT=0|1,...]\n"
     "                                        the image types Pixadrome opens (EXT, 0|1, previous owner)\n"
     "  samples DIR                           write one sample picture per writable format\n"
-    "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n";
+    "Run 'pixadrome-cli COMMAND --help' for the options of a command.\n"
+    "Run 'pixadrome-cli --version' for the version.\n";
 
 }  // namespace
 
@@ -68,6 +69,10 @@ int RunCoreCli(int argc, char** argv)
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
         (args.isEmpty() ? std::cerr : std::cout) << kUsage;
         return args.isEmpty() ? 2 : 0;
+    }
+    if (args[0] == QLatin1String("--version")) {
+        std::cout << "pixadrome-cli " PIX_VERSION "\n";
+        return 0;
     }
     const std::map<QString, std::function<int(const QStringList&, CliStreams)>> commands{
         {QStringLiteral("info"), CmdInfo},

@@ -11,13 +11,17 @@
 
 namespace {
 
-// Replaces this process by the named program from the same folder, with
+// Replaces this process by the named helper program, with
 // the same arguments; returns only when that fails.
 int RunSibling(const char* name, char** argv)
 {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    const std::string program = (self.parent_path() / name).string();
+    // Beside this program in the build tree; installed, in its own folder
+    // of helper programs, which stay off the PATH.
+    std::string program = (self.parent_path() / name).string();
+    if (::access(program.c_str(), X_OK) != 0)
+        program = (self.parent_path() / PIX_HELPERS_FROM_PROGRAM / name).lexically_normal().string();
     ::execv(program.c_str(), argv);
     std::cerr << "pixadrome-cli: cannot start " << program << ": " << std::strerror(errno) << '\n';
     return 1;

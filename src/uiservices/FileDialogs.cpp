@@ -46,7 +46,8 @@ bool SaveTypeIsValid(const std::string& name, std::string_view filter)
     const size_t dot = name.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return false;
-    const std::string wanted = "*" + Upper(name.substr(dot));
+    std::string wanted = "*";
+    wanted += Upper(name.substr(dot));
     for (const auto& entry : FilterPatterns(filter))
         for (const std::string& pattern : entry)
             if (Upper(pattern) == wanted)

@@ -32,4 +32,12 @@ for pair in a.pxc=application/x-pixadrome-contactsheet a.pxf=image/x-pixadrome-p
           sed -n 's/.*content-type: //p')
     [ "$got" = "$want" ] || { echo "$file: $got, expected $want"; status=1; }
 done
+
+# The installed front finds its two helpers, which stay off the PATH.
+bin="$tmp/prefix/bin"
+helpers=$(ls "$bin" | grep -c -- '-cli-' || true)
+[ "$helpers" -eq 0 ] || { echo "helper programs installed on the PATH:" $(ls "$bin"); status=1; }
+"$bin/pixadrome-cli" samples made >/dev/null || status=1
+info=$("$bin/pixadrome-cli" info made/sample.png) || status=1
+case $info in *"480	320"*) ;; *) echo "installed pixadrome-cli info: $info"; status=1 ;; esac
 exit $status
