@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
+#include <random>
+#include <thread>
 
 #include "database/DatabaseAccess.h"
 #include "database/DatabaseFileLock.h"
@@ -297,6 +302,44 @@ TEST(DatabaseFileLock, TwoProgramsChangingOneFileLoseNothing)
     CImageDatabase db;
     ASSERT_TRUE(db.Load(path));
     EXPECT_EQ(db.RecordCount(), 400u);
+}
+
+// A writer killed at any moment: readers meanwhile and afterwards find the
+// old or the new file, whole, and no temporary file is left beside it.
+TEST(DatabaseFileLock, AWriterKilledAnywhereLeavesAWholeFileAndNoTemporary)
+{
+    test::TempDir dir;
+    const std::string path = dir.File("pix.db");
+    ChangeUnderLock(path, [](CImageDatabase& db) {
+        for (int i = 0; i < 1000; ++i)
+            db.Append({"key" + std::to_string(i), "Note", std::string(40, 'x')});
+    });
+    std::mt19937 random(7);
+    size_t seen = 1000;
+    for (int kill = 0; kill < 100; ++kill) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (;;)
+                ChangeUnderLock(path, [](CImageDatabase& db) { db.Append({"new", "Note", "x"}); });
+        }
+        for (int read = 0; read < 2; ++read) {
+            CImageDatabase reader;
+            ASSERT_TRUE(reader.Load(path)) << "while writing, kill " << kill;
+            EXPECT_GE(reader.RecordCount(), seen);
+            seen = reader.RecordCount();
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        CImageDatabase after;
+        ASSERT_TRUE(after.Load(path)) << "after kill " << kill;
+        EXPECT_GE(after.RecordCount(), seen);
+        seen = after.RecordCount();
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            EXPECT_TRUE(entry.path() == path || entry.path().filename() == ".pix.db.lock") << entry.path();
+    }
+    EXPECT_GT(seen, 1000u);
 }
 
 // The program's long-held database meets a file another program changed
