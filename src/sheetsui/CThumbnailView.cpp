@@ -193,6 +193,11 @@ void CThumbnailView::keyPressEvent(QKeyEvent* event)
             OnEditCopy();
             return;
         }
+        if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !SelectedPositions().empty()) {
+            // Opens as the context menu's Open does; a sheet of many shows progress.
+            RunAfterReturn(this, [this] { OnOpenFile(); });
+            return;
+        }
     }
     QListView::keyPressEvent(event);
 }

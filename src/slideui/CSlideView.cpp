@@ -559,6 +559,19 @@ void CSlideView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Backtab:
         StepDocumentWindow(this, *event);
         break;
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // Left and Right step through the slides unless they have a slide
+        // wider than the window to scroll.
+        if (horizontalScrollBar()->maximum() > 0) {
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+        }
+        if (event->key() == Qt::Key_Left)
+            OnPrevious();
+        else
+            OnNext();
+        break;
     default:
         QAbstractScrollArea::keyPressEvent(event);  // the arrows scroll by a line
         return;

@@ -421,8 +421,8 @@ TEST(SheetWindow, InsertOpenAndGenerateLabelsWorkOnTheSelection)
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(opened->Document().Sheet().Count(), 2u);
     s.Select({1});
-    s.view->OnOpenFile();  // one file: its image
-    EXPECT_EQ(app.WindowCount(), windows + 2);
+    QTest::keyClick(s.view, Qt::Key_Return);  // one file: its image
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app.WindowCount() == windows + 2; }));
     EXPECT_NE(app.ViewOf(app.Main().Children().back()), nullptr);
 }
 

@@ -88,6 +88,8 @@ TEST(SlideShow, StepsWrapAndTellSizeOrNoImage)
     EXPECT_EQ(Visit(s, key(Qt::Key_PageDown), 3),
               QStringList({"2 of 3 - no image", "3 of 3 - 20x10", "1 of 3 - 400x300"}));
     EXPECT_EQ(Visit(s, key(Qt::Key_PageUp), 2), QStringList({"3 of 3 - 20x10", "2 of 3 - no image"}));
+    EXPECT_EQ(Visit(s, key(Qt::Key_Right), 1), QStringList({"3 of 3 - 20x10"}));
+    EXPECT_EQ(Visit(s, key(Qt::Key_Left), 1), QStringList({"2 of 3 - no image"}));
     // Nothing but black for a file that does not read.
     const QImage black = s.view->viewport()->grab().toImage();
     EXPECT_EQ(black.pixelColor(black.width() / 2, black.height() / 2), QColor(Qt::black));
@@ -120,6 +122,9 @@ TEST(SlideShow, PaintsTheSlideCentredInBlackThenResampledOrScrollsItFullSize)
     s.view->Action("slideFit")->trigger();
     EXPECT_EQ(s.view->horizontalScrollBar()->maximum(), 1200 - s.view->viewport()->width());
     EXPECT_EQ(s.view->verticalScrollBar()->maximum(), 0);
+    // A slide wider than the window: Right scrolls it instead of stepping.
+    QTest::keyClick(s.view, Qt::Key_Right);
+    EXPECT_GT(s.view->horizontalScrollBar()->value(), 0);
 }
 
 TEST(SlideShow, TheTimerWaitsForEachSlideAndSettingsAreReadClampedAndWritten)
