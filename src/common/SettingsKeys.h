@@ -12,6 +12,7 @@ inline constexpr const char* kSlides = "Slides";
 inline constexpr const char* kThumbnails = "Thumbnails";
 inline constexpr const char* kRecentFiles = "Recent File List";
 inline constexpr const char* kScanner = "Scanner";
+inline constexpr const char* kView = "View";
 
 struct IntKey {
     const char* section;
@@ -55,5 +56,8 @@ inline constexpr StringKey kScanResolution{kScanner, "Resolution"};
 inline constexpr StringKey kScanSource{kScanner, "Source"};
 
 inline constexpr int kRecentFileCount = 8;
+
+// "View": a picture larger than its window opens fitted to it (0: at 1:1).
+inline constexpr IntKey kOpenFitted{kView, "OpenFitted", 1};
 
 }  // namespace pix::settings

@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -62,6 +63,12 @@ CPixadromeView::CPixadromeView(CPixadromeDoc& doc, QWidget* parent) : QAbstractS
     connect(&autoScroll_, &QTimer::timeout, this, &CPixadromeView::OnAutoScroll);
     connect(&doc_, &CPixadromeDoc::imageChanged, this, &CPixadromeView::OnImageChanged);
     connect(&doc_, &CPixadromeDoc::titleChanged, this, &CPixadromeView::UpdateCaption);
+    const SettingsStore& settings = doc_.Services().Settings();
+    fitted_ = settings.GetInt(settings::kOpenFitted.section, settings::kOpenFitted.key,
+                              settings::kOpenFitted.fallback) != 0;
+    settle_.setSingleShot(true);
+    settle_.setInterval(150);
+    connect(&settle_, &QTimer::timeout, this, &CPixadromeView::Settle);
     UpdateScrollBars();
     UpdateCursor();
     SetStatus();
@@ -175,7 +182,9 @@ void CPixadromeView::paintEvent(QPaintEvent* event)
     int top = static_cast<int>((dirty.top() + scroll.y()) / zoom_);
     int right = std::min(w, static_cast<int>((dirty.right() + 1 + scroll.x()) / zoom_ + 1));
     int bottom = std::min(h, static_cast<int>((dirty.bottom() + 1 + scroll.y()) / zoom_ + 1));
-    if (left < right && top < bottom) {
+    if (!settled_.isNull() && settled_.size() == ScrollSize()) {
+        painter.drawImage(-scroll, settled_);
+    } else if (left < right && top < bottom) {
         const QRect src(left, top, right - left, bottom - top);
         const QRect dst(static_cast<int>(std::floor(left * zoom_)) - scroll.x(),
                         static_cast<int>(std::floor(top * zoom_)) - scroll.y(),
@@ -214,13 +223,78 @@ QRect CPixadromeView::SelectionOnScreen() const
 void CPixadromeView::resizeEvent(QResizeEvent* event)
 {
     QAbstractScrollArea::resizeEvent(event);
+    if (fitted_)
+        ApplyFit();
+    else
+        UpdateScrollBars();
+}
+
+void CPixadromeView::ApplyFit()
+{
+    // Fitted, no scroll bar is needed: the whole area is the window's.
+    const QSize area = maximumViewportSize();
+    const double zoom = ShrinkToFitZoom(static_cast<int>(doc_.Width()), static_cast<int>(doc_.Height()),
+                                        area.width(), area.height());
+    if (zoom != zoom_ || (!settled_.isNull() && settled_.size() != ScrollSize())) {
+        zoom_ = zoom;
+        settled_ = QImage();
+        UpdateCaption();
+        UpdateCursor();
+        viewport()->update();
+    }
     UpdateScrollBars();
+    if (zoom_ < 1 && settled_.isNull())
+        settle_.start();
+}
+
+void CPixadromeView::Settle()
+{
+    const QSize size = ScrollSize();
+    if (!fitted_ || zoom_ >= 1 || size.isEmpty() || doc_.Image().IsEmpty())
+        return;
+    settled_ = ToQImage(doc_.Image().ResizedCopy(static_cast<uint32_t>(size.width()),
+                                                 static_cast<uint32_t>(size.height())));
+    viewport()->update();
+}
+
+void CPixadromeView::OnFitToWindow()
+{
+    if (!fitted_) {
+        fitted_ = true;
+        ApplyFit();
+        return;
+    }
+    zoom_ = 1.0;
+    ZoomAt(1, 1, viewport()->rect().center());
+}
+
+void CPixadromeView::wheelEvent(QWheelEvent* event)
+{
+    // Ctrl and the wheel zoom about the pointer, a step of the sequence
+    // a notch, as clicks do.
+    const int delta = event->angleDelta().y();
+    if (!(event->modifiers() & Qt::ControlModifier) || delta == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    const QPoint p = event->position().toPoint();
+    if (delta > 0 && CanZoomIn()) {
+        const ZoomFactor f = ZoomInStep(zoom_);
+        ZoomAt(f.num, f.den, p);
+    } else if (delta < 0 && CanZoomOut()) {
+        const ZoomFactor f = ZoomOutStep(zoom_);
+        ZoomAt(f.num, f.den, p);
+    }
+    event->accept();
 }
 
 void CPixadromeView::scrollContentsBy(int, int) { viewport()->update(); }
 
 void CPixadromeView::ZoomAt(int num, int den, QPoint p)
 {
+    // A zoom of its own ends fitting the picture to the window.
+    fitted_ = false;
+    settled_ = QImage();
     const double f = static_cast<double>(num) / den;
     zoom_ = std::clamp(zoom_ * num / den, kMinZoom, kMaxZoom);
     const QPoint s = ScrollPos();
@@ -285,6 +359,9 @@ void CPixadromeView::FitWindowToImage()
 
 void CPixadromeView::OnImageChanged()
 {
+    settled_ = QImage();
+    if (fitted_)
+        ApplyFit();
     UpdateScrollBars();
     SetStatus();
     viewport()->update();

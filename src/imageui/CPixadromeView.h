@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QCursor>
+#include <QImage>
 #include <QTimer>
 
 #include "processing/ColorReduction.h"
@@ -40,6 +41,11 @@ public:
     bool CanZoomIn() const { return zoom_ < 8; }
     bool CanZoomOut() const { return zoom_ > 0.125; }
     void FitWindowToImage();
+    // Toggles between the whole picture shrunk to the window and 1:1.
+    void OnFitToWindow();
+    bool FittedToWindow() const { return fitted_; }
+    // True once a fitted picture is drawn from its resampled copy.
+    bool PaintedResampled() const { return !settled_.isNull(); }
     void OnEditCopy();
     void OnUndo();
     bool CanUndo() const;
@@ -72,11 +78,16 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     bool focusNextPrevChild(bool) override { return false; }
     void scrollContentsBy(int dx, int dy) override;
 
 private:
     void OnImageChanged();
+    // In fitted mode, the zoom that shows the whole picture, and a sharp
+    // copy of it once the window's size has settled.
+    void ApplyFit();
+    void Settle();
     void UpdateScrollBars();
     void UpdateCaption();
     void UpdateCursor();
@@ -94,6 +105,9 @@ private:
 
     CPixadromeDoc& doc_;
     double zoom_ = 1.0;
+    bool fitted_ = false;
+    QImage settled_;
+    QTimer settle_;
     QString status_;
 
     // Selection state.

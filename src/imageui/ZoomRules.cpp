@@ -1,5 +1,6 @@
 #include "imageui/ZoomRules.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace pix {
@@ -33,6 +34,15 @@ int HalfStepParity(double zoom)
 }
 
 }  // namespace
+
+double ShrinkToFitZoom(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight)
+{
+    if (pictureWidth <= 0 || pictureHeight <= 0)
+        return 1;
+    const double zoom = std::min({1.0, static_cast<double>(areaWidth) / pictureWidth,
+                                  static_cast<double>(areaHeight) / pictureHeight});
+    return std::max(zoom, kMinZoom);
+}
 
 ZoomFactor ZoomInStep(double zoom)
 {

@@ -22,5 +22,8 @@ std::string ZoomRatioText(double zoom);
 ZoomFactor ZoomInStep(double zoom);
 ZoomFactor ZoomOutStep(double zoom);
 inline double ApplyZoom(double zoom, ZoomFactor f) { return zoom * f.num / f.den; }
+// The zoom that shows a whole picture in an area: 1 when it fits already,
+// never below the smallest zoom.
+double ShrinkToFitZoom(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight);
 
 }  // namespace pix

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QTest>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -12,6 +14,7 @@
 #include "image/PackedDib.h"
 #include "imageui/ZoomRules.h"
 #include "processing/UniformRegion.h"
+#include "render/ImageConversion.h"
 #include "support/DibFiles.h"
 
 namespace pix::test {
@@ -194,6 +197,56 @@ TEST(ImageView, ClicksStepAlongTheZoomSequenceAndMenuZoomStopsAtTheEnds)
     EXPECT_FALSE(app.Main().Action("zoomOut")->isEnabled());
     view->OnZoomIn();
     EXPECT_EQ(view->Caption(), QStringLiteral("z.bmp 1:4"));
+}
+
+// A picture larger than its window opens whole and sharp; '*' toggles it
+// with 1:1, a zoom of its own (Ctrl and the wheel) ends the fit, and the
+// setting off opens it at 1:1.
+TEST(ImageView, ALargePictureOpensFittedAndSharpUntilTheUserZooms)
+{
+    TempDir dir;
+    RunningApp app;
+    CMainFrame& frame = app.Main();
+    frame.show();
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    const CImageBuffer big = Noise(1600, 1200, 3);
+    const QString path = Q(WritePicture(dir, "big.bmp", big));
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(path));
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->FittedToWindow());
+    EXPECT_LT(view->Zoom(), 1.0);
+    EXPECT_EQ(view->horizontalScrollBar()->maximum() + view->verticalScrollBar()->maximum(), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->PaintedResampled(); }));
+    const QSize size = view->ScrollSize();
+    const QImage shot = view->viewport()->grab().toImage();
+    const QImage sharp = ToQImage(big.ResizedCopy(static_cast<uint32_t>(size.width()),
+                                                  static_cast<uint32_t>(size.height())))
+                             .convertToFormat(shot.format());
+    EXPECT_EQ(shot.copy(QRect(QPoint(0, 0), size)), sharp);
+
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Asterisk);
+    EXPECT_EQ(view->Zoom(), 1.0);
+    EXPECT_FALSE(view->FittedToWindow());
+    QTest::keyClick(view, Qt::Key_Asterisk);
+    EXPECT_TRUE(view->FittedToWindow());
+
+    const double fitted = view->Zoom();
+    const QPointF at(5, 5);
+    QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    EXPECT_GT(view->Zoom(), fitted);
+    EXPECT_FALSE(view->FittedToWindow());
+
+    view->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    app.settings.SetInt("View", "OpenFitted", 0);
+    view = app.ViewOf(app.app->OpenPath(path));
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->Zoom(), 1.0);
+    EXPECT_FALSE(view->FittedToWindow());
 }
 
 TEST(ImageView, CopyGivesThePictureOrTheSelectionAndTheOtherButtonCancelsADrag)

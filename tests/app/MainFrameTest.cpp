@@ -173,6 +173,7 @@ TEST(FitWindowToImage, AMaximisedImageWindowFitsTheMainWindow)
 {
     RunningApp app;
     TempDir dir;
+    app.settings.SetInt("View", "OpenFitted", 0);  // pictures at 1:1
     CMainFrame& frame = app.Main();
     frame.show();
     const struct {
