@@ -277,15 +277,19 @@ void CPixadromeView::wheelEvent(QWheelEvent* event)
         QAbstractScrollArea::wheelEvent(event);
         return;
     }
-    const QPoint p = event->position().toPoint();
-    if (delta > 0 && CanZoomIn()) {
+    StepZoomAt(delta > 0, event->position().toPoint());
+    event->accept();
+}
+
+void CPixadromeView::StepZoomAt(bool in, QPoint p)
+{
+    if (in && CanZoomIn()) {
         const ZoomFactor f = ZoomInStep(zoom_);
         ZoomAt(f.num, f.den, p);
-    } else if (delta < 0 && CanZoomOut()) {
+    } else if (!in && CanZoomOut()) {
         const ZoomFactor f = ZoomOutStep(zoom_);
         ZoomAt(f.num, f.den, p);
     }
-    event->accept();
 }
 
 void CPixadromeView::scrollContentsBy(int, int) { viewport()->update(); }
@@ -362,7 +366,8 @@ void CPixadromeView::OnImageChanged()
     settled_ = QImage();
     if (fitted_)
         ApplyFit();
-    UpdateScrollBars();
+    else
+        UpdateScrollBars();
     SetStatus();
     viewport()->update();
 }
@@ -484,14 +489,8 @@ void CPixadromeView::mouseReleaseEvent(QMouseEvent* event)
     }
     EndDrag(false);
     // A click: one step along the zoom sequence at the pointer.
-    const QPoint p = event->position().toPoint();
-    if (event->button() == Qt::LeftButton && CanZoomIn()) {
-        ZoomFactor f = ZoomInStep(zoom_);
-        ZoomAt(f.num, f.den, p);
-    } else if (event->button() == Qt::RightButton && CanZoomOut()) {
-        ZoomFactor f = ZoomOutStep(zoom_);
-        ZoomAt(f.num, f.den, p);
-    }
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton)
+        StepZoomAt(event->button() == Qt::LeftButton, event->position().toPoint());
 }
 
 void CPixadromeView::EndDrag(bool copy)

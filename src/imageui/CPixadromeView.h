@@ -88,6 +88,8 @@ private:
     // copy of it once the window's size has settled.
     void ApplyFit();
     void Settle();
+    // One step of the zoom sequence, in or out, about p.
+    void StepZoomAt(bool in, QPoint p);
     void UpdateScrollBars();
     void UpdateCaption();
     void UpdateCursor();

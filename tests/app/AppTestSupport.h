@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMouseEvent>
+#include <QTest>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -85,6 +86,13 @@ struct RunningApp {
     }
     CMainFrame& Main() { return *app->MainFrame(); }
     int WindowCount() { return static_cast<int>(Main().Children().size()); }
+    // Shows the main window and makes it active, so that keys reach its shortcuts.
+    bool ShowActive()
+    {
+        Main().show();
+        QApplication::setActiveWindow(&Main());
+        return QTest::qWaitForWindowActive(&Main());
+    }
     CPixadromeView* ViewOf(CChildFrame* f) { return f ? qobject_cast<CPixadromeView*>(f->widget()) : nullptr; }
 };
 

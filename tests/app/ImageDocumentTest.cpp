@@ -206,10 +206,7 @@ TEST(ImageView, ALargePictureOpensFittedAndSharpUntilTheUserZooms)
 {
     TempDir dir;
     RunningApp app;
-    CMainFrame& frame = app.Main();
-    frame.show();
-    QApplication::setActiveWindow(&frame);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    ASSERT_TRUE(app.ShowActive());
     const CImageBuffer big = Noise(1600, 1200, 3);
     const QString path = Q(WritePicture(dir, "big.bmp", big));
     CPixadromeView* view = app.ViewOf(app.app->OpenPath(path));

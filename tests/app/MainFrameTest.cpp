@@ -124,9 +124,7 @@ TEST(FullScreen, CommandKeysWorkWhileTheMenuBarIsHidden)
     RunningApp app;
     TempDir dir;
     CMainFrame& frame = app.Main();
-    frame.show();
-    QApplication::setActiveWindow(&frame);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    ASSERT_TRUE(app.ShowActive());
     CChildFrame* child = app.app->OpenImageWindow(Q(WritePattern(dir, "a.bmp", 50, 40)));
     ASSERT_NE(child, nullptr);
     auto key = [&](Qt::Key k) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &frame, k); };

@@ -148,8 +148,7 @@ TEST(SheetWindow, CopiedAndMovedItemsFollowOnlyFilesThatArrived)
     // Chosen in the context menu: copying pumps events while the menu
     // closes and goes, so the copy runs once the menu's key handler has
     // returned.
-    QApplication::setActiveWindow(&app.Main());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&app.Main()));
+    ASSERT_TRUE(app.ShowActive());
     const QPoint at = s.view->PictureRect(s.view->model()->index(0, 0)).center();
     QTest::mouseClick(s.view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QContextMenuEvent right(QContextMenuEvent::Mouse, at, s.view->viewport()->mapToGlobal(at));
