@@ -103,6 +103,7 @@ bench: deps-bench
 	$(BENCHBUILD)/bench/pix_db_pane_bench
 	./bench/make_photo_set.sh $(BUILD)/photos 20
 	$(BENCHBUILD)/bench/pix_slide_bench $(BUILD)/photos
+	$(BENCHBUILD)/bench/pix_image_step_bench $(BUILD)/photos
 	./bench/make_photo_set.sh $(BENCHBUILD)/photos
 	$(BENCHBUILD)/bench/pix_sheet_bench $(BENCHBUILD)/photos
 

@@ -15,6 +15,7 @@
 #include "app/CMainFrame.h"
 #include "app/DocTemplates.h"
 #include "dbui/DatabaseCommands.h"
+#include "imageui/CPixadromeView.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 #include "slideui/CSlideView.h"
@@ -198,6 +199,16 @@ CChildFrame* CPixadromeApp::OpenPath(const QString& path)
     if (!OpenWithAssociatedProgram(path, error))
         prompter_.Show(MsgId::ShellOpenFailed, {error.toStdString()});
     return nullptr;
+}
+
+CChildFrame* CPixadromeApp::OpenPathFrom(const QString& path, const QStringList& order)
+{
+    CChildFrame* frame = OpenPath(path);
+    if (auto* view = frame ? qobject_cast<CPixadromeView*>(frame->widget()) : nullptr) {
+        view->Steps().SetOrder(order);
+        view->Steps().Prefetch();
+    }
+    return frame;
 }
 
 CChildFrame* CPixadromeApp::OpenImageWindow(const QString& path) { return imageTemplate_->OpenDocumentFile(path); }

@@ -66,6 +66,7 @@ public:
     // Opens a folder, a sheet or an image; hands other files to their
     // program. Returns the window that opened, or null.
     CChildFrame* OpenPath(const QString& path) override;
+    CChildFrame* OpenPathFrom(const QString& path, const QStringList& order) override;
     // Opens path as an image in a new window (an open window on the same
     // path is activated instead).
     CChildFrame* OpenImageWindow(const QString& path) override;

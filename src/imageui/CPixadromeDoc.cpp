@@ -55,6 +55,17 @@ bool CPixadromeDoc::OpenDocument(const QString& path)
     return true;
 }
 
+CImageBuffer CPixadromeDoc::ReplacePicture(const QString& path, CImageBuffer picture)
+{
+    CImageBuffer before = std::exchange(image_, std::move(picture));
+    RecordSize();
+    path_ = path;
+    SetTitle(QFileInfo(path).fileName());
+    SetModifiedFlag(false);
+    UpdateAllViews();
+    return before;
+}
+
 bool CPixadromeDoc::NewDocument()
 {
     WaitCursor wait;

@@ -57,6 +57,10 @@ public:
                          Progress& progress);
     // Reloads the picture from its file (the view's Undo).
     bool Reload();
+    // Shows another file's picture, decoded already (a step through a
+    // folder): the document becomes that file's, unmodified, without
+    // joining the recent files. Returns the picture it showed before.
+    CImageBuffer ReplacePicture(const QString& path, CImageBuffer picture);
 
     bool CanCopy() const;
     bool CanMoveOrDelete() const;

@@ -52,9 +52,16 @@ QCursor MagnifierCursor(int sign)
     return QCursor(pm, 12, 12);
 }
 
+bool OpensFitted(const SettingsStore& settings)
+{
+    return settings.GetInt(settings::kOpenFitted.section, settings::kOpenFitted.key, settings::kOpenFitted.fallback) !=
+           0;
+}
+
 }  // namespace
 
-CPixadromeView::CPixadromeView(CPixadromeDoc& doc, QWidget* parent) : QAbstractScrollArea(parent), doc_(doc)
+CPixadromeView::CPixadromeView(CPixadromeDoc& doc, QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(doc), steps_(doc)
 {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(false);
@@ -63,9 +70,7 @@ CPixadromeView::CPixadromeView(CPixadromeDoc& doc, QWidget* parent) : QAbstractS
     connect(&autoScroll_, &QTimer::timeout, this, &CPixadromeView::OnAutoScroll);
     connect(&doc_, &CPixadromeDoc::imageChanged, this, &CPixadromeView::OnImageChanged);
     connect(&doc_, &CPixadromeDoc::titleChanged, this, &CPixadromeView::UpdateCaption);
-    const SettingsStore& settings = doc_.Services().Settings();
-    fitted_ = settings.GetInt(settings::kOpenFitted.section, settings::kOpenFitted.key,
-                              settings::kOpenFitted.fallback) != 0;
+    fitted_ = OpensFitted(doc_.Services().Settings());
     settle_.setSingleShot(true);
     settle_.setInterval(150);
     connect(&settle_, &QTimer::timeout, this, &CPixadromeView::Settle);
@@ -81,7 +86,8 @@ QSize CPixadromeView::ScrollSize() const
 
 QString CPixadromeView::Caption() const
 {
-    return doc_.Title() + QLatin1Char(' ') + QString::fromStdString(ZoomRatioText(zoom_));
+    return doc_.Title() + QLatin1Char(' ') +
+           QString::fromStdString(fitted_ ? FittedRatioText(zoom_) : ZoomRatioText(zoom_));
 }
 
 QString CPixadromeView::StatusText() const { return status_; }
@@ -190,7 +196,9 @@ void CPixadromeView::paintEvent(QPaintEvent* event)
                         static_cast<int>(std::floor(top * zoom_)) - scroll.y(),
                         static_cast<int>(std::floor(right * zoom_)) - static_cast<int>(std::floor(left * zoom_)),
                         static_cast<int>(std::floor(bottom * zoom_)) - static_cast<int>(std::floor(top * zoom_)));
-        DrawBuffer(img, painter, dst, src, zoom_ < 1);
+        // A fitted picture shows at once as a fast stretch until its sharp
+        // copy is made; a zoom of the user's own is smoothed.
+        DrawBuffer(img, painter, dst, src, zoom_ < 1 && !fitted_);
     }
     if (rectDrag_ || regionDrag_) {
         // The selection as an inverted outline.
@@ -374,28 +382,54 @@ void CPixadromeView::OnImageChanged()
 
 void CPixadromeView::keyPressEvent(QKeyEvent* event)
 {
+    // The keys scroll a picture larger than the window, as they always
+    // did; where there is nothing to scroll their way they step through
+    // the pictures around this one.
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
+    const bool across = h->maximum() > 0;
+    const bool down = v->maximum() > 0;
     switch (event->key()) {
     case Qt::Key_PageUp:
-        v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        if (down)
+            v->triggerAction(QAbstractSlider::SliderPageStepSub);
+        else
+            OnStep(-1);
         break;
     case Qt::Key_PageDown:
-        v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        if (down)
+            v->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        else
+            OnStep(1);
         break;
     case Qt::Key_Home:
-        h->setValue(h->minimum());
-        v->setValue(v->minimum());
+    case Qt::Key_End: {
+        const bool end = event->key() == Qt::Key_End;
+        if (!across && !down) {
+            OnStepToEnd(end);
+            break;
+        }
+        h->setValue(end ? h->maximum() : h->minimum());
+        v->setValue(end ? v->maximum() : v->minimum());
         break;
-    case Qt::Key_End:
-        h->setValue(h->maximum());
-        v->setValue(v->maximum());
-        break;
+    }
     case Qt::Key_Left:
-        h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        if (across)
+            h->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        else
+            OnStep(-1);
         break;
     case Qt::Key_Right:
-        h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        if (across)
+            h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        else
+            OnStep(1);
+        break;
+    case Qt::Key_Space:
+        OnStep(1);
+        break;
+    case Qt::Key_Backspace:
+        OnStep(-1);
         break;
     case Qt::Key_Up:
         v->triggerAction(QAbstractSlider::SliderSingleStepSub);
@@ -412,6 +446,49 @@ void CPixadromeView::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
+}
+
+void CPixadromeView::OnStep(int delta)
+{
+    if (steps_.Step(delta))
+        ShowAsOpened();
+}
+
+void CPixadromeView::OnStepToEnd(bool last)
+{
+    if (steps_.StepToEnd(last))
+        ShowAsOpened();
+}
+
+void CPixadromeView::ShowAsOpened()
+{
+    fitted_ = OpensFitted(doc_.Services().Settings());
+    zoom_ = 1.0;
+    settled_ = QImage();
+    if (fitted_)
+        ApplyFit();
+    else
+        UpdateScrollBars();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    UpdateCaption();
+    UpdateCursor();
+    viewport()->update();
+}
+
+void CPixadromeView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    steps_.Prefetch();
+}
+
+void CPixadromeView::focusOutEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusOutEvent(event);
+    // Another window of the program is in use: the pictures decoded ahead
+    // go (a menu, a question or another program leave them).
+    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason)
+        steps_.Release();
 }
 
 QPoint CPixadromeView::PixelAt(QPoint p) const

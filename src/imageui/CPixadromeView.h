@@ -10,6 +10,7 @@
 #include <QImage>
 #include <QTimer>
 
+#include "imageui/ImageSteps.h"
 #include "processing/ColorReduction.h"
 #include "processing/UniformRegion.h"
 
@@ -67,6 +68,13 @@ public:
     // The scrollable size: the recorded picture size times the zoom.
     QSize ScrollSize() const;
 
+    // The way through the pictures around the document's.
+    ImageSteps& Steps() { return steps_; }
+    // Steps by delta, or to the first or last picture, and shows the
+    // picture reached as a picture just opened is shown.
+    void OnStep(int delta);
+    void OnStepToEnd(bool last);
+
 signals:
     void statusTextChanged(const QString& text);
     void captionChanged(const QString& caption);
@@ -79,11 +87,15 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool focusNextPrevChild(bool) override { return false; }
     void scrollContentsBy(int dx, int dy) override;
 
 private:
     void OnImageChanged();
+    // The zoom and scrolling of a picture just opened.
+    void ShowAsOpened();
     // In fitted mode, the zoom that shows the whole picture, and a sharp
     // copy of it once the window's size has settled.
     void ApplyFit();
@@ -123,6 +135,7 @@ private:
     int ignoreReleases_ = 0;
     QPoint lastMouse_;
     QTimer autoScroll_;
+    ImageSteps steps_;
 };
 
 }  // namespace pix

@@ -1,6 +1,7 @@
 #include "imageui/ZoomRules.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace pix {
@@ -25,6 +26,20 @@ std::string ZoomRatioText(double zoom)
     return text;
 }
 
+std::string FittedRatioText(double zoom)
+{
+    if (zoom >= 1)
+        return ZoomRatioText(zoom);
+    // To the nearest half: 1:9, 2:5.
+    const long twice = std::lround(2 / zoom);
+    char text[32];
+    if (twice % 2 == 0)
+        std::snprintf(text, sizeof text, "1:%ld", twice / 2);
+    else
+        std::snprintf(text, sizeof text, "2:%ld", twice);
+    return text;
+}
+
 namespace {
 
 int HalfStepParity(double zoom)
@@ -41,7 +56,9 @@ double ShrinkToFitZoom(int pictureWidth, int pictureHeight, int areaWidth, int a
         return 1;
     const double zoom = std::min({1.0, static_cast<double>(areaWidth) / pictureWidth,
                                   static_cast<double>(areaHeight) / pictureHeight});
-    return std::max(zoom, kMinZoom);
+    // Fitted, the whole picture shows however large it is: below the
+    // smallest step where it must, down to one pixel a side.
+    return std::max(zoom, 1.0 / std::min(pictureWidth, pictureHeight));
 }
 
 ZoomFactor ZoomInStep(double zoom)

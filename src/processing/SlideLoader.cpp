@@ -80,6 +80,37 @@ void SlideLoader::Forget()
     wake_.notify_all();
 }
 
+std::optional<CImageBuffer> SlideLoader::Take(const std::string& path)
+{
+    Picture picture = Find(path);
+    if (!picture || picture->IsEmpty())
+        return std::nullopt;
+    {
+        std::lock_guard lock(mutex_);
+        slides_.erase(path);
+    }
+    if (picture.use_count() == 1) {
+        // The loader made the buffer (not const) and nobody else holds it.
+        return std::move(const_cast<CImageBuffer&>(*picture));
+    }
+    return *picture;
+}
+
+void SlideLoader::Put(const std::string& path, CImageBuffer picture)
+{
+    const Stamp stamp = StampOf(path);
+    if (!stamp.exists || picture.IsEmpty())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        Entry& entry = slides_[path];
+        if (entry.picture)
+            dropped_.push_back(std::move(entry.picture));
+        entry = {stamp, std::make_shared<CImageBuffer>(std::move(picture))};
+    }
+    wake_.notify_all();
+}
+
 void SlideLoader::Run()
 {
     std::unique_lock lock(mutex_);

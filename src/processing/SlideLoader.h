@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,6 +41,13 @@ public:
     Picture Find(const std::string& path);
     // Drops every decoded slide (the files may have changed).
     void Forget();
+    // Hands the decoded picture of path over to the caller, who then owns
+    // it alone (moved when nobody else holds it, else copied); nothing when
+    // there is none, the file changed or did not read.
+    std::optional<CImageBuffer> Take(const std::string& path);
+    // Keeps a picture the caller decoded from path (and did not change)
+    // as if the loader had decoded it now.
+    void Put(const std::string& path, CImageBuffer picture);
 
 private:
     struct Stamp {

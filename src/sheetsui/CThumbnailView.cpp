@@ -53,7 +53,7 @@ CThumbnailView::CThumbnailView(CThumbnailDoc& doc, QWidget* parent)
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         // The application's open: what no reader takes goes to the
         // desktop's program for it, or is reported.
-        doc_->Services().OpenPath(index.data(SheetModel::kPathRole).toString());
+        doc_->Services().OpenPathFrom(index.data(SheetModel::kPathRole).toString(), ItemPaths());
     });
 }
 

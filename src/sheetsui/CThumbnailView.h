@@ -46,6 +46,8 @@ public:
 
     // Selected positions, ascending.
     std::vector<size_t> SelectedPositions() const;
+    // Every item's file, in the sheet's order.
+    QStringList ItemPaths() const;
     bool HasSelection() const;
 
     // Commands.

@@ -51,7 +51,7 @@ void CThumbnailView::OnOpenFile()
     const std::vector<size_t> selected = SelectedPositions();
     AppServices& app = doc_->Services();
     if (selected.size() == 1) {
-        app.OpenPath(doc_->PathAt(selected.front()));
+        app.OpenPathFrom(doc_->PathAt(selected.front()), ItemPaths());
         return;
     }
     QStringList files;
@@ -59,6 +59,16 @@ void CThumbnailView::OnOpenFile()
         files << doc_->PathAt(p);
     if (!files.isEmpty())
         app.OpenSheetOfFiles(files);
+}
+
+QStringList CThumbnailView::ItemPaths() const
+{
+    QStringList paths;
+    const size_t count = doc_->Sheet().Count();
+    paths.reserve(static_cast<qsizetype>(count));
+    for (size_t position = 0; position < count; ++position)
+        paths << doc_->PathAt(position);
+    return paths;
 }
 
 void CThumbnailView::OnRemove()

@@ -38,6 +38,9 @@ public:
     // Opens a folder, a sheet or an image (other files go to their
     // program); null when nothing opened.
     virtual QWidget* OpenPath(const QString& path) = 0;
+    // Opens path as OpenPath does; an image window on it steps through
+    // order (a sheet's items in its order) rather than the file's folder.
+    virtual QWidget* OpenPathFrom(const QString& path, const QStringList& order) = 0;
     // The file the user looks at: the active image's path ("none" for an
     // untitled image) or the one selected item of the active sheet;
     // nothing when no such file can be told.

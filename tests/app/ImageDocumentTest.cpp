@@ -235,6 +235,16 @@ TEST(ImageView, ALargePictureOpensFittedAndSharpUntilTheUserZooms)
     EXPECT_GT(view->Zoom(), fitted);
     EXPECT_FALSE(view->FittedToWindow());
 
+    // However large, the whole picture shows: below the smallest zoom step.
+    CPixadromeView* strip = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "strip.bmp", 9000, 40))));
+    ASSERT_NE(strip, nullptr);
+    EXPECT_LE(strip->ScrollSize().width(), strip->viewport()->width());
+    EXPECT_EQ(strip->horizontalScrollBar()->maximum(), 0);
+    // A fitted zoom is named by the nearest half ratio.
+    const std::pair<double, const char*> ratios[] = {{1 / 8.85, "1:9"}, {1 / 2.6, "2:5"}, {0.49, "1:2"}};
+    for (const auto& [zoom, text] : ratios)
+        EXPECT_EQ(FittedRatioText(zoom), text) << zoom;
+
     view->parentWidget()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     app.settings.SetInt("View", "OpenFitted", 0);
