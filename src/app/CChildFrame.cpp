@@ -97,8 +97,11 @@ void CChildFrame::mouseMoveEvent(QMouseEvent* event)
 {
     const QRect before = geometry();
     QMdiSubWindow::mouseMoveEvent(event);
-    if (dragging_ && (event->buttons() & Qt::LeftButton) && !isMaximized() && geometry() != before)
+    if (dragging_ && (event->buttons() & Qt::LeftButton) && !isMaximized() && geometry() != before) {
         HoldEdges(before);
+        if (size() != before.size())
+            emit userSized(size());
+    }
 }
 
 void CChildFrame::HoldEdges(const QRect& before)

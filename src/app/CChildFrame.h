@@ -34,6 +34,10 @@ public:
     // through, the first as wide as the window.
     static std::vector<int> ClosingWidths(int width);
 
+signals:
+    // The user dragged the window's border to this size.
+    void userSized(QSize size);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;

@@ -194,9 +194,31 @@ void CMainFrame::AddSheetChild(CChildFrame* frame, CThumbnailView* view)
 {
     mdi_->addSubWindow(frame);
     FollowFullScreen(frame);
-    frame->resize(480, 360);
-    frame->show();
-    view->NarrowToTwoColumns(frame);
+    SettingsStore& settings = app_.Settings();
+    const auto get = [&settings](const settings::IntKey& key) {
+        return settings.GetInt(key.section, key.key, key.fallback);
+    };
+    const QRect area = mdi_->viewport()->rect();
+    if (get(settings::kSheetWindowFill) == 0 || area.width() < 480 || area.height() < 360) {
+        frame->resize(480, 360);
+        frame->show();
+        view->NarrowToTwoColumns(frame);
+    } else {
+        // The size the user last gave a sheet window, else the whole area.
+        QSize size(get(settings::kSheetWindowWidth), get(settings::kSheetWindowHeight));
+        if (size.width() <= 0 || size.height() <= 0)
+            size = area.size();
+        size = size.boundedTo(area.size()).expandedTo(QSize(160, 120));
+        frame->show();
+        const QPoint at = frame->pos();
+        frame->setGeometry(QRect(QPoint(std::min(at.x(), area.width() - size.width()),
+                                        std::min(at.y(), area.height() - size.height())),
+                                 size));
+    }
+    connect(frame, &CChildFrame::userSized, this, [&settings](QSize size) {
+        settings.SetInt(settings::kSheetWindowWidth.section, settings::kSheetWindowWidth.key, size.width());
+        settings.SetInt(settings::kSheetWindowHeight.section, settings::kSheetWindowHeight.key, size.height());
+    });
     connect(&view->Document(), &CThumbnailDoc::modifiedChanged, this, &CMainFrame::UpdateActions);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CMainFrame::UpdateActions);
     mdi_->setActiveSubWindow(frame);

@@ -23,6 +23,11 @@ CPixadromeStatusBar::CPixadromeStatusBar(QMdiArea* area, QWidget* parent)
     tabs_->setElideMode(Qt::ElideRight);
     tabs_->setUsesScrollButtons(true);
     tabs_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // As tall without tabs as with them: the first window to open does not
+    // shrink the area it is laid out in.
+    tabs_->addTab(QStringLiteral("Ready"));
+    tabs_->setMinimumHeight(tabs_->sizeHint().height());
+    tabs_->removeTab(0);
     info_->setMinimumWidth(64);
     addWidget(prompt_);
     addWidget(tabs_, 1);

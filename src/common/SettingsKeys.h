@@ -59,5 +59,11 @@ inline constexpr int kRecentFileCount = 8;
 
 // "View": a picture larger than its window opens fitted to it (0: at 1:1).
 inline constexpr IntKey kOpenFitted{kView, "OpenFitted", 1};
+// A new sheet window fills the main window's work area, or takes the size
+// the user last dragged a sheet window to (0 x 0: none yet); 0 narrows it
+// to two columns of thumbnails.
+inline constexpr IntKey kSheetWindowFill{kView, "SheetWindowFill", 1};
+inline constexpr IntKey kSheetWindowWidth{kView, "SheetWindowWidth", 0};
+inline constexpr IntKey kSheetWindowHeight{kView, "SheetWindowHeight", 0};
 
 }  // namespace pix::settings

@@ -351,6 +351,15 @@ void CPixadromeView::FitWindowToImage()
     // scroll bars shown now do not count, at the fitted size none is needed.
     const int border = 2 * frameWidth();
     const QSize extra = frame->size() - size() + QSize(border, border);
+    if (fitted_)
+        if (QMdiArea* area = frame->mdiArea()) {
+            // Fitted, the window grows to show the picture as large as the
+            // area lets it.
+            const QSize room = area->viewport()->size() - extra;
+            zoom_ = ShrinkToFitZoom(doc_.Width(), doc_.Height(), room.width(), room.height());
+            settled_ = QImage();
+            UpdateCaption();
+        }
     QRect geometry(frame->pos(), ScrollSize() + extra);
     if (QMdiArea* area = frame->mdiArea()) {
         const QRect client = area->viewport()->rect();

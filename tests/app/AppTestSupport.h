@@ -125,6 +125,15 @@ inline void MoveWith(QWidget* w, Qt::MouseButtons buttons, QPoint p)
     QApplication::sendEvent(w, &e);
 }
 
+// Drags a window by the pointer from `from` to `to` (its own coordinates).
+inline void DragFrame(QWidget* frame, QPoint from, QPoint to)
+{
+    QTest::mouseMove(frame, from);  // the frame picks move or size on hover
+    QTest::mousePress(frame, Qt::LeftButton, {}, from);
+    QTest::mouseMove(frame, to);
+    QTest::mouseRelease(frame, Qt::LeftButton, {}, to);
+}
+
 // Saves a picture for the application to open; returns the path.
 inline std::string WritePicture(const TempDir& dir, const std::string& name, CImageBuffer buf)
 {

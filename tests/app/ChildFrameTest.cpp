@@ -9,15 +9,6 @@
 namespace pix::test {
 namespace {
 
-// Drags frame by the pointer from `from` to `to` (frame coordinates).
-void Drag(CChildFrame* frame, QPoint from, QPoint to)
-{
-    QTest::mouseMove(frame, from);  // the frame picks move or size on hover
-    QTest::mousePress(frame, Qt::LeftButton, {}, from);
-    QTest::mouseMove(frame, to);
-    QTest::mouseRelease(frame, Qt::LeftButton, {}, to);
-}
-
 struct TwoWindows : RunningApp {
     TempDir dir;
     CChildFrame* a;
@@ -42,21 +33,21 @@ TEST(ChildFrame, EdgesStopAtTheAreaAndFollowIt)
     const int contentTop = w.a->widget()->geometry().top();
 
     // Moved past the top-left corner: held there, without a caption.
-    Drag(w.a, grip, grip - QPoint(400, 400));
+    DragFrame(w.a, grip, grip - QPoint(400, 400));
     EXPECT_EQ(w.a->pos(), QPoint(0, 0));
     EXPECT_EQ(w.a->Attached(), (CChildFrame::Edges{true, true, false, false}));
     EXPECT_LT(w.a->widget()->geometry().top(), contentTop);
 
     // Its top edge sized down, off the area's top: the caption is back.
     const QPoint top(w.a->width() / 2, 1);
-    Drag(w.a, top, top + QPoint(0, 30));
+    DragFrame(w.a, top, top + QPoint(0, 30));
     EXPECT_EQ(w.a->Attached(), (CChildFrame::Edges{true, false, false, false}));
     EXPECT_EQ(w.a->widget()->geometry().top(), contentTop);
 
     // Moved past the bottom-right corner: held there; when the area grows
     // the window keeps to its corner, at its size.
     const QPoint grip2 = w.Caption(w.b);
-    Drag(w.b, grip2, grip2 + QPoint(2000, 2000));
+    DragFrame(w.b, grip2, grip2 + QPoint(2000, 2000));
     EXPECT_EQ(w.b->geometry().bottomRight(), w.Client().bottomRight());
     EXPECT_EQ(w.b->Attached(), (CChildFrame::Edges{false, false, true, true}));
     const QSize size = w.b->size();
@@ -71,7 +62,7 @@ TEST(ChildFrame, SizingPushesTheNeighbourBeyondTheEdge)
     TwoWindows w;
     ASSERT_TRUE(w.a && w.b);
     const QPoint rightEdge(w.a->width() - 2, w.a->height() / 2);
-    Drag(w.a, rightEdge, rightEdge + QPoint(30, 0));
+    DragFrame(w.a, rightEdge, rightEdge + QPoint(30, 0));
     ASSERT_GT(w.a->width(), 200);
     EXPECT_EQ(w.b->x(), w.a->x() + w.a->width() + 1);
     EXPECT_EQ(w.b->size(), QSize(200, 150));
