@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -60,7 +61,11 @@ CMainFrame::CMainFrame(CPixadromeApp& app) : app_(app), mdi_(new QMdiArea(this))
 
     statusBar_ = new CPixadromeStatusBar(mdi_, this);
     setStatusBar(statusBar_);
-    resize(1024, 720);
+    // No larger than the screen (a small one, or a large scale factor).
+    QSize size(1024, 720);
+    if (const QScreen* shown = screen())
+        size = size.boundedTo(shown->availableGeometry().size());
+    resize(size);
     RestoreLayout();
     setAcceptDrops(true);
     UpdateActions();

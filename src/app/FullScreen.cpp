@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVariant>
@@ -74,6 +75,9 @@ void CMainFrame::EnterFullScreen()
     saved.bar->move(desktop.right() + 1 - width - geometry().x(), kBarInset + desktop.y() - geometry().y());
     saved.bar->show();
     saved.bar->raise();
+    // A window already as large as the screen gets no new size from the
+    // window system: what moved into the bars' place is painted anew.
+    QTimer::singleShot(0, this, [this] { update(); });
 }
 
 void CMainFrame::LeaveFullScreen()
