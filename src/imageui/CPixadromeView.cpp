@@ -81,7 +81,7 @@ CPixadromeView::CPixadromeView(CPixadromeDoc& doc, QWidget* parent)
 
 QSize CPixadromeView::ScrollSize() const
 {
-    return {static_cast<int>(doc_.Width() * zoom_), static_cast<int>(doc_.Height() * zoom_)};
+    return {static_cast<int>(doc_.Width() * Scale()), static_cast<int>(doc_.Height() * Scale())};
 }
 
 QString CPixadromeView::Caption() const
@@ -184,18 +184,19 @@ void CPixadromeView::paintEvent(QPaintEvent* event)
     const int w = static_cast<int>(img.Width());
     const int h = static_cast<int>(img.Height());
     // The dirty rectangle in picture pixels, widened to whole pixels.
-    int left = static_cast<int>((dirty.left() + scroll.x()) / zoom_);
-    int top = static_cast<int>((dirty.top() + scroll.y()) / zoom_);
-    int right = std::min(w, static_cast<int>((dirty.right() + 1 + scroll.x()) / zoom_ + 1));
-    int bottom = std::min(h, static_cast<int>((dirty.bottom() + 1 + scroll.y()) / zoom_ + 1));
-    if (!settled_.isNull() && settled_.size() == ScrollSize()) {
+    const double scale = Scale();
+    int left = static_cast<int>((dirty.left() + scroll.x()) / scale);
+    int top = static_cast<int>((dirty.top() + scroll.y()) / scale);
+    int right = std::min(w, static_cast<int>((dirty.right() + 1 + scroll.x()) / scale + 1));
+    int bottom = std::min(h, static_cast<int>((dirty.bottom() + 1 + scroll.y()) / scale + 1));
+    if (!settled_.isNull() && settled_.deviceIndependentSize().toSize() == ScrollSize()) {
         painter.drawImage(-scroll, settled_);
     } else if (left < right && top < bottom) {
         const QRect src(left, top, right - left, bottom - top);
-        const QRect dst(static_cast<int>(std::floor(left * zoom_)) - scroll.x(),
-                        static_cast<int>(std::floor(top * zoom_)) - scroll.y(),
-                        static_cast<int>(std::floor(right * zoom_)) - static_cast<int>(std::floor(left * zoom_)),
-                        static_cast<int>(std::floor(bottom * zoom_)) - static_cast<int>(std::floor(top * zoom_)));
+        const QRect dst(static_cast<int>(std::floor(left * scale)) - scroll.x(),
+                        static_cast<int>(std::floor(top * scale)) - scroll.y(),
+                        static_cast<int>(std::floor(right * scale)) - static_cast<int>(std::floor(left * scale)),
+                        static_cast<int>(std::floor(bottom * scale)) - static_cast<int>(std::floor(top * scale)));
         // A fitted picture shows at once as a fast stretch until its sharp
         // copy is made; a zoom of the user's own is smoothed.
         DrawBuffer(img, painter, dst, src, zoom_ < 1 && !fitted_);
@@ -224,8 +225,9 @@ QRect CPixadromeView::SelectionOnScreen() const
         b = region_.bottom;
     }
     const QPoint s = ScrollPos();
-    return QRect(QPoint(static_cast<int>(l * zoom_) - s.x(), static_cast<int>(t * zoom_) - s.y()),
-                 QPoint(static_cast<int>(r * zoom_) - s.x() - 1, static_cast<int>(b * zoom_) - s.y() - 1));
+    const double scale = Scale();
+    return QRect(QPoint(static_cast<int>(l * scale) - s.x(), static_cast<int>(t * scale) - s.y()),
+                 QPoint(static_cast<int>(r * scale) - s.x() - 1, static_cast<int>(b * scale) - s.y() - 1));
 }
 
 void CPixadromeView::resizeEvent(QResizeEvent* event)
@@ -240,10 +242,10 @@ void CPixadromeView::resizeEvent(QResizeEvent* event)
 void CPixadromeView::ApplyFit()
 {
     // Fitted, no scroll bar is needed: the whole area is the window's.
-    const QSize area = maximumViewportSize();
+    const QSize area = maximumViewportSize() * Ratio();
     const double zoom = ShrinkToFitZoom(static_cast<int>(doc_.Width()), static_cast<int>(doc_.Height()),
                                         area.width(), area.height());
-    if (zoom != zoom_ || (!settled_.isNull() && settled_.size() != ScrollSize())) {
+    if (zoom != zoom_ || (!settled_.isNull() && settled_.deviceIndependentSize().toSize() != ScrollSize())) {
         zoom_ = zoom;
         settled_ = QImage();
         UpdateCaption();
@@ -260,8 +262,11 @@ void CPixadromeView::Settle()
     const QSize size = ScrollSize();
     if (!fitted_ || zoom_ >= 1 || size.isEmpty() || doc_.Image().IsEmpty())
         return;
-    settled_ = ToQImage(doc_.Image().ResizedCopy(static_cast<uint32_t>(size.width()),
-                                                 static_cast<uint32_t>(size.height())));
+    // Resampled to the screen's own pixels.
+    const double ratio = Ratio();
+    settled_ = ToQImage(doc_.Image().ResizedCopy(static_cast<uint32_t>(std::lround(size.width() * ratio)),
+                                                 static_cast<uint32_t>(std::lround(size.height() * ratio))));
+    settled_.setDevicePixelRatio(ratio);
     viewport()->update();
 }
 
@@ -355,7 +360,7 @@ void CPixadromeView::FitWindowToImage()
         if (QMdiArea* area = frame->mdiArea()) {
             // Fitted, the window grows to show the picture as large as the
             // area lets it.
-            const QSize room = area->viewport()->size() - extra;
+            const QSize room = (area->viewport()->size() - extra) * Ratio();
             zoom_ = ShrinkToFitZoom(doc_.Width(), doc_.Height(), room.width(), room.height());
             settled_ = QImage();
             UpdateCaption();
@@ -503,8 +508,8 @@ void CPixadromeView::focusOutEvent(QFocusEvent* event)
 QPoint CPixadromeView::PixelAt(QPoint p) const
 {
     const QPoint s = ScrollPos();
-    int x = static_cast<int>((p.x() + s.x()) / zoom_);
-    int y = static_cast<int>((p.y() + s.y()) / zoom_);
+    int x = static_cast<int>((p.x() + s.x()) / Scale());
+    int y = static_cast<int>((p.y() + s.y()) / Scale());
     x = std::clamp(x, 0, std::max(0, static_cast<int>(doc_.Image().Width()) - 1));
     y = std::clamp(y, 0, std::max(0, static_cast<int>(doc_.Image().Height()) - 1));
     return {x, y};
@@ -538,8 +543,8 @@ void CPixadromeView::mouseMoveEvent(QMouseEvent* event)
     if (!viewport()->rect().contains(p))
         return;
     const QPoint pixel = PixelAt(p);
-    const bool farEnough = std::abs(pixel.x() - anchor_.x()) * zoom_ >= 4 ||
-                           std::abs(pixel.y() - anchor_.y()) * zoom_ >= 4;
+    const bool farEnough = std::abs(pixel.x() - anchor_.x()) * Scale() >= 4 ||
+                           std::abs(pixel.y() - anchor_.y()) * Scale() >= 4;
     if (button_ == Qt::LeftButton) {
         if (!rectDrag_ && farEnough) {
             rectDrag_ = true;

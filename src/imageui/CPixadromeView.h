@@ -27,6 +27,7 @@ public:
     explicit CPixadromeView(CPixadromeDoc& doc, QWidget* parent = nullptr);
 
     CPixadromeDoc& Document() { return doc_; }
+    // The zoom: 1 shows a picture pixel on a pixel of the screen.
     double Zoom() const { return zoom_; }
     // Zooms by num/den keeping the picture point under p (viewport
     // coordinates) in view.
@@ -94,6 +95,10 @@ protected:
 
 private:
     void OnImageChanged();
+    // Screen pixels per window coordinate (2 at a scale factor of 200 %),
+    // and window coordinates per picture pixel.
+    double Ratio() const { return viewport()->devicePixelRatioF(); }
+    double Scale() const { return zoom_ / Ratio(); }
     // The zoom and scrolling of a picture just opened.
     void ShowAsOpened();
     // In fitted mode, the zoom that shows the whole picture, and a sharp

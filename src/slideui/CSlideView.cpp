@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <utility>
 
@@ -310,8 +311,10 @@ void CSlideView::WantSlides()
 
 void CSlideView::Layout()
 {
-    const int cw = viewport()->width();
-    const int ch = viewport()->height();
+    // Laid out in the screen's own pixels (two a coordinate at 200 %).
+    const double ratio = viewport()->devicePixelRatioF();
+    const int cw = static_cast<int>(std::lround(viewport()->width() * ratio));
+    const int ch = static_cast<int>(std::lround(viewport()->height() * ratio));
     const int w = static_cast<int>(slideWidth_);
     const int h = static_cast<int>(slideHeight_);
     paintedResampled_ = false;
@@ -341,7 +344,10 @@ void CSlideView::Layout()
 void CSlideView::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());
-    const QRect client = viewport()->rect();
+    // Painted in the screen's own pixels, as laid out.
+    const double ratio = viewport()->devicePixelRatioF();
+    painter.scale(1 / ratio, 1 / ratio);
+    const QRect client(QPoint(0, 0), viewport()->size() * ratio);
     QRect area;
     bool resampled = false;
     scaler_->Paint([&](const SlideScaler::Frame& frame) {

@@ -218,11 +218,13 @@ TEST(ImageView, ALargePictureOpensFittedAndSharpUntilTheUserZooms)
     EXPECT_TRUE(frame.width() >= area.width() - 2 || frame.height() >= area.height() - 2) << frame.width() << "x" << frame.height();
     EXPECT_EQ(view->horizontalScrollBar()->maximum() + view->verticalScrollBar()->maximum(), 0);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->PaintedResampled(); }));
-    const QSize size = view->ScrollSize();
+    // Sharp on the screen's own pixels, at any scale factor.
     const QImage shot = view->viewport()->grab().toImage();
-    const QImage sharp = ToQImage(big.ResizedCopy(static_cast<uint32_t>(size.width()),
-                                                  static_cast<uint32_t>(size.height())))
-                             .convertToFormat(shot.format());
+    const QSize size = view->ScrollSize() * shot.devicePixelRatio();
+    QImage sharp = ToQImage(big.ResizedCopy(static_cast<uint32_t>(size.width()),
+                                            static_cast<uint32_t>(size.height())))
+                       .convertToFormat(shot.format());
+    sharp.setDevicePixelRatio(shot.devicePixelRatio());
     EXPECT_EQ(shot.copy(QRect(QPoint(0, 0), size)), sharp);
 
     view->setFocus();
@@ -314,27 +316,24 @@ TEST(UniformRegion, FindsTheFlatRectangleUnderThePointer)
     EXPECT_EQ(outside.top, 0);
 }
 
-TEST(ImageView, TheWindowShowsThePicture)
+// At 1:1 a picture pixel is a pixel of the screen, at any scale factor.
+TEST(ImageView, TheWindowShowsThePicturePixelForPixel)
 {
     TempDir dir;
     RunningApp app;
-    // Large flat blocks, so scaling or offsets cannot hide a wrong picture.
-    CImageBuffer buf;
-    ASSERT_TRUE(buf.Create(120, 80));
-    for (uint32_t y = 0; y < 80; ++y)
-        for (uint32_t x = 0; x < 120; ++x)
-            buf.SetPixel(x, y, x < 60 ? 255 : 0, y < 40 ? 255 : 0, 40);  // memory row 0 = bottom
+    const CImageBuffer picture = Noise(400, 240, 7);
     app.Main().show();
-    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePicture(dir, "blocks.bmp", buf))));
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePicture(dir, "noise.bmp", picture))));
+    ASSERT_NE(view, nullptr);
     QApplication::processEvents();
     // The window was fitted: the whole picture shows, with no scroll bars.
-    EXPECT_EQ(view->viewport()->size(), QSize(120, 80));
+    EXPECT_EQ(view->viewport()->size() * view->devicePixelRatio(), QSize(400, 240));
     const QImage shot = view->viewport()->grab().toImage();
-    ASSERT_GE(shot.width(), 120);
-    ASSERT_GE(shot.height(), 80);
-    EXPECT_EQ(QColor(shot.pixel(10, 10)), QColor(255, 0, 40));    // top-left
-    EXPECT_EQ(QColor(shot.pixel(110, 10)), QColor(0, 0, 40));     // top-right
-    EXPECT_EQ(QColor(shot.pixel(10, 70)), QColor(255, 255, 40));  // bottom-left
+    ASSERT_GE(shot.width(), 400);
+    ASSERT_GE(shot.height(), 240);
+    QImage expected = ToQImage(picture).convertToFormat(shot.format());
+    expected.setDevicePixelRatio(shot.devicePixelRatio());
+    EXPECT_EQ(shot.copy(0, 0, 400, 240), expected);
 }
 
 }  // namespace
