@@ -24,7 +24,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "xdg-utils, shared-mime-info, fonts-dejavu-core")
 # Scanning loads the scanner library only when asked.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsane1, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsane1, qt6-wayland, libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

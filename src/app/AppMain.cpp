@@ -56,7 +56,10 @@ int RunPixadromeApp(int argc, char** argv)
         return 0;
     QApplication qapp(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("pixadrome"));
-    QIcon icon(QStringLiteral(":/icons/256/pixadrome.png"));
+    // Drawn from the SVG at any size and scale factor (Qt's SVG icon
+    // engine); the pictures serve where that engine is missing.
+    QIcon icon(QStringLiteral(":/icons/pixadrome.svg"));
+    icon.addFile(QStringLiteral(":/icons/256/pixadrome.png"));
     icon.addFile(QStringLiteral(":/icons/32/pixadrome.png"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("pixadrome"), icon));
 
