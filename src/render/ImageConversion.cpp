@@ -72,20 +72,22 @@ void DrawBuffer(const CImageBuffer& buf, QPainter& painter, const QRect& destina
     painter.restore();
 }
 
-QImage ThumbnailImage(const ThumbnailList& list, size_t k)
+QImage ListPictureImage(const uint8_t* pixels, int cx, int cy)
 {
-    const auto pixels = list.Picture(k);
-    const int cx = static_cast<int>(list.Cx());
-    const int cy = static_cast<int>(list.Cy());
     QImage image(cx, cy, QImage::Format_ARGB32);
     for (int y = 0; y < cy; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < cx; ++x) {
-            const uint8_t* p = pixels.data() + 3 * (static_cast<size_t>(y) * cx + x);
+            const uint8_t* p = pixels + 3 * (static_cast<size_t>(y) * cx + x);
             row[x] = IsMaskPixel(p) ? qRgba(0, 0, 0, 0) : qRgb(p[0], p[1], p[2]);
         }
     }
     return image;
+}
+
+QImage ThumbnailImage(const ThumbnailList& list, size_t k)
+{
+    return ListPictureImage(list.Picture(k).data(), static_cast<int>(list.Cx()), static_cast<int>(list.Cy()));
 }
 
 }  // namespace pix

@@ -30,5 +30,7 @@ void DrawBuffer(const CImageBuffer& buf, QPainter& painter, const QRect& destina
 
 // The list picture of item k as an image, the mask colour transparent.
 QImage ThumbnailImage(const ThumbnailList& list, size_t k);
+// The same for a cx × cy list picture (top-down RGB) of its own.
+QImage ListPictureImage(const uint8_t* pixels, int cx, int cy);
 
 }  // namespace pix

@@ -1,9 +1,14 @@
 #include "sheetsui/SheetModel.h"
 
+#include <cmath>
+
 #include <QMimeData>
 #include <QUrl>
 
+#include <QWidget>
+
 #include "render/ImageConversion.h"
+#include "sheetsui/SharpPictures.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/SheetDrag.h"
 
@@ -19,10 +24,37 @@ constexpr qsizetype kCachedPictureBytes = qsizetype{8} << 20;
 SheetModel::SheetModel(CThumbnailDoc& doc, QObject* parent) : QAbstractListModel(parent), doc_(doc)
 {
     pictures_.setMaxCost(kCachedPictureBytes);
+    sharp_.setMaxCost(4 * kCachedPictureBytes);
+    sharpMaker_ = std::make_unique<SharpPictures>(this, [this](uint32_t item, int position, const QImage& picture) {
+        const ThumbnailSheet& sheet = doc_.Sheet();
+        if (position >= rowCount() || static_cast<size_t>(position) >= sheet.Count() ||
+            sheet.ItemAt(static_cast<size_t>(position)) != item)
+            return;
+        auto* made = new QPixmap(QPixmap::fromImage(picture));
+        made->setDevicePixelRatio(Ratio());
+        sharp_.insert(item, made, std::max<qsizetype>(qsizetype{picture.width()} * picture.height() * 4, 1));
+        const QModelIndex at = index(position);
+        emit dataChanged(at, at, {Qt::DecorationRole});
+    });
     const ThumbnailSheet& sheet = doc_.Sheet();
     texts_.reserve(sheet.Count());
     for (size_t p = 0; p < sheet.Count(); ++p)
         texts_.push_back(QString::fromStdString(sheet.Labels()[sheet.ItemAt(p)]));
+}
+
+SheetModel::~SheetModel() = default;
+
+double SheetModel::Ratio() const
+{
+    const auto* view = qobject_cast<const QWidget*>(QObject::parent());
+    return view ? view->devicePixelRatioF() : 1.0;
+}
+
+void SheetModel::ForgetSharp()
+{
+    sharp_.clear();
+    askedSharp_.clear();
+    sharpMaker_->Forget();
 }
 
 int SheetModel::rowCount(const QModelIndex& parent) const
@@ -38,6 +70,19 @@ QPixmap SheetModel::Picture(int position) const
     const quint32 item = sheet.ItemAt(static_cast<size_t>(position));
     if (item >= sheet.Thumbnails().Count())
         return {};
+    const double ratio = Ratio();
+    if (ratio > 1) {
+        // Drawn from the screen's pixels once made; the stored picture
+        // stretched until then.
+        if (QPixmap* sharp = sharp_.object(item); sharp && sharp->devicePixelRatio() == ratio)
+            return *sharp;
+        if (!askedSharp_.contains(item)) {
+            askedSharp_.insert(item);
+            sharpMaker_->Request(item, position, sheet.Files()[item],
+                                 static_cast<int>(std::lround(sheet.Thumbnails().Cx() * ratio)),
+                                 static_cast<int>(std::lround(sheet.Thumbnails().Cy() * ratio)));
+        }
+    }
     if (QPixmap* cached = pictures_.object(item))
         return *cached;
     auto* made = new QPixmap(QPixmap::fromImage(ThumbnailImage(sheet.Thumbnails(), item)));
@@ -119,6 +164,7 @@ void SheetModel::ItemRemoved(int position)
     beginRemoveRows(QModelIndex(), position, position);
     texts_.erase(texts_.begin() + position);
     pictures_.clear();
+    ForgetSharp();
     endRemoveRows();
 }
 
@@ -127,8 +173,10 @@ void SheetModel::ItemChanged(int position)
     const ThumbnailSheet& sheet = doc_.Sheet();
     if (position < 0 || position >= rowCount() || static_cast<size_t>(position) >= sheet.Count())
         return;
-    texts_[static_cast<size_t>(position)] = QString::fromStdString(
-        ThumbnailSheet::FileNameOf(sheet.Files()[sheet.ItemAt(static_cast<size_t>(position))]));
+    const quint32 item = sheet.ItemAt(static_cast<size_t>(position));
+    texts_[static_cast<size_t>(position)] = QString::fromStdString(ThumbnailSheet::FileNameOf(sheet.Files()[item]));
+    sharp_.remove(item);
+    askedSharp_.remove(item);
     const QModelIndex at = index(position);
     emit dataChanged(at, at);
 }
@@ -140,6 +188,9 @@ void SheetModel::ItemInserted(int position)
         return;
     beginInsertRows(QModelIndex(), position, position);
     texts_.insert(texts_.begin() + position, QString::fromStdString(sheet.Labels()[sheet.Count() - 1]));
+    // Items keep their indices, the rows after move on: requests carry old rows.
+    askedSharp_.clear();
+    sharpMaker_->Forget();
     endInsertRows();
 }
 
@@ -147,6 +198,7 @@ void SheetModel::RefreshAll()
 {
     const ThumbnailSheet& sheet = doc_.Sheet();
     pictures_.clear();
+    ForgetSharp();
     if (texts_.size() != sheet.Count()) {
         beginResetModel();
         texts_.clear();

@@ -7,11 +7,14 @@
 #include <QAbstractListModel>
 #include <QCache>
 #include <QPixmap>
+#include <QSet>
+#include <memory>
 #include <vector>
 
 namespace pix {
 
 class CThumbnailDoc;
+class SharpPictures;
 
 class SheetModel final : public QAbstractListModel {
     Q_OBJECT
@@ -20,6 +23,7 @@ public:
     static constexpr int kPathRole = Qt::UserRole + 1;
 
     SheetModel(CThumbnailDoc& doc, QObject* parent);
+    ~SheetModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -42,11 +46,21 @@ public:
     qsizetype CachedPictureBytes() const { return pictures_.totalCost(); }
 
 private:
+    // Pixels of the screen per coordinate of the view showing the rows.
+    double Ratio() const;
+    // Drops the pictures made at the screen's resolution (items changed).
+    void ForgetSharp();
+
     CThumbnailDoc& doc_;
     std::vector<QString> texts_;
     // By item index, their cost in bytes; emptied whenever item indices
     // change.
     mutable QCache<quint32, QPixmap> pictures_;
+    // Above 100 %: the pictures made at the screen's resolution, by item,
+    // and the items asked for.
+    mutable QCache<quint32, QPixmap> sharp_;
+    mutable QSet<quint32> askedSharp_;
+    std::unique_ptr<SharpPictures> sharpMaker_;
 };
 
 }  // namespace pix

@@ -26,6 +26,8 @@
 #include "sheetsui/SheetDrag.h"
 #include "sheetsui/SheetHoverPreview.h"
 #include "sheetsui/SheetModel.h"
+#include "render/ImageConversion.h"
+#include "render/ThumbnailPainter.h"
 
 namespace pix::test {
 namespace {
@@ -450,6 +452,27 @@ TEST(SheetWindow, ANewSheetWindowFillsTheAreaOrTakesTheSizeTheUserGaveOne)
 
     app.settings.SetInt("View", "SheetWindowFill", 0);
     EXPECT_LT(OpenSheet(app, dir, {"d.bmp"}).view->parentWidget()->width(), 480);
+}
+
+// Above 100 % an item's picture is made again at the screen's resolution;
+// at 100 % the stored one shows.
+TEST(SheetWindow, PicturesAreDrawnFromTheScreensPixels)
+{
+    TempDir dir;
+    RunningApp app;
+    const std::string path = WritePicture(dir, "noise.bmp", Noise(300, 200, 3));
+    CChildFrame* frame = app.app->NewSheetFromFiles({Q(path)}, QStringLiteral("Noise"));
+    auto* view = qobject_cast<CThumbnailView*>(frame->widget());
+    ASSERT_NE(view, nullptr);
+    const double ratio = view->devicePixelRatioF();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Model().Picture(0).devicePixelRatio() == ratio; }));
+    const ThumbnailList& list = view->Document().Sheet().Thumbnails();
+    const int cx = static_cast<int>(list.Cx() * ratio);
+    const int cy = static_cast<int>(list.Cy() * ratio);
+    const auto pixels = PaintedThumbnailMaker().PaintPicture(path, static_cast<uint32_t>(cx), static_cast<uint32_t>(cy));
+    ASSERT_TRUE(pixels);
+    EXPECT_EQ(view->Model().Picture(0).toImage().convertToFormat(QImage::Format_ARGB32),
+              ListPictureImage(pixels->data(), cx, cy));
 }
 
 TEST(SheetWindow, TheMenusFollowTheActiveSheetAndItsSelection)
