@@ -163,11 +163,16 @@ QString CFormatDlg::OpacityText() const
 
 void CFormatDlg::PaintPreview()
 {
+    // In the screen's own pixels, as the image view shows a page at 1:1.
     CImageBuffer buffer;
-    if (!preview_ || !buffer.Create(static_cast<uint32_t>(preview_->width()), static_cast<uint32_t>(preview_->height())))
+    const double ratio = preview_ ? preview_->devicePixelRatioF() : 1.0;
+    if (!preview_ || !buffer.Create(static_cast<uint32_t>(std::lround(preview_->width() * ratio)),
+                                    static_cast<uint32_t>(std::lround(preview_->height() * ratio))))
         return;
     FillBackground(SurfaceOf(buffer), format_);
-    preview_->setPixmap(QPixmap::fromImage(ToQImage(buffer)));
+    QPixmap shown = QPixmap::fromImage(ToQImage(buffer));
+    shown.setDevicePixelRatio(ratio);
+    preview_->setPixmap(shown);
 }
 
 void CFormatDlg::ChooseBackgroundPicture(const QString& path)
