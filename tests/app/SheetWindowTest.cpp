@@ -437,18 +437,15 @@ TEST(SheetWindow, ANewSheetWindowFillsTheAreaOrTakesTheSizeTheUserGaveOne)
     TempDir dir;
     RunningApp app;
     ASSERT_TRUE(app.ShowActive());
-    SheetWindow s = OpenSheet(app, dir, {"a.bmp", "b.bmp"});
-    ASSERT_TRUE(s.view);
-    QWidget* frame = s.view->parentWidget();
+    QWidget* frame = OpenSheet(app, dir, {"a.bmp", "b.bmp"}).view->parentWidget();
     const QSize area = qobject_cast<QMdiSubWindow*>(frame)->mdiArea()->viewport()->size();
     EXPECT_EQ(frame->size(), area);
 
     // Dragged by its lower right corner.
     const QPoint corner(frame->width() - 2, frame->height() - 2);
     DragFrame(frame, corner, corner - QPoint(200, 100));
-    const QSize dragged = frame->size();
-    ASSERT_EQ(dragged, area - QSize(200, 100));
-    EXPECT_EQ(OpenSheet(app, dir, {"c.bmp"}).view->parentWidget()->size(), dragged);
+    ASSERT_EQ(frame->size(), area - QSize(200, 100));
+    EXPECT_EQ(OpenSheet(app, dir, {"c.bmp"}).view->parentWidget()->size(), area - QSize(200, 100));
 
     app.settings.SetInt("View", "SheetWindowFill", 0);
     EXPECT_LT(OpenSheet(app, dir, {"d.bmp"}).view->parentWidget()->width(), 480);
@@ -466,13 +463,11 @@ TEST(SheetWindow, PicturesAreDrawnFromTheScreensPixels)
     ASSERT_NE(view, nullptr);
     const double ratio = view->devicePixelRatioF();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->Model().Picture(0).devicePixelRatio() == ratio; }));
-    const ThumbnailList& list = view->Document().Sheet().Thumbnails();
-    const int cx = static_cast<int>(list.Cx() * ratio);
-    const int cy = static_cast<int>(list.Cy() * ratio);
-    const auto pixels = PaintedThumbnailMaker().PaintPicture(path, static_cast<uint32_t>(cx), static_cast<uint32_t>(cy));
+    const auto side = static_cast<uint32_t>(view->Document().Sheet().Thumbnails().Cx() * ratio);  // square
+    const auto pixels = PaintedThumbnailMaker().PaintPicture(path, side, side);
     ASSERT_TRUE(pixels);
     EXPECT_EQ(view->Model().Picture(0).toImage().convertToFormat(QImage::Format_ARGB32),
-              ListPictureImage(pixels->data(), cx, cy));
+              ListPictureImage(pixels->data(), static_cast<int>(side), static_cast<int>(side)));
 }
 
 TEST(SheetWindow, TheMenusFollowTheActiveSheetAndItsSelection)
