@@ -27,17 +27,21 @@ SharpPictures::~SharpPictures()
         thread_.join();
 }
 
-void SharpPictures::Request(uint32_t item, int position, std::string path, int cx, int cy)
+std::optional<uint32_t> SharpPictures::Request(uint32_t item, int position, std::string path, int cx, int cy)
 {
+    std::optional<uint32_t> dropped;
     {
         std::lock_guard lock(mutex_);
         wanted_.push_back({item, position, std::move(path), cx, cy});
-        if (wanted_.size() > kMostWanted)
+        if (wanted_.size() > kMostWanted) {
+            dropped = wanted_.front().item;
             wanted_.pop_front();
+        }
         if (!thread_.joinable())
             thread_ = std::thread([this] { Run(); });
     }
     wake_.notify_all();
+    return dropped;
 }
 
 void SharpPictures::Forget()

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -28,7 +29,9 @@ public:
     SharpPictures& operator=(const SharpPictures&) = delete;
 
     // Asks for the cx × cy picture of the item at position, read from path.
-    void Request(uint32_t item, int position, std::string path, int cx, int cy);
+    // Returns the item of the oldest request when it was dropped to make
+    // room: that one is no longer coming.
+    std::optional<uint32_t> Request(uint32_t item, int position, std::string path, int cx, int cy);
     // Drops every request not yet answered (positions or items changed).
     void Forget();
 

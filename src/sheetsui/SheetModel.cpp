@@ -78,9 +78,11 @@ QPixmap SheetModel::Picture(int position) const
             return *sharp;
         if (!askedSharp_.contains(item)) {
             askedSharp_.insert(item);
-            sharpMaker_->Request(item, position, sheet.Files()[item],
-                                 static_cast<int>(std::lround(sheet.Thumbnails().Cx() * ratio)),
-                                 static_cast<int>(std::lround(sheet.Thumbnails().Cy() * ratio)));
+            // A request dropped for newer ones is asked again when its row shows.
+            if (const auto dropped = sharpMaker_->Request(
+                    item, position, sheet.Files()[item], static_cast<int>(std::lround(sheet.Thumbnails().Cx() * ratio)),
+                    static_cast<int>(std::lround(sheet.Thumbnails().Cy() * ratio))))
+                askedSharp_.remove(*dropped);
         }
     }
     if (QPixmap* cached = pictures_.object(item))
