@@ -401,25 +401,17 @@ void CPixadromeView::keyPressEvent(QKeyEvent* event)
     // the pictures around this one.
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    const bool across = h->maximum() > 0;
-    const bool down = v->maximum() > 0;
     switch (event->key()) {
     case Qt::Key_PageUp:
-        if (down)
-            v->triggerAction(QAbstractSlider::SliderPageStepSub);
-        else
-            OnStep(-1);
+        ScrollOrStep(v, QAbstractSlider::SliderPageStepSub, -1);
         break;
     case Qt::Key_PageDown:
-        if (down)
-            v->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        else
-            OnStep(1);
+        ScrollOrStep(v, QAbstractSlider::SliderPageStepAdd, 1);
         break;
     case Qt::Key_Home:
     case Qt::Key_End: {
         const bool end = event->key() == Qt::Key_End;
-        if (!across && !down) {
+        if (h->maximum() == 0 && v->maximum() == 0) {
             OnStepToEnd(end);
             break;
         }
@@ -428,16 +420,10 @@ void CPixadromeView::keyPressEvent(QKeyEvent* event)
         break;
     }
     case Qt::Key_Left:
-        if (across)
-            h->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        else
-            OnStep(-1);
+        ScrollOrStep(h, QAbstractSlider::SliderSingleStepSub, -1);
         break;
     case Qt::Key_Right:
-        if (across)
-            h->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        else
-            OnStep(1);
+        ScrollOrStep(h, QAbstractSlider::SliderSingleStepAdd, 1);
         break;
     case Qt::Key_Space:
         OnStep(1);
@@ -460,6 +446,14 @@ void CPixadromeView::keyPressEvent(QKeyEvent* event)
         return;
     }
     event->accept();
+}
+
+void CPixadromeView::ScrollOrStep(QScrollBar* bar, QAbstractSlider::SliderAction action, int delta)
+{
+    if (bar->maximum() > 0)
+        bar->triggerAction(action);
+    else
+        OnStep(delta);
 }
 
 void CPixadromeView::OnStep(int delta)
@@ -493,7 +487,9 @@ void CPixadromeView::ShowAsOpened()
 void CPixadromeView::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
-    steps_.Prefetch();
+    // From the event loop: a window just opened from a sheet is given the
+    // sheet's order first, and its folder is not listed for nothing.
+    QTimer::singleShot(0, this, [this] { steps_.Prefetch(); });
 }
 
 void CPixadromeView::focusOutEvent(QFocusEvent* event)

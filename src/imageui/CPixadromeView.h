@@ -6,6 +6,7 @@
 // for the status bar.
 
 #include <QAbstractScrollArea>
+#include <QAbstractSlider>
 #include <QCursor>
 #include <QImage>
 #include <QTimer>
@@ -15,6 +16,7 @@
 #include "processing/UniformRegion.h"
 
 class QMdiSubWindow;
+class QScrollBar;
 class QPrinter;
 
 namespace pix {
@@ -101,6 +103,8 @@ private:
     double Scale() const { return zoom_ / Ratio(); }
     // The zoom and scrolling of a picture just opened.
     void ShowAsOpened();
+    // Scrolls by action where bar has room, else steps by delta.
+    void ScrollOrStep(QScrollBar* bar, QAbstractSlider::SliderAction action, int delta);
     // In fitted mode, the zoom that shows the whole picture, and a sharp
     // copy of it once the window's size has settled.
     void ApplyFit();
