@@ -31,12 +31,7 @@
 
 namespace {
 
-template <typename Done>
-void Until(Done done)
-{
-    while (!done())
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using pix::bench::Until;
 
 // A key to the view and the frame it then paints, in milliseconds.
 double KeyToPainted(pix::CPixadromeView* view, Qt::Key key)
@@ -56,18 +51,9 @@ int main(int argc, char** argv)
     pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
     pix::RegisterRenderFormats();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: pix_image_step_bench FOLDER_OF_PHOTOS\n");
+    const QStringList photos = pix::bench::PhotoArgument(argc, argv, "pix_image_step_bench", 3);
+    if (photos.isEmpty())
         return 2;
-    }
-    QStringList photos;
-    for (const QFileInfo& f : QDir(QString::fromLocal8Bit(argv[1])).entryInfoList({"*.jpg"}, QDir::Files, QDir::Name))
-        photos << f.absoluteFilePath();
-    photos = photos.mid(0, 20);
-    if (photos.size() < 3) {
-        std::fprintf(stderr, "no photographs in %s\n", argv[1]);
-        return 2;
-    }
 
     pix::MemorySettingsStore settings;
     pix::bench::SilentPrompter prompter;

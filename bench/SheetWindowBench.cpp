@@ -133,12 +133,7 @@ public:
     }
 };
 
-template <typename Done>
-void Until(Done done)
-{
-    while (!done())
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using pix::bench::Until;
 
 // Like Until, sleeping between events (the window thread of a program
 // that waits for its user takes no processor from the workers).

@@ -38,14 +38,7 @@
 namespace {
 
 using pix::bench::SilentPrompter;
-
-// Runs the event loop until done() holds.
-template <typename Done>
-void Until(Done done)
-{
-    while (!done())
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-}
+using pix::bench::Until;
 
 double Ms(const QElapsedTimer& clock) { return double(clock.nsecsElapsed()) / 1e6; }
 
@@ -62,18 +55,9 @@ int main(int argc, char** argv)
     pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
     pix::RegisterRenderFormats();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: pix_slide_bench FOLDER_OF_PHOTOS\n");
+    const QStringList photos = pix::bench::PhotoArgument(argc, argv, "pix_slide_bench", 2);
+    if (photos.isEmpty())
         return 2;
-    }
-    QStringList photos;
-    for (const QFileInfo& f : QDir(QString::fromLocal8Bit(argv[1])).entryInfoList({"*.jpg"}, QDir::Files, QDir::Name))
-        photos << f.filePath();
-    photos = photos.mid(0, 20);
-    if (photos.size() < 2) {
-        std::fprintf(stderr, "no photographs in %s\n", argv[1]);
-        return 2;
-    }
 
     pix::MemorySettingsStore settings;
     SilentPrompter prompter;
