@@ -61,7 +61,7 @@ const std::string& JpegFile()
                                         : (std::filesystem::temp_directory_path() / "pix-bench-12mp.jpg").string();
         if (!std::filesystem::exists(p)) {
             SilentPrompter prompter;
-            pix::WriteJpeg(Photo(), p, pix::kDefaultJpegQuality, prompter);
+            pix::WriteJpeg(Photo(), p, pix::kDefaultJpegQuality);
         }
         return p;
     }();
@@ -99,7 +99,7 @@ void BM_JpegEncodeQuality75(benchmark::State& state)
     SilentPrompter prompter;
     const std::string path = (std::filesystem::temp_directory_path() / "pix-bench-write.jpg").string();
     for (auto _ : state)
-        pix::WriteJpeg(Photo(), path, 75, prompter);
+        pix::WriteJpeg(Photo(), path, 75);
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_JpegEncodeQuality75)->Unit(benchmark::kMillisecond);
@@ -108,7 +108,7 @@ void BM_PngEncode(benchmark::State& state)
 {
     const std::string path = (std::filesystem::temp_directory_path() / "pix-bench-write.png").string();
     for (auto _ : state)
-        if (!pix::WritePngFile(Photo(), path))
+        if (!pix::WritePng(Photo(), path))
             state.SkipWithError("the PNG writer failed");
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
     std::filesystem::remove(path);
@@ -118,7 +118,7 @@ BENCHMARK(BM_PngEncode)->Unit(benchmark::kMillisecond);
 void BM_PngDecode(benchmark::State& state)
 {
     const std::string path = (std::filesystem::temp_directory_path() / "pix-bench-read.png").string();
-    pix::WritePngFile(Photo(), path);
+    pix::WritePng(Photo(), path);
     for (auto _ : state) {
         pix::CImageBuffer buf;
         buf.Load(path);

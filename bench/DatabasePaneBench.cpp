@@ -84,7 +84,7 @@ std::string WriteJpeg(const pix::bench::GuiBenchHome& dir, const char* name, uin
         }
     const std::string path = dir.filePath(name).toStdString();
     SilentPrompter prompter;
-    picture.Save(path, prompter);
+    picture.Save(path);
     return path;
 }
 

@@ -71,7 +71,7 @@ void BM_Mosaic32x32From200Sources(benchmark::State& state)
     SilentPrompter prompter;
     for (uint32_t i = 0; i < 200; ++i) {
         const std::string path = (dir / ("s" + std::to_string(i) + ".bmp")).string();
-        Picture(320, 240, i * 13).Save(path, prompter);
+        Picture(320, 240, i * 13).Save(path);
         sources.push_back({path, i % 4 == 0 ? pix::MosaicSourceKind::Chopped : pix::MosaicSourceKind::AsIs});
     }
     const pix::CImageBuffer target = Picture(2048, 1536, 77);

@@ -79,7 +79,7 @@ void BM_BmpWrite(benchmark::State& state)
     const std::string path = TempPath("pix-bench-write.bmp");
     pix::CImageBuffer buf = Photo();
     for (auto _ : state)
-        buf.Save(path, prompter);
+        buf.Save(path);
     std::filesystem::remove(path);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(buf.BitsSize()));
 }
@@ -90,7 +90,7 @@ void BM_BmpRead(benchmark::State& state)
     NullPrompter prompter;
     const std::string path = TempPath("pix-bench-read.bmp");
     pix::CImageBuffer src = Photo();
-    src.Save(path, prompter);
+    src.Save(path);
     for (auto _ : state) {
         pix::CImageBuffer buf;
         buf.Load(path);

@@ -50,7 +50,7 @@ const pix::CImageBuffer& Photo()
         const double scale = std::sqrt(2.0e6 / (double(b.Width()) * b.Height()));
         b.Resize(static_cast<uint32_t>(b.Width() * scale + 0.5), static_cast<uint32_t>(b.Height() * scale + 0.5));
         QuietPrompter prompter;
-        b.Save(EnvOr("PIX_BENCH_REDUCE_IN", TempFile("pix-bench-2mp.bmp")), prompter);
+        b.Save(EnvOr("PIX_BENCH_REDUCE_IN", TempFile("pix-bench-2mp.bmp")));
         return b;
     }();
     return buf;
@@ -96,7 +96,7 @@ void BM_Reduce256(benchmark::State& state)
     if (options.dither) {
         QuietPrompter prompter;
         written.DiscardIndexPlane();  // the true-colour result
-        written.Save(EnvOr("PIX_BENCH_REDUCE_OUT", TempFile("pix-bench-2mp-reduced.bmp")), prompter);
+        written.Save(EnvOr("PIX_BENCH_REDUCE_OUT", TempFile("pix-bench-2mp-reduced.bmp")));
     }
 }
 BENCHMARK(BM_Reduce256)->ArgName("dither")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

@@ -133,7 +133,7 @@ void CJpegDialog::Refresh()
     if (!source_ || !temp_)
         return;
     const std::string path = QDir::toNativeSeparators(temp_->fileName()).toStdString();
-    WriteJpeg(*source_, path, quality_, prompter_);
+    WriteJpeg(*source_, path, quality_).Report(prompter_);
     sizeLabel_->setText(QStringLiteral("%1 byte").arg(QFileInfo(temp_->fileName()).size()));
     preview_.Load(path);
     Pan(QPoint());  // keep the offset inside the new preview
@@ -150,15 +150,18 @@ void CJpegDialog::Pan(QPoint delta)
 void CJpegDialog::accept()
 {
     Refresh();
-    if (source_ && temp_ && !target_.isEmpty()) {
-        // The very bytes whose size and look were shown replace the target.
-        const auto bytes = ReadFileBytes(temp_->fileName().toStdString());
+    if (source_ && !target_.isEmpty()) {
+        // The very bytes whose size and look were shown replace the target;
+        // when the compression wrote nothing, the target is left alone.
+        const auto bytes = temp_ ? ReadFileBytes(temp_->fileName().toStdString()) : std::nullopt;
         errno = 0;
-        if (!bytes || !WriteFileAtomically(QDir::toNativeSeparators(target_).toStdString(), bytes->data(),
+        if (!bytes || bytes->empty() || !WriteFileAtomically(QDir::toNativeSeparators(target_).toStdString(), bytes->data(),
                                            bytes->size())) {
             const int code = errno;
             prompter_.Show(MsgId::JpegCopyFailed, {QDir::toNativeSeparators(target_).toStdString(),
                                                    static_cast<long long>(code)});
+        } else {
+            written_ = true;
         }
     }
     temp_.reset();  // deletes the temporary file

@@ -35,6 +35,9 @@ public:
     // Compresses at the slider's quality when it changed (the paint step).
     void Refresh();
 
+    // True once OK has written the target.
+    bool Written() const { return written_; }
+
     void accept() override;
     void reject() override;
 
@@ -47,6 +50,7 @@ private:
     Prompter& prompter_;
     int quality_;
     int shownQuality_ = -1;
+    bool written_ = false;
     CImageBuffer preview_;
     std::unique_ptr<QTemporaryFile> temp_;
     QPoint pan_;

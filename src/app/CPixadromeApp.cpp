@@ -108,7 +108,7 @@ CPixadromeApp::CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileCh
     recent_.Load(settings_);
     jpegSaver_ = [this](const CImageBuffer& image, const QString& path) {
         CJpegDialog dialog(&image, path, kDefaultJpegQuality, prompter_, MainWindow());
-        return dialog.exec() == QDialog::Accepted;
+        return dialog.exec() == QDialog::Accepted && dialog.Written();
     };
     imageTemplate_ = std::make_unique<CImageTemplate>(*this);
     sheetTemplate_ = std::make_unique<CSheetTemplate>(*this);

@@ -29,9 +29,7 @@ int CmdInfo(const QStringList& args, CliStreams io)
     for (const QString& file : files) {
         const std::string path = NativePath(file);
         CImageBuffer buf;
-        buf.Load(path);
-        if (buf.IsEmpty()) {
-            io.err << "pixadrome-cli: " << path << ": not a picture Pixadrome can read\n";
+        if (!LoadChecked(buf, path, io)) {
             status = 1;
             continue;
         }
@@ -85,18 +83,11 @@ int CmdConvert(const QStringList& args, CliStreams io)
         }
     }
     CImageBuffer buf;
-    buf.Load(in, w, h);
-    if (buf.IsEmpty()) {
-        io.err << "pixadrome-cli: " << in << ": not a picture Pixadrome can read\n";
+    if (!LoadChecked(buf, in, io, w, h))
         return 1;
-    }
     if (jpegQuality >= 0) {
         CliPrompter prompter(io.err);
-        if (!WriteJpeg(buf, out, jpegQuality, prompter)) {
-            io.err << "pixadrome-cli: " << out << ": could not write\n";
-            return 1;
-        }
-        return 0;
+        return WriteJpeg(buf, out, jpegQuality).Report(prompter) ? 0 : 1;
     }
     return SaveChecked(buf, out, io) ? 0 : 1;
 }
@@ -153,11 +144,8 @@ int CmdReduce(const QStringList& args, CliStreams io)
     const std::string in = NativePath(pos[0]);
     const std::string out = NativePath(pos[1]);
     CImageBuffer buf;
-    buf.Load(in);
-    if (buf.IsEmpty()) {
-        io.err << "pixadrome-cli: " << in << ": not a picture Pixadrome can read\n";
+    if (!LoadChecked(buf, in, io))
         return 1;
-    }
     if (!ReduceColors(buf, options)) {
         io.err << "pixadrome-cli: " << in << ": not enough memory to reduce the colours\n";
         return 1;

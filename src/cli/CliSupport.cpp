@@ -68,23 +68,33 @@ bool ExpandPaths(const QStringList& args, std::vector<std::string>& files, CliSt
     return true;
 }
 
-bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io)
+bool LoadChecked(CImageBuffer& buf, const std::string& path, CliStreams io, uint32_t hintWidth, uint32_t hintHeight)
 {
-    const FormatCodec* codec = CodecForPath(path);
-    if (!codec) {
-        io.err << "pixadrome-cli: " << path << ": unknown image type\n";
-        return false;
+    const char* why = "";
+    switch (buf.Load(path, hintWidth, hintHeight)) {
+    case LoadResult::Loaded:
+        return true;
+    case LoadResult::UnknownType:
+        why = "unknown image type";
+        break;
+    case LoadResult::Unreadable:
+        why = "cannot be opened";
+        break;
+    case LoadResult::Damaged:
+        why = "damaged";
+        break;
+    case LoadResult::TooLarge:
+        why = "too large";
+        break;
     }
-    if (!codec->write) {
-        io.err << "pixadrome-cli: " << path << ": writing this image type is not available\n";
-        return false;
-    }
+    io.err << "pixadrome-cli: " << path << ": not a picture Pixadrome can read (" << why << ")\n";
+    return false;
+}
+
+bool SaveChecked(const CImageBuffer& buf, const std::string& path, CliStreams io)
+{
     CliPrompter prompter(io.err);
-    if (!buf.SaveReplacing(path, prompter)) {
-        io.err << "pixadrome-cli: " << path << ": could not write\n";
-        return false;
-    }
-    return true;
+    return buf.Save(path).Report(prompter);
 }
 
 }  // namespace pix

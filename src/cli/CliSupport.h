@@ -27,9 +27,12 @@ std::string NativePath(const QString& path);
 // files in it, sorted by name. False (reported) when a folder cannot be
 // listed.
 bool ExpandPaths(const QStringList& args, std::vector<std::string>& files, CliStreams io);
-// Saves buf by path's extension; false (reported on io.err) when the type
-// is unknown or not writable, the writer reported a failure, or the file
-// was not replaced.
-bool SaveChecked(CImageBuffer& buf, const std::string& path, CliStreams io);
+// Loads path into buf (with size hints); false, with the reason on io.err,
+// when no picture was read.
+bool LoadChecked(CImageBuffer& buf, const std::string& path, CliStreams io, uint32_t hintWidth = 0,
+                 uint32_t hintHeight = 0);
+// Saves buf by path's extension; false, with the writer's reason on io.err,
+// when nothing was written.
+bool SaveChecked(const CImageBuffer& buf, const std::string& path, CliStreams io);
 
 }  // namespace pix

@@ -88,11 +88,8 @@ int CmdEdit(const QStringList& args, CliStreams io)
         ops.push_back(*op);
     }
     CImageBuffer buf;
-    buf.Load(NativePath(pos[0]));
-    if (buf.IsEmpty()) {
-        io.err << "pixadrome-cli: " << NativePath(pos[0]) << ": not a picture Pixadrome can read\n";
+    if (!LoadChecked(buf, NativePath(pos[0]), io))
         return 1;
-    }
     for (const Operation& op : ops)
         op(buf);
     return SaveChecked(buf, NativePath(pos[1]), io) ? 0 : 1;
@@ -153,12 +150,8 @@ int CmdMosaic(const QStringList& args, CliStreams io)
         return 1;
     }
     CImageBuffer image;
-    image.Load(NativePath(parser.positionalArguments()[0]));
-    if (image.IsEmpty()) {
-        io.err << "pixadrome-cli: " << NativePath(parser.positionalArguments()[0])
-               << ": not a picture Pixadrome can read\n";
+    if (!LoadChecked(image, NativePath(parser.positionalArguments()[0]), io))
         return 1;
-    }
     TerminalProgress progress;
     RunPhotoMosaic(image, settings, sources, progress, nullptr);
     return SaveChecked(image, NativePath(parser.value(out)), io) ? 0 : 1;

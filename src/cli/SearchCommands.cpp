@@ -254,11 +254,8 @@ int CmdSimilar(const QStringList& args, CliStreams io)
     }
     const std::string refPath = NativePath(pos.takeFirst());
     CImageBuffer reference;
-    reference.Load(refPath);
-    if (reference.IsEmpty()) {
-        io.err << "pixadrome-cli: " << refPath << ": not a picture Pixadrome can read\n";
+    if (!LoadChecked(reference, refPath, io))
         return 1;
-    }
     std::vector<std::string> files;
     if (!ExpandPaths(pos, files, io))
         return 1;

@@ -114,6 +114,8 @@ int CmdSheet(const QStringList& args, CliStreams io)
         const auto written = ExportHtml(sheet, title, output, layout, progress);
         for (const auto& path : written)
             io.out << path << '\n';
+        if (written.empty())
+            prompter.Show(MsgId::SheetWriteFailed, {output});
         return written.empty() ? 1 : 0;
     }
     }

@@ -71,13 +71,22 @@ bool AtomicFile::Open(const std::string& path, int mode)
 {
     Discard();
     failed_ = false;
-    if (path.empty())
+    error_ = 0;
+    if (path.empty()) {
+        error_ = ENOENT;
         return false;
+    }
     // A folder, or a file we may not replace, is refused up front.
     struct stat st {};
     bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists && (S_ISDIR(st.st_mode) || ::access(path.c_str(), W_OK) != 0))
+    if (exists && S_ISDIR(st.st_mode)) {
+        error_ = EISDIR;
         return false;
+    }
+    if (exists && ::access(path.c_str(), W_OK) != 0) {
+        error_ = errno;
+        return false;
+    }
 
     std::string::size_type slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -98,8 +107,10 @@ bool AtomicFile::Open(const std::string& path, int mode)
         pattern.assign(templ.begin(), templ.end());
         pattern.push_back('\0');
         fd = ::mkstemp(pattern.data());
-        if (fd < 0)
+        if (fd < 0) {
+            error_ = errno;
             return false;
+        }
         named.assign(pattern.data());
     }
     // The new file is private; give it the mode asked for, the old file's
@@ -114,6 +125,7 @@ bool AtomicFile::Open(const std::string& path, int mode)
     (void)::fchmod(fd, static_cast<mode_t>(mode));
     file_ = ::fdopen(fd, "wb");
     if (!file_) {
+        error_ = errno;
         ::close(fd);
         if (!named.empty())
             ::unlink(named.c_str());
@@ -129,8 +141,10 @@ bool AtomicFile::Write(const void* data, size_t size)
 {
     if (!file_ || failed_)
         return false;
-    if (size != 0 && std::fwrite(data, 1, size, file_) != size)
+    if (size != 0 && std::fwrite(data, 1, size, file_) != size) {
         failed_ = true;
+        error_ = errno;
+    }
     return !failed_;
 }
 
@@ -139,6 +153,12 @@ bool AtomicFile::Commit(bool sync)
     if (!file_)
         return false;
     bool ok = !failed_ && std::fflush(file_) == 0 && (!sync || !replacing_ || ::fsync(::fileno(file_)) == 0);
+    auto note = [this](bool done) {
+        if (!done && error_ == 0)
+            error_ = errno;
+        return done;
+    };
+    note(ok || failed_);
     if (ok && anonymous_) {
         // Named beside the target for the moment it takes to rename it.
         const std::string link = "/proc/self/fd/" + std::to_string(::fileno(file_));
@@ -150,15 +170,15 @@ bool AtomicFile::Commit(bool sync)
             if (!ok && errno != EEXIST)
                 break;
         }
-        if (!ok)
+        if (!note(ok))
             temp_.clear();
     } else if (anonymous_) {
         temp_.clear();  // nothing was named
     }
-    ok = std::fclose(file_) == 0 && ok;
+    ok = note(std::fclose(file_) == 0) && ok;
     file_ = nullptr;
     if (ok)
-        ok = ::rename(temp_.c_str(), target_.c_str()) == 0;
+        ok = note(::rename(temp_.c_str(), target_.c_str()) == 0);
     if (!ok && !temp_.empty())
         ::unlink(temp_.c_str());
     temp_.clear();

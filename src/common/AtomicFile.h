@@ -28,6 +28,9 @@ public:
     // Writes size bytes; false (and the file is marked failed) on error.
     bool Write(const void* data, size_t size);
     bool Failed() const { return failed_; }
+    // The errno of the first failure of Open, Write or Commit; 0 when none
+    // was recorded.
+    int Error() const { return error_; }
     // Flushes, syncs when an existing file is replaced (unless told not to:
     // files that may be lost, such as caches) and renames the temporary file
     // over the target. A new file is not synced: a crash can lose it, but
@@ -41,6 +44,7 @@ private:
     std::string target_;
     std::string temp_;
     bool failed_ = false;
+    int error_ = 0;
     bool replacing_ = false;
     bool anonymous_ = false;  // the temporary file has no name until Commit
 };

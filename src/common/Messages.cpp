@@ -19,6 +19,7 @@ constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogu
      MsgButtons::Ok},
     {MsgId::JpegWriteError, "Write Error", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::JpegMemoryError, "~DWORD Memory Error", MsgIcon::Stop, MsgButtons::Ok},
+    {MsgId::ImageWriteFailed, "Could not write %s:\n%s", MsgIcon::Stop, MsgButtons::Ok},
 
     {MsgId::DoesNotUnderstand, "Pixadrome doesn't understand %s", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::ShellOpenFailed, "%s", MsgIcon::Stop, MsgButtons::Ok, "The system says:"},

@@ -26,6 +26,7 @@ enum class MsgId : uint16_t {
     GifTooLarge,
     JpegWriteError,
     JpegMemoryError,
+    ImageWriteFailed,
 
     // Application and image documents
     DoesNotUnderstand,

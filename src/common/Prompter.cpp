@@ -56,9 +56,14 @@ std::string FormatMessage(std::string_view text, const std::vector<MessageArg>& 
 
 Answer Prompter::Show(MsgId id, std::initializer_list<MessageArg> args)
 {
+    return Show(id, std::vector<MessageArg>(args));
+}
+
+Answer Prompter::Show(MsgId id, const std::vector<MessageArg>& args)
+{
     const MessageEntry& message = Message(id);
     ++shown_;
-    return Present(message, FormatMessage(message.text, std::vector<MessageArg>(args)));
+    return Present(message, FormatMessage(message.text, args));
 }
 
 Answer StreamPrompter::Present(const MessageEntry& message, const std::string& text)

@@ -25,6 +25,7 @@ public:
 
     // Shows message id with its arguments and returns the answer.
     Answer Show(MsgId id, std::initializer_list<MessageArg> args = {});
+    Answer Show(MsgId id, const std::vector<MessageArg>& args);
     // How many messages have been shown so far.
     int ShownCount() const { return shown_; }
 

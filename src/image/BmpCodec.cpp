@@ -242,31 +242,25 @@ bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height)
     return BmpSizeFromBytes(head->bytes, head->fileSize, width, height);
 }
 
-void WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path, Prompter& prompter)
+Outcome WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path)
 {
     AtomicFile file;
-    if (!file.Open(path)) {
-        prompter.Show(MsgId::BmpCantOpenForWriting);
-        return;
-    }
+    if (!file.Open(path))
+        return Outcome(MsgId::BmpCantOpenForWriting);
     const std::vector<uint8_t> header = BmpTrueColorHeader(buf.Width(), buf.Height());
-    // The rows lie bottom-up and padded, as the file stores them.
-    if (!file.Write(header.data(), header.size()) || !file.Write(buf.Bits(), buf.BitsSize())) {
-        prompter.Show(MsgId::BmpWriteError);
-        return;  // the temporary file is discarded; the old file stays
-    }
-    if (!file.Commit())
-        prompter.Show(MsgId::BmpWriteError);
+    // The rows lie bottom-up and padded, as the file stores them; on a
+    // failure the temporary file is discarded and the old file stays.
+    if (!file.Write(header.data(), header.size()) || !file.Write(buf.Bits(), buf.BitsSize()) || !file.Commit())
+        return Outcome(MsgId::BmpWriteError);
+    return {};
 }
 
-void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter& prompter)
+Outcome WriteBmpPalette(const CImageBuffer& buf, const std::string& path)
 {
     const int colors = buf.ColorCount();
     uint32_t bits = colors <= 2 ? 1 : colors <= 16 ? 4 : colors <= 256 ? 8 : 24;
-    if (bits == 24) {
-        prompter.Show(MsgId::BmpNo24BitPalette);
-        return;
-    }
+    if (bits == 24)
+        return Outcome(MsgId::BmpNo24BitPalette);
     const uint32_t width = buf.Width();
     const uint32_t height = buf.Height();
     const uint64_t rowSize = DibRowBytes(width, bits);
@@ -275,10 +269,8 @@ void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter&
     const uint64_t fileSize = imageSize + dataOffset;
 
     AtomicFile file;
-    if (!file.Open(path)) {
-        prompter.Show(MsgId::BmpPaletteCantOpen);
-        return;
-    }
+    if (!file.Open(path))
+        return Outcome(MsgId::BmpPaletteCantOpen);
     std::vector<uint8_t> out;
     out.reserve(static_cast<size_t>(dataOffset));
     PutBmpHeader(out, static_cast<uint32_t>(fileSize), dataOffset, width, height, static_cast<uint16_t>(bits),
@@ -302,10 +294,8 @@ void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter&
         uint32_t pending = 0;
         uint32_t acc = 0;
         for (uint32_t x = 0; x < width; ++x) {
-            if (pending + bits > 8) {
-                prompter.Show(MsgId::BmpTooManyBits);
-                return;
-            }
+            if (pending + bits > 8)
+                return Outcome(MsgId::BmpTooManyBits);
             acc = (acc << bits) | (src[x] & valueMask);
             pending += bits;
             if (pending == 8) {
@@ -324,20 +314,15 @@ void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter&
         if (file.Write(row.data(), row.size()))
             written += row.size();
     }
-    if (written != fileSize || file.Failed()) {
-        prompter.Show(MsgId::BmpSizeMismatch);
-        return;  // nothing replaces the old file
-    }
-    if (!file.Commit())
-        prompter.Show(MsgId::BmpSizeMismatch);
+    // Nothing replaces the old file unless every byte was written.
+    if (written != fileSize || file.Failed() || !file.Commit())
+        return Outcome(MsgId::BmpSizeMismatch);
+    return {};
 }
 
-void WriteBmp(CImageBuffer& buf, const std::string& path, Prompter& prompter)
+Outcome WriteBmp(const CImageBuffer& buf, const std::string& path)
 {
-    if (buf.HasIndexPlane())
-        WriteBmpPalette(buf, path, prompter);
-    else
-        WriteBmpTrueColor(buf, path, prompter);
+    return buf.HasIndexPlane() ? WriteBmpPalette(buf, path) : WriteBmpTrueColor(buf, path);
 }
 
 }  // namespace pix

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Outcome.h"
 #include "image/BmpHeader.h"
 
 namespace pix {
@@ -31,8 +32,8 @@ bool BmpSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t
 bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height);
 
 // Writes the palette form when buf has an index plane, else 24 bits.
-void WriteBmp(CImageBuffer& buf, const std::string& path, Prompter& prompter);
-void WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path, Prompter& prompter);
-void WriteBmpPalette(const CImageBuffer& buf, const std::string& path, Prompter& prompter);
+Outcome WriteBmp(const CImageBuffer& buf, const std::string& path);
+Outcome WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path);
+Outcome WriteBmpPalette(const CImageBuffer& buf, const std::string& path);
 
 }  // namespace pix

@@ -1,12 +1,12 @@
 #include "image/CImageBuffer.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <new>
 #include <utility>
 
-#include "common/Prompter.h"
 #include "image/FormatTable.h"
 
 namespace pix {
@@ -78,37 +78,39 @@ bool CImageBuffer::SetIndexPlane(std::vector<uint8_t>&& plane, int colorCount)
     return true;
 }
 
-void CImageBuffer::Load(const std::string& path, uint32_t maxWidth, uint32_t maxHeight)
+LoadResult CImageBuffer::Load(const std::string& path, uint32_t maxWidth, uint32_t maxHeight)
 {
     Clear();
     const FormatCodec* codec = CodecForPath(path);
     if (!codec || !codec->read)
-        return;
+        return LoadResult::UnknownType;
     try {
         codec->read(path, maxWidth, maxHeight, *this);
     } catch (const std::bad_alloc&) {
         Clear();
+        return LoadResult::TooLarge;
     }
+    if (!IsEmpty())
+        return LoadResult::Loaded;
+    // Readers only fail; why is told from the file.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || ::access(path.c_str(), R_OK) != 0)
+        return LoadResult::Unreadable;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    if (codec->size && codec->size(path, width, height) && !SizeAllowed(width, height))
+        return LoadResult::TooLarge;
+    return LoadResult::Damaged;
 }
 
-void CImageBuffer::Save(const std::string& path, Prompter& prompter)
+Outcome CImageBuffer::Save(const std::string& path) const
 {
     const FormatCodec* codec = CodecForPath(path);
-    if (!codec || !codec->write || IsEmpty())
-        return;
-    codec->write(*this, path, prompter);
-}
-
-bool CImageBuffer::SaveReplacing(const std::string& path, Prompter& prompter)
-{
-    struct stat before {};
-    const bool existed = ::stat(path.c_str(), &before) == 0;
-    const int shownBefore = prompter.ShownCount();
-    Save(path, prompter);
-    struct stat after {};
-    const bool exists = ::stat(path.c_str(), &after) == 0 && S_ISREG(after.st_mode);
-    const bool replaced = exists && (!existed || after.st_ino != before.st_ino || after.st_dev != before.st_dev);
-    return replaced && prompter.ShownCount() == shownBefore;
+    if (!codec || !codec->write)
+        return Outcome(MsgId::NoValidFileType, {path});
+    if (IsEmpty())
+        return WriteFailure(path, 0);
+    return codec->write(*this, path);
 }
 
 // Resampling in 8.8 fixed point, one pass into the new pixel array.

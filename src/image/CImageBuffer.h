@@ -14,9 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "common/Outcome.h"
+
 namespace pix {
 
-class Prompter;
+// How a load ended.
+enum class LoadResult : uint8_t {
+    Loaded,
+    UnknownType,  // no reader for the path's extension
+    Unreadable,   // the file cannot be opened
+    Damaged,      // the file is not a picture of its type
+    TooLarge,     // the picture is larger than we are willing to hold
+};
 
 // Bytes per row of a 24-bit picture width pixels wide.
 constexpr uint32_t StrideFor(uint32_t width) { return ((width * 3u + 3u) / 4u) * 4u; }
@@ -42,16 +51,12 @@ public:
 
     // Fills the buffer from a file, choosing the reader by the last four
     // characters of the path. maxWidth/maxHeight are size hints (0, 0 for a
-    // full-size load). On failure the buffer is empty.
-    void Load(const std::string& path, uint32_t maxWidth = 0, uint32_t maxHeight = 0);
-    // Writes the buffer to a file, choosing the writer the same way.
-    // Failures are reported through prompter.
-    void Save(const std::string& path, Prompter& prompter);
-    // Saves and tells whether it worked: the writer reported nothing and a
-    // new file now stands at path. Writers replace a file by renaming a new
-    // one over it, and some fail without a word, so a file that is still
-    // the old one (or none) means the save failed.
-    bool SaveReplacing(const std::string& path, Prompter& prompter);
+    // full-size load). On failure the buffer is empty and the result says
+    // why.
+    LoadResult Load(const std::string& path, uint32_t maxWidth = 0, uint32_t maxHeight = 0);
+    // Writes the buffer to a file, choosing the writer the same way; a
+    // failure leaves an old file at path as it was and tells why.
+    Outcome Save(const std::string& path) const;
 
     bool IsEmpty() const { return bits_.empty(); }
     uint32_t Width() const { return width_; }

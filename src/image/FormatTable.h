@@ -13,7 +13,7 @@
 namespace pix {
 
 class CImageBuffer;
-class Prompter;
+class Outcome;
 
 enum class ImageFormat : uint8_t { Jpeg, Gif, Png, Wmf, Tiff, Bmp, Pxf };
 inline constexpr int kFormatCount = 7;
@@ -21,8 +21,9 @@ inline constexpr int kFormatCount = 7;
 // A reader fills buf from path (buf is empty on entry and stays empty on
 // failure); hints are the size the caller will scale to, 0 × 0 for full size.
 using ImageReader = void (*)(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
-// A writer writes buf to path and reports its own failures.
-using ImageWriter = void (*)(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+// A writer writes buf to path and tells why when it cannot; a failed
+// write leaves an old file of that name as it was.
+using ImageWriter = Outcome (*)(const CImageBuffer& buf, const std::string& path);
 
 // A size query reads only as much of the file as it needs to tell the
 // width and height the reader would give the picture; false when it cannot.

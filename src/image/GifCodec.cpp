@@ -267,19 +267,17 @@ std::vector<uint8_t> CGifFile::Encode(const uint8_t* indexPlane, uint32_t width,
     return out;
 }
 
-bool CGifFile::Write(const uint8_t* indexPlane, const std::string& path, uint32_t width, uint32_t height,
-                     uint8_t background, const uint8_t* red, const uint8_t* green, const uint8_t* blue,
-                     Prompter& prompter)
+Outcome CGifFile::Write(const uint8_t* indexPlane, const std::string& path, uint32_t width, uint32_t height,
+                        uint8_t background, const uint8_t* red, const uint8_t* green, const uint8_t* blue)
 {
-    writeErrorShown_ = false;
     if (!GifSizeWritable(width, height)) {
         error_ = "Picture too large for GIF";
-        return false;
+        return Outcome(MsgId::GifTooLarge);
     }
     AtomicFile file;
     if (!file.Open(path)) {
         error_ = "Can't open GIF for writing";
-        return false;
+        return Outcome(MsgId::GifCantOpenForWriting);
     }
     std::vector<uint8_t> out;
     AppendHeader(out, width, height, background, red, green, blue);
@@ -293,12 +291,10 @@ bool CGifFile::Write(const uint8_t* indexPlane, const std::string& path, uint32_
     flush(out);
     if (file.Failed() || !file.Commit()) {
         // The temporary file goes; an old file of that name stays.
-        prompter.Show(MsgId::GifWriteError);
         error_ = "Write Error in GIF file";
-        writeErrorShown_ = true;
-        return false;
+        return Outcome(MsgId::GifWriteError);
     }
-    return true;
+    return {};
 }
 
 namespace {
@@ -426,21 +422,12 @@ bool QueryGifSize(const std::string& path, uint32_t& width, uint32_t& height)
     }
 }
 
-void WriteGif(CImageBuffer& buf, const std::string& path, Prompter& prompter)
+Outcome WriteGif(const CImageBuffer& buf, const std::string& path)
 {
-    if (!buf.HasIndexPlane()) {
-        prompter.Show(MsgId::GifNeeds256Colors);
-        return;
-    }
-    if (!GifSizeWritable(buf.Width(), buf.Height())) {
-        prompter.Show(MsgId::GifTooLarge);
-        return;
-    }
-    CGifFile gif;
-    if (!gif.Write(buf.IndexPlane().data(), path, buf.Width(), buf.Height(), 0, buf.Red().data(), buf.Green().data(),
-                   buf.Blue().data(), prompter) &&
-        !gif.WriteErrorShown())
-        prompter.Show(MsgId::GifCantOpenForWriting);
+    if (!buf.HasIndexPlane())
+        return Outcome(MsgId::GifNeeds256Colors);
+    return CGifFile().Write(buf.IndexPlane().data(), path, buf.Width(), buf.Height(), 0, buf.Red().data(),
+                            buf.Green().data(), buf.Blue().data());
 }
 
 }  // namespace pix

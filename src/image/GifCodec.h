@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Outcome.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -38,14 +39,12 @@ public:
                                    uint32_t& height, uint64_t maxPixels = kMaxPixels);
 
     // Writes indexPlane (width × height bytes, top row first) with the
-    // 256-entry palette as GIF 87a through a temporary file. A stream error
-    // shows "Write Error in GIF file" through prompter; either failure sets
-    // the error text, returns false and leaves any old file untouched.
-    bool Write(const uint8_t* indexPlane, const std::string& path, uint32_t width, uint32_t height,
-               uint8_t background, const uint8_t* red, const uint8_t* green, const uint8_t* blue, Prompter& prompter);
-    // True when the last Write failed after the file was opened (the
-    // encoder has then reported it already).
-    bool WriteErrorShown() const { return writeErrorShown_; }
+    // 256-entry palette as GIF 87a through a temporary file. A failure
+    // sets the error text, leaves any old file untouched and tells why:
+    // "Can't open GIF for writing", or "Write Error in GIF file" when the
+    // file was opened.
+    Outcome Write(const uint8_t* indexPlane, const std::string& path, uint32_t width, uint32_t height,
+                  uint8_t background, const uint8_t* red, const uint8_t* green, const uint8_t* blue);
 
     // The whole file Write would write, in memory (width and height must
     // fit in 16 bits).
@@ -54,7 +53,6 @@ public:
 
 private:
     std::string error_ = "No Error";
-    bool writeErrorShown_ = false;
 };
 
 // The format table's reader: the first image as true colour, no index plane.
@@ -77,7 +75,7 @@ bool QueryGifSize(const std::string& path, uint32_t& width, uint32_t& height);
 // The format table's writer in this layer: writes the index plane and
 // palette, and shows "Failed to make 256 color image" when there is no
 // index plane.
-void WriteGif(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+Outcome WriteGif(const CImageBuffer& buf, const std::string& path);
 
 // GIF keeps width and height in 16 bits.
 constexpr bool GifSizeWritable(uint32_t width, uint32_t height)

@@ -290,24 +290,19 @@ bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height)
     return file && ReadHeaderSize(file.get(), width, height);
 }
 
-bool WriteJpeg(const CImageBuffer& buf, const std::string& path, int quality, Prompter& prompter)
+Outcome WriteJpeg(const CImageBuffer& buf, const std::string& path, int quality)
 {
     quality = std::clamp(quality, 0, 100);
     bool outOfMemory = false;
-    bool ok = false;
-    if (!buf.IsEmpty()) {
-        AtomicFile file;
-        if (file.Open(path) && Encode(buf, file.Stream(), quality, outOfMemory))
-            ok = file.Commit();
-    }
-    if (!ok)
-        prompter.Show(outOfMemory ? MsgId::JpegMemoryError : MsgId::JpegWriteError);
-    return ok;
+    AtomicFile file;
+    if (buf.IsEmpty() || !file.Open(path) || !Encode(buf, file.Stream(), quality, outOfMemory) || !file.Commit())
+        return Outcome(outOfMemory ? MsgId::JpegMemoryError : MsgId::JpegWriteError);
+    return {};
 }
 
-void WriteJpegDefault(CImageBuffer& buf, const std::string& path, Prompter& prompter)
+Outcome WriteJpegDefault(const CImageBuffer& buf, const std::string& path)
 {
-    WriteJpeg(buf, path, kDefaultJpegQuality, prompter);
+    return WriteJpeg(buf, path, kDefaultJpegQuality);
 }
 
 }  // namespace pix

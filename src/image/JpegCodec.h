@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "common/Outcome.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -32,12 +33,12 @@ void ReadJpegBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t ma
 bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height);
 
 // Writes buf as a baseline JPEG of the given quality (0..100) through a
-// temporary file. On failure shows "Write Error" (or the memory message
+// temporary file. On failure tells "Write Error" (or the memory message
 // when the encoder ran out of memory) and leaves any old file untouched.
-bool WriteJpeg(const CImageBuffer& buf, const std::string& path, int quality, Prompter& prompter);
+Outcome WriteJpeg(const CImageBuffer& buf, const std::string& path, int quality);
 
 // The writer of the format table: quality 75.
 inline constexpr int kDefaultJpegQuality = 75;
-void WriteJpegDefault(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+Outcome WriteJpegDefault(const CImageBuffer& buf, const std::string& path);
 
 }  // namespace pix

@@ -386,16 +386,12 @@ void ReadPng(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
     Decode(nullptr, 0, file.get(), static_cast<uint64_t>(st.st_size), kMaxPixels, buf);
 }
 
-bool WritePngFile(const CImageBuffer& buf, const std::string& path)
+Outcome WritePng(const CImageBuffer& buf, const std::string& path)
 {
-    if (buf.IsEmpty())
-        return false;
     AtomicFile file;
-    if (!file.Open(path) || !Encode(buf, file.Stream()))
-        return false;
-    return file.Commit();
+    if (buf.IsEmpty() || !file.Open(path) || !Encode(buf, file.Stream()) || !file.Commit())
+        return WriteFailure(path, file.Error());
+    return {};
 }
-
-void WritePng(CImageBuffer& buf, const std::string& path, Prompter&) { WritePngFile(buf, path); }
 
 }  // namespace pix

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 
+#include "common/Outcome.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -37,10 +38,8 @@ int PngCompressionLevel(uint64_t pixels, bool hasIndexPlane);
 // Bits per index of a palette file with colorCount entries: 1, 2, 4 or 8.
 int PngPaletteBitDepth(int colorCount);
 
-// Writes buf as PNG through a temporary file; false on failure, leaving any
-// old file untouched. Reports nothing.
-bool WritePngFile(const CImageBuffer& buf, const std::string& path);
-// The writer of the format table: fails silently.
-void WritePng(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+// Writes buf as PNG through a temporary file, leaving any old file
+// untouched on failure.
+Outcome WritePng(const CImageBuffer& buf, const std::string& path);
 
 }  // namespace pix

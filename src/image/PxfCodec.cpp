@@ -187,18 +187,14 @@ void ReadPxf(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
     ReadPxfBytes(*bytes, buf);
 }
 
-bool WritePxfFile(const CImageBuffer& buf, const std::string& path)
+Outcome WritePxf(const CImageBuffer& buf, const std::string& path)
 {
     if (buf.IsEmpty())
-        return false;
+        return Outcome(MsgId::PxfWriteFailed, {path});
     const std::vector<uint8_t> bytes = EncodePxf(buf);
-    return WriteFileAtomically(path, bytes.data(), bytes.size());
-}
-
-void WritePxf(CImageBuffer& buf, const std::string& path, Prompter& prompter)
-{
-    if (!WritePxfFile(buf, path))
-        prompter.Show(MsgId::PxfWriteFailed, {path});
+    if (!WriteFileAtomically(path, bytes.data(), bytes.size()))
+        return Outcome(MsgId::PxfWriteFailed, {path});
+    return {};
 }
 
 }  // namespace pix

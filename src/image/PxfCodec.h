@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Outcome.h"
+
 namespace pix {
 
 class CImageBuffer;
@@ -25,9 +27,7 @@ void ReadPxfBytes(std::span<const uint8_t> file, CImageBuffer& buf);
 
 // The reader of the format table (the size hints are not used).
 void ReadPxf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
-// Writes buf through a temporary file; false on failure, the old file kept.
-bool WritePxfFile(const CImageBuffer& buf, const std::string& path);
-// The writer of the format table: reports a failure through prompter.
-void WritePxf(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+// Writes buf through a temporary file; on failure the old file is kept.
+Outcome WritePxf(const CImageBuffer& buf, const std::string& path);
 
 }  // namespace pix

@@ -264,30 +264,32 @@ bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height)
     return true;
 }
 
-bool WriteTiffFile(const CImageBuffer& buf, const std::string& path)
+Outcome WriteTiff(const CImageBuffer& buf, const std::string& path)
 {
-    if (buf.IsEmpty())
-        return false;
     AtomicFile file;
-    if (!file.Open(path))
-        return false;
+    if (buf.IsEmpty() || !file.Open(path))
+        return WriteFailure(path, file.Error());
     // libtiff writes through its own descriptor, a duplicate of the
     // temporary file's, and closes it; the temporary file is then renamed
     // into place.
     const int fd = ::dup(::fileno(file.Stream()));
     if (fd < 0)
-        return false;
+        return WriteFailure(path, errno);
     Options opts = MakeOptions(kMaxLibraryAllocation);
     TIFF* tif = TIFFFdOpenExt(fd, path.c_str(), "w", opts.get());
     if (!tif) {
         ::close(fd);
-        return false;
+        return WriteFailure(path, 0);
     }
-    bool ok = Encode(buf, tif) && TIFFFlush(tif) == 1;
+    errno = 0;
+    const bool encoded = Encode(buf, tif) && TIFFFlush(tif) == 1;
+    const int encodeError = errno;
     TIFFClose(tif);
-    return ok && file.Commit();
+    if (!encoded)
+        return WriteFailure(path, encodeError);
+    if (!file.Commit())
+        return WriteFailure(path, file.Error());
+    return {};
 }
-
-void WriteTiff(CImageBuffer& buf, const std::string& path, Prompter&) { WriteTiffFile(buf, path); }
 
 }  // namespace pix

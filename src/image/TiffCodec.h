@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "common/Outcome.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -24,10 +25,8 @@ void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t ma
 // before reading pixels.
 bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height);
 
-// Writes buf as TIFF through a temporary file; false on failure, leaving
-// any old file untouched. Reports nothing.
-bool WriteTiffFile(const CImageBuffer& buf, const std::string& path);
-// The writer of the format table: fails silently.
-void WriteTiff(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+// Writes buf as TIFF through a temporary file, leaving any old file
+// untouched on failure.
+Outcome WriteTiff(const CImageBuffer& buf, const std::string& path);
 
 }  // namespace pix

@@ -87,18 +87,19 @@ bool CPixadromeDoc::NewDocument()
 bool CPixadromeDoc::SaveDocument(const QString& path)
 {
     // JPEG goes through the compression dialog, which writes the file;
-    // other pictures are written by their format's writer. The written
-    // file then opens in its own window, showing it as it was written.
-    bool written = true;
+    // other pictures are written by their format's writer, which says why
+    // when it cannot. A failed save leaves the picture modified, so its
+    // edits are not lost on closing.
     if (FormatForPath(Native(path)) == ImageFormat::Jpeg) {
         if (!app_.SaveJpeg(image_, path))
             return false;
-    } else {
-        written = image_.SaveReplacing(Native(path), app_.Prompt());
+    } else if (!image_.Save(Native(path)).Report(app_.Prompt())) {
+        return false;
     }
-    // An untitled picture (pasted or scanned) stays modified until it has
-    // been written somewhere.
-    if (path == path_ || (path_.isEmpty() && written))
+    // Saved over its own file, or an untitled picture (pasted or scanned)
+    // written somewhere, the picture is no longer modified. The written
+    // file opens in its own window, showing it as it was written.
+    if (path == path_ || path_.isEmpty())
         SetModifiedFlag(false);
     app_.OpenWrittenImage(path);
     return true;
@@ -171,8 +172,7 @@ void CPixadromeDoc::OnDelete()
 void CPixadromeDoc::OnUseAsWallpaper()
 {
     const QString path = QDir(ProgramDataFolder()).filePath(QStringLiteral("wallppr.bmp"));
-    WriteBmp(image_, Native(path), app_.Prompt());
-    if (!QFileInfo::exists(path) || !SetDesktopWallpaper(path))
+    if (!WriteBmp(image_, Native(path)).Report(app_.Prompt()) || !SetDesktopWallpaper(path))
         app_.Prompt().Show(MsgId::WallpaperFailed, {Native(path)});
 }
 

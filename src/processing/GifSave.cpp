@@ -1,6 +1,5 @@
 #include "processing/GifSave.h"
 
-#include "common/Prompter.h"
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
 #include "image/GifCodec.h"
@@ -8,23 +7,22 @@
 
 namespace pix {
 
-void WriteGifReducing(CImageBuffer& buf, const std::string& path, Prompter& prompter)
+Outcome WriteGifReducing(const CImageBuffer& buf, const std::string& path)
 {
-    if (!buf.HasIndexPlane()) {
-        if (!buf.IsEmpty() && !GifSizeWritable(buf.Width(), buf.Height())) {
-            // No point reducing what cannot be written.
-            prompter.Show(MsgId::GifTooLarge);
-            return;
-        }
-        ReduceOptions options;
-        options.colors = 256;
-        options.dither = true;
-        options.preference = 0;
-        options.preserve = false;
-        options.writeBack = false;
-        ReduceColors(buf, options);
-    }
-    WriteGif(buf, path, prompter);
+    if (buf.HasIndexPlane() || buf.IsEmpty())
+        return WriteGif(buf, path);
+    // No point reducing what cannot be written.
+    if (!GifSizeWritable(buf.Width(), buf.Height()))
+        return Outcome(MsgId::GifTooLarge);
+    ReduceOptions options;
+    options.colors = 256;
+    options.dither = true;
+    options.preference = 0;
+    options.preserve = false;
+    options.writeBack = false;
+    CImageBuffer reduced = buf;
+    ReduceColors(reduced, options);
+    return WriteGif(reduced, path);
 }
 
 void RegisterReducingGifWriter()

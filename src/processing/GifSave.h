@@ -1,19 +1,20 @@
 #pragma once
 // Saving as GIF from any picture: a picture without an index plane is
-// first reduced to 256 colours (dithered, preference 0, no write-back), so
-// the buffer keeps its pixels and gains the index plane it is saved with.
+// saved from a copy reduced to 256 colours (dithered, preference 0, no
+// write-back); the picture itself stays as it was.
 
 #include <string>
+
+#include "common/Outcome.h"
 
 namespace pix {
 
 class CImageBuffer;
-class Prompter;
 
 // The ".GIF" writer of the format table once RegisterReducingGifWriter has
-// run. Shows "Failed to make 256 color image" when no index plane can be
-// made, and the GIF writer's own messages.
-void WriteGifReducing(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+// run. Tells "Failed to make 256 color image" when no index plane can be
+// made, else what the GIF writer tells.
+Outcome WriteGifReducing(const CImageBuffer& buf, const std::string& path);
 
 // Puts WriteGifReducing into the format table in place of the writer that
 // needs an index plane; the reader stays.

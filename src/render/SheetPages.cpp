@@ -222,7 +222,7 @@ std::vector<std::string> ExportPictures(const ThumbnailSheet& sheet, const std::
     std::vector<std::string> written;
     auto save = [&](const std::string& name) {
         CImageBuffer page = RenderPage(sheet, request);
-        if (!page.IsEmpty() && page.SaveReplacing(name, prompter))
+        if (!page.IsEmpty() && page.Save(name).Report(prompter))
             written.push_back(name);
     };
     if (m != 0 && n > m) {

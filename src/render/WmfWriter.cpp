@@ -100,16 +100,13 @@ std::vector<uint8_t> MakeWmfBytes(const CImageBuffer& buf)
     return out;
 }
 
-void WriteWmf(CImageBuffer& buf, const std::string& path, Prompter& /*prompter*/)
+Outcome WriteWmf(const CImageBuffer& buf, const std::string& path)
 {
     const std::vector<uint8_t> bytes = MakeWmfBytes(buf);
-    if (bytes.empty())
-        return;
     AtomicFile file;
-    if (!file.Open(path))
-        return;
-    if (file.Write(bytes.data(), bytes.size()))
-        file.Commit();
+    if (bytes.empty() || !file.Open(path) || !file.Write(bytes.data(), bytes.size()) || !file.Commit())
+        return WriteFailure(path, file.Error());
+    return {};
 }
 
 }  // namespace pix

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/Outcome.h"
+
 namespace pix {
 
 class CImageBuffer;
@@ -16,8 +18,8 @@ class Prompter;
 // DIB blit record and the end record. Empty for an empty buffer.
 std::vector<uint8_t> MakeWmfBytes(const CImageBuffer& buf);
 
-// Writes the metafile to path (through a temporary file). When the file
-// cannot be created nothing is written and nothing is reported.
-void WriteWmf(CImageBuffer& buf, const std::string& path, Prompter& prompter);
+// Writes the metafile to path through a temporary file, leaving any old
+// file untouched on failure.
+Outcome WriteWmf(const CImageBuffer& buf, const std::string& path);
 
 }  // namespace pix

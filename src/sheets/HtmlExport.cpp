@@ -68,11 +68,6 @@ std::string Hex2(uint32_t colour)
     return text;
 }
 
-class SilentPrompter final : public Prompter {
-protected:
-    Answer Present(const MessageEntry&, const std::string&) override { return Answer::Cancel; }
-};
-
 // The web page's grid: columns and cell size on a (W + 1) × (H + 1) area.
 struct HtmlGrid {
     int columns = 1;
@@ -147,8 +142,8 @@ ThumbnailPicture MakeHtmlThumbnail(const std::string& file, const std::string& p
         for (int x = 0; x < fit.width + outset; ++x)
             std::copy_n(bg, 3, surface.Pixel(x, y));
     DrawThumbnail(surface, source, {inset, inset, inset + fit.width - 1, inset + fit.height - 1}, d, format.fx);
-    SilentPrompter silent;
-    picture.Save(picturePath, silent);
+    // A picture that cannot be written leaves its link pointing nowhere.
+    (void)picture.Save(picturePath);
     return {true, fit.width + outset, fit.height + outset};
 }
 

@@ -137,9 +137,7 @@ inline void DragFrame(QWidget* frame, QPoint from, QPoint to)
 // Saves a picture for the application to open; returns the path.
 inline std::string WritePicture(const TempDir& dir, const std::string& name, CImageBuffer buf)
 {
-    RecordingPrompter p;
-    buf.Save(dir.File(name), p);
-    EXPECT_TRUE(p.texts.empty()) << name;
+    EXPECT_TRUE(buf.Save(dir.File(name)).Ok()) << name;
     return dir.File(name);
 }
 

@@ -333,7 +333,7 @@ TEST(ImageDocument, SavingUnderAJpegNameGoesThroughTheDialog)
     bool accept = false;
     app.app->SetJpegSaver([&](const CImageBuffer& image, const QString& path) {
         asked << path;
-        return accept && WriteJpeg(image, path.toStdString(), 75, app.prompter);
+        return accept && WriteJpeg(image, path.toStdString(), 75).Report(app.prompter);
     });
     EXPECT_FALSE(doc.SaveDocument(Q(dir.File("a.jpg"))));  // cancelled: nothing saved
     EXPECT_FALSE(QFileInfo::exists(Q(dir.File("a.jpg"))));

@@ -10,6 +10,9 @@
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
+#include "app/CJpegDialog.h"
+#include "image/CodecTestHelpers.h"
+#include "image/JpegCodec.h"
 #include "imageui/CPixadromeDoc.h"
 #include "image/PackedDib.h"
 #include "imageui/ZoomRules.h"
@@ -76,6 +79,53 @@ TEST(ImageDocument, SaveAsWritesTheFileAndOpensItInANewWindow)
     EXPECT_TRUE(doc.OnSaveAs());
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(app.WindowCount(), 3);
+}
+
+// A save over the picture's own file that fails (here the disk fills up)
+// says why, leaves the file as it was and keeps the edits: the window
+// stays open, still modified.
+TEST(ImageDocument, AFailedSaveSaysWhyKeepsTheFileAndTheEdits)
+{
+    TempDir dir;
+    RunningApp app;
+    app.app->SetJpegSaver([&](const CImageBuffer& image, const QString& path) {
+        CJpegDialog dialog(&image, path, kDefaultJpegQuality, app.prompter);
+        dialog.accept();
+        return dialog.Written();
+    });
+    const struct {
+        const char* name;
+        MsgId why;
+    } rows[] = {{"a.png", MsgId::ImageWriteFailed}, {"a.tif", MsgId::ImageWriteFailed},
+                {"a.wmf", MsgId::ImageWriteFailed}, {"a.gif", MsgId::GifWriteError},
+                {"a.bmp", MsgId::BmpWriteError},    {"a.pxf", MsgId::PxfWriteFailed},
+                {"a.jpg", MsgId::JpegCopyFailed}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string path = WritePicture(dir, row.name, Noise(300, 200, 3));
+        const std::vector<uint8_t> before = ReadAll(path);
+        CChildFrame* frame = app.app->OpenPath(Q(path));
+        ASSERT_NE(frame, nullptr);
+        CPixadromeDoc& doc = app.ViewOf(frame)->Document();
+        doc.OnFlipVertical();
+        app.prompter = RecordingPrompter();
+        app.prompter.script = {Answer::Yes};  // save the changes
+        const int windows = app.WindowCount();
+        {
+            FileSizeLimit full(2048);
+            EXPECT_FALSE(frame->close());
+        }
+        // The question, then why (the JPEG dialog also says its preview
+        // could not be written).
+        ASSERT_GE(app.prompter.ids.size(), 2u);
+        EXPECT_EQ(app.prompter.ids.front(), MsgId::SaveChanges);
+        EXPECT_EQ(app.prompter.ids.back(), row.why);
+        EXPECT_TRUE(doc.IsModified());
+        EXPECT_EQ(ReadAll(path), before);
+        EXPECT_EQ(app.WindowCount(), windows);
+        doc.SetModifiedFlag(false);
+        frame->close();
+    }
 }
 
 TEST(ImageDocument, CopyMoveAndDeleteFollowTheFile)

@@ -38,7 +38,6 @@ TEST(CliInfo, PrintsSizeAndColoursAndFailsOnUnreadableFiles)
 TEST(CliConvert, WritesWhatTheWriterWritesAndReadsWithTheHint)
 {
     test::TempDir dir;
-    test::RecordingPrompter prompter;
     const CImageBuffer picture = test::Gradient(33, 17);
     const QString in = Q(test::WritePicture(picture, dir.File("in.bmp")));
     const struct {
@@ -52,14 +51,9 @@ TEST(CliConvert, WritesWhatTheWriterWritesAndReadsWithTheHint)
         CliRun r = Call(CmdConvert, QStringList{"convert", in, Q(dir.File(row.out))} + row.options);
         ASSERT_EQ(r.status, 0) << r.err;
         const std::string want = dir.File(std::string("want-") + row.out);
-        CImageBuffer copy = picture;
-        if (row.quality < 0)
-            copy.Save(want, prompter);
-        else
-            EXPECT_TRUE(WriteJpeg(picture, want, row.quality, prompter));
+        ASSERT_TRUE(row.quality < 0 ? picture.Save(want) : WriteJpeg(picture, want, row.quality));
         EXPECT_EQ(test::ReadAll(dir.File(row.out)), test::ReadAll(want));
     }
-    EXPECT_TRUE(prompter.texts.empty());
 
     ASSERT_EQ(Call(CmdConvert, {"convert", Q(dir.File("o.pxf")), Q(dir.File("back.bmp"))}).status, 0);
     EXPECT_EQ(test::ReadAll(dir.File("back.bmp")), test::ReadAll(in.toStdString()));
@@ -92,9 +86,11 @@ TEST(CliArguments, RefusalsExitWithTheirStatusAndWriteNothing)
         {CmdInfo, {"info"}, 2, "info"},
         {CmdConvert, {"convert", in}, 2, "convert"},
         {CmdConvert, {"convert", in, out, "--hint", "big"}, 2, "--hint"},
-        {CmdConvert, {"convert", none, out}, 1, "none.bmp"},
-        {CmdConvert, {"convert", in, Q(dir.File("o/out.tga"))}, 1, "unknown image type"},
+        {CmdConvert, {"convert", none, out}, 1, "none.bmp: not a picture Pixadrome can read (cannot be opened)"},
+        {CmdConvert, {"convert", Q(dir.File("junk.png")), out}, 1, "(damaged)"},
+        {CmdConvert, {"convert", in, Q(dir.File("o/out.tga"))}, 1, "No valid filetype."},
         {CmdConvert, {"convert", in, Q(dir.File("o/no/out.bmp"))}, 1, "Can't open file for writing"},
+        {CmdConvert, {"convert", in, Q(dir.File("o/no/out.png"))}, 1, "out.png: No such file or directory"},
         {CmdConvert, {"convert", in, Q(dir.File("o/no/out.jpg")), "--quality", "50"}, 1, "Write Error"},
         {CmdConvert, {"convert", in, jpg, "--quality", "-1"}, 2, "--quality"},
         {CmdConvert, {"convert", in, jpg, "--quality", "101"}, 2, "--quality"},
@@ -129,15 +125,13 @@ TEST(CliArguments, RefusalsExitWithTheirStatusAndWriteNothing)
         {CmdSheet, {"sheet", Q(dir.Path().string())}, 2, "-o"},
         {CmdSheet, {"sheet", Q(dir.Path().string()), "-o", out, "--size", "0x5"}, 2, "--size"},
         {CmdSheet, {"sheet", Q(dir.Path().string()), "-o", out, "--format", Q(dir.File("bad.tfm"))}, 1, ""},
-        {CmdSheet, {"sheet", Q(dir.Path().string()), "-o", Q(dir.File("o/no/index.html"))}, 1, nullptr},
+        {CmdSheet, {"sheet", Q(dir.Path().string()), "-o", Q(dir.File("o/no/index.html"))}, 1, "Could not write"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         const CliRun r = Call(row.cmd, row.args);
         EXPECT_EQ(r.status, row.status);
-        if (row.err) {  // web pages into a missing folder fail without a word
-            EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
-        }
+        EXPECT_NE(r.err.find(row.err), std::string::npos) << r.err;
         EXPECT_TRUE(std::filesystem::is_empty(dir.File("o")));
     }
 }
@@ -176,27 +170,6 @@ TEST(CliStart, OnlyDrawingCommandLinesNeedTheWindowSystem)
         const Runner runner = CliNeedsGui(argc, argv.data()) ? kDraw : CliRunsInFront(argc, argv.data()) ? kFront : kCore;
         EXPECT_EQ(runner, row.runner) << (row.args.empty() ? "" : row.args[0]);
     }
-}
-
-TEST(CliSave, AWriterThatFailsSilentlyIsStillReported)
-{
-    test::TempDir dir;
-    // A writer that neither writes nor says anything, standing in for one
-    // that failed quietly on an existing file.
-    const FormatCodec saved = CodecFor(ImageFormat::Pxf);
-    RegisterCodec(ImageFormat::Pxf, {nullptr, [](CImageBuffer&, const std::string&, Prompter&) {}});
-    test::WriteAll(dir.File("old.pxf"), {1, 2, 3});
-    CImageBuffer buf = test::Gradient(2, 2);
-    std::ostringstream out, err;
-    const bool existing = SaveChecked(buf, dir.File("old.pxf"), CliStreams{out, err});
-    const bool missing = SaveChecked(buf, dir.File("new.pxf"), CliStreams{out, err});
-    RegisterCodec(ImageFormat::Pxf, saved);
-    EXPECT_FALSE(existing);
-    EXPECT_FALSE(missing);
-    EXPECT_NE(err.str().find("could not write"), std::string::npos);
-    // A real writer replaces the file and passes.
-    EXPECT_TRUE(SaveChecked(buf, dir.File("old.bmp"), CliStreams{out, err}));
-    EXPECT_TRUE(SaveChecked(buf, dir.File("old.bmp"), CliStreams{out, err}));
 }
 
 // Sheets read and write the desktop's thumbnail cache ($XDG_CACHE_HOME)

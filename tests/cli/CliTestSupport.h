@@ -30,11 +30,9 @@ inline CliRun Call(int (*cmd)(const QStringList&, CliStreams), const QStringList
 inline QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 // Saves a picture for a subcommand to read; returns the path.
-inline std::string WritePicture(CImageBuffer buf, const std::string& path)
+inline std::string WritePicture(const CImageBuffer& buf, const std::string& path)
 {
-    RecordingPrompter prompter;
-    buf.Save(path, prompter);
-    EXPECT_TRUE(prompter.texts.empty()) << path;
+    EXPECT_TRUE(buf.Save(path).Ok()) << path;
     return path;
 }
 

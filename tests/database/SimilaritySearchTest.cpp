@@ -79,9 +79,7 @@ std::string WritePattern(const test::TempDir& dir, const std::string& name, int 
     for (int k = 0; k < 64; ++k)
         img.SetPixel(static_cast<uint32_t>(k / 8), static_cast<uint32_t>(k % 8), s[3 * k], s[3 * k + 1],
                      s[3 * k + 2]);
-    test::RecordingPrompter p;
-    img.Save(dir.File(name), p);
-    EXPECT_TRUE(p.texts.empty());
+    EXPECT_TRUE(img.Save(dir.File(name)).Ok());
     return dir.File(name);
 }
 
@@ -272,13 +270,12 @@ TEST(SignatureLoader, WorkersGiveWhatLoadingEachFileGives)
     // Pictures of several sizes and formats (JPEG honours the size hint),
     // unreadable and missing files, a folder.
     test::TempDir dir;
-    test::RecordingPrompter p;
     Paths files;
     for (uint32_t i = 0; i < 24; ++i) {
         CImageBuffer img = i % 2 ? test::Gradient(20 + 37 * (i % 7), 15 + 23 * (i % 5))
                                  : test::Noise(20 + 37 * (i % 7), 15 + 23 * (i % 5), static_cast<uint32_t>(i));
         files.push_back(dir.File("p" + std::to_string(i) + (i % 3 == 0 ? ".jpg" : i % 3 == 1 ? ".png" : ".bmp")));
-        img.Save(files.back(), p);
+        ASSERT_TRUE(img.Save(files.back()).Ok());
         if (i % 8 == 3)
             files.push_back(WriteJunk(dir, "junk" + std::to_string(i) + ".jpg"));
     }
@@ -306,12 +303,11 @@ TEST(SignatureLoader, WorkersGiveWhatLoadingEachFileGives)
 TEST(SignatureCache, SearchesShowTheSameWithAndWithoutIt)
 {
     Planted f;
-    test::RecordingPrompter saver;
     Paths files{f.a0, f.junk, f.e30, f.a60, f.a30, f.missing, f.x, f.e0, f.a31};
     // Pictures whose signatures depend on the load size: noise, and the
     // same noise in another format.
     for (const char* name : {"n0.png", "n0.jpg", "n1.png", "n1.jpg"})
-        test::Noise(300, 200, name[1] - '0').Save(files.emplace_back(f.dir.File(name)), saver);
+        test::Noise(300, 200, name[1] - '0').Save(files.emplace_back(f.dir.File(name)));
     const Paths references(files.begin() + 4, files.end());
     // Everything a search shows: what it answers, opens, says and reports.
     // kind: 0 duplicates, 1 similar to this, 2 and 3 similar to these (at

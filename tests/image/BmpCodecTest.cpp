@@ -18,9 +18,7 @@ using test::Dib;
 
 std::vector<uint8_t> Saved(CImageBuffer& buf, const test::TempDir& dir, const std::string& name)
 {
-    test::RecordingPrompter prompter;
-    buf.Save(dir.File(name), prompter);
-    EXPECT_TRUE(prompter.texts.empty());
+    EXPECT_TRUE(buf.Save(dir.File(name)).Ok());
     return test::ReadAll(dir.File(name));
 }
 

@@ -71,7 +71,6 @@ TEST(FormatTable, ExtensionListAndFiltersMatchTheTable)
 TEST(FormatTable, WrittenFilesLoadBackAndTheQueryAnswersTheirSize)
 {
     test::TempDir dir;
-    test::RecordingPrompter prompter;
     for (auto [w, h] : {std::pair<uint32_t, uint32_t>{37, 23}, {1, 300}, {300, 1}}) {
         struct Case {
             const char* name;
@@ -97,7 +96,7 @@ TEST(FormatTable, WrittenFilesLoadBackAndTheQueryAnswersTheirSize)
         for (Case& c : cases) {
             SCOPED_TRACE(::testing::Message() << c.name << " " << w << "x" << h);
             const std::string path = dir.File(c.name);
-            c.picture.Save(path, prompter);
+            ASSERT_TRUE(c.picture.Save(path).Ok());
             CImageBuffer back;
             back.Load(path);
             ASSERT_EQ(back.Width(), w);
@@ -111,13 +110,12 @@ TEST(FormatTable, WrittenFilesLoadBackAndTheQueryAnswersTheirSize)
             EXPECT_TRUE(pxf || (qw == w && qh == h)) << qw << "x" << qh;
         }
     }
-    EXPECT_TRUE(prompter.texts.empty());
 }
 
 // A writer that cannot write (no such folder, the disk fills up part way,
 // a picture the format cannot hold) leaves an old file of the name as it
-// was and no temporary file, and says so in its own words, or not at all;
-// a name no format has writes nothing.
+// was and no temporary file, and says why; a name no format has writes
+// nothing.
 TEST(FormatTable, FailedWritesKeepTheOldFile)
 {
     const CImageBuffer noise = test::Noise(300, 300, 1);
@@ -126,8 +124,8 @@ TEST(FormatTable, FailedWritesKeepTheOldFile)
         CImageBuffer picture;
         std::vector<MsgId> ids;  // no folder, then the full disk
     } cases[] = {
-        {"a.png", noise, {}},
-        {"a.tif", noise, {}},
+        {"a.png", noise, {MsgId::ImageWriteFailed, MsgId::ImageWriteFailed}},
+        {"a.tif", noise, {MsgId::ImageWriteFailed, MsgId::ImageWriteFailed}},
         {"a.jpg", noise, {MsgId::JpegWriteError, MsgId::JpegWriteError}},
         {"a.pxf", noise, {MsgId::PxfWriteFailed, MsgId::PxfWriteFailed}},
         {"a.bmp", noise, {MsgId::BmpCantOpenForWriting, MsgId::BmpWriteError}},
@@ -136,21 +134,25 @@ TEST(FormatTable, FailedWritesKeepTheOldFile)
         // This layer's GIF writer cannot reduce colours.
         {"b.gif", noise, {MsgId::GifNeeds256Colors, MsgId::GifNeeds256Colors}},
         {"c.gif", test::Indexed(70000, 1, 2), {MsgId::GifTooLarge, MsgId::GifTooLarge}},
-        {"a.tga", noise, {}},
-        {"noext", noise, {}},
+        {"a.tga", noise, {MsgId::NoValidFileType, MsgId::NoValidFileType}},
+        {"noext", noise, {MsgId::NoValidFileType, MsgId::NoValidFileType}},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::TempDir dir;
-        test::RecordingPrompter prompter;
         const std::string path = dir.File(c.name);
         test::WriteAll(path, {'o', 'l', 'd'});
-        c.picture.Save(dir.File(std::string("missing/") + c.name), prompter);
+        std::vector<MsgId> ids;
+        const Outcome noFolder = c.picture.Save(dir.File(std::string("missing/") + c.name));
+        ASSERT_FALSE(noFolder.Ok());
+        ids.push_back(noFolder.Why());
         {
             test::FileSizeLimit limit(2048);
-            c.picture.Save(path, prompter);
+            const Outcome fullDisk = c.picture.Save(path);
+            ASSERT_FALSE(fullDisk.Ok());
+            ids.push_back(fullDisk.Why());
         }
-        EXPECT_EQ(prompter.ids, c.ids);
+        EXPECT_EQ(ids, c.ids);
         EXPECT_EQ(test::ReadAll(path), (std::vector<uint8_t>{'o', 'l', 'd'}));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);  // no temporary file
     }

@@ -63,8 +63,7 @@ TEST(ImageSizeQuery, GarbageShortMissingAndUnknownFilesHaveNoSize)
         EXPECT_FALSE(Queried(dir.File(std::string("folder") + ext)));
     }
     // A good file under a key no format has.
-    test::RecordingPrompter prompter;
-    test::Gradient(5, 4).Save(dir.File("picture.bmp"), prompter);
+    ASSERT_TRUE(test::Gradient(5, 4).Save(dir.File("picture.bmp")).Ok());
     std::filesystem::copy_file(dir.File("picture.bmp"), dir.File("picture.txt"));
     EXPECT_FALSE(Queried(dir.File("picture.txt")));
     EXPECT_FALSE(Queried("bmp"));
@@ -85,8 +84,7 @@ void SetHeaderByte(std::vector<uint8_t>& png, size_t offset, uint8_t value)
 TEST(ImageSizeQuery, PngHeaderChunkDecides)
 {
     test::TempDir dir;
-    test::RecordingPrompter prompter;
-    test::Gradient(300, 200).Save(dir.File("seed.png"), prompter);
+    ASSERT_TRUE(test::Gradient(300, 200).Save(dir.File("seed.png")).Ok());
     const std::vector<uint8_t> seed = test::ReadAll(dir.File("seed.png"));
     ASSERT_GT(seed.size(), 100u);
 
@@ -185,8 +183,7 @@ TEST(ImageSizeQuery, GifExtensionsLongerThanTheFirstReadAreWalkedThrough)
 TEST(ImageSizeQuery, JpegAnswersFromTheMarkersBeforeTheScan)
 {
     test::TempDir dir;
-    test::RecordingPrompter prompter;
-    test::Gradient(120, 90).Save(dir.File("seed.jpg"), prompter);
+    ASSERT_TRUE(test::Gradient(120, 90).Save(dir.File("seed.jpg")).Ok());
     const std::vector<uint8_t> seed = test::ReadAll(dir.File("seed.jpg"));
     const size_t sos = test::FindSegment(seed, 0xDA);
     const size_t sof = test::FindSegment(seed, 0xC0);
@@ -215,8 +212,7 @@ TEST(ImageSizeQuery, JpegAnswersFromTheMarkersBeforeTheScan)
 TEST(ImageSizeQuery, TiffNeedsNoPixelData)
 {
     test::TempDir dir;
-    test::RecordingPrompter prompter;
-    test::Gradient(70, 40).Save(dir.File("seed.tif"), prompter);
+    ASSERT_TRUE(test::Gradient(70, 40).Save(dir.File("seed.tif")).Ok());
     std::vector<uint8_t> file = test::ReadAll(dir.File("seed.tif"));
     // libtiff writes the strip before the directory; damage it.
     ASSERT_GT(test::U32At(file, 4), 200u);

@@ -118,7 +118,7 @@ TEST(PngWriter, CompressionLevelFollowsThePixelCountRule)
     // at level 7, the same picture with an index plane at level 9.
     test::TempDir dir;
     CImageBuffer photo = Gradient(1300, 1100);
-    ASSERT_TRUE(WritePngFile(photo, dir.File("photo.png")));
+    ASSERT_TRUE(WritePng(photo, dir.File("photo.png")));
     const auto photoData = test::ChunkData(test::ReadAll(dir.File("photo.png")), "IDAT");
     ASSERT_GT(photoData.size(), 2u);
     EXPECT_EQ(photoData[1] >> 6, 3);  // zlib header: one of the slow levels
@@ -132,7 +132,7 @@ TEST(PngWriter, CompressionLevelFollowsThePixelCountRule)
         plane[i] = static_cast<uint8_t>(((x / 3) * (y / 5) + x % 17) % 200);
     }
     ASSERT_TRUE(indexed.SetIndexPlane(std::move(plane), 200));
-    ASSERT_TRUE(WritePngFile(indexed, dir.File("indexed.png")));
+    ASSERT_TRUE(WritePng(indexed, dir.File("indexed.png")));
     const auto indexedData = test::ChunkData(test::ReadAll(dir.File("indexed.png")), "IDAT");
     EXPECT_EQ(indexedData, Recompressed(indexedData, 9));
     EXPECT_NE(indexedData, Recompressed(indexedData, 7));
@@ -148,7 +148,7 @@ TEST(PngWriter, BitDepthAndColourTypeFollowThePicture)
     for (auto [colors, depth] : cases) {
         SCOPED_TRACE(colors);
         const CImageBuffer buf = colors ? test::Indexed(13, 7, colors) : Gradient(13, 7);  // 13: rows end mid-byte
-        ASSERT_TRUE(WritePngFile(buf, dir.File("out.png")));
+        ASSERT_TRUE(WritePng(buf, dir.File("out.png")));
         const auto file = test::ReadAll(dir.File("out.png"));
         ASSERT_GT(file.size(), 33u);
         EXPECT_EQ(file[24], depth);            // header chunk: bit depth,

@@ -63,7 +63,7 @@ TEST(TiffWriter, OneLzwStripOfRgbRowsOrOfTheIndexPlane)
     for (const CImageBuffer& buf : {Gradient(37, 19), test::Indexed(21, 9, 5)}) {
         const bool palette = buf.HasIndexPlane();
         SCOPED_TRACE(palette);
-        ASSERT_TRUE(WriteTiffFile(buf, dir.File("out.tif")));
+        ASSERT_TRUE(WriteTiff(buf, dir.File("out.tif")));
         Tiff tif(TIFFOpen(dir.File("out.tif").c_str(), "r"), TIFFClose);
         ASSERT_TRUE(tif);
         for (auto [tag, value] : {std::pair<uint32_t, uint32_t>{TIFFTAG_IMAGEWIDTH, buf.Width()},
@@ -106,8 +106,7 @@ TEST(TiffReader, OrientationComesThroughTheRgbaInterface)
 std::vector<uint8_t> OldStyleJpegTiff()
 {
     test::TempDir dir;
-    test::RecordingPrompter prompter;
-    EXPECT_TRUE(WriteJpeg(Gradient(16, 16), dir.File("strip.jpg"), 90, prompter));
+    EXPECT_TRUE(WriteJpeg(Gradient(16, 16), dir.File("strip.jpg"), 90));
     const auto jpeg = test::ReadAll(dir.File("strip.jpg"));
     const uint32_t data = DataOffset(12), length = static_cast<uint32_t>(jpeg.size());
     return TiffFile({{TIFFTAG_IMAGEWIDTH, 4, 1, 16}, {TIFFTAG_IMAGELENGTH, 4, 1, 16}, {TIFFTAG_BITSPERSAMPLE, 3, 1, 8},
@@ -139,7 +138,7 @@ TEST(TiffReader, OldStyleJpegIsRefusedEvenWhenLibtiffCouldDecodeIt)
 TEST(TiffReader, PicturesOverTheLimitLeaveAnEmptyBuffer)
 {
     test::TempDir dir;
-    ASSERT_TRUE(WriteTiffFile(Gradient(50, 40), dir.File("good.tif")));
+    ASSERT_TRUE(WriteTiff(Gradient(50, 40), dir.File("good.tif")));
     const auto good = test::ReadAll(dir.File("good.tif"));
     ASSERT_FALSE(Read(good).IsEmpty());
     EXPECT_TRUE(Read(good, 50 * 40 - 1).IsEmpty());

@@ -83,8 +83,7 @@ TEST(SlideLoader, DecodesWhatIsWantedAgainWhenItsFileChanges)
 {
     test::TempDir dir;
     const std::string a = dir.File("a.bmp");
-    test::RecordingPrompter prompter;
-    test::Gradient(10, 4).Save(a, prompter);
+    ASSERT_TRUE(test::Gradient(10, 4).Save(a).Ok());
     std::atomic<int> decoded{0};
     SlideLoader loader([&] { ++decoded; });
     const auto wait = [&](const std::string& path) {
@@ -99,7 +98,7 @@ TEST(SlideLoader, DecodesWhatIsWantedAgainWhenItsFileChanges)
     ASSERT_TRUE(wait(dir.File("none.bmp")));
     EXPECT_TRUE(wait(dir.File("none.bmp"))->IsEmpty());
 
-    test::Gradient(12, 4).Save(a, prompter);
+    ASSERT_TRUE(test::Gradient(12, 4).Save(a).Ok());
     std::filesystem::last_write_time(a, std::filesystem::last_write_time(a) + std::chrono::seconds(2));
     EXPECT_EQ(wait(a)->Width(), 12u);
     EXPECT_EQ(decoded, 3);

@@ -46,8 +46,7 @@ TEST(DesktopThumbnailCache, ListPicturesComeFromValidEntriesOnly)
     const Cache cache(dir.File("thumbnails"));
     PaintedThumbnailMaker cached({}, cache), plain;
     const std::string photo = dir.File("p.jpg");
-    test::RecordingPrompter prompter;
-    test::SmoothGradient(700, 505).Save(photo, prompter);
+    ASSERT_TRUE(test::SmoothGradient(700, 505).Save(photo).Ok());
     const auto original = cache.Identify(photo);
     ASSERT_TRUE(original);
     const std::string entry = cache.EntryPath(original->uri, 128);

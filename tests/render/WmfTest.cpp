@@ -593,7 +593,6 @@ TEST(WmfWriter, SavedFilesLoadBackPixelForPixel)
 {
     RegisterRenderFormats();
     test::TempDir dir;
-    test::RecordingPrompter prompter;
     DpiGuard guard;
     const std::string path = dir.File("picture.WMF");
     for (int dpi : {96, 120}) {
@@ -601,7 +600,7 @@ TEST(WmfWriter, SavedFilesLoadBackPixelForPixel)
         for (auto [w, h] : {std::pair{1u, 1u}, {3u, 2u}, {5u, 7u}, {33u, 17u}, {101u, 3u}, {640u, 480u}}) {
             SCOPED_TRACE(::testing::Message() << w << "x" << h << " at " << dpi);
             CImageBuffer picture = test::Noise(w, h, w * 31 + h);
-            picture.Save(path, prompter);
+            ASSERT_TRUE(picture.Save(path).Ok());
             CImageBuffer back;
             back.Load(path);
             EXPECT_TRUE(test::SamePixels(back, picture));
@@ -614,23 +613,21 @@ TEST(WmfWriter, SavedFilesLoadBackPixelForPixel)
 
     // Registering the metafile codec keeps the GIF size query. True colour
     // is saved through the writer that reduces colours first.
-    test::Noise(21, 13, 9).Save(dir.File("reduced.gif"), prompter);
+    ASSERT_TRUE(test::Noise(21, 13, 9).Save(dir.File("reduced.gif")).Ok());
     uint32_t w = 0, h = 0;
     ASSERT_TRUE(QueryImageSize(dir.File("reduced.gif"), w, h));
     EXPECT_EQ(Size(w, h), Size(21, 13));
-    EXPECT_TRUE(prompter.texts.empty());
 }
 
-TEST(WmfWriter, UnwritablePathOrEmptyPictureWritesNothingAndSaysNothing)
+TEST(WmfWriter, UnwritablePathOrEmptyPictureWritesNothingAndSaysWhy)
 {
     test::TempDir dir;
-    test::RecordingPrompter prompter;
     CImageBuffer picture = test::Noise(4, 4, 5);
     CImageBuffer empty;
-    WriteWmf(picture, dir.File("missing-folder/picture.wmf"), prompter);
-    WriteWmf(empty, dir.File("empty.wmf"), prompter);
+    const std::string missing = dir.File("missing-folder/picture.wmf");
+    EXPECT_EQ(WriteWmf(picture, missing).Text(), "Could not write " + missing + ":\nNo such file or directory");
+    EXPECT_EQ(WriteWmf(empty, dir.File("empty.wmf")).Why(), MsgId::ImageWriteFailed);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
-    EXPECT_TRUE(prompter.texts.empty());
 }
 
 TEST(WmfWriter, Wmf2gdAcceptsOurFile)
@@ -639,7 +636,6 @@ TEST(WmfWriter, Wmf2gdAcceptsOurFile)
     if (!std::filesystem::exists(tool))
         GTEST_SKIP() << "wmf2gd not installed";
     test::TempDir dir;
-    test::RecordingPrompter prompter;
     // Left half red, right half blue.
     CImageBuffer picture = test::SolidPicture(40, 20, 0, 0, 255);
     for (uint32_t y = 0; y < 20; ++y)
@@ -647,7 +643,7 @@ TEST(WmfWriter, Wmf2gdAcceptsOurFile)
             picture.SetPixel(x, y, 255, 0, 0);
     const std::string wmfPath = dir.File("check.wmf");
     const std::string pngPath = dir.File("check.png");
-    WriteWmf(picture, wmfPath, prompter);
+    ASSERT_TRUE(WriteWmf(picture, wmfPath).Ok());
     const std::string command = std::string(tool) + " -t png -o '" + pngPath + "' '" + wmfPath + "' 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     QImage png(QString::fromStdString(pngPath));

@@ -96,10 +96,7 @@ inline CImageBuffer SolidPicture(uint32_t w, uint32_t h, uint8_t r, uint8_t g, u
 // returns the path.
 inline std::string WriteSolidPicture(const std::string& path, uint32_t w, uint32_t h, uint8_t r, uint8_t g, uint8_t b)
 {
-    CImageBuffer img = SolidPicture(w, h, r, g, b);
-    RecordingPrompter prompter;
-    img.Save(path, prompter);
-    EXPECT_TRUE(prompter.texts.empty()) << path;
+    EXPECT_TRUE(SolidPicture(w, h, r, g, b).Save(path).Ok()) << path;
     return path;
 }
 
