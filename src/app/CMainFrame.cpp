@@ -76,7 +76,7 @@ CMainFrame::~CMainFrame()
 {
     // The document windows go first, while this window can still take
     // their last signals.
-    app_.Settings().SetInt(settings::kDbPane.section, settings::kDbPane.key, pane_ ? 1 : 0);
+    app_.Settings().Set(settings::kDbPane, pane_ ? 1 : 0);
     ShowDatabasePane(false);
     disconnect(QGuiApplication::clipboard(), nullptr, this, nullptr);
     disconnect(mdi_, nullptr, this, nullptr);
@@ -182,6 +182,7 @@ void CMainFrame::AddChild(CChildFrame* frame, CPixadromeView* view)
         view->setProperty("pixImageView", true);
         frame->setWindowTitle(view->Caption());
         connect(&view->Document(), &CPixadromeDoc::modifiedChanged, this, &CMainFrame::UpdateActions);
+        connect(&view->Document(), &CPixadromeDoc::imageChanged, this, &CMainFrame::UpdateActions);
         connect(view, &CPixadromeView::captionChanged, this, &CMainFrame::UpdateActions);
         const bool childrenMaximized = mdi_->activeSubWindow() && mdi_->activeSubWindow()->isMaximized();
         frame->show();
@@ -201,7 +202,7 @@ void CMainFrame::AddSheetChild(CChildFrame* frame, CThumbnailView* view)
     FollowFullScreen(frame);
     SettingsStore& settings = app_.Settings();
     const auto get = [&settings](const settings::IntKey& key) {
-        return settings.GetInt(key.section, key.key, key.fallback);
+        return settings.Get(key);
     };
     const QRect area = mdi_->viewport()->rect();
     if (get(settings::kSheetWindowFill) == 0 || area.width() < 480 || area.height() < 360) {
@@ -221,8 +222,8 @@ void CMainFrame::AddSheetChild(CChildFrame* frame, CThumbnailView* view)
                                  size));
     }
     connect(frame, &CChildFrame::userSized, this, [&settings](QSize size) {
-        settings.SetInt(settings::kSheetWindowWidth.section, settings::kSheetWindowWidth.key, size.width());
-        settings.SetInt(settings::kSheetWindowHeight.section, settings::kSheetWindowHeight.key, size.height());
+        settings.Set(settings::kSheetWindowWidth, size.width());
+        settings.Set(settings::kSheetWindowHeight, size.height());
     });
     connect(&view->Document(), &CThumbnailDoc::modifiedChanged, this, &CMainFrame::UpdateActions);
     connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &CMainFrame::UpdateActions);
@@ -317,14 +318,12 @@ void CMainFrame::ShowDatabasePane(bool show)
         splitter_->addWidget(mdi_);
         splitter_->setStretchFactor(1, 1);
         setCentralWidget(splitter_);
-        int width = settings.GetInt(settings::kDbPaneWidth.section, settings::kDbPaneWidth.key,
-                                    settings::kDbPaneWidth.fallback);
+        int width = settings.Get(settings::kDbPaneWidth);
         if (width < 1 || width > kMaxPaneWidth)
             width = settings::kDbPaneWidth.fallback;
         splitter_->setSizes({width, std::max(1, this->width() - width)});
     } else {
-        settings.SetInt(settings::kDbPaneWidth.section, settings::kDbPaneWidth.key,
-                        splitter_->sizes().value(0, settings::kDbPaneWidth.fallback));
+        settings.Set(settings::kDbPaneWidth, splitter_->sizes().value(0, settings::kDbPaneWidth.fallback));
         // The pane goes first: it waits for its worker and saves.
         delete pane_;
         pane_ = nullptr;

@@ -21,6 +21,7 @@
 #include "slideui/CSlideView.h"
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/FileChooser.h"
+#include "uiservices/RememberedFolders.h"
 #include "common/Prompter.h"
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
@@ -251,17 +252,10 @@ CChildFrame* CPixadromeApp::NewSheetFromFiles(const QStringList& files, const QS
 
 void CPixadromeApp::OnFileOpen()
 {
-    int filterIndex = settings_.GetInt(settings::kSrcFilter.section, settings::kSrcFilter.key,
-                                       settings::kSrcFilter.fallback);
-    const QString folder = QString::fromStdString(
-        settings_.GetString(settings::kSrcDir.section, settings::kSrcDir.key, QDir::currentPath().toStdString()));
-    const QStringList chosen =
-        files_.ChooseOpen(MainWindow(), tr("Open one or more files"), folder, kOpenFilter, filterIndex);
-    settings_.SetInt(settings::kSrcFilter.section, settings::kSrcFilter.key, filterIndex);
+    const QStringList chosen = ChooseSourceFiles(*this, tr("Open one or more files"), FilterOnCancel::Store);
     if (chosen.isEmpty())
         return;
-    settings_.SetString(settings::kSrcDir.section, settings::kSrcDir.key,
-                        QDir::toNativeSeparators(QFileInfo(chosen.first()).absolutePath()).toStdString());
+    RememberSourceFolder(*this, chosen);
     if (chosen.size() == 1)
         OpenPath(chosen.first());
     else
@@ -340,8 +334,7 @@ void CPixadromeApp::OnAcquire()
     // closes the connection with it. A window still open on the chosen
     // device is brought forward; otherwise (closed, failed, or another
     // device chosen since) the device is opened anew.
-    const std::string device =
-        settings_.GetString(settings::kScanDevice.section, settings::kScanDevice.key, "");
+    const std::string device = settings_.Get(settings::kScanDevice, "");
     const bool reuse = scanDialog_ && scanDialog_->isVisible() &&
                        (scanDialog_->Scanning() || (!scanDialog_->Failed() && scanDialog_->Device() == device));
     if (!reuse) {

@@ -65,7 +65,7 @@ void CMainFrame::RestoreLayout()
         restoreState(state);
     }
     statusBar_->setVisible(settings.GetInt(settings::kStateBars, kStatusBarKey, 1) != 0);
-    if (settings.GetInt(settings::kDbPane.section, settings::kDbPane.key, settings::kDbPane.fallback) != 0)
+    if (settings.Get(settings::kDbPane) != 0)
         ShowDatabasePane(true);
 }
 

@@ -14,6 +14,7 @@
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 #include "uiservices/CProgressDlg.h"
+#include "uiservices/RememberedFolders.h"
 
 namespace pix {
 namespace {
@@ -50,7 +51,7 @@ struct SearchSetup {
 
 std::optional<SearchSetup> AskSearch(CPixadromeApp& app, Prompter& prompter, const QString& title, bool sheets)
 {
-    const QStringList files = ChooseSourceFiles(app, title);
+    const QStringList files = ChooseSourceFiles(app, title, FilterOnCancel::Forget);
     if (files.isEmpty())
         return std::nullopt;
     CTwinSeekerDlg dialog(prompter, kDefaultTolerance, sheets, app.MainWindow());

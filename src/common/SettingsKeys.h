@@ -13,6 +13,7 @@ inline constexpr const char* kThumbnails = "Thumbnails";
 inline constexpr const char* kRecentFiles = "Recent File List";
 inline constexpr const char* kScanner = "Scanner";
 inline constexpr const char* kView = "View";
+inline constexpr const char* kEdit = "Edit";
 
 struct IntKey {
     const char* section;
@@ -65,5 +66,9 @@ inline constexpr IntKey kOpenFitted{kView, "OpenFitted", 1};
 inline constexpr IntKey kSheetWindowFill{kView, "SheetWindowFill", 1};
 inline constexpr IntKey kSheetWindowWidth{kView, "SheetWindowWidth", 0};
 inline constexpr IntKey kSheetWindowHeight{kView, "SheetWindowHeight", 0};
+
+// "Edit": the memory the steps back through an image's edits may hold,
+// in megabytes.
+inline constexpr IntKey kHistoryMB{kEdit, "HistoryMB", 512};
 
 }  // namespace pix::settings

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/SettingsKeys.h"
+
 namespace pix {
 
 class SettingsStore {
@@ -30,6 +32,16 @@ public:
     {
         WriteString(section, key, value);
     }
+
+    // The same by the program's typed keys: an integer key falls back to
+    // its own default, a string key to the fallback its caller knows.
+    int Get(const settings::IntKey& key) const { return GetInt(key.section, key.key, key.fallback); }
+    void Set(const settings::IntKey& key, int value) { SetInt(key.section, key.key, value); }
+    std::string Get(const settings::StringKey& key, const std::string& fallback) const
+    {
+        return GetString(key.section, key.key, fallback);
+    }
+    void Set(const settings::StringKey& key, const std::string& value) { WriteString(key.section, key.key, value); }
 };
 
 // Keeps everything in memory.

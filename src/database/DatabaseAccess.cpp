@@ -19,7 +19,7 @@ DatabaseAccess::DatabaseAccess(SettingsStore& settings, Prompter& prompter, std:
 
 std::string DatabaseAccess::ConfiguredPath() const
 {
-    return settings_.GetString(settings::kDbPath.section, settings::kDbPath.key, defaultPath_);
+    return settings_.Get(settings::kDbPath, defaultPath_);
 }
 
 CImageDatabase* DatabaseAccess::AcquireDatabase()
@@ -82,7 +82,7 @@ bool DatabaseAccess::ChangeDatabase(const std::string& path)
         prompter_.Show(MsgId::NotADatabase, {path});
         return false;
     }
-    settings_.SetString(settings::kDbPath.section, settings::kDbPath.key, path);
+    settings_.Set(settings::kDbPath, path);
     if (useCount_ == 0)
         currentPath_ = path;
     return true;
@@ -96,6 +96,20 @@ std::string DatabaseAccess::DatabaseTitle(const std::string& path)
     if (dot != std::string::npos)
         name.resize(dot);
     return name;
+}
+
+HeldDatabase::HeldDatabase(DatabaseAccess& access) : access_(access)
+{
+    std::lock_guard lock(DatabaseMutex());
+    db_ = access_.AcquireDatabase();
+}
+
+HeldDatabase::~HeldDatabase()
+{
+    if (!db_)
+        return;
+    std::lock_guard lock(DatabaseMutex());
+    access_.ReleaseDatabase();
 }
 
 }  // namespace pix

@@ -63,4 +63,20 @@ private:
     bool modified_ = false;
 };
 
+// Holds the shared database for as long as it lives: acquired and released
+// under DatabaseMutex. get() is null when the database did not load (a
+// damaged file was reported then) and nothing is held.
+class HeldDatabase {
+public:
+    explicit HeldDatabase(DatabaseAccess& access);
+    ~HeldDatabase();
+    HeldDatabase(const HeldDatabase&) = delete;
+    HeldDatabase& operator=(const HeldDatabase&) = delete;
+    CImageDatabase* get() const { return db_; }
+
+private:
+    DatabaseAccess& access_;
+    CImageDatabase* db_ = nullptr;
+};
+
 }  // namespace pix

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
-#include <mutex>
 
 #include "database/DatabaseAccess.h"
 #include "dbui/CAttributeDlg.h"
@@ -106,34 +105,30 @@ void CFileSelect::accept()
 void CFileSelect::OnDatabase()
 {
     DatabaseAccess& access = app_.Database();
-    CImageDatabase* db;
+    bool open = false;
     {
-        std::lock_guard lock(DatabaseMutex());
-        db = access.AcquireDatabase();  // a damaged file is reported there
-    }
-    if (!db)
-        return;
-    databaseUsed_ = true;
-    if (name_ && !name_->text().isEmpty()) {
-        if (name_->text() == kAllInDirectory) {
-            name_->clear();
-        } else {
-            for (const QString& file : selectedFiles())
+        HeldDatabase held(access);  // a damaged file is reported there
+        CImageDatabase* db = held.get();
+        if (!db)
+            return;
+        databaseUsed_ = true;
+        if (name_ && !name_->text().isEmpty()) {
+            if (name_->text() == kAllInDirectory) {
+                name_->clear();
+            } else {
+                for (const QString& file : selectedFiles())
+                    if (std::find(collected_.begin(), collected_.end(), file.toStdString()) == collected_.end())
+                        collected_.push_back(file.toStdString());
+            }
+        }
+        CAttributeDlg dialog(app_, *db, {}, this);
+        open = dialog.exec() == QDialog::Accepted;
+        if (open) {
+            for (const QString& file : dialog.Selected())
                 if (std::find(collected_.begin(), collected_.end(), file.toStdString()) == collected_.end())
                     collected_.push_back(file.toStdString());
+            access.MarkDatabaseModified();
         }
-    }
-    CAttributeDlg dialog(app_, *db, {}, this);
-    const bool open = dialog.exec() == QDialog::Accepted;
-    if (open) {
-        for (const QString& file : dialog.Selected())
-            if (std::find(collected_.begin(), collected_.end(), file.toStdString()) == collected_.end())
-                collected_.push_back(file.toStdString());
-        access.MarkDatabaseModified();
-    }
-    {
-        std::lock_guard lock(DatabaseMutex());
-        access.ReleaseDatabase();
     }
     done(open && !collected_.empty() ? QDialog::Accepted : QDialog::Rejected);
 }

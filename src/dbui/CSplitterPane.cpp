@@ -35,10 +35,8 @@ CSplitterPane::CSplitterPane(AppServices& app, QWidget* parent)
     connect(autoFill_, &QPushButton::clicked, this, &CSplitterPane::OnAutoFill);
 
     currentFile_ = kNoFileOwner;
-    {
-        std::lock_guard lock(DatabaseMutex());
-        db_ = app_.Database().AcquireDatabase();
-    }
+    held_.emplace(app_.Database());
+    db_ = held_->get();
     if (!db_) {
         setEnabled(false);
         return;
@@ -70,10 +68,7 @@ CSplitterPane::~CSplitterPane()
             app_.Database().MarkDatabaseModified();
         worker_.reset();
     }
-    if (db_) {
-        std::lock_guard lock(DatabaseMutex());
-        app_.Database().ReleaseDatabase();
-    }
+    held_.reset();  // saves what the pane changed
 }
 
 void CSplitterPane::Tick()

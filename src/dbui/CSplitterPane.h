@@ -5,7 +5,10 @@
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "database/DatabaseAccess.h"
 
 class QPushButton;
 class QTimer;
@@ -14,7 +17,6 @@ namespace pix {
 
 class AppServices;
 class AttributeTree;
-class CImageDatabase;
 class PaneWorker;
 class WorkerGate;
 struct PaneJob;
@@ -50,6 +52,7 @@ private:
     void OnAutoFill();
 
     AppServices& app_;
+    std::optional<HeldDatabase> held_;
     CImageDatabase* db_ = nullptr;
     QPushButton* autoFill_;
     AttributeTree* tree_;

@@ -13,33 +13,12 @@
 #include "image/FormatTable.h"
 #include "uiservices/AppServices.h"
 #include "uiservices/FileChooser.h"
+#include "uiservices/RememberedFolders.h"
 
 namespace pix {
 namespace {
 
 constexpr std::string_view kDatabaseFilter = "Pixadrome database (*.db)|*.db|All files (*.*)|*.*||";
-
-// Holds the shared database for the length of a command.
-class HeldDatabase {
-public:
-    explicit HeldDatabase(DatabaseAccess& access) : access_(access)
-    {
-        std::lock_guard lock(DatabaseMutex());
-        db_ = access_.AcquireDatabase();
-    }
-    ~HeldDatabase()
-    {
-        if (!db_)
-            return;
-        std::lock_guard lock(DatabaseMutex());
-        access_.ReleaseDatabase();
-    }
-    CImageDatabase* get() const { return db_; }
-
-private:
-    DatabaseAccess& access_;
-    CImageDatabase* db_ = nullptr;
-};
 
 }  // namespace
 
@@ -59,30 +38,10 @@ QStringList ChooseFilesToLocate(AppServices& app)
 {
     const std::string title = DatabaseAccess::DatabaseTitle(app.Database().ConfiguredPath());
     const QStringList files = ChooseSourceFiles(
-        app, QObject::tr("Choose files to scan in Database [%1]").arg(QString::fromStdString(title)));
+        app, QObject::tr("Choose files to scan in Database [%1]").arg(QString::fromStdString(title)),
+        FilterOnCancel::Forget);
     RememberSourceFolder(app, files);
     return files;
-}
-
-QStringList ChooseSourceFiles(AppServices& app, const QString& title)
-{
-    SettingsStore& settings = app.Settings();
-    int filterIndex = settings.GetInt(settings::kSrcFilter.section, settings::kSrcFilter.key,
-                                      settings::kSrcFilter.fallback);
-    const QString folder = QString::fromStdString(
-        settings.GetString(settings::kSrcDir.section, settings::kSrcDir.key, QDir::currentPath().toStdString()));
-    const QStringList files = app.Files().ChooseOpen(app.MainWindow(), title, folder, kOpenFilter, filterIndex);
-    if (files.isEmpty())
-        return {};
-    settings.SetInt(settings::kSrcFilter.section, settings::kSrcFilter.key, filterIndex);
-    return files;
-}
-
-void RememberSourceFolder(AppServices& app, const QStringList& files)
-{
-    if (!files.isEmpty())
-        app.Settings().SetString(settings::kSrcDir.section, settings::kSrcDir.key,
-                                 QFileInfo(files.first()).absolutePath().toStdString());
 }
 
 void LocateMovedFiles(AppServices& app, const QStringList& files, Progress& progress)

@@ -15,12 +15,6 @@ class Progress;
 // when it changed (a file that is no database is reported).
 bool ChangeDatabaseFile(AppServices& app);
 
-// Files chosen in the open dialog titled title, starting in the remembered
-// folder with the remembered filter (the filter updated); empty when
-// cancelled.
-QStringList ChooseSourceFiles(AppServices& app, const QString& title);
-// Remembers the folder of the files chosen as the one to start in next.
-void RememberSourceFolder(AppServices& app, const QStringList& files);
 // The files to locate.
 QStringList ChooseFilesToLocate(AppServices& app);
 // Updates the stored paths of the files; stops where progress is

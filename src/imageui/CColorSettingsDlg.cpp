@@ -67,10 +67,15 @@ void CColorSettingsDlg::Update()
 
 void CColorSettingsDlg::accept()
 {
-    Update();
-    doc_.Image().DiscardIndexPlane();
-    doc_.SetModifiedFlag(true);
-    doc_.UpdateAllViews();
+    // The picture shows the correction already; it is made again as an
+    // edit of the picture as it was, so that a step back returns to that.
+    saved_.Restore(doc_.Image());
+    const ColorTables tables = BuildColorTables(Positions());
+    doc_.Apply([this, &tables](CImageBuffer& picture) {
+        saved_.Apply(tables, picture);
+        picture.DiscardIndexPlane();
+        return true;
+    });
     QDialog::accept();
 }
 

@@ -3,11 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <utility>
 
 #include "uiservices/AppServices.h"
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/FileChooser.h"
+#include "uiservices/RememberedFolders.h"
+#include "uiservices/WaitCursor.h"
 #include "common/Prompter.h"
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
@@ -27,15 +30,62 @@ namespace {
 
 std::string Native(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
+// The history's budget: the setting in megabytes, at least one.
+size_t HistoryBudget(AppServices& app)
+{
+    return static_cast<size_t>(std::max(1, app.Settings().Get(settings::kHistoryMB))) << 20;
+}
 
 }  // namespace
 
-CPixadromeDoc::CPixadromeDoc(AppServices& app, QObject* parent) : CDocument(app, parent) {}
+CPixadromeDoc::CPixadromeDoc(AppServices& app, QObject* parent)
+    : CDocument(app, parent), history_(HistoryBudget(app))
+{
+}
+
+bool CPixadromeDoc::Apply(const ImageEdit& edit)
+{
+    if (image_.IsEmpty())
+        return false;
+    WaitCursor wait;
+    const uint32_t width = image_.Width();
+    const uint32_t height = image_.Height();
+    CImageBuffer before;
+    if (history_.Keeps(image_))
+        before = image_;
+    if (!edit(image_))
+        return false;
+    history_.Record(std::move(before));
+    Changed(width, height);
+    return true;
+}
+
+void CPixadromeDoc::OnStepBack()
+{
+    const uint32_t width = image_.Width();
+    const uint32_t height = image_.Height();
+    if (history_.StepBack(image_))
+        Changed(width, height);
+}
+
+void CPixadromeDoc::OnStepForward()
+{
+    const uint32_t width = image_.Width();
+    const uint32_t height = image_.Height();
+    if (history_.StepForward(image_))
+        Changed(width, height);
+}
+
+void CPixadromeDoc::Changed(uint32_t oldWidth, uint32_t oldHeight)
+{
+    const bool resized = image_.Width() != oldWidth || image_.Height() != oldHeight;
+    if (resized)
+        RecordSize();
+    SetModifiedFlag(true);
+    UpdateAllViews();
+    if (resized)
+        emit imageResized();
+}
 
 void CPixadromeDoc::RecordSize()
 {
@@ -58,6 +108,7 @@ bool CPixadromeDoc::OpenDocument(const QString& path)
 CImageBuffer CPixadromeDoc::ReplacePicture(const QString& path, CImageBuffer picture)
 {
     CImageBuffer before = std::exchange(image_, std::move(picture));
+    history_.Clear();
     RecordSize();
     path_ = path;
     SetTitle(QFileInfo(path).fileName());
@@ -125,30 +176,19 @@ bool CPixadromeDoc::SaveModified()
 
 bool CPixadromeDoc::OnSaveAs()
 {
-    SettingsStore& settings = app_.Settings();
-    const QString folder = QString::fromStdString(
-        settings.GetString(settings::kDestDir.section, settings::kDestDir.key, QDir::currentPath().toStdString()));
-    const QString chosen = app_.Files().ChooseSave(app_.MainWindow(), tr("Save As"), folder, title_, kSaveImageFilter);
+    const QString chosen = ChooseDestination(app_, tr("Save As"), title_, kSaveImageFilter);
     if (chosen.isEmpty())
         return false;
-    settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
-                       QFileInfo(chosen).absolutePath().toStdString());
     WaitCursor wait;
     return SaveDocument(chosen);
 }
 
 void CPixadromeDoc::CopyOrMove(bool move)
 {
-    SettingsStore& settings = app_.Settings();
-    const QString folder = QString::fromStdString(
-        settings.GetString(settings::kDestDir.section, settings::kDestDir.key, QDir::currentPath().toStdString()));
     const QString title = move ? tr("Move: Choose new directory or new name") : tr("Copy: Choose new directory or new name");
-    const QString chosen =
-        app_.Files().ChooseSave(app_.MainWindow(), title, folder, QFileInfo(path_).fileName(), std::string_view());
+    const QString chosen = ChooseDestination(app_, title, QFileInfo(path_).fileName(), std::string_view());
     if (chosen.isEmpty())
         return;
-    settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
-                       QFileInfo(chosen).absolutePath().toStdString());
     // A folder as the target keeps the file's name.
     QString target = chosen;
     if (QFileInfo(target).isDir())
@@ -178,16 +218,18 @@ void CPixadromeDoc::OnUseAsWallpaper()
 
 void CPixadromeDoc::OnFlipVertical()
 {
-    FlipVertical(image_);
-    SetModifiedFlag(true);
-    UpdateAllViews();
+    Apply([](CImageBuffer& picture) {
+        FlipVertical(picture);
+        return true;
+    });
 }
 
 void CPixadromeDoc::OnFlipHorizontal()
 {
-    FlipHorizontal(image_);
-    SetModifiedFlag(true);
-    UpdateAllViews();
+    Apply([](CImageBuffer& picture) {
+        FlipHorizontal(picture);
+        return true;
+    });
 }
 
 void CPixadromeDoc::OnSendTo()
@@ -208,16 +250,17 @@ void CPixadromeDoc::OnPhotoMosaic()
 void CPixadromeDoc::MakePhotoMosaic(const MosaicSettings& settings, const std::vector<MosaicSource>& sources,
                                     Progress& progress)
 {
-    WaitCursor wait;
-    RunPhotoMosaic(image_, settings, sources, progress, [this] { UpdateAllViews(); });
-    SetModifiedFlag(true);
-    UpdateAllViews();
+    Apply([&](CImageBuffer& picture) {
+        RunPhotoMosaic(picture, settings, sources, progress, [this] { UpdateAllViews(); });
+        return true;
+    });
 }
 
 bool CPixadromeDoc::Reload()
 {
     WaitCursor wait;
     image_.Load(Native(path_));
+    history_.Clear();
     RecordSize();
     SetModifiedFlag(false);
     UpdateAllViews();

@@ -4,9 +4,11 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "image/CImageBuffer.h"
+#include "processing/EditHistory.h"
 #include "processing/PhotoMosaic.h"
 #include "uiservices/CDocument.h"
 
@@ -14,6 +16,9 @@ namespace pix {
 
 class AppServices;
 class Progress;
+
+// An edit of the picture: changes it and tells whether it did.
+using ImageEdit = std::function<bool(CImageBuffer&)>;
 
 class CPixadromeDoc : public CDocument {
     Q_OBJECT
@@ -36,6 +41,17 @@ public:
     int Width() const { return openWidth_; }
     int Height() const { return openHeight_; }
     void RecordSize();
+
+    // Applies an edit under the wait cursor; when it changed the picture,
+    // the picture before it becomes a step back, the document is modified
+    // and the views are updated. Tells whether the picture changed.
+    bool Apply(const ImageEdit& edit);
+    // Walk the pictures before and after the edits made since the file was
+    // loaded.
+    bool CanStepBack() const { return history_.CanStepBack(); }
+    bool CanStepForward() const { return history_.CanStepForward(); }
+    void OnStepBack();
+    void OnStepForward();
 
     // Tells the views that the picture changed.
     void UpdateAllViews();
@@ -68,13 +84,17 @@ public:
 
 signals:
     void imageChanged();
+    // An edit or a step through the edits changed the picture's size.
+    void imageResized();
     // The document is gone (deleted); its windows close.
     void closeRequested();
 
 private:
     void CopyOrMove(bool move);
+    void Changed(uint32_t oldWidth, uint32_t oldHeight);
 
     CImageBuffer image_;
+    EditHistory history_;
     int openWidth_ = 0;
     int openHeight_ = 0;
 };

@@ -26,6 +26,7 @@
 #include "processing/Geometry.h"
 #include "render/ImageConversion.h"
 #include "imageui/ZoomRules.h"
+#include "uiservices/WaitCursor.h"
 #include "uiservices/WindowSteps.h"
 
 namespace pix {
@@ -54,8 +55,7 @@ QCursor MagnifierCursor(int sign)
 
 bool OpensFitted(const SettingsStore& settings)
 {
-    return settings.GetInt(settings::kOpenFitted.section, settings::kOpenFitted.key, settings::kOpenFitted.fallback) !=
-           0;
+    return settings.Get(settings::kOpenFitted) != 0;
 }
 
 }  // namespace
@@ -69,6 +69,7 @@ CPixadromeView::CPixadromeView(CPixadromeDoc& doc, QWidget* parent)
     autoScroll_.setInterval(50);
     connect(&autoScroll_, &QTimer::timeout, this, &CPixadromeView::OnAutoScroll);
     connect(&doc_, &CPixadromeDoc::imageChanged, this, &CPixadromeView::OnImageChanged);
+    connect(&doc_, &CPixadromeDoc::imageResized, this, &CPixadromeView::FollowNewSize);
     connect(&doc_, &CPixadromeDoc::titleChanged, this, &CPixadromeView::UpdateCaption);
     fitted_ = OpensFitted(doc_.Services().Settings());
     settle_.setSingleShot(true);
@@ -638,9 +639,8 @@ void CPixadromeView::OnAutoScroll()
 
 void CPixadromeView::OnEditCopy()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    WaitCursor wait;
     WriteClipboardImage(doc_.Image(), doc_.PathName());
-    QApplication::restoreOverrideCursor();
 }
 
 bool CPixadromeView::CanUndo() const { return doc_.IsModified() && !doc_.PathName().isEmpty(); }
@@ -659,9 +659,6 @@ void CPixadromeView::OnUndo()
 
 void CPixadromeView::FollowNewSize()
 {
-    doc_.RecordSize();
-    doc_.SetModifiedFlag(true);
-    doc_.UpdateAllViews();
     QMdiSubWindow* frame = Frame();
     if (frame && !frame->isMaximized())
         FitWindowToImage();
@@ -670,27 +667,26 @@ void CPixadromeView::FollowNewSize()
 
 void CPixadromeView::OnRotateRight()
 {
-    if (doc_.Image().IsEmpty())
-        return;
-    RotateRight(doc_.Image());
-    FollowNewSize();
+    doc_.Apply([](CImageBuffer& picture) {
+        RotateRight(picture);
+        return true;
+    });
 }
 
 void CPixadromeView::OnRotateLeft()
 {
-    if (doc_.Image().IsEmpty())
-        return;
-    RotateLeft(doc_.Image());
-    FollowNewSize();
+    doc_.Apply([](CImageBuffer& picture) {
+        RotateLeft(picture);
+        return true;
+    });
 }
 
 void CPixadromeView::OnEnhance()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    Enhance(doc_.Image());
-    QApplication::restoreOverrideCursor();
-    doc_.SetModifiedFlag(true);
-    doc_.UpdateAllViews();
+    doc_.Apply([](CImageBuffer& picture) {
+        Enhance(picture);
+        return true;
+    });
 }
 
 void CPixadromeView::OnColorCorrection()
@@ -703,12 +699,8 @@ void CPixadromeView::OnResize()
 {
     AppServices& app = doc_.Services();
     SettingsStore& settings = app.Settings();
-    CResizeDlg dialog(doc_.Width(), doc_.Height(),
-                      settings.GetInt(settings::kPageWidth.section, settings::kPageWidth.key,
-                                      settings::kPageWidth.fallback),
-                      settings.GetInt(settings::kPageHeight.section, settings::kPageHeight.key,
-                                      settings::kPageHeight.fallback),
-                      app.Prompt(), this);
+    CResizeDlg dialog(doc_.Width(), doc_.Height(), settings.Get(settings::kPageWidth),
+                      settings.Get(settings::kPageHeight), app.Prompt(), this);
     if (dialog.exec() == QDialog::Accepted)
         ApplyResize(dialog.NewWidth(), dialog.NewHeight());
 }
@@ -725,12 +717,7 @@ bool CPixadromeView::ApplyColorReduction(const ReduceOptions& options)
 {
     ReduceOptions o = options;
     o.writeBack = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool done = ReduceColors(doc_.Image(), o);
-    QApplication::restoreOverrideCursor();
-    doc_.SetModifiedFlag(true);
-    doc_.UpdateAllViews();
-    return done;
+    return doc_.Apply([&o](CImageBuffer& picture) { return ReduceColors(picture, o); });
 }
 
 void CPixadromeView::PrintTo(QPrinter& printer, bool highQuality, bool preview)
@@ -750,9 +737,8 @@ void CPixadromeView::OnPrint()
     CPixadromePrintDlg dialog(&printer, app.Settings(), this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    WaitCursor wait;
     PrintTo(printer, dialog.HighQuality(), false);
-    QApplication::restoreOverrideCursor();
 }
 
 void CPixadromeView::OnPrintPreview()
@@ -766,12 +752,12 @@ void CPixadromeView::OnPrintPreview()
 
 void CPixadromeView::ApplyResize(int width, int height)
 {
-    if (doc_.Image().IsEmpty() || width < 1 || height < 1)
+    if (width < 1 || height < 1)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    doc_.Image().Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
-    QApplication::restoreOverrideCursor();
-    FollowNewSize();
+    doc_.Apply([width, height](CImageBuffer& picture) {
+        picture.Resize(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+        return true;
+    });
 }
 
 }  // namespace pix

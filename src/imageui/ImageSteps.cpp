@@ -7,6 +7,7 @@
 
 #include "image/FormatTable.h"
 #include "imageui/CPixadromeDoc.h"
+#include "uiservices/WaitCursor.h"
 
 namespace pix {
 
@@ -105,11 +106,9 @@ std::optional<CImageBuffer> ImageSteps::Decode(const QString& path)
 {
     if (std::optional<CImageBuffer> ready = loader_.Take(path.toStdString()))
         return ready;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    WaitCursor wait;
     CImageBuffer picture;
-    picture.Load(path.toStdString());
-    QApplication::restoreOverrideCursor();
-    if (picture.IsEmpty())
+    if (picture.Load(path.toStdString()) != LoadResult::Loaded)
         return std::nullopt;
     return picture;
 }

@@ -27,7 +27,7 @@ CScanDeviceDlg::CScanDeviceDlg(AppServices& app, QWidget* parent)
     layout->addWidget(list_);
     layout->addWidget(buttons);
 
-    const std::string chosen = app_.Settings().GetString(settings::kScanDevice.section, settings::kScanDevice.key, "");
+    const std::string chosen = app_.Settings().Get(settings::kScanDevice, "");
     worker_ = std::make_unique<ScanWorker>(this);
     worker_->Post([this, worker = worker_.get(), chosen](SaneScanner& scanner) {
         const bool ok = scanner.Initialise();
@@ -58,8 +58,7 @@ CScanDeviceDlg::~CScanDeviceDlg() = default;
 void CScanDeviceDlg::accept()
 {
     if (QListWidgetItem* item = list_->currentItem())
-        app_.Settings().SetString(settings::kScanDevice.section, settings::kScanDevice.key,
-                                  item->data(Qt::UserRole).toString().toStdString());
+        app_.Settings().Set(settings::kScanDevice, item->data(Qt::UserRole).toString().toStdString());
     QDialog::accept();
 }
 

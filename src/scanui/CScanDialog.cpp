@@ -70,10 +70,10 @@ CScanDialog::CScanDialog(AppServices& app, QWidget* parent)
     UpdateButtons();
 
     SettingsStore& store = app_.Settings();
-    device_ = store.GetString(settings::kScanDevice.section, settings::kScanDevice.key, "");
+    device_ = store.Get(settings::kScanDevice, "");
     std::vector<std::pair<std::string, std::string>> remembered;
     for (size_t i = 0; i < std::size(kRemembered); ++i)
-        remembered.emplace_back(kRememberedNames[i], store.GetString(kRemembered[i].section, kRemembered[i].key, ""));
+        remembered.emplace_back(kRememberedNames[i], store.Get(kRemembered[i], ""));
 
     worker_ = std::make_unique<ScanWorker>(this);
     worker_->Post([this, worker = worker_.get(), device = device_, remembered](SaneScanner& scanner) {
@@ -162,7 +162,7 @@ void CScanDialog::OnScan()
     for (size_t i = 0; i < std::size(kRemembered); ++i)
         for (const auto& [name, value] : options)
             if (name == kRememberedNames[i])
-                store.SetString(kRemembered[i].section, kRemembered[i].key, value);
+                store.Set(kRemembered[i], value);
     bool feeder = false;
     for (const auto& [name, value] : options)
         feeder = feeder || (name == "source" && IsFeeder(value));

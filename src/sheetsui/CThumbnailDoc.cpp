@@ -29,7 +29,7 @@ std::string Native(const QString& path) { return QDir::toNativeSeparators(path).
 std::optional<DesktopThumbnailCache> DesktopCacheFor(AppServices& app)
 {
     const auto& key = settings::kUseDesktopCache;
-    if (app.Settings().GetInt(key.section, key.key, key.fallback) != 0)
+    if (app.Settings().Get(key) != 0)
         return DesktopThumbnailCache::ForUser();
     return std::nullopt;
 }

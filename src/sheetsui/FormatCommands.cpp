@@ -11,6 +11,7 @@
 #include "sheetsui/CThumbnailDoc.h"
 #include "uiservices/AppServices.h"
 #include "uiservices/FileChooser.h"
+#include "uiservices/RememberedFolders.h"
 
 namespace pix {
 
@@ -18,18 +19,12 @@ namespace {
 
 constexpr std::string_view kFormatFilter = "Thumbnail format (*.tfm)|*.tfm||";
 
-QString FormatFolder(SettingsStore& settings)
-{
-    const auto& key = settings::kTfmDir;
-    return QString::fromStdString(settings.GetString(key.section, key.key, QDir::currentPath().toStdString()));
-}
+QString FormatFolder(SettingsStore& settings) { return RememberedFolder(settings, settings::kTfmDir); }
 
 void RememberFolder(SettingsStore& settings, const QString& path)
 {
-    const auto& key = settings::kTfmDir;
-    settings.SetString(key.section, key.key, QFileInfo(path).absolutePath().toStdString());
+    RememberFolderOf(settings, settings::kTfmDir, path);
 }
-
 // Shows format in the editor; on OK it becomes the sheet's format or the
 // default.
 void EditAndKeep(AppServices& app, CThumbnailDoc* sheet, const CThumbnailSettings& format, const QString& title)

@@ -18,6 +18,7 @@
 #include "sheetsui/SheetModel.h"
 #include "uiservices/AppServices.h"
 #include "uiservices/FileChooser.h"
+#include "uiservices/RememberedFolders.h"
 #include "uiservices/SheetFileCommands.h"
 
 namespace pix {
@@ -37,10 +38,6 @@ std::array<bool, kSortKeyCount>& SortDirections()
     return ascending;
 }
 
-QString Setting(SettingsStore& settings, const settings::StringKey& key)
-{
-    return QString::fromStdString(settings.GetString(key.section, key.key, QDir::currentPath().toStdString()));
-}
 
 }  // namespace
 
@@ -82,16 +79,10 @@ void CThumbnailView::OnInsert()
     const std::vector<size_t> selected = SelectedPositions();
     const size_t position = selected.empty() ? doc_->Sheet().Count() : selected.front();
     AppServices& app = doc_->Services();
-    SettingsStore& settings = app.Settings();
-    const auto& filterKey = settings::kSrcFilter;
-    int filterIndex = settings.GetInt(filterKey.section, filterKey.key, filterKey.fallback);
-    const QStringList chosen = app.Files().ChooseOpen(app.MainWindow(), tr("Add one or more files"),
-                                                      Setting(settings, settings::kSrcDir), kOpenFilter, filterIndex);
-    settings.SetInt(filterKey.section, filterKey.key, filterIndex);
+    const QStringList chosen = ChooseSourceFiles(app, tr("Add one or more files"), FilterOnCancel::Store);
     if (chosen.isEmpty())
         return;
-    settings.SetString(settings::kSrcDir.section, settings::kSrcDir.key,
-                       QFileInfo(chosen.front()).absolutePath().toStdString());
+    RememberSourceFolder(app, chosen);
     doc_->InsertFiles(nullptr, chosen, position, {});
 }
 

@@ -18,18 +18,13 @@
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/CResizeDlg.h"
 #include "uiservices/FileChooser.h"
+#include "uiservices/RememberedFolders.h"
 
 namespace pix {
 
 namespace {
 
 std::string Native(const QString& path) { return QDir::toNativeSeparators(path).toStdString(); }
-
-QString StartFolder(SettingsStore& settings)
-{
-    return QString::fromStdString(
-        settings.GetString(settings::kDestDir.section, settings::kDestDir.key, QDir::currentPath().toStdString()));
-}
 
 }  // namespace
 
@@ -38,14 +33,13 @@ bool CThumbnailDoc::ChoosePageSize(int& width, int& height)
     SettingsStore& settings = app_.Settings();
     const auto& w = settings::kPageWidth;
     const auto& h = settings::kPageHeight;
-    CResizeDlg dialog(0, 0, settings.GetInt(w.section, w.key, w.fallback), settings.GetInt(h.section, h.key, h.fallback),
-                      app_.Prompt(), app_.MainWindow());
+    CResizeDlg dialog(0, 0, settings.Get(w), settings.Get(h), app_.Prompt(), app_.MainWindow());
     if (dialog.exec() != QDialog::Accepted)
         return false;
     width = dialog.NewWidth();
     height = dialog.NewHeight();
-    settings.SetInt(w.section, w.key, width);
-    settings.SetInt(h.section, h.key, height);
+    settings.Set(w, width);
+    settings.Set(h, height);
     return true;
 }
 
@@ -68,29 +62,28 @@ bool CThumbnailDoc::OnSaveAs()
     const auto& extKey = settings::kDestExtCS;
     // The last extension is kept as the name's last four characters
     // (".pxc", "html", "jpeg"), so a dot may have to be put back.
-    QString ext = QString::fromStdString(settings.GetString(extKey.section, extKey.key, ".pxc"));
+    QString ext = QString::fromStdString(settings.Get(extKey, ".pxc"));
     if (!ext.startsWith(QLatin1Char('.')))
         ext.prepend(QLatin1Char('.'));
     const QString proposed = QFileInfo(title_).completeBaseName() + ext;
     const auto& filterKey = settings::kDestFilterCS;
-    int filterIndex = settings.GetInt(filterKey.section, filterKey.key, filterKey.fallback);
-    const QString chosen = app_.Files().ChooseSaveTyped(app_.MainWindow(), tr("Save As"), StartFolder(settings),
-                                                        proposed, kSaveSheetFilter, filterIndex, ext.mid(1));
+    int filterIndex = settings.Get(filterKey);
+    const QString chosen =
+        app_.Files().ChooseSaveTyped(app_.MainWindow(), tr("Save As"), RememberedFolder(settings, settings::kDestDir),
+                                     proposed, kSaveSheetFilter, filterIndex, ext.mid(1));
     if (chosen.isEmpty())
         return false;
-    settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
-                       QFileInfo(chosen).absolutePath().toStdString());
+    RememberFolderOf(settings, settings::kDestDir, chosen);
     const std::optional<bool> saved = SaveAsChosen(chosen);
     if (!saved)
         return false;
-    settings.SetString(extKey.section, extKey.key, chosen.right(4).toLower().toStdString());
-    settings.SetInt(filterKey.section, filterKey.key, filterIndex);
+    settings.Set(extKey, chosen.right(4).toLower().toStdString());
+    settings.Set(filterKey, filterIndex);
     return *saved;
 }
 
 std::optional<bool> CThumbnailDoc::SaveAsChosen(const QString& chosen)
 {
-    SettingsStore& settings = app_.Settings();
     const std::string path = Native(chosen);
     switch (SheetOutputFor(path)) {
     case SheetOutput::Sheet:
@@ -110,13 +103,10 @@ std::optional<bool> CThumbnailDoc::SaveAsChosen(const QString& chosen)
         HtmlPage layout;
         if (!ChoosePageSize(layout.width, layout.height))
             return std::nullopt;
-        const QString pictures = app_.Files().ChooseSave(app_.MainWindow(), tr("Choose path and suffix for thumbnails"),
-                                                         StartFolder(settings), QStringLiteral("_small.jpg"),
-                                                         kImagesFilter, QStringLiteral("jpg"));
+        const QString pictures = ChooseDestination(app_, tr("Choose path and suffix for thumbnails"),
+                                                   QStringLiteral("_small.jpg"), kImagesFilter, QStringLiteral("jpg"));
         if (pictures.isEmpty())
             return std::nullopt;
-        settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
-                           QFileInfo(pictures).absolutePath().toStdString());
         layout.thumbnailFolder = Native(QFileInfo(pictures).absolutePath()) + "/";
         layout.suffix = QFileInfo(pictures).fileName().toStdString();
         layout.itemsPerPage = sheet_.Settings().maxPerPage;

@@ -118,12 +118,9 @@ CSlideView::CSlideView(CSheetDocument& doc, QWidget* parent) : QAbstractScrollAr
     // The first update.
     generator_.seed(static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
     SettingsStore& settings = doc_->Services().Settings();
-    delay_ = std::clamp(settings.GetInt(settings::kSlideDelay.section, settings::kSlideDelay.key,
-                                        settings::kSlideDelay.fallback),
-                        kMinDelay, kMaxDelay);
-    sizeToFit_ = settings.GetInt(settings::kSlideFit.section, settings::kSlideFit.key, settings::kSlideFit.fallback) != 0;
-    random_ =
-        settings.GetInt(settings::kSlideRandom.section, settings::kSlideRandom.key, settings::kSlideRandom.fallback) != 0;
+    delay_ = std::clamp(settings.Get(settings::kSlideDelay), kMinDelay, kMaxDelay);
+    sizeToFit_ = settings.Get(settings::kSlideFit) != 0;
+    random_ = settings.Get(settings::kSlideRandom) != 0;
     ShowSlide(0);
 }
 
@@ -134,9 +131,9 @@ CSlideView::~CSlideView()
     loader_.reset();
     scaler_.reset();
     SettingsStore& settings = doc_->Services().Settings();
-    settings.SetInt(settings::kSlideDelay.section, settings::kSlideDelay.key, delay_);
-    settings.SetInt(settings::kSlideFit.section, settings::kSlideFit.key, sizeToFit_ ? 1 : 0);
-    settings.SetInt(settings::kSlideRandom.section, settings::kSlideRandom.key, random_ ? 1 : 0);
+    settings.Set(settings::kSlideDelay, delay_);
+    settings.Set(settings::kSlideFit, sizeToFit_ ? 1 : 0);
+    settings.Set(settings::kSlideRandom, random_ ? 1 : 0);
     doc_->RemoveView(this);
 }
 

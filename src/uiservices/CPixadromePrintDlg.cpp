@@ -26,8 +26,7 @@ CPixadromePrintDlg::CPixadromePrintDlg(QPrinter* printer, SettingsStore& setting
     layout->addWidget(normal_);
     layout->addWidget(high_);
     layout->addStretch();
-    SetHighQuality(settings_.GetInt(settings::kPrintQuality.section, settings::kPrintQuality.key,
-                                    settings::kPrintQuality.fallback) != 0);
+    SetHighQuality(settings_.Get(settings::kPrintQuality) != 0);
     setOptionTabs({group});
 }
 
@@ -41,7 +40,7 @@ void CPixadromePrintDlg::SetHighQuality(bool high)
 
 void CPixadromePrintDlg::accept()
 {
-    settings_.SetInt(settings::kPrintQuality.section, settings::kPrintQuality.key, HighQuality() ? 1 : 0);
+    settings_.Set(settings::kPrintQuality, HighQuality() ? 1 : 0);
     QPrintDialog::accept();
 }
 

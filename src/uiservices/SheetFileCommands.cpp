@@ -13,6 +13,7 @@
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/CSheetDocument.h"
 #include "uiservices/FileChooser.h"
+#include "uiservices/RememberedFolders.h"
 
 namespace pix {
 
@@ -21,17 +22,12 @@ void CopyOrMoveItemFiles(CSheetDocument& doc, const std::vector<size_t>& positio
     if (positions.empty())
         return;
     AppServices& app = doc.Services();
-    SettingsStore& settings = app.Settings();
     const QString proposed =
         positions.size() == 1 ? QFileInfo(doc.PathAt(positions.front())).fileName() : QStringLiteral("multiple");
     const QString title = move ? QObject::tr("Move: Choose new directory") : QObject::tr("Copy: Choose new directory");
-    const QString start = QString::fromStdString(
-        settings.GetString(settings::kDestDir.section, settings::kDestDir.key, QDir::currentPath().toStdString()));
-    const QString chosen = app.Files().ChooseSave(app.MainWindow(), title, start, proposed, {});
+    const QString chosen = ChooseDestination(app, title, proposed, {});
     if (chosen.isEmpty())
         return;
-    settings.SetString(settings::kDestDir.section, settings::kDestDir.key,
-                       QFileInfo(chosen).absolutePath().toStdString());
     // Several files go into a folder: the chosen one, or the one the
     // chosen name is in. One file goes to the chosen path, or into it when
     // it is a folder.

@@ -22,6 +22,7 @@
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 #include "support/ScopedEnv.h"
+#include "uiservices/RememberedFolders.h"
 
 namespace pix::test {
 namespace {
@@ -118,6 +119,32 @@ TEST(HelpMenu, TheWebsiteCommandOpensTheDocumentation)
     QTest::keyClick(help->menu(), Qt::Key_W);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     EXPECT_EQ(browser.documentTitle(), QStringLiteral("Pixadrome"));
+}
+
+// The filter picked in an open dialog is kept after Cancel only where the
+// command asks for that; the folder only once files were chosen.
+TEST(OpenCommand, TheFilterIsKeptAfterCancelWhereAskedTheFolderAfterOk)
+{
+    TempDir dir;
+    const std::string picture = WritePattern(dir, "1.bmp", 3, 3);
+    const struct {
+        FilterOnCancel onCancel;
+        QStringList chosen;
+        int filter;
+        std::string folder;
+    } rows[] = {{FilterOnCancel::Forget, {}, 1, ""},
+                {FilterOnCancel::Store, {}, 3, ""},
+                {FilterOnCancel::Forget, {Q(picture)}, 3, dir.Path().string()}};
+    for (const auto& row : rows) {
+        RunningApp app;
+        app.files.filterChoice = 3;
+        app.files.opens.push_back(row.chosen);
+        const QStringList chosen = ChooseSourceFiles(*app.app, QStringLiteral("Pick"), row.onCancel);
+        RememberSourceFolder(*app.app, chosen);
+        EXPECT_EQ(chosen, row.chosen);
+        EXPECT_EQ(app.settings.GetInt("State", "SrcFilter", 1), row.filter);
+        EXPECT_EQ(app.settings.GetString("State", "SrcDir", ""), row.folder);
+    }
 }
 
 TEST(OpenCommand, SeveralFilesBecomeOneSheetAndTheFolderIsRemembered)

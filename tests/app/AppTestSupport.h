@@ -31,9 +31,12 @@ public:
     QStringList titles;
     QStringList proposed;  // the names the save and single-file dialogs offered
     std::function<void()> onAsk;  // called as a dialog would open
+    int filterChoice = 0;         // the filter the user picks in open dialogs (0: leaves it)
 
-    QStringList ChooseOpen(QWidget*, const QString& title, const QString&, std::string_view, int&) override
+    QStringList ChooseOpen(QWidget*, const QString& title, const QString&, std::string_view, int& filterIndex) override
     {
+        if (filterChoice != 0)
+            filterIndex = filterChoice;
         return Next(opens, title);
     }
     QString ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder, const QString& proposedName,

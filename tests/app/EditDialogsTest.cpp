@@ -110,6 +110,45 @@ TEST(ColorSettingsDialog, SlidersPreviewLiveAndCancelRestoresExactly)
     EXPECT_FALSE(SamePixels(doc.Image(), original));
 }
 
+// Rotate, correct the colours, resize; then Ctrl+Alt+Z twice gives the
+// rotated picture bit for bit, Ctrl+Shift+Z the corrected one again, and a
+// new edit after a step back ends the steps forward.
+TEST(ImageView, StepsBackAndForwardWalkTheEditsByTheirKeys)
+{
+    TempDir dir;
+    RunningApp app;
+    ASSERT_TRUE(app.ShowActive());
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "s.bmp", 40, 30))));
+    ASSERT_NE(view, nullptr);
+    view->setFocus();
+    CPixadromeDoc& doc = view->Document();
+    view->OnRotateRight();
+    const CImageBuffer rotated = doc.Image();
+    CColorSettingsDlg correction(doc);
+    correction.Slider(0)->setValue(-100);
+    correction.accept();
+    const CImageBuffer corrected = doc.Image();
+    view->ApplyResize(12, 16);
+    const auto key = [&](QKeyCombination combination) {
+        QTest::keyClick(view, combination.key(), combination.keyboardModifiers());
+    };
+    key(Qt::CTRL | Qt::ALT | Qt::Key_Z);
+    EXPECT_TRUE(SamePixels(doc.Image(), corrected));
+    key(Qt::CTRL | Qt::ALT | Qt::Key_Z);
+    EXPECT_TRUE(SamePixels(doc.Image(), rotated));
+    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("30 x 40:16 Mio"));
+    key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    EXPECT_TRUE(SamePixels(doc.Image(), corrected));
+    doc.OnFlipVertical();
+    EXPECT_FALSE(app.Main().Action("stepForward")->isEnabled());
+    key(Qt::CTRL | Qt::ALT | Qt::Key_Z);
+    EXPECT_TRUE(SamePixels(doc.Image(), corrected));
+    // Undo reloads the file and forgets the steps.
+    view->OnUndo();
+    EXPECT_FALSE(app.Main().Action("stepBack")->isEnabled());
+    EXPECT_FALSE(app.Main().Action("stepForward")->isEnabled());
+}
+
 TEST(ImageView, OperationsMarkTheDocumentAndUndoReloadsTheFile)
 {
     TempDir dir;
