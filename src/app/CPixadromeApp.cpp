@@ -216,13 +216,6 @@ CChildFrame* CPixadromeApp::OpenImageWindow(const QString& path) { return imageT
 
 CChildFrame* CPixadromeApp::OpenWrittenImage(const QString& path) { return imageTemplate_->OpenNewWindow(path); }
 
-std::optional<QStringList> CPixadromeApp::TakePendingFiles() { return std::exchange(pendingFiles_, std::nullopt); }
-
-std::optional<std::vector<uint8_t>> CPixadromeApp::TakePendingBitmap()
-{
-    return std::exchange(pendingBitmap_, std::nullopt);
-}
-
 QString CPixadromeApp::NextUntitledName() { return QStringLiteral("Image%1").arg(++untitledCount_); }
 
 void CPixadromeApp::AddToRecentFiles(const QString& path)
@@ -241,13 +234,7 @@ bool CPixadromeApp::MailIsAvailable()
 
 CChildFrame* CPixadromeApp::NewSheetFromFiles(const QStringList& files, const QString& title)
 {
-    SetPendingFiles(files);
-    CChildFrame* frame = sheetTemplate_->NewDocument();
-    pendingFiles_.reset();
-    if (frame && !title.isEmpty())
-        if (auto* view = qobject_cast<CThumbnailView*>(frame->widget()))
-            view->Document().SetTitle(title);
-    return frame;
+    return sheetTemplate_->NewSheet(files, title);
 }
 
 void CPixadromeApp::OnFileOpen()
@@ -318,8 +305,7 @@ void CPixadromeApp::OnPaste() { imageTemplate_->NewDocument(); }
 
 void CPixadromeApp::OpenScannedPage(std::vector<uint8_t> dib)
 {
-    SetPendingBitmap(std::move(dib));
-    imageTemplate_->NewDocument();
+    imageTemplate_->NewImage(std::move(dib));
 }
 
 void CPixadromeApp::OnSelectSource()

@@ -1,7 +1,6 @@
 #pragma once
-// The application object: start-up, the document templates, the pending
-// file list and bitmap, the opening of any path, the application commands
-// and the settings.
+// The application object: start-up, the document templates, the opening
+// of any path, the application commands and the settings.
 
 #include <QDialog>
 #include <QObject>
@@ -22,6 +21,7 @@ namespace pix {
 class CImageBuffer;
 class CMainFrame;
 class CDocTemplate;
+class CSheetTemplate;
 class CImageTemplate;
 class CSlideTemplate;
 class CScanDialog;
@@ -75,13 +75,7 @@ public:
     QWidget* OpenSheetOfFiles(const QStringList& files) override { return NewSheetFromFiles(files, QString()); }
     void StartSlideShow(QObject* sheetDocument) override;
 
-    // The pending file list, taken over by a new contact sheet.
-    void SetPendingFiles(QStringList files) { pendingFiles_ = std::move(files); }
-    std::optional<QStringList> TakePendingFiles();
-    // The pending bitmap (a packed DIB), taken over by a new image document.
-    void SetPendingBitmap(std::vector<uint8_t> dib) { pendingBitmap_ = std::move(dib); }
     void OpenScannedPage(std::vector<uint8_t> dib) override;
-    std::optional<std::vector<uint8_t>> TakePendingBitmap() override;
 
     QString NextUntitledName() override;
     void AddToRecentFiles(const QString& path) override;
@@ -132,10 +126,8 @@ private:
     FileChooser& files_;
     std::unique_ptr<CMainFrame> mainFrame_;
     std::unique_ptr<CImageTemplate> imageTemplate_;
-    std::unique_ptr<CDocTemplate> sheetTemplate_;
+    std::unique_ptr<CSheetTemplate> sheetTemplate_;
     std::unique_ptr<CSlideTemplate> slideTemplate_;
-    std::optional<QStringList> pendingFiles_;
-    std::optional<std::vector<uint8_t>> pendingBitmap_;
     QPointer<CScanDialog> scanDialog_;
     RecentFileList recent_;
     DatabaseAccess database_;

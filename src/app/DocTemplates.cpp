@@ -77,6 +77,14 @@ CChildFrame* CImageTemplate::NewDocument()
     return MakeImageWindow(app_, doc.release());
 }
 
+CChildFrame* CImageTemplate::NewImage(std::vector<uint8_t> dib)
+{
+    auto doc = std::make_unique<CPixadromeDoc>(app_);
+    if (!doc->NewDocument(std::move(dib)))
+        return nullptr;
+    return MakeImageWindow(app_, doc.release());
+}
+
 CChildFrame* CSheetTemplate::OpenDocumentFile(const QString& path)
 {
     if (!QFileInfo(path).isFile())
@@ -87,13 +95,13 @@ CChildFrame* CSheetTemplate::OpenDocumentFile(const QString& path)
     return Show(std::move(doc), QFileInfo(path).fileName());
 }
 
-CChildFrame* CSheetTemplate::NewDocument()
+CChildFrame* CSheetTemplate::NewSheet(const QStringList& files, const QString& title)
 {
-    const QStringList files = app_.TakePendingFiles().value_or(QStringList());
     auto doc = CThumbnailDoc::FromFiles(app_, files);
     if (!doc)
         return nullptr;
-    return Show(std::move(doc), QObject::tr("Contact Sheet%1").arg(++untitled_));
+    const QString untitled = QObject::tr("Contact Sheet%1").arg(++untitled_);
+    return Show(std::move(doc), title.isEmpty() ? untitled : title);
 }
 
 CChildFrame* CSheetTemplate::Show(std::unique_ptr<CThumbnailDoc> doc, const QString& title)

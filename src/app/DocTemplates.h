@@ -1,11 +1,14 @@
 #pragma once
 // The document templates: factories that make a document, its view and
 // its window. The image template opens any file the readers accept; the
-// contact-sheet template takes the pending file list or a ".pxc" file;
+// contact-sheet template takes a list of files or a ".pxc" file;
 // the slide-show template only serves the slide-show command.
 
 #include <QString>
+#include <QStringList>
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace pix {
 
@@ -31,17 +34,21 @@ class CImageTemplate final : public CDocTemplate {
 public:
     using CDocTemplate::CDocTemplate;
     CChildFrame* OpenDocumentFile(const QString& path) override;
-    CChildFrame* NewDocument() override;
+    CChildFrame* NewDocument() override;  // the clipboard's picture
+    // A new untitled picture from a packed DIB (a scanned page).
+    CChildFrame* NewImage(std::vector<uint8_t> dib);
     // A new window on path, whether or not one shows it already.
     CChildFrame* OpenNewWindow(const QString& path);
 };
 
-// Contact sheets: new from the pending file list, or read from ".pxc".
+// Contact sheets: new from a list of files, or read from ".pxc".
 class CSheetTemplate final : public CDocTemplate {
 public:
     using CDocTemplate::CDocTemplate;
     CChildFrame* OpenDocumentFile(const QString& path) override;
-    CChildFrame* NewDocument() override;
+    CChildFrame* NewDocument() override { return NewSheet({}, QString()); }
+    // A new sheet of files titled title ("Contact SheetN" when empty).
+    CChildFrame* NewSheet(const QStringList& files, const QString& title);
 
 private:
     CChildFrame* Show(std::unique_ptr<CThumbnailDoc> doc, const QString& title);

@@ -117,11 +117,11 @@ CImageBuffer CPixadromeDoc::ReplacePicture(const QString& path, CImageBuffer pic
     return before;
 }
 
-bool CPixadromeDoc::NewDocument()
+bool CPixadromeDoc::NewDocument(std::optional<std::vector<uint8_t>> dib)
 {
     WaitCursor wait;
-    if (auto pending = app_.TakePendingBitmap()) {
-        AdoptPackedDib(std::move(*pending), image_);
+    if (dib) {
+        AdoptPackedDib(std::move(*dib), image_);
     } else {
         ReadClipboardImage(image_);
     }

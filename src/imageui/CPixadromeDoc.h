@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "image/CImageBuffer.h"
@@ -27,9 +28,9 @@ public:
 
     // Loads the file; false when it gives no picture.
     bool OpenDocument(const QString& path);
-    // A new untitled picture from the pending scan or the clipboard; false
-    // when there is none.
-    bool NewDocument();
+    // A new untitled picture from a packed DIB (a scanned page) or, without
+    // one, from the clipboard; false when there is none.
+    bool NewDocument(std::optional<std::vector<uint8_t>> dib = std::nullopt);
     // Writes the picture to path and opens the written file in a new window.
     bool SaveDocument(const QString& path);
 

@@ -56,8 +56,6 @@ public:
     // own; nothing where the program has none.
     virtual void StartSlideShow(QObject* sheetDocument) { (void)sheetDocument; }
 
-    // The pending bitmap (a packed DIB), taken over by a new image document.
-    virtual std::optional<std::vector<uint8_t>> TakePendingBitmap() = 0;
     // Opens a scanned page (a packed DIB) as a new untitled image.
     virtual void OpenScannedPage(std::vector<uint8_t> dib) = 0;
     // "Image1", "Image2"... for untitled documents.
