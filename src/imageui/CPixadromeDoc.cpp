@@ -50,12 +50,18 @@ bool CPixadromeDoc::Apply(const ImageEdit& edit)
     WaitCursor wait;
     const uint32_t width = image_.Width();
     const uint32_t height = image_.Height();
+    // A picture larger than the history's budget is not copied; the edit
+    // then cannot be taken back, nor can those before it.
+    const bool kept = history_.Keeps(image_);
     CImageBuffer before;
-    if (history_.Keeps(image_))
+    if (kept)
         before = image_;
     if (!edit(image_))
         return false;
-    history_.Record(std::move(before));
+    if (kept)
+        history_.Record(std::move(before));
+    else
+        history_.Clear();
     Changed(width, height);
     return true;
 }
