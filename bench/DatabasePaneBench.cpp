@@ -42,7 +42,7 @@
 #include "dbui/CSplitterPane.h"
 #include "dbui/DatabaseCommands.h"
 #include "image/CImageBuffer.h"
-#include "render/RenderFormats.h"
+#include "render/FormatList.h"
 #include "uiservices/CProgressDlg.h"
 #include "uiservices/FileChooser.h"
 
@@ -198,7 +198,7 @@ int main(int argc, char** argv)
 {
     pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
-    pix::RegisterRenderFormats();
+    pix::RegisterFormats();
 
     const std::string dbPath = dir.filePath("pixadrome.db").toStdString();
     {

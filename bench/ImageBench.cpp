@@ -10,6 +10,7 @@
 #include "image/BmpCodec.h"
 #include "image/CImageBuffer.h"
 #include "common/FileBytes.h"
+#include "render/FormatList.h"
 
 namespace {
 
@@ -103,4 +104,14 @@ BENCHMARK(BM_BmpRead)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+// The program's formats are registered first, as the programs do.
+int main(int argc, char** argv)
+{
+    pix::RegisterFormats();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

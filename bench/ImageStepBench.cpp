@@ -23,7 +23,7 @@
 #include "common/SettingsStore.h"
 #include "imageui/CPixadromeDoc.h"
 #include "imageui/CPixadromeView.h"
-#include "render/RenderFormats.h"
+#include "render/FormatList.h"
 #include "uiservices/FileChooser.h"
 
 #include "GuiBench.h"
@@ -50,7 +50,7 @@ int main(int argc, char** argv)
 {
     pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
-    pix::RegisterRenderFormats();
+    pix::RegisterFormats();
     const QStringList photos = pix::bench::PhotoArgument(argc, argv, "pix_image_step_bench", 3);
     if (photos.isEmpty())
         return 2;

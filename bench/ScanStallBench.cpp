@@ -20,7 +20,7 @@
 #include "imageui/CPixadromeView.h"
 #include "common/Prompter.h"
 #include "common/SettingsStore.h"
-#include "render/RenderFormats.h"
+#include "render/FormatList.h"
 #include "scanui/CScanDialog.h"
 #include "uiservices/FileChooser.h"
 #include "StallProbe.h"
@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     pix::bench::GuiBenchHome home;
     UseLargeTestPage(home);
     QApplication qapp(argc, argv);
-    pix::RegisterRenderFormats();
+    pix::RegisterFormats();
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
 
     pix::MemorySettingsStore settings;

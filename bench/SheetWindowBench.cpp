@@ -49,7 +49,7 @@
 #include "common/SettingsStore.h"
 #include "image/CImageBuffer.h"
 #include "render/ImageConversion.h"
-#include "render/RenderFormats.h"
+#include "render/FormatList.h"
 #include "render/ThumbnailPainter.h"
 #include "sheets/ThumbnailSheet.h"
 #include "sheetsui/CThumbnailDoc.h"
@@ -389,7 +389,7 @@ int main(int argc, char** argv)
 {
     pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
-    pix::RegisterRenderFormats();
+    pix::RegisterFormats();
 
     pix::MemorySettingsStore settings;
     // Pictures made from the files every time, as the pool alone makes them.

@@ -27,7 +27,7 @@
 #include "common/Prompter.h"
 #include "common/SettingsStore.h"
 #include "image/CImageBuffer.h"
-#include "render/RenderFormats.h"
+#include "render/FormatList.h"
 #include "sheetsui/CThumbnailView.h"
 #include "slideui/CSlideView.h"
 #include "slideui/CSlideWindow.h"
@@ -54,7 +54,7 @@ int main(int argc, char** argv)
 {
     pix::bench::GuiBenchHome dir;
     QApplication qapp(argc, argv);
-    pix::RegisterRenderFormats();
+    pix::RegisterFormats();
     const QStringList photos = pix::bench::PhotoArgument(argc, argv, "pix_slide_bench", 2);
     if (photos.isEmpty())
         return 2;

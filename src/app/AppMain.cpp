@@ -16,7 +16,8 @@
 #include "platform/QSettingsStore.h"
 #include "platform/SingleInstance.h"
 #include "render/FontConversion.h"
-#include "render/RenderFormats.h"
+#include "render/FormatList.h"
+#include "render/ScreenDpi.h"
 #include "sheets/CThumbnailSettings.h"
 
 namespace pix {
@@ -69,7 +70,7 @@ int RunPixadromeApp(int argc, char** argv)
         return 0;  // the running program takes over
     instance.Listen();
 
-    RegisterRenderFormats();
+    RegisterFormats();
     if (QScreen* screen = QGuiApplication::primaryScreen())
         SetScreenDpi(static_cast<int>(screen->logicalDotsPerInchX() + 0.5));
     // New thumbnail formats start with the system font.

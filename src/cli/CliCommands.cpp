@@ -3,12 +3,12 @@
 #include "cli/CliSupport.h"
 
 #include <QCommandLineParser>
+#include <cctype>
 #include <ostream>
 
 #include "common/Prompter.h"
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
-#include "image/JpegCodec.h"
 #include "processing/ColorReduction.h"
 
 namespace pix {
@@ -69,25 +69,33 @@ int CmdConvert(const QStringList& args, CliStreams io)
     }
     const std::string in = NativePath(pos[0]);
     const std::string out = NativePath(pos[1]);
-    int jpegQuality = -1;
+    int chosenQuality = -1;
+    const FormatRow* format = FormatForPath(out);
     if (parser.isSet(quality)) {
         bool number = false;
-        jpegQuality = parser.value(quality).toInt(&number);
-        if (!number || jpegQuality < 0 || jpegQuality > 100) {
+        chosenQuality = parser.value(quality).toInt(&number);
+        if (!number || chosenQuality < 0 || chosenQuality > 100) {
             io.err << "pixadrome-cli: --quality wants a whole number from 0 to 100\n";
             return 2;
         }
-        if (FormatForPath(out) != ImageFormat::Jpeg) {
-            io.err << "pixadrome-cli: --quality applies to JPEG output only\n";
+        if (!format || !format->writeQuality) {
+            std::string names;
+            for (const FormatRow& row : Formats())
+                if (row.writeQuality) {
+                    names += names.empty() ? "" : ", ";
+                    for (char c : row.name)
+                        names += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+                }
+            io.err << "pixadrome-cli: --quality applies to " << names << " output only\n";
             return 2;
         }
     }
     CImageBuffer buf;
     if (!LoadChecked(buf, in, io, w, h))
         return 1;
-    if (jpegQuality >= 0) {
+    if (chosenQuality >= 0) {
         CliPrompter prompter(io.err);
-        return WriteJpeg(buf, out, jpegQuality).Report(prompter) ? 0 : 1;
+        return format->writeQuality(buf, out, chosenQuality).Report(prompter) ? 0 : 1;
     }
     return SaveChecked(buf, out, io) ? 0 : 1;
 }

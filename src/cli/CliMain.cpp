@@ -13,7 +13,7 @@
 #include "cli/CliSupport.h"
 #include "image/CImageBuffer.h"
 #include "image/PackedDib.h"
-#include "processing/GifSave.h"
+#include "processing/CoreFormats.h"
 
 namespace pix {
 
@@ -61,7 +61,9 @@ int CmdScan(const QStringList& args, CliStreams io)
 
 int RunCoreCli(int argc, char** argv)
 {
-    RegisterReducingGifWriter();
+    // Also run by the drawing program, after it registered the metafiles:
+    // registering again keeps them.
+    RegisterCoreFormats();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);

@@ -3,13 +3,13 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliMain.h"
-#include "render/RenderFormats.h"
+#include "render/FormatList.h"
 
 namespace pix {
 
 int RunCli(int argc, char** argv)
 {
-    RegisterRenderFormats();
+    RegisterFormats();
     const QString command = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     auto run = command == QLatin1String("sheet") ? CmdSheet : command == QLatin1String("samples") ? CmdSamples : nullptr;
     if (!run)

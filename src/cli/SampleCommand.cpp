@@ -54,15 +54,13 @@ int CmdSamples(const QStringList& args, CliStreams io)
     CImageBuffer picture;
     FromQImage(image, picture);
 
-    std::set<ImageFormat> done;
-    for (const FormatKey& key : FormatKeys()) {
-        if (key.key[0] != '.' || done.count(key.format) || !CodecFor(key.format).write)
+    // One file per format that has a writer, named by its first extension.
+    for (const FormatRow& format : Formats()) {
+        if (!format.write)
             continue;
-        done.insert(key.format);
-        std::string ext = QString::fromLatin1(key.key.data(), 4).toLower().toStdString();
-        CImageBuffer copy = picture;
-        std::string path = NativePath(dir.filePath(QString::fromStdString("sample" + ext)));
-        if (!SaveChecked(copy, path, io))
+        const std::string_view ext = format.extensions.substr(0, format.extensions.find(';'));
+        std::string path = NativePath(dir.filePath(QString::fromStdString("sample." + std::string(ext))));
+        if (!SaveChecked(picture, path, io))
             status = 1;
     }
     // A palette picture as well: eight bands of colour.

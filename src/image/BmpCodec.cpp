@@ -325,4 +325,14 @@ Outcome WriteBmp(const CImageBuffer& buf, const std::string& path)
     return buf.HasIndexPlane() ? WriteBmpPalette(buf, path) : WriteBmpTrueColor(buf, path);
 }
 
+extern constexpr FormatRow kBmpFormat{
+    .name = "bmp",
+    .extensions = "bmp;dib",
+    .openLabel = "Windows Bitmaps (*.bmp,*.dib)",
+    .saveLabel = "Windows Bitmap (*.bmp,*.dib)",
+    .read = ReadBmp,
+    .write = WriteBmp,
+    .size = QueryBmpSize,
+};
+
 }  // namespace pix

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/Outcome.h"
+#include "image/FormatTable.h"
 #include "image/BmpHeader.h"
 
 namespace pix {
@@ -35,5 +36,8 @@ bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height);
 Outcome WriteBmp(const CImageBuffer& buf, const std::string& path);
 Outcome WriteBmpTrueColor(const CImageBuffer& buf, const std::string& path);
 Outcome WriteBmpPalette(const CImageBuffer& buf, const std::string& path);
+
+// The format table's row.
+extern const FormatRow kBmpFormat;
 
 }  // namespace pix

@@ -81,7 +81,7 @@ bool CImageBuffer::SetIndexPlane(std::vector<uint8_t>&& plane, int colorCount)
 LoadResult CImageBuffer::Load(const std::string& path, uint32_t maxWidth, uint32_t maxHeight)
 {
     Clear();
-    const FormatCodec* codec = CodecForPath(path);
+    const FormatRow* codec = FormatForPath(path);
     if (!codec || !codec->read)
         return LoadResult::UnknownType;
     try {
@@ -105,7 +105,7 @@ LoadResult CImageBuffer::Load(const std::string& path, uint32_t maxWidth, uint32
 
 Outcome CImageBuffer::Save(const std::string& path) const
 {
-    const FormatCodec* codec = CodecForPath(path);
+    const FormatRow* codec = FormatForPath(path);
     if (!codec || !codec->write)
         return Outcome(MsgId::NoValidFileType, {path});
     if (IsEmpty())

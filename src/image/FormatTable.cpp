@@ -1,100 +1,142 @@
 #include "image/FormatTable.h"
 
-#include <array>
+#include <algorithm>
 #include <cctype>
-
-#include "image/BmpCodec.h"
-#include "image/GifCodec.h"
-#include "image/JpegCodec.h"
-#include "image/PngCodec.h"
-#include "image/PxfCodec.h"
-#include "image/TiffCodec.h"
+#include <vector>
 
 namespace pix {
 namespace {
 
-// "JFIF" and "TIFF" are the four-letter names the desktop also gives JPEG
-// and TIFF files; the program opens those types as a whole.
-constexpr std::array<FormatKey, 13> kKeys{{
-    {".JPG", ImageFormat::Jpeg},
-    {"JPEG", ImageFormat::Jpeg},
-    {".JIF", ImageFormat::Jpeg},
-    {".JPE", ImageFormat::Jpeg},
-    {"JFIF", ImageFormat::Jpeg},
-    {".GIF", ImageFormat::Gif},
-    {".PNG", ImageFormat::Png},
-    {".WMF", ImageFormat::Wmf},
-    {".TIF", ImageFormat::Tiff},
-    {"TIFF", ImageFormat::Tiff},
-    {".BMP", ImageFormat::Bmp},
-    {".DIB", ImageFormat::Bmp},
-    {".PXF", ImageFormat::Pxf},
-}};
-
-std::array<FormatCodec, kFormatCount>& Codecs()
+std::vector<FormatRow>& Rows()
 {
-    // The formats of this layer are known from the start.
-    static std::array<FormatCodec, kFormatCount> codecs = [] {
-        std::array<FormatCodec, kFormatCount> c{};
-        c[static_cast<size_t>(ImageFormat::Bmp)] = {ReadBmp, WriteBmp, QueryBmpSize};
-        c[static_cast<size_t>(ImageFormat::Gif)] = {ReadGif, WriteGif, QueryGifSize};
-        c[static_cast<size_t>(ImageFormat::Jpeg)] = {ReadJpeg, WriteJpegDefault, QueryJpegSize};
-        c[static_cast<size_t>(ImageFormat::Png)] = {ReadPng, WritePng, QueryPngSize};
-        c[static_cast<size_t>(ImageFormat::Tiff)] = {ReadTiff, WriteTiff, QueryTiffSize};
-        c[static_cast<size_t>(ImageFormat::Pxf)] = {ReadPxf, WritePxf};
-        return c;
-    }();
-    return codecs;
+    static std::vector<FormatRow> rows;
+    return rows;
+}
+
+char Upper(char c) { return static_cast<char>(std::toupper(static_cast<unsigned char>(c))); }
+
+// Calls visit with each extension of a row, without dot.
+template <typename Visit>
+void ForEachExtension(std::string_view extensions, Visit visit)
+{
+    while (!extensions.empty()) {
+        const size_t end = std::min(extensions.find(';'), extensions.size());
+        if (end > 0)
+            visit(extensions.substr(0, end));
+        extensions.remove_prefix(std::min(end + 1, extensions.size()));
+    }
+}
+
+// Whether the last four characters of "." + extension are key.
+bool KeyMatches(std::string_view extension, const char (&key)[4])
+{
+    if (extension.size() < 3)
+        return false;
+    size_t k = 0;
+    if (extension.size() == 3) {
+        if (key[0] != '.')
+            return false;
+        k = 1;
+    }
+    const std::string_view tail = extension.substr(extension.size() - (4 - k));
+    for (char c : tail)
+        if (Upper(c) != key[k++])
+            return false;
+    return true;
+}
+
+std::string Patterns(std::string_view extensions)
+{
+    std::string out;
+    ForEachExtension(extensions, [&](std::string_view ext) {
+        out += out.empty() ? "*." : ";*.";
+        out += ext;
+    });
+    return out;
+}
+
+// Each row's label and patterns; only rows with a writer when saving.
+std::string RowFilters(bool saving)
+{
+    std::string out;
+    for (const FormatRow& row : Formats())
+        if (!saving || row.write)
+            out += std::string(saving ? row.saveLabel : row.openLabel) + "|" + Patterns(row.extensions) + "|";
+    return out;
 }
 
 }  // namespace
 
-std::span<const FormatKey> FormatKeys() { return kKeys; }
-
-std::optional<ImageFormat> FormatForPath(std::string_view path)
+void RegisterFormat(const FormatRow& row)
 {
-    if (path.size() < 4)
-        return std::nullopt;
-    char key[4];
-    for (int i = 0; i < 4; ++i)
-        key[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(path[path.size() - 4 + i])));
-    for (const FormatKey& k : kKeys)
-        if (std::string_view(key, 4) == k.key)
-            return k.format;
-    return std::nullopt;
+    std::vector<FormatRow>& rows = Rows();
+    auto same = std::find_if(rows.begin(), rows.end(), [&](const FormatRow& r) { return r.name == row.name; });
+    if (same != rows.end())
+        *same = row;
+    else
+        rows.push_back(row);
 }
 
-const FormatCodec* CodecForPath(std::string_view path)
+std::span<const FormatRow> Formats() { return Rows(); }
+
+const FormatRow* FormatForPath(std::string_view path)
 {
-    auto format = FormatForPath(path);
-    if (!format)
+    if (path.size() < 4)
         return nullptr;
-    return &Codecs()[static_cast<size_t>(*format)];
+    char key[4];
+    for (size_t i = 0; i < 4; ++i)
+        key[i] = Upper(path[path.size() - 4 + i]);
+    for (const FormatRow& row : Formats()) {
+        bool found = false;
+        ForEachExtension(row.extensions, [&](std::string_view ext) { found = found || KeyMatches(ext, key); });
+        if (found)
+            return &row;
+    }
+    return nullptr;
+}
+
+bool IsPictureExtension(std::string_view ext)
+{
+    bool found = false;
+    for (const FormatRow& row : Formats())
+        ForEachExtension(row.extensions, [&](std::string_view known) {
+            found = found || std::equal(known.begin(), known.end(), ext.begin(), ext.end(),
+                                        [](char a, char b) { return Upper(a) == Upper(b); });
+        });
+    return found;
 }
 
 bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height)
 {
-    const FormatCodec* codec = CodecForPath(path);
-    return codec && codec->size && codec->size(path, width, height);
+    const FormatRow* row = FormatForPath(path);
+    return row && row->size && row->size(path, width, height);
 }
 
 bool HintedImageSize(std::string_view path, uint32_t& width, uint32_t& height, uint32_t hintWidth,
                      uint32_t hintHeight)
 {
-    const std::optional<ImageFormat> format = FormatForPath(path);
-    if (!format || *format == ImageFormat::Wmf)
+    const FormatRow* row = FormatForPath(path);
+    if (!row)
         return false;
-    if (*format == ImageFormat::Jpeg) {
-        // libjpeg rounds a scaled side up.
-        const auto denom = static_cast<uint32_t>(JpegScaleDenominator(width, height, hintWidth, hintHeight));
-        width = (width + denom - 1) / denom;
-        height = (height + denom - 1) / denom;
-    }
-    return true;
+    return !row->hinted || row->hinted(width, height, hintWidth, hintHeight);
 }
 
-void RegisterCodec(ImageFormat format, FormatCodec codec) { Codecs()[static_cast<size_t>(format)] = codec; }
+std::string OpenFilter()
+{
+    std::string all;
+    for (const FormatRow& row : Formats())
+        all += (all.empty() ? "" : ";") + Patterns(row.extensions);
+    return "Only image files|" + all + "|Pixadrome contact sheets (*.pxc)|*.pxc|All files (*.*)|*.*|" +
+           RowFilters(false) + "|";
+}
 
-const FormatCodec& CodecFor(ImageFormat format) { return Codecs()[static_cast<size_t>(format)]; }
+std::string ImagesFilter() { return RowFilters(false) + "|"; }
+
+std::string SaveSheetFilter()
+{
+    return "Pixadrome contact sheet (*.pxc)|*.pxc|Webpage (*.html,*.htm)|*.html;*.htm|" + RowFilters(true) + "|";
+}
+
+std::string SaveImageFilter() { return RowFilters(true) + "|"; }
 
 }  // namespace pix

@@ -1,11 +1,17 @@
 #pragma once
-// The one table that maps a path's last four characters, upper-cased, to
-// its image format, and each format to its reader and writer. Formats whose
-// codec lives in a higher layer (metafiles are drawn with the render layer)
-// are registered there at start-up; until then their keys load nothing.
+// The image formats as rows: each row holds everything the program knows
+// about one format (its extensions, its file-dialog labels, its reader,
+// writer and size query, how size hints change the picture it reads, and
+// whether the window saves it through a dialog). A path's format is chosen
+// by its last four characters, upper-cased, as the keys of the rows give
+// them; the file dialogs' filter strings are generated from the rows.
+//
+// The rows are registered once at start-up, before threads, in the order
+// the file dialogs list them (a stored filter index keeps meaning the same
+// entry, so new rows go last). A row lives beside its codec; the list of
+// rows is in the highest core layer that sees every codec.
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,78 +21,69 @@ namespace pix {
 class CImageBuffer;
 class Outcome;
 
-enum class ImageFormat : uint8_t { Jpeg, Gif, Png, Wmf, Tiff, Bmp, Pxf };
-inline constexpr int kFormatCount = 7;
-
 // A reader fills buf from path (buf is empty on entry and stays empty on
 // failure); hints are the size the caller will scale to, 0 × 0 for full size.
 using ImageReader = void (*)(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
 // A writer writes buf to path and tells why when it cannot; a failed
 // write leaves an old file of that name as it was.
 using ImageWriter = Outcome (*)(const CImageBuffer& buf, const std::string& path);
+// A writer with a chosen quality, 0 (smallest) to 100 (best).
+using QualityWriter = Outcome (*)(const CImageBuffer& buf, const std::string& path, int quality);
 
 // A size query reads only as much of the file as it needs to tell the
 // width and height the reader would give the picture; false when it cannot.
 using ImageSizeQuery = bool (*)(const std::string& path, uint32_t& width, uint32_t& height);
 
-struct FormatCodec {
+// Turns a picture's full size into the size a load with the given hints
+// gives; false when that size cannot be told before loading.
+using HintedSizeRule = bool (*)(uint32_t& width, uint32_t& height, uint32_t hintWidth, uint32_t hintHeight);
+
+struct FormatRow {
+    std::string_view name;        // lower case, unique: "jpeg"
+    std::string_view extensions;  // the dialogs' patterns without "*.": "jpg;jif;jpeg;jpe;jfif"
+    std::string_view openLabel;   // open dialogs: "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)"
+    std::string_view saveLabel;   // save dialogs: "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)"
     ImageReader read = nullptr;
-    ImageWriter write = nullptr;
-    ImageSizeQuery size = nullptr;
+    ImageWriter write = nullptr;          // null: the format is read only
+    ImageSizeQuery size = nullptr;        // null: the size is known only by loading
+    HintedSizeRule hinted = nullptr;      // null: the reader ignores hints
+    QualityWriter writeQuality = nullptr; // null: the format has no quality to choose
+    bool saveDialog = false;              // the window saves it through its quality dialog
 };
 
-struct FormatKey {
-    std::string_view key;  // last four characters, upper case
-    ImageFormat format;
-};
+// Adds a row at the end of the table, or replaces the row of its name in
+// place. Start-up only.
+void RegisterFormat(const FormatRow& row);
 
-// The keys in the order they are compared.
-std::span<const FormatKey> FormatKeys();
+// The rows in the dialogs' order.
+std::span<const FormatRow> Formats();
 
-// The format chosen by a path's last four characters, or nothing.
-std::optional<ImageFormat> FormatForPath(std::string_view path);
+// The row of a path's last four characters, or null.
+const FormatRow* FormatForPath(std::string_view path);
 
-// The codec of a path, or null when no format or no codec is known.
-const FormatCodec* CodecForPath(std::string_view path);
+// Whether ext (without its dot, any case) is the whole extension of a
+// picture format.
+bool IsPictureExtension(std::string_view ext);
 
 // The width and height of the picture at path, by its format's size
 // query; false for formats without one and for unreadable files.
 bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height);
 
 // Turns the full size of the picture at path (as QueryImageSize tells it)
-// into the size a load with the given hints gives: JPEG decodes at a
-// reduced scale, the other readers ignore hints. False for metafiles,
-// which are drawn at the hinted size, and for unknown formats.
+// into the size a load with the given hints gives. False for unknown
+// formats and where the rule cannot tell (metafiles are drawn at the
+// hinted size).
 bool HintedImageSize(std::string_view path, uint32_t& width, uint32_t& height, uint32_t hintWidth,
                      uint32_t hintHeight);
 
-// Installs the reader, writer and size query of a format (at start-up,
-// before threads).
-void RegisterCodec(ImageFormat format, FormatCodec codec);
-const FormatCodec& CodecFor(ImageFormat format);
-
-// The system's extension list, separated by full stops.
-inline constexpr std::string_view kExtensionList = "jpeg.jpg.jif.jpe.jfif.bmp.dib.gif.png.tif.tiff.wmf.pxf";
-
 // File-type filters: description|patterns pairs ended by "||".
-inline constexpr std::string_view kOpenFilter =
-    "Only image files|*.jpg;*.jif;*.jpe;*.jpeg;*.jfif;*.bmp;*.dib;*.gif;*.png;*.tif;*.tiff;*.wmf;*.pxf|"
-    "Pixadrome contact sheets (*.pxc)|*.pxc|All files (*.*)|*.*|"
-    "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpe;*.jpeg;*.jfif|"
-    "Windows Bitmaps (*.bmp,*.dib)|*.bmp;*.dib|GIF images (*.gif)|*.gif|PNG images (*.png)|*.png|"
-    "Tiff images (*.tif)|*.tif;*.tiff|Windows Metafiles (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
-inline constexpr std::string_view kImagesFilter =
-    "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe;*.jfif|"
-    "Windows Bitmaps (*.bmp,*.dib)|*.bmp;*.dib|GIF images (*.gif)|*.gif|PNG images (*.png)|*.png|"
-    "Tiff images (*.tif)|*.tif;*.tiff|Windows Metafiles (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
-inline constexpr std::string_view kSaveSheetFilter =
-    "Pixadrome contact sheet (*.pxc)|*.pxc|Webpage (*.html,*.htm)|*.html;*.htm|"
-    "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe;*.jfif|"
-    "Windows Bitmap (*.bmp,*.dib)|*.bmp;*.dib|GIF image (*.gif)|*.gif|PNG image (*.png)|*.png|"
-    "Tiff images (*.tif)|*.tif;*.tiff|Windows Metafile (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
-inline constexpr std::string_view kSaveImageFilter =
-    "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)|*.jpg;*.jif;*.jpeg;*.jpe;*.jfif|"
-    "Windows Bitmap (*.bmp,*.dib)|*.bmp;*.dib|GIF image (*.gif)|*.gif|PNG image (*.png)|*.png|"
-    "Tiff images (*.tif)|*.tif;*.tiff|Windows Metafile (*.wmf)|*.wmf|Pixadrome images (*.pxf)|*.pxf||";
+// Opening anything: every picture, sheets, all files, then each format.
+std::string OpenFilter();
+// Choosing pictures: each format.
+std::string ImagesFilter();
+// Saving a sheet: the sheet, web pages, then each format with a writer.
+std::string SaveSheetFilter();
+// Saving a picture: each format with a writer.
+std::string SaveImageFilter();
 
 }  // namespace pix

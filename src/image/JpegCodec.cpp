@@ -305,4 +305,28 @@ Outcome WriteJpegDefault(const CImageBuffer& buf, const std::string& path)
     return WriteJpeg(buf, path, kDefaultJpegQuality);
 }
 
+namespace {
+// libjpeg decodes at 1/1, 1/2, 1/4 or 1/8 and rounds a scaled side up.
+bool JpegHintedSize(uint32_t& width, uint32_t& height, uint32_t hintWidth, uint32_t hintHeight)
+{
+    const auto denom = static_cast<uint32_t>(JpegScaleDenominator(width, height, hintWidth, hintHeight));
+    width = (width + denom - 1) / denom;
+    height = (height + denom - 1) / denom;
+    return true;
+}
+}  // namespace
+
+extern constexpr FormatRow kJpegFormat{
+    .name = "jpeg",
+    .extensions = "jpg;jif;jpeg;jpe;jfif",
+    .openLabel = "JPG images (*.jpg, *.jif,*.jpeg,*.jpe)",
+    .saveLabel = "JPG image (*.jpg, *.jif,*.jpeg,*.jpe)",
+    .read = ReadJpeg,
+    .write = WriteJpegDefault,
+    .size = QueryJpegSize,
+    .hinted = JpegHintedSize,
+    .writeQuality = WriteJpeg,
+    .saveDialog = true,
+};
+
 }  // namespace pix

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/Outcome.h"
+#include "image/FormatTable.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -40,5 +41,8 @@ Outcome WriteJpeg(const CImageBuffer& buf, const std::string& path, int quality)
 // The writer of the format table: quality 75.
 inline constexpr int kDefaultJpegQuality = 75;
 Outcome WriteJpegDefault(const CImageBuffer& buf, const std::string& path);
+
+// The format table's row: saved through the quality dialog in the window.
+extern const FormatRow kJpegFormat;
 
 }  // namespace pix

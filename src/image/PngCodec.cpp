@@ -394,4 +394,14 @@ Outcome WritePng(const CImageBuffer& buf, const std::string& path)
     return {};
 }
 
+extern constexpr FormatRow kPngFormat{
+    .name = "png",
+    .extensions = "png",
+    .openLabel = "PNG images (*.png)",
+    .saveLabel = "PNG image (*.png)",
+    .read = ReadPng,
+    .write = WritePng,
+    .size = QueryPngSize,
+};
+
 }  // namespace pix

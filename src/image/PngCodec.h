@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/Outcome.h"
+#include "image/FormatTable.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -41,5 +42,8 @@ int PngPaletteBitDepth(int colorCount);
 // Writes buf as PNG through a temporary file, leaving any old file
 // untouched on failure.
 Outcome WritePng(const CImageBuffer& buf, const std::string& path);
+
+// The format table's row.
+extern const FormatRow kPngFormat;
 
 }  // namespace pix

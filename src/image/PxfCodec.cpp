@@ -197,4 +197,13 @@ Outcome WritePxf(const CImageBuffer& buf, const std::string& path)
     return {};
 }
 
+extern constexpr FormatRow kPxfFormat{
+    .name = "pxf",
+    .extensions = "pxf",
+    .openLabel = "Pixadrome images (*.pxf)",
+    .saveLabel = "Pixadrome images (*.pxf)",
+    .read = ReadPxf,
+    .write = WritePxf,
+};
+
 }  // namespace pix

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/Outcome.h"
+#include "image/FormatTable.h"
 
 namespace pix {
 
@@ -29,5 +30,8 @@ void ReadPxfBytes(std::span<const uint8_t> file, CImageBuffer& buf);
 void ReadPxf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
 // Writes buf through a temporary file; on failure the old file is kept.
 Outcome WritePxf(const CImageBuffer& buf, const std::string& path);
+
+// The format table's row; the size is known only by loading.
+extern const FormatRow kPxfFormat;
 
 }  // namespace pix

@@ -292,4 +292,14 @@ Outcome WriteTiff(const CImageBuffer& buf, const std::string& path)
     return {};
 }
 
+extern constexpr FormatRow kTiffFormat{
+    .name = "tiff",
+    .extensions = "tif;tiff",
+    .openLabel = "Tiff images (*.tif)",
+    .saveLabel = "Tiff images (*.tif)",
+    .read = ReadTiff,
+    .write = WriteTiff,
+    .size = QueryTiffSize,
+};
+
 }  // namespace pix

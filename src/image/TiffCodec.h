@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/Outcome.h"
+#include "image/FormatTable.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -28,5 +29,8 @@ bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height);
 // Writes buf as TIFF through a temporary file, leaving any old file
 // untouched on failure.
 Outcome WriteTiff(const CImageBuffer& buf, const std::string& path);
+
+// The format table's row.
+extern const FormatRow kTiffFormat;
 
 }  // namespace pix

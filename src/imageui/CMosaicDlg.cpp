@@ -60,7 +60,7 @@ CMosaicDlg::CMosaicDlg(int targetWidth, int targetHeight, Prompter& prompter, Fi
         const QString dialogTitle = dialogTitles[i];
         connect(add, &QPushButton::clicked, this, [this, kind, dialogTitle] {
             int filter = 1;
-            AddFiles(kind, files_.ChooseOpen(this, dialogTitle, QDir::currentPath(), kImagesFilter, filter));
+            AddFiles(kind, files_.ChooseOpen(this, dialogTitle, QDir::currentPath(), ImagesFilter(), filter));
         });
         connect(clear, &QPushButton::clicked, this, [this, kind] { Clear(kind); });
         auto* buttons = new QHBoxLayout;

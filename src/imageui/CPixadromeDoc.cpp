@@ -143,11 +143,12 @@ bool CPixadromeDoc::NewDocument(std::optional<std::vector<uint8_t>> dib)
 
 bool CPixadromeDoc::SaveDocument(const QString& path)
 {
-    // JPEG goes through the compression dialog, which writes the file;
-    // other pictures are written by their format's writer, which says why
-    // when it cannot. A failed save leaves the picture modified, so its
+    // A format with a quality (JPEG) goes through the compression dialog,
+    // which writes the file; other pictures are written by their format's
+    // writer, which says why when it cannot. A failed save leaves the picture modified, so its
     // edits are not lost on closing.
-    if (FormatForPath(Native(path)) == ImageFormat::Jpeg) {
+    const FormatRow* format = FormatForPath(Native(path));
+    if (format && format->saveDialog) {
         if (!app_.SaveJpeg(image_, path))
             return false;
     } else if (!image_.Save(Native(path)).Report(app_.Prompt())) {
@@ -182,7 +183,7 @@ bool CPixadromeDoc::SaveModified()
 
 bool CPixadromeDoc::OnSaveAs()
 {
-    const QString chosen = ChooseDestination(app_, tr("Save As"), title_, kSaveImageFilter);
+    const QString chosen = ChooseDestination(app_, tr("Save As"), title_, SaveImageFilter());
     if (chosen.isEmpty())
         return false;
     WaitCursor wait;

@@ -1,7 +1,6 @@
 #include "processing/GifSave.h"
 
 #include "image/CImageBuffer.h"
-#include "image/FormatTable.h"
 #include "image/GifCodec.h"
 #include "processing/ColorReduction.h"
 
@@ -25,11 +24,14 @@ Outcome WriteGifReducing(const CImageBuffer& buf, const std::string& path)
     return WriteGif(reduced, path);
 }
 
-void RegisterReducingGifWriter()
-{
-    FormatCodec codec = CodecFor(ImageFormat::Gif);
-    codec.write = WriteGifReducing;
-    RegisterCodec(ImageFormat::Gif, codec);
-}
+extern constexpr FormatRow kGifFormat{
+    .name = "gif",
+    .extensions = "gif",
+    .openLabel = "GIF images (*.gif)",
+    .saveLabel = "GIF image (*.gif)",
+    .read = ReadGif,
+    .write = WriteGifReducing,
+    .size = QueryGifSize,
+};
 
 }  // namespace pix

@@ -6,18 +6,18 @@
 #include <string>
 
 #include "common/Outcome.h"
+#include "image/FormatTable.h"
 
 namespace pix {
 
 class CImageBuffer;
 
-// The ".GIF" writer of the format table once RegisterReducingGifWriter has
-// run. Tells "Failed to make 256 color image" when no index plane can be
-// made, else what the GIF writer tells.
+// The GIF row's writer. Tells "Failed to make 256 color image" when no
+// index plane can be made, else what the GIF writer tells.
 Outcome WriteGifReducing(const CImageBuffer& buf, const std::string& path);
 
-// Puts WriteGifReducing into the format table in place of the writer that
-// needs an index plane; the reader stays.
-void RegisterReducingGifWriter();
+// The format table's row: the image layer's reader and size query, this
+// writer.
+extern const FormatRow kGifFormat;
 
 }  // namespace pix

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "render/RenderFormats.h"
+#include "render/ScreenDpi.h"
 
 namespace pix {
 

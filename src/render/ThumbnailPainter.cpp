@@ -8,7 +8,7 @@
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
 #include "render/ImageConversion.h"
-#include "render/RenderFormats.h"
+#include "render/ScreenDpi.h"
 #include "sheets/ThumbnailList.h"
 
 namespace pix {

@@ -7,7 +7,7 @@
 #include "common/ByteReader.h"
 #include "image/CImageBuffer.h"
 #include "image/PackedDib.h"
-#include "render/RenderFormats.h"
+#include "render/ScreenDpi.h"
 #include "render/WmfPlayer.h"
 
 namespace pix {

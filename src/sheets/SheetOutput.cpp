@@ -19,12 +19,8 @@ SheetOutput SheetOutputFor(std::string_view path)
     std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (ext == "html" || ext == "htm")
         return SheetOutput::WebPages;
-    for (std::string_view rest = kExtensionList; !rest.empty();) {
-        const size_t end = std::min(rest.find('.'), rest.size());
-        if (!ext.empty() && rest.substr(0, end) == ext)
-            return SheetOutput::Pictures;
-        rest.remove_prefix(std::min(end + 1, rest.size()));
-    }
+    if (IsPictureExtension(ext))
+        return SheetOutput::Pictures;
     return SheetOutput::Sheet;
 }
 

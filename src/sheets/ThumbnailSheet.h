@@ -59,7 +59,7 @@ public:
     // either).
     static std::string FileNameOf(std::string_view path);
 
-    // A new sheet from the pending file list: files in list order, labels
+    // A new sheet from the given files: files in list order, labels
     // the file names, order 0 .. n - 1, then the pictures (side × side,
     // made with load = true until progress is cancelled, with load = false
     // after), then every label through ExpandLabel. The format and the

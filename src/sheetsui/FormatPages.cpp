@@ -125,7 +125,7 @@ QWidget* CFormatDlg::MakeBackgroundPage()
         // One file, in the folder of the picture there is.
         const QFileInfo current(QString::fromStdString(format_.bgImg));
         const QString folder = format_.bgImg.empty() ? QString() : current.absolutePath();
-        const QString chosen = files_.ChooseOpenFile(this, tr("Browse"), folder, current.fileName(), kImagesFilter);
+        const QString chosen = files_.ChooseOpenFile(this, tr("Browse"), folder, current.fileName(), ImagesFilter());
         if (!chosen.isEmpty())
             ChooseBackgroundPicture(chosen);
     });

@@ -70,7 +70,7 @@ bool CThumbnailDoc::OnSaveAs()
     int filterIndex = settings.Get(filterKey);
     const QString chosen =
         app_.Files().ChooseSaveTyped(app_.MainWindow(), tr("Save As"), RememberedFolder(settings, settings::kDestDir),
-                                     proposed, kSaveSheetFilter, filterIndex, ext.mid(1));
+                                     proposed, SaveSheetFilter(), filterIndex, ext.mid(1));
     if (chosen.isEmpty())
         return false;
     RememberFolderOf(settings, settings::kDestDir, chosen);
@@ -104,7 +104,7 @@ std::optional<bool> CThumbnailDoc::SaveAsChosen(const QString& chosen)
         if (!ChoosePageSize(layout.width, layout.height))
             return std::nullopt;
         const QString pictures = ChooseDestination(app_, tr("Choose path and suffix for thumbnails"),
-                                                   QStringLiteral("_small.jpg"), kImagesFilter, QStringLiteral("jpg"));
+                                                   QStringLiteral("_small.jpg"), ImagesFilter(), QStringLiteral("jpg"));
         if (pictures.isEmpty())
             return std::nullopt;
         layout.thumbnailFolder = Native(QFileInfo(pictures).absolutePath()) + "/";

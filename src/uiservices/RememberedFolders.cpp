@@ -25,7 +25,7 @@ QStringList ChooseSourceFiles(AppServices& app, const QString& title, FilterOnCa
     SettingsStore& settings = app.Settings();
     int filterIndex = settings.Get(settings::kSrcFilter);
     const QStringList files = app.Files().ChooseOpen(app.MainWindow(), title,
-                                                     RememberedFolder(settings, settings::kSrcDir), kOpenFilter,
+                                                     RememberedFolder(settings, settings::kSrcDir), OpenFilter(),
                                                      filterIndex);
     if (!files.isEmpty() || onCancel == FilterOnCancel::Store)
         settings.Set(settings::kSrcFilter, filterIndex);

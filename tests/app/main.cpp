@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "render/RenderFormats.h"
+#include "render/FormatList.h"
 
 int main(int argc, char** argv)
 {
@@ -25,7 +25,7 @@ int main(int argc, char** argv)
     qputenv("XDG_CONFIG_DIRS", home.filePath(QStringLiteral("none")).toUtf8());
     QDir().mkpath(home.filePath(QStringLiteral("data")));
     QApplication app(argc, argv);
-    pix::RegisterRenderFormats();
+    pix::RegisterFormats();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

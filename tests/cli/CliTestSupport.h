@@ -8,7 +8,6 @@
 
 #include "cli/CliCommands.h"
 #include "image/CImageBuffer.h"
-#include "render/RenderFormats.h"
 #include "support/ImageTestSupport.h"
 
 namespace pix::test {
@@ -21,7 +20,6 @@ struct CliRun {
 
 inline CliRun Call(int (*cmd)(const QStringList&, CliStreams), const QStringList& args)
 {
-    RegisterRenderFormats();
     std::ostringstream out, err;
     const int status = cmd(args, CliStreams{out, err});
     return {status, out.str(), err.str()};

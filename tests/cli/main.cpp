@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "render/FormatList.h"
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
@@ -12,6 +14,7 @@ int main(int argc, char** argv)
     QTemporaryDir cache;
     qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     QGuiApplication app(argc, argv);
+    pix::RegisterFormats();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

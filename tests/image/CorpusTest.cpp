@@ -44,7 +44,7 @@ bool PngReadsOnWhereTheManifestRefuses(const ManifestRow& row)
 bool LoadsUnderANameTheManifestRefuses(const ManifestRow& row)
 {
     return row.expected == "refused" && row.note.find("not recognised by the format dispatch") != std::string::npos &&
-           FormatForPath(row.path).has_value();
+           FormatForPath(row.path) != nullptr;
 }
 
 // libjpeg's own decode of a file at a scale, rows top down, red-green-blue.

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <iterator>
 
 #include "CodecTestHelpers.h"
 #include "common/Prompter.h"
+#include "image/BmpCodec.h"
 #include "image/CImageBuffer.h"
 #include "support/TestSupport.h"
 
@@ -17,51 +16,58 @@ namespace {
 
 TEST(FormatTable, ChoosesByTheLastFourCharactersUpperCased)
 {
-    EXPECT_EQ(FormatForPath("photo.JPEG"), ImageFormat::Jpeg);
-    EXPECT_EQ(FormatForPath("photo.jpeg"), ImageFormat::Jpeg);
-    EXPECT_EQ(FormatForPath("a.jPe"), ImageFormat::Jpeg);
-    EXPECT_EQ(FormatForPath("a.Dib"), ImageFormat::Bmp);
-    EXPECT_EQ(FormatForPath(".pxf"), ImageFormat::Pxf);
-    EXPECT_EQ(FormatForPath("scan.TIFF"), ImageFormat::Tiff);
-    EXPECT_EQ(FormatForPath("scan.jfif"), ImageFormat::Jpeg);
-    EXPECT_EQ(FormatForPath("bmp"), std::nullopt);
-    EXPECT_EQ(FormatForPath("noext"), std::nullopt);
-    EXPECT_EQ(FormatForPath("xjpeg"), ImageFormat::Jpeg);  // the key needs no dot
+    const std::pair<const char*, std::string_view> cases[] = {
+        {"photo.JPEG", "jpeg"}, {"photo.jpeg", "jpeg"}, {"a.jPe", "jpeg"}, {"a.Dib", "bmp"},
+        {".pxf", "pxf"},        {"scan.TIFF", "tiff"},  {"scan.jfif", "jpeg"},
+        {"xjpeg", "jpeg"},  // the key needs no dot
+        {"bmp", ""},            {"noext", ""},          {"a.pn", ""},       {"a.jpgx", ""},
+    };
+    for (auto [path, name] : cases) {
+        const FormatRow* row = FormatForPath(path);
+        EXPECT_EQ(row ? row->name : "", name) << path;
+    }
+    const std::pair<std::string_view, bool> extensions[] = {
+        {"JPG", true}, {"jfif", true}, {"Tiff", true}, {"pe", false}, {"jpgx", false}, {"", false}, {"html", false},
+    };
+    for (auto [ext, known] : extensions)
+        EXPECT_EQ(IsPictureExtension(ext), known) << ext;
     // A file under a key no format has loads nothing, whatever it holds;
     // the old picture goes all the same. (Saving one: the failed writes.)
     test::TempDir dir;
     test::WriteAll(dir.File("y.tga"), {'B', 'M'});
     CImageBuffer buf = test::Gradient(2, 2);
-    buf.Load(dir.File("y.tga"));
+    EXPECT_EQ(buf.Load(dir.File("y.tga")), LoadResult::UnknownType);
     EXPECT_TRUE(buf.IsEmpty());
 }
 
-// Every extension in the extension list and in every filter string is a
-// key of the table, and every key appears in the extension list.
-TEST(FormatTable, ExtensionListAndFiltersMatchTheTable)
+// A format is one row: once registered, its extensions choose it, the open
+// dialogs list it after the others and among all pictures, and the save
+// dialogs list it only once it has a writer. Registering it again by its
+// name keeps its place.
+TEST(FormatTable, ARegisteredRowIsReadListedAndReplacedInPlace)
 {
-    const std::string list = "." + std::string(kExtensionList) + ".";
-    for (const FormatKey& k : FormatKeys()) {
-        std::string ext = "." + std::string(k.key.substr(k.key[0] == '.' ? 1 : 0)) + ".";
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        EXPECT_NE(list.find(ext), std::string::npos) << k.key;
-    }
-    for (size_t at = 0; at + 1 < list.size(); at = list.find('.', at + 1))
-        EXPECT_TRUE(FormatForPath("x" + list.substr(at, list.find('.', at + 1) - at)).has_value()) << at;
-    for (std::string_view filter : {kOpenFilter, kImagesFilter, kSaveSheetFilter, kSaveImageFilter}) {
-        ASSERT_TRUE(filter.ends_with("||"));
-        for (size_t pos = filter.find("*."); pos != std::string_view::npos; pos = filter.find("*.", pos + 1)) {
-            const std::string pattern(filter.substr(pos + 1, filter.find_first_of(";|,) ", pos) - pos - 1));
-            const bool other = pattern == ".*" || pattern == ".pxc" || pattern == ".html" || pattern == ".htm";
-            EXPECT_TRUE(other || FormatForPath("x" + pattern).has_value()) << pattern;
-        }
-    }
-    // The first filter of the open dialog lists every key of the table.
-    const std::string images = std::string(kOpenFilter.substr(0, kOpenFilter.find('|', 17))) + ";";
-    for (size_t at = 0; at + 1 < list.size(); at = list.find('.', at + 1)) {
-        const std::string ext = list.substr(at + 1, list.find('.', at + 1) - at - 1);
-        EXPECT_NE(images.find("*." + ext + ";"), std::string::npos) << ext;
-    }
+    test::TempDir dir;
+    ASSERT_TRUE(test::Gradient(5, 3).Save(dir.File("a.bmp")).Ok());
+    std::filesystem::copy_file(dir.File("a.bmp"), dir.File("a.XYZW"));
+    FormatRow row{"xyz", "xyz;xyzw", "XYZ pictures (*.xyz)", "XYZ picture (*.xyz)", ReadBmp};
+    RegisterFormat(row);
+    CImageBuffer back;
+    EXPECT_EQ(back.Load(dir.File("a.XYZW")), LoadResult::Loaded);
+    EXPECT_EQ(back.Width(), 5u);
+    EXPECT_EQ(back.Save(dir.File("b.xyz")).Why(), MsgId::NoValidFileType);
+    const std::string open = OpenFilter();
+    EXPECT_TRUE(open.ends_with("|XYZ pictures (*.xyz)|*.xyz;*.xyzw||")) << open;
+    EXPECT_TRUE(open.starts_with("Only image files|*.jpg;")) << open;
+    EXPECT_NE(open.find(";*.xyz;*.xyzw|Pixadrome contact sheets (*.pxc)|*.pxc|All files (*.*)|*.*|"), std::string::npos);
+    EXPECT_TRUE(ImagesFilter().ends_with("|XYZ pictures (*.xyz)|*.xyz;*.xyzw||"));
+    EXPECT_EQ(SaveImageFilter().find("xyz"), std::string::npos);
+
+    row.write = WriteBmp;
+    RegisterFormat(row);
+    EXPECT_TRUE(SaveImageFilter().ends_with("|Pixadrome images (*.pxf)|*.pxf|XYZ picture (*.xyz)|*.xyz;*.xyzw||"))
+        << SaveImageFilter();
+    EXPECT_TRUE(back.Save(dir.File("b.xyz")).Ok());
+    EXPECT_TRUE(SaveSheetFilter().starts_with("Pixadrome contact sheet (*.pxc)|*.pxc|Webpage (*.html,*.htm)|"));
 }
 
 // What every writer writes loads back at its size, lossless formats to the
@@ -105,7 +111,7 @@ TEST(FormatTable, WrittenFilesLoadBackAndTheQueryAnswersTheirSize)
             EXPECT_EQ(back.IndexPlane(), c.keepsPlane ? c.picture.IndexPlane() : std::vector<uint8_t>{});
             EXPECT_EQ(back.ColorCount(), c.keepsPlane ? c.picture.ColorCount() : 0);
             uint32_t qw = 0, qh = 0;
-            const bool pxf = FormatForPath(path) == ImageFormat::Pxf;
+            const bool pxf = FormatForPath(path)->name == "pxf";
             EXPECT_EQ(QueryImageSize(path, qw, qh), !pxf);
             EXPECT_TRUE(pxf || (qw == w && qh == h)) << qw << "x" << qh;
         }

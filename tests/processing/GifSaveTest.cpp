@@ -15,7 +15,7 @@ namespace {
 
 TEST(GifSave, ReducesATrueColourPictureAndSavesItsIndices)
 {
-    RegisterReducingGifWriter();
+    RegisterFormat(kGifFormat);
     test::TempDir dir;
     const CImageBuffer original = test::SmoothGradient(97, 61);
     ASSERT_TRUE(original.Save(dir.File("g.gif")).Ok());
@@ -38,7 +38,7 @@ TEST(GifSave, ReducesATrueColourPictureAndSavesItsIndices)
 
 TEST(GifSave, APictureOfFewColoursComesBackExactly)
 {
-    RegisterReducingGifWriter();
+    RegisterFormat(kGifFormat);
     test::TempDir dir;
     const std::array<int, 3> colours[7] = {{255, 255, 255}, {32, 64, 192}, {0, 0, 0},    {254, 255, 255},
                                            {128, 128, 128}, {200, 30, 40}, {31, 64, 192}};

@@ -15,7 +15,7 @@
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
 #include "image/PackedDib.h"
-#include "render/RenderFormats.h"
+#include "render/ScreenDpi.h"
 #include "render/WmfPlayer.h"
 #include "render/WmfWriter.h"
 #include "support/ImageTestSupport.h"
@@ -204,7 +204,6 @@ using Size = std::pair<uint32_t, uint32_t>;
 
 TEST(WmfSize, LoadsAndTheSizeQueryAgreeOnEverySize)
 {
-    RegisterRenderFormats();
     DpiGuard guard;
     test::TempDir dir;
     const auto plain = MetafileBuilder().FillWith(kRed).Rectangle(0, 0, 10, 10).Plain();
@@ -591,7 +590,6 @@ TEST(WmfWriter, LayoutOfPlaceableHeaderMetafileHeaderAndBlit)
 
 TEST(WmfWriter, SavedFilesLoadBackPixelForPixel)
 {
-    RegisterRenderFormats();
     test::TempDir dir;
     DpiGuard guard;
     const std::string path = dir.File("picture.WMF");
@@ -611,8 +609,8 @@ TEST(WmfWriter, SavedFilesLoadBackPixelForPixel)
     back.Load(path, 300, 300);
     EXPECT_EQ(Size(back.Width(), back.Height()), Size(300, 225));
 
-    // Registering the metafile codec keeps the GIF size query. True colour
-    // is saved through the writer that reduces colours first.
+    // Beside the metafiles, true colour is saved as GIF through the writer
+    // that reduces colours first, and the GIF size query answers.
     ASSERT_TRUE(test::Noise(21, 13, 9).Save(dir.File("reduced.gif")).Ok());
     uint32_t w = 0, h = 0;
     ASSERT_TRUE(QueryImageSize(dir.File("reduced.gif"), w, h));
@@ -662,7 +660,6 @@ TEST(WmfCorpus, EveryMetafileAsTheManifestExpects)
     const auto corpus = test::CorpusDir();
     if (corpus.empty())
         GTEST_SKIP() << "corpus not present";
-    RegisterRenderFormats();
     // The size query gives every picture's size, from the headers, and
     // none for what does not load; what loads shows a drawing.
     test::RunCorpusFolder(corpus, "wmf/", {.extra = [](const test::ManifestRow& row, const std::string& file,

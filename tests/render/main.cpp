@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "render/FormatList.h"
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
@@ -11,6 +13,7 @@ int main(int argc, char** argv)
     QTemporaryDir cache;
     qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
     QGuiApplication app(argc, argv);
+    pix::RegisterFormats();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

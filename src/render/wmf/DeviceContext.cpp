@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "render/RenderFormats.h"
+#include "render/ScreenDpi.h"
 #include "render/wmf/Player.h"
 #include "render/wmf/Text.h"
 

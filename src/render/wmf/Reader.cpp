@@ -9,7 +9,7 @@
 #include "common/FileBytes.h"
 #include "image/CImageBuffer.h"
 #include "render/ImageConversion.h"
-#include "render/RenderFormats.h"
+#include "render/ScreenDpi.h"
 #include "render/WmfPlayer.h"
 #include "render/wmf/Player.h"
 

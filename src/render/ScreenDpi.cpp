@@ -1,9 +1,4 @@
-#include "render/RenderFormats.h"
-
-#include "image/FormatTable.h"
-#include "processing/GifSave.h"
-#include "render/WmfPlayer.h"
-#include "render/WmfWriter.h"
+#include "render/ScreenDpi.h"
 
 namespace pix {
 
@@ -11,12 +6,6 @@ namespace {
 constexpr int kDefaultScreenDpi = 96;
 int screenDpi = kDefaultScreenDpi;
 }  // namespace
-
-void RegisterRenderFormats()
-{
-    RegisterCodec(ImageFormat::Wmf, {ReadWmf, WriteWmf, QueryWmfSize});
-    RegisterReducingGifWriter();
-}
 
 int ScreenDpi() { return screenDpi; }
 
