@@ -4,8 +4,6 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
@@ -31,9 +29,6 @@
 namespace pix {
 
 namespace {
-
-constexpr int kMinDelay = 10;
-constexpr int kMaxDelay = 60000;
 
 struct Command {
     const char* name;
@@ -86,7 +81,10 @@ const Command kCommands[] = {
 
 }  // namespace
 
-CSlideView::CSlideView(CSheetDocument& doc, QWidget* parent) : QAbstractScrollArea(parent), doc_(&doc)
+CSlideView::CSlideView(CSheetDocument& doc, QWidget* parent)
+    : QAbstractScrollArea(parent),
+      doc_(&doc),
+      show_(doc.Sheet(), static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()))
 {
     doc_->AddView(this);
     setFrameShape(QFrame::NoFrame);
@@ -116,11 +114,10 @@ CSlideView::CSlideView(CSheetDocument& doc, QWidget* parent) : QAbstractScrollAr
     connect(&timer_, &QTimer::timeout, this, &CSlideView::OnTick);
 
     // The first update.
-    generator_.seed(static_cast<uint32_t>(std::chrono::system_clock::now().time_since_epoch().count()));
     SettingsStore& settings = doc_->Services().Settings();
-    delay_ = std::clamp(settings.Get(settings::kSlideDelay), kMinDelay, kMaxDelay);
+    show_.SetDelay(settings.Get(settings::kSlideDelay));
     sizeToFit_ = settings.Get(settings::kSlideFit) != 0;
-    random_ = settings.Get(settings::kSlideRandom) != 0;
+    show_.SetRandom(settings.Get(settings::kSlideRandom) != 0);
     ShowSlide(0);
 }
 
@@ -131,9 +128,9 @@ CSlideView::~CSlideView()
     loader_.reset();
     scaler_.reset();
     SettingsStore& settings = doc_->Services().Settings();
-    settings.Set(settings::kSlideDelay, delay_);
+    settings.Set(settings::kSlideDelay, show_.Delay());
     settings.Set(settings::kSlideFit, sizeToFit_ ? 1 : 0);
-    settings.Set(settings::kSlideRandom, random_ ? 1 : 0);
+    settings.Set(settings::kSlideRandom, show_.Random() ? 1 : 0);
     doc_->RemoveView(this);
 }
 
@@ -168,62 +165,52 @@ void CSlideView::UpdateActions()
     for (const char* name : {"slideOpen", "slidePrevious", "slideNext", "slideCopy", "slideMove", "slideDelete",
                              "slideRemove", "slideAutomatic"})
         Action(name)->setEnabled(any);
-    Action("slideFirst")->setEnabled(any && index_ != 0);
-    Action("slideLast")->setEnabled(index_ < count - 1);
+    Action("slideFirst")->setEnabled(any && show_.Index() != 0);
+    Action("slideLast")->setEnabled(show_.Index() < count - 1);
     Action("slideAutomatic")->setChecked(Automatic());
     Action("slideFit")->setChecked(sizeToFit_);
-    Action("slideRandom")->setChecked(random_);
-}
-
-QString CSlideView::PathAt(int position) const
-{
-    return QString::fromStdString(doc_->Sheet().Files()[doc_->Sheet().ItemAt(static_cast<size_t>(position))]);
+    Action("slideRandom")->setChecked(show_.Random());
 }
 
 QString CSlideView::Caption() const
 {
-    return shown_ < 0 ? doc_->Title() : doc_->Title() + QStringLiteral(" - ") + shownPath_;
+    return show_.Shown() < 0 ? doc_->Title()
+                             : doc_->Title() + QStringLiteral(" - ") + QString::fromStdString(show_.ShownPath());
 }
 
 QString CSlideView::StatusText() const
 {
     const auto count = doc_->Sheet().Count();
-    if (shown_ < 0)
+    const int shown = show_.Shown();
+    if (shown < 0)
         return QString();
     if (slideWidth_ == 0)
-        return tr("%1 of %2 - no image").arg(shown_ + 1).arg(count);
-    return tr("%1 of %2 - %3x%4").arg(shown_ + 1).arg(count).arg(slideWidth_).arg(slideHeight_);
+        return tr("%1 of %2 - no image").arg(shown + 1).arg(count);
+    return tr("%1 of %2 - %3x%4").arg(shown + 1).arg(count).arg(slideWidth_).arg(slideHeight_);
 }
 
 bool CSlideView::SlideReady(int position)
 {
-    if (position < 0 || position >= static_cast<int>(doc_->Sheet().Count()))
+    const ThumbnailSheet& sheet = doc_->Sheet();
+    if (position < 0 || position >= static_cast<int>(sheet.Count()))
         return false;
-    return loader_->Find(PathAt(position).toStdString()) != nullptr;
+    return loader_->Find(sheet.Files()[sheet.ItemAt(static_cast<size_t>(position))]) != nullptr;
 }
 
 std::optional<std::string> CSlideView::ViewedFile() const
 {
-    if (shown_ < 0)
+    if (show_.Shown() < 0)
         return std::string(kNoFileOwner);
-    return shownPath_.toStdString();
+    return show_.ShownPath();
 }
 
 void CSlideView::ShowSlide(long n)
 {
-    const long count = static_cast<long>(doc_->Sheet().Count());
-    if (count == 0) {
+    if (!show_.Ask(n)) {
         ShowNothing();
         return;
     }
-    if (n >= count)
-        n = 0;
-    else if (n < 0)
-        n = count - 1;
-    index_ = static_cast<int>(n);
-    requestedPath_ = PathAt(index_);
-    decoding_ = true;
-    if (loader_->Find(requestedPath_.toStdString()))
+    if (loader_->Find(show_.RequestedPath()))
         Present();
     else
         WantSlides();
@@ -232,34 +219,25 @@ void CSlideView::ShowSlide(long n)
 
 void CSlideView::OnDecoded()
 {
-    if (decoding_ && loader_->Find(requestedPath_.toStdString()))
+    if (show_.Decoding() && loader_->Find(show_.RequestedPath()))
         Present();
 }
 
 void CSlideView::Present()
 {
-    SlideLoader::Picture picture = loader_->Find(requestedPath_.toStdString());
+    SlideLoader::Picture picture = loader_->Find(show_.RequestedPath());
     if (!picture)
         return;
-    decoding_ = false;
-    if (shownPath_ != requestedPath_)
-        leftPath_ = shownPath_;
-    shown_ = index_;
-    shownPath_ = requestedPath_;
+    // A tick that came during the decode: this slide now has its time.
+    if (show_.Arrived())
+        timer_.start(show_.Delay());
     slideWidth_ = picture->IsEmpty() ? 0 : picture->Width();
     slideHeight_ = picture->IsEmpty() ? 0 : picture->Height();
     paintedResampled_ = false;
-    if (random_ && doc_->Sheet().Count() > 0)
-        nextRandom_ = static_cast<uint32_t>(generator_() % doc_->Sheet().Count());
     scaler_->SetSlide(picture->IsEmpty() ? nullptr : std::move(picture));
     Layout();
     viewport()->update();
     WantSlides();
-    if (tickWaiting_) {
-        // The tick that came during the decode: this slide now has its time.
-        tickWaiting_ = false;
-        timer_.start(delay_);
-    }
     UpdateActions();
     emit captionChanged();
     emit statusTextChanged(StatusText());
@@ -268,11 +246,7 @@ void CSlideView::Present()
 
 void CSlideView::ShowNothing()
 {
-    decoding_ = false;
-    index_ = 0;
-    shown_ = -1;
-    shownPath_.clear();
-    leftPath_.clear();
+    show_.Clear();
     slideWidth_ = slideHeight_ = 0;
     scaler_->SetSlide(nullptr);
     loader_->Want({});
@@ -284,26 +258,12 @@ void CSlideView::ShowNothing()
     emit slideShown();
 }
 
-int CSlideView::NextIndex() const
-{
-    const int count = static_cast<int>(doc_->Sheet().Count());
-    if (random_)
-        return static_cast<int>(nextRandom_ % static_cast<uint32_t>(count));
-    return index_ + 1 < count ? index_ + 1 : 0;
-}
-
 void CSlideView::WantSlides()
 {
     if (doc_->Sheet().Count() == 0)
         return;
-    std::vector<std::string> paths{requestedPath_.toStdString()};
     // Ahead only once the slide asked for is there and resampled.
-    if (!decoding_ && !resampling_)
-        paths.push_back(PathAt(NextIndex()).toStdString());
-    for (const QString& kept : {shownPath_, leftPath_})
-        if (!kept.isEmpty())
-            paths.push_back(kept.toStdString());
-    loader_->Want(std::move(paths));
+    loader_->Want(show_.Wanted(!resampling_));
 }
 
 void CSlideView::Layout()
@@ -399,30 +359,27 @@ void CSlideView::OnAutomatic()
 {
     if (Automatic()) {
         timer_.stop();
-        tickWaiting_ = false;
+        show_.CancelTick();
     } else {
-        timer_.start(delay_);
+        timer_.start(show_.Delay());
     }
     UpdateActions();
 }
 
 void CSlideView::SetDelay(int milliseconds)
 {
-    delay_ = std::clamp(milliseconds, kMinDelay, kMaxDelay);
+    show_.SetDelay(milliseconds);
     if (timer_.isActive())
-        timer_.start(delay_);
+        timer_.start(show_.Delay());
 }
 
 void CSlideView::OnTick()
 {
-    if (decoding_) {
-        // The slide asked for comes first; the timer waits for it.
-        timer_.stop();
-        tickWaiting_ = true;
-        return;
-    }
-    if (doc_->Sheet().Count() > 0)
-        ShowSlide(NextIndex());
+    const int next = show_.Tick();
+    if (show_.TickWaiting())
+        timer_.stop();  // restarted when the slide asked for arrives
+    else if (next >= 0)
+        ShowSlide(next);
 }
 
 void CSlideView::OnSizeToFit()
@@ -435,17 +392,15 @@ void CSlideView::OnSizeToFit()
 
 void CSlideView::OnRandomOrder()
 {
-    random_ = !random_;
-    if (random_ && doc_->Sheet().Count() > 0)
-        nextRandom_ = static_cast<uint32_t>(generator_() % doc_->Sheet().Count());
+    show_.SetRandom(!show_.Random());
     WantSlides();
     UpdateActions();
 }
 
 void CSlideView::OnOpenFile()
 {
-    if (shown_ >= 0)
-        doc_->Services().OpenImageWindow(shownPath_);
+    if (show_.Shown() >= 0)
+        doc_->Services().OpenImageWindow(QString::fromStdString(show_.ShownPath()));
 }
 
 // The file commands act on the item asked for, as navigation does; the
@@ -453,85 +408,53 @@ void CSlideView::OnOpenFile()
 void CSlideView::OnDeleteFile()
 {
     if (doc_->Sheet().Count() > 0)
-        DeleteItemFiles(*doc_, {static_cast<size_t>(index_)});
+        DeleteItemFiles(*doc_, {static_cast<size_t>(show_.Index())});
 }
 
 void CSlideView::OnCopyFile()
 {
     if (doc_->Sheet().Count() > 0)
-        CopyOrMoveItemFiles(*doc_, {static_cast<size_t>(index_)}, false);
+        CopyOrMoveItemFiles(*doc_, {static_cast<size_t>(show_.Index())}, false);
 }
 
 void CSlideView::OnMoveFile()
 {
     if (doc_->Sheet().Count() > 0)
-        CopyOrMoveItemFiles(*doc_, {static_cast<size_t>(index_)}, true);
+        CopyOrMoveItemFiles(*doc_, {static_cast<size_t>(show_.Index())}, true);
 }
 
 void CSlideView::OnRemove()
 {
     if (doc_->Sheet().Count() > 0)
-        RemoveItems(*doc_, {static_cast<size_t>(index_)});
+        RemoveItems(*doc_, {static_cast<size_t>(show_.Index())});
 }
 
 void CSlideView::OnUpdate(QObject* sender, uint32_t hint)
 {
     if (sender == this)
         return;
-    const int position = static_cast<int>(HintPosition(hint));
-    const int count = static_cast<int>(doc_->Sheet().Count());
-    switch (HintKind(hint)) {
-    case SheetChange::FormatChanged:
+    const SheetChange kind = HintKind(hint);
+    if (kind == SheetChange::FormatChanged)
         return;
-    case SheetChange::SelectionChanged:
-        if (position != index_ && position < count)
-            ShowSlide(position);
-        return;
-    case SheetChange::ItemRemoved:
-        // The slides kept are by file: only what comes next may change.
-        if (count == 0)
-            ShowNothing();
-        else if (position == index_)
-            ShowSlide(index_);  // what stands there now
-        else if (position < index_)
-            --index_;
-        if (position < shown_)
-            --shown_;
-        break;
-    case SheetChange::ItemInserted:
-        if (shown_ < 0 && !decoding_) {
-            ShowSlide(0);
-            break;
-        }
-        if (position <= index_)
-            ++index_;
-        if (shown_ >= 0 && position <= shown_)
-            ++shown_;
-        break;
-    case SheetChange::ItemChanged:
-        // A file copied, moved or changed: decoded again.
+    // A file copied, moved or changed, or the whole sheet: decoded again.
+    if (kind == SheetChange::ItemChanged || kind == SheetChange::RefreshAll)
         loader_->Forget();
-        if (position == index_)
-            ShowSlide(index_);
+    switch (show_.Changed(kind, static_cast<int>(HintPosition(hint)))) {
+    case SlideShow::Follow::AskIndex:
+        ShowSlide(show_.Index());
         break;
-    case SheetChange::RefreshAll:
-        // Another order, other files maybe: what stands at the position now.
-        loader_->Forget();
-        ShowSlide(index_);
+    case SlideShow::Follow::ShowNothing:
+        ShowNothing();
+        break;
+    case SlideShow::Follow::Stay:
         break;
     }
-    if (!decoding_)
+    if (kind == SheetChange::SelectionChanged)
+        return;
+    if (!show_.Decoding())
         WantSlides();
     UpdateActions();
     emit statusTextChanged(StatusText());
-}
-
-QMdiSubWindow* CSlideView::Frame() const
-{
-    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-        if (auto* frame = qobject_cast<QMdiSubWindow*>(w))
-            return frame;
-    return nullptr;
 }
 
 void CSlideView::keyPressEvent(QKeyEvent* event)

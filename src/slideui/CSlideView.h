@@ -13,14 +13,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "processing/SlideScaler.h"
+#include "sheets/SlideShow.h"
 
 class QAction;
 class QMenu;
-class QMdiSubWindow;
 
 namespace pix {
 
@@ -40,8 +39,8 @@ public:
     CSheetDocument& Document() { return *doc_; }
     // The position asked for last (navigation counts from it) and the one
     // shown; -1 when nothing is shown.
-    int Index() const { return index_; }
-    int ShownIndex() const { return shown_; }
+    int Index() const { return show_.Index(); }
+    int ShownIndex() const { return show_.Shown(); }
     // The sheet's title, " - " and the shown slide's path.
     QString Caption() const;
     // "3 of 20 - 4000x3000", "3 of 20 - no image".
@@ -49,22 +48,22 @@ public:
     // The shown slide's file ("none" when the sheet is empty).
     std::optional<std::string> ViewedFile() const;
     // True while the slide asked for is being decoded.
-    bool Decoding() const { return decoding_; }
+    bool Decoding() const { return show_.Decoding(); }
     // True when the slide at position is decoded (and its file unchanged).
     bool SlideReady(int position);
     // True when the last paint drew the resampled copy.
     bool PaintedResampled() const { return paintedResampled_; }
 
-    bool Automatic() const { return timer_.isActive() || tickWaiting_; }
+    bool Automatic() const { return timer_.isActive() || show_.TickWaiting(); }
     bool SizeToFit() const { return sizeToFit_; }
-    bool RandomOrder() const { return random_; }
-    int Delay() const { return delay_; }
+    bool RandomOrder() const { return show_.Random(); }
+    int Delay() const { return show_.Delay(); }
     // Milliseconds, kept within 10..60000; a running timer restarts.
     void SetDelay(int milliseconds);
 
     // Commands.
-    void OnNext() { ShowSlide(index_ + 1); }
-    void OnPrevious() { ShowSlide(index_ - 1); }
+    void OnNext() { ShowSlide(show_.Index() + 1); }
+    void OnPrevious() { ShowSlide(show_.Index() - 1); }
     void OnFirst() { ShowSlide(0); }
     void OnLast();
     void OnAutomatic();
@@ -105,8 +104,8 @@ protected:
 private:
     void MakeActions();
     void UpdateActions();
-    // Algorithm of the show: wraps n, asks for its slide and shows it when
-    // decoded (at once when it is ready).
+    // Asks the show for slide n and shows it when decoded (at once when it
+    // is ready).
     void ShowSlide(long n);
     void OnDecoded();
     void Present();
@@ -116,32 +115,18 @@ private:
     void RequestResample();
     void OnTick();
     void OnUpdate(QObject* sender, uint32_t hint);
-    // What the loader decodes and keeps: the slide asked for, the next
-    // one, the one just left.
+    // Hands the loader what the show wants decoded and kept.
     void WantSlides();
-    int NextIndex() const;
-    QString PathAt(int position) const;
-    QMdiSubWindow* Frame() const;
 
     CSheetDocument* doc_;
-    int index_ = 0;
-    int shown_ = -1;
-    QString requestedPath_;
-    QString shownPath_;
-    QString leftPath_;
-    bool decoding_ = false;
+    SlideShow show_;
     // A resampled copy is on its way: decoding ahead waits for it (the
     // workers share the processor with the window).
     bool resampling_ = false;
     // The size of the layout whose worker waits for the fast picture.
     std::optional<SlideSize> layoutTarget_;
     bool sizeToFit_ = true;
-    bool random_ = false;
-    int delay_ = 3000;
     QTimer timer_;
-    bool tickWaiting_ = false;
-    std::mt19937 generator_;
-    uint32_t nextRandom_ = 0;
     uint32_t slideWidth_ = 0;
     uint32_t slideHeight_ = 0;
     bool swallowPress_ = false;
