@@ -27,7 +27,6 @@
 #include "app/CPixadromeStatusBar.h"
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
-#include "database/Attributes.h"
 #include "dbui/CSplitterPane.h"
 #include "imageui/CPixadromeDoc.h"
 #include "uiservices/AfterReturn.h"
@@ -293,7 +292,7 @@ std::optional<std::string> CMainFrame::ViewedFile() const
         return slide->ViewedFile();
     if (auto* image = qobject_cast<CPixadromeView*>(active->widget())) {
         const QString& path = image->Document().PathName();
-        return path.isEmpty() ? std::string(kNoFileOwner) : path.toStdString();
+        return path.toStdString();
     }
     if (auto* sheet = qobject_cast<CThumbnailView*>(active->widget())) {
         const std::vector<size_t> selected = sheet->SelectedPositions();

@@ -49,7 +49,7 @@ CSplitterPane::CSplitterPane(AppServices& app, QWidget* parent)
     poll_->setInterval(10);
     // The first fill is for the file shown already, if there is one.
     const std::optional<std::string> viewed = app_.ViewedFile();
-    if (viewed && *viewed != kNoFileOwner)
+    if (viewed && !viewed->empty())
         StartWorker({*viewed, std::nullopt, true, {}});
     else
         StartWorker({kNoFileOwner, std::string(kNoFileOwner), true, {}});
@@ -76,10 +76,14 @@ void CSplitterPane::Tick()
     if (!db_ || worker_ || applying_ || tree_->Busy())
         return;
     const std::optional<std::string> viewed = app_.ViewedFile();
-    if (!viewed || *viewed == currentFile_)
+    if (!viewed)
+        return;
+    // A window without a file shows the records of no file.
+    const std::string file = viewed->empty() ? std::string(kNoFileOwner) : *viewed;
+    if (file == currentFile_)
         return;
     PaneJob job;
-    job.path = *viewed;
+    job.path = file;
     job.fill = tree_->topLevelItemCount() == 0;
     if (!job.fill)
         job.tickPaths = tree_->ItemPaths();

@@ -15,7 +15,6 @@
 
 #include "common/SettingsKeys.h"
 #include "common/SettingsStore.h"
-#include "database/Attributes.h"
 #include "processing/SlideLoader.h"
 #include "processing/SlideScaler.h"
 #include "render/ImageConversion.h"
@@ -199,9 +198,7 @@ bool CSlideView::SlideReady(int position)
 
 std::optional<std::string> CSlideView::ViewedFile() const
 {
-    if (show_.Shown() < 0)
-        return std::string(kNoFileOwner);
-    return show_.ShownPath();
+    return show_.Shown() < 0 ? std::string() : show_.ShownPath();
 }
 
 void CSlideView::ShowSlide(long n)

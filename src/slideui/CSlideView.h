@@ -45,7 +45,7 @@ public:
     QString Caption() const;
     // "3 of 20 - 4000x3000", "3 of 20 - no image".
     QString StatusText() const;
-    // The shown slide's file ("none" when the sheet is empty).
+    // The shown slide's file (empty when the sheet is).
     std::optional<std::string> ViewedFile() const;
     // True while the slide asked for is being decoded.
     bool Decoding() const { return show_.Decoding(); }

@@ -41,9 +41,10 @@ public:
     // Opens path as OpenPath does; an image window on it steps through
     // order (a sheet's items in its order) rather than the file's folder.
     virtual QWidget* OpenPathFrom(const QString& path, const QStringList& order) = 0;
-    // The file the user looks at: the active image's path ("none" for an
-    // untitled image) or the one selected item of the active sheet;
-    // nothing when no such file can be told.
+    // The file the user looks at: the active image's path or the one
+    // selected item of the active sheet; an empty path where the window
+    // shows no file (an untitled image, an empty slide show); nothing when
+    // no such file can be told.
     virtual std::optional<std::string> ViewedFile() = 0;
     // Opens path as an image (an open window on it is activated instead).
     virtual QWidget* OpenImageWindow(const QString& path) = 0;

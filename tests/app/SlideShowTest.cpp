@@ -194,7 +194,7 @@ TEST(SlideShow, HintsKeepTheItemOrShowWhatStandsInItsPlace)
     doc.RemoveAt(s.sheet, 1);
     doc.RemoveAt(s.sheet, 0);
     EXPECT_EQ(s.view->Caption(), "Sheet");
-    EXPECT_EQ(app.app->ViewedFile(), "none");
+    EXPECT_EQ(app.app->ViewedFile(), "");
     const QImage shot = s.view->viewport()->grab().toImage();
     EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(Qt::black));
 }
