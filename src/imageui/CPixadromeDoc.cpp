@@ -87,7 +87,8 @@ void CPixadromeDoc::Changed(uint32_t oldWidth, uint32_t oldHeight)
     const bool resized = image_.Width() != oldWidth || image_.Height() != oldHeight;
     if (resized)
         RecordSize();
-    SetModifiedFlag(true);
+    // Stepped back (or forward) to the picture in the file: nothing to save.
+    SetModifiedFlag(!history_.AtSaved());
     UpdateAllViews();
     if (resized)
         emit imageResized();
@@ -107,6 +108,7 @@ bool CPixadromeDoc::OpenDocument(const QString& path)
         return false;
     RecordSize();
     SetPathName(path);
+    history_.MarkSaved();
     SetModifiedFlag(false);
     return true;
 }
@@ -115,6 +117,7 @@ CImageBuffer CPixadromeDoc::ReplacePicture(const QString& path, CImageBuffer pic
 {
     CImageBuffer before = std::exchange(image_, std::move(picture));
     history_.Clear();
+    history_.MarkSaved();
     RecordSize();
     path_ = path;
     SetTitle(QFileInfo(path).fileName());
@@ -157,8 +160,10 @@ bool CPixadromeDoc::SaveDocument(const QString& path)
     // Saved over its own file, or an untitled picture (pasted or scanned)
     // written somewhere, the picture is no longer modified. The written
     // file opens in its own window, showing it as it was written.
-    if (path == path_ || path_.isEmpty())
+    if (path == path_ || path_.isEmpty()) {
+        history_.MarkSaved();
         SetModifiedFlag(false);
+    }
     app_.OpenWrittenImage(path);
     return true;
 }
@@ -268,6 +273,7 @@ bool CPixadromeDoc::Reload()
     WaitCursor wait;
     image_.Load(Native(path_));
     history_.Clear();
+    history_.MarkSaved();
     RecordSize();
     SetModifiedFlag(false);
     UpdateAllViews();

@@ -14,6 +14,10 @@ void EditHistory::Record(CImageBuffer before)
     for (const CImageBuffer& step : forward_)
         held_ -= Bytes(step);
     forward_.clear();
+    if (saved_ && *saved_ > 0)
+        saved_.reset();  // it was a step forward
+    else if (saved_)
+        --*saved_;
     held_ += Bytes(before);
     back_.push_back(std::move(before));
     Trim();
@@ -27,6 +31,8 @@ bool EditHistory::StepBack(CImageBuffer& current)
     held_ += Bytes(current);
     forward_.push_front(std::exchange(current, std::move(back_.back())));
     back_.pop_back();
+    if (saved_)
+        ++*saved_;
     Trim();
     return true;
 }
@@ -39,6 +45,8 @@ bool EditHistory::StepForward(CImageBuffer& current)
     held_ += Bytes(current);
     back_.push_back(std::exchange(current, std::move(forward_.front())));
     forward_.pop_front();
+    if (saved_)
+        --*saved_;
     Trim();
     return true;
 }
@@ -48,6 +56,7 @@ void EditHistory::Clear()
     back_.clear();
     forward_.clear();
     held_ = 0;
+    saved_.reset();
 }
 
 void EditHistory::Trim()

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <deque>
+#include <optional>
 
 #include "image/CImageBuffer.h"
 
@@ -28,8 +29,12 @@ public:
     bool StepBack(CImageBuffer& current);
     // The opposite of StepBack.
     bool StepForward(CImageBuffer& current);
-    // Forgets every step (another picture was loaded).
+    // Forgets every step (another picture was loaded) and the saved mark.
     void Clear();
+    // Marks the current picture as the one in the file; AtSaved tells
+    // whether stepping has come back to it.
+    void MarkSaved() { saved_ = 0; }
+    bool AtSaved() const { return saved_ == 0; }
     size_t BytesHeld() const { return held_; }
 
 private:
@@ -40,6 +45,9 @@ private:
     size_t held_ = 0;
     std::deque<CImageBuffer> back_;     // oldest first
     std::deque<CImageBuffer> forward_;  // nearest first
+    // Steps from the current picture to the saved one: negative back,
+    // positive forward; none once it is gone.
+    std::optional<long> saved_;
 };
 
 }  // namespace pix

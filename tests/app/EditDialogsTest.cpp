@@ -137,6 +137,11 @@ TEST(ImageView, StepsBackAndForwardWalkTheEditsByTheirKeys)
     key(Qt::CTRL | Qt::ALT | Qt::Key_Z);
     EXPECT_TRUE(SamePixels(doc.Image(), rotated));
     EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("30 x 40:16 Mio"));
+    // Back at the picture of the file there is nothing to save.
+    key(Qt::CTRL | Qt::ALT | Qt::Key_Z);
+    EXPECT_FALSE(doc.IsModified());
+    key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+    EXPECT_TRUE(doc.IsModified());
     key(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
     EXPECT_TRUE(SamePixels(doc.Image(), corrected));
     doc.OnFlipVertical();

@@ -43,5 +43,25 @@ TEST(EditHistory, TheBudgetDropsTheOldestStepsFirst)
     }
 }
 
+// The saved picture is found again by stepping to it, and lost when an
+// edit replaces the steps forward that led to it.
+TEST(EditHistory, StepsFindTheSavedPictureUntilAnEditLosesIt)
+{
+    EditHistory history(1000);
+    CImageBuffer current = Step(1);
+    history.Record(Step(0));
+    history.MarkSaved();
+    history.Record(Step(1));
+    EXPECT_FALSE(history.AtSaved());
+    history.StepBack(current);
+    EXPECT_TRUE(history.AtSaved());
+    history.StepBack(current);
+    EXPECT_FALSE(history.AtSaved());
+    history.Record(Step(5));  // the saved picture was a step forward
+    history.StepForward(current);
+    history.StepBack(current);
+    EXPECT_FALSE(history.AtSaved());
+}
+
 }  // namespace
 }  // namespace pix
