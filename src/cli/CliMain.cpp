@@ -12,6 +12,7 @@
 #include "cli/CliFront.h"
 #include "cli/CliSupport.h"
 #include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
 #include "image/PackedDib.h"
 #include "processing/CoreFormats.h"
 
@@ -61,9 +62,9 @@ int CmdScan(const QStringList& args, CliStreams io)
 
 int RunCoreCli(int argc, char** argv)
 {
-    // Also run by the drawing program, after it registered the metafiles:
-    // registering again keeps them.
-    RegisterCoreFormats();
+    // The drawing program has registered every format, metafiles included.
+    if (Formats().empty())
+        RegisterCoreFormats();
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
