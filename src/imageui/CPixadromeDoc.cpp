@@ -66,19 +66,15 @@ bool CPixadromeDoc::Apply(const ImageEdit& edit)
     return true;
 }
 
-void CPixadromeDoc::OnStepBack()
-{
-    const uint32_t width = image_.Width();
-    const uint32_t height = image_.Height();
-    if (history_.StepBack(image_))
-        Changed(width, height);
-}
+void CPixadromeDoc::OnStepBack() { Step(&EditHistory::StepBack); }
 
-void CPixadromeDoc::OnStepForward()
+void CPixadromeDoc::OnStepForward() { Step(&EditHistory::StepForward); }
+
+void CPixadromeDoc::Step(bool (EditHistory::*step)(CImageBuffer&))
 {
     const uint32_t width = image_.Width();
     const uint32_t height = image_.Height();
-    if (history_.StepForward(image_))
+    if ((history_.*step)(image_))
         Changed(width, height);
 }
 
@@ -108,7 +104,7 @@ bool CPixadromeDoc::OpenDocument(const QString& path)
         return false;
     RecordSize();
     SetPathName(path);
-    history_.MarkSaved();
+    history_.Restart();
     SetModifiedFlag(false);
     return true;
 }
@@ -116,8 +112,7 @@ bool CPixadromeDoc::OpenDocument(const QString& path)
 CImageBuffer CPixadromeDoc::ReplacePicture(const QString& path, CImageBuffer picture)
 {
     CImageBuffer before = std::exchange(image_, std::move(picture));
-    history_.Clear();
-    history_.MarkSaved();
+    history_.Restart();
     RecordSize();
     path_ = path;
     SetTitle(QFileInfo(path).fileName());
@@ -148,8 +143,8 @@ bool CPixadromeDoc::SaveDocument(const QString& path)
 {
     // A format with a quality (JPEG) goes through the compression dialog,
     // which writes the file; other pictures are written by their format's
-    // writer, which says why when it cannot. A failed save leaves the picture modified, so its
-    // edits are not lost on closing.
+    // writer, which says why when it cannot. A failed save leaves the
+    // picture modified, so its edits are not lost on closing.
     const FormatRow* format = FormatForPath(Native(path));
     if (format && format->saveDialog) {
         if (!app_.SaveJpeg(image_, path))
@@ -272,8 +267,7 @@ bool CPixadromeDoc::Reload()
 {
     WaitCursor wait;
     image_.Load(Native(path_));
-    history_.Clear();
-    history_.MarkSaved();
+    history_.Restart();
     RecordSize();
     SetModifiedFlag(false);
     UpdateAllViews();

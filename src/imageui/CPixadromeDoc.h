@@ -92,6 +92,7 @@ signals:
 
 private:
     void CopyOrMove(bool move);
+    void Step(bool (EditHistory::*step)(CImageBuffer&));
     void Changed(uint32_t oldWidth, uint32_t oldHeight);
 
     CImageBuffer image_;

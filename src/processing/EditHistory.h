@@ -34,6 +34,12 @@ public:
     // Marks the current picture as the one in the file; AtSaved tells
     // whether stepping has come back to it.
     void MarkSaved() { saved_ = 0; }
+    // A picture just loaded: no steps, and it is the one in the file.
+    void Restart()
+    {
+        Clear();
+        MarkSaved();
+    }
     bool AtSaved() const { return saved_ == 0; }
     size_t BytesHeld() const { return held_; }
 

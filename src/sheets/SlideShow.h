@@ -72,9 +72,11 @@ public:
     };
     Follow Changed(SheetChange kind, int position);
 
+    // The file of the item shown at position (within the sheet).
+    std::string PathAt(int position) const;
+
 private:
     int Count() const;
-    std::string PathAt(int position) const;
     void DrawRandom();
 
     const ThumbnailSheet& sheet_;

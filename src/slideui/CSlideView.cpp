@@ -190,10 +190,9 @@ QString CSlideView::StatusText() const
 
 bool CSlideView::SlideReady(int position)
 {
-    const ThumbnailSheet& sheet = doc_->Sheet();
-    if (position < 0 || position >= static_cast<int>(sheet.Count()))
+    if (position < 0 || position >= static_cast<int>(doc_->Sheet().Count()))
         return false;
-    return loader_->Find(sheet.Files()[sheet.ItemAt(static_cast<size_t>(position))]) != nullptr;
+    return loader_->Find(show_.PathAt(position)) != nullptr;
 }
 
 std::optional<std::string> CSlideView::ViewedFile() const
