@@ -185,7 +185,7 @@ void ReadBmpBytes(std::span<const uint8_t> file, CImageBuffer& buf)
     buf.SetIndexPlane(std::move(plane), palette.count);
 }
 
-void ReadBmp(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
+void ReadBmp(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits*)
 {
     buf.Clear();
     auto bytes = ReadFileBytes(path);
@@ -233,7 +233,7 @@ bool BmpSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t
     return true;
 }
 
-bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height)
+bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
 {
     const auto head = ReadFileHead(path, kBmpSizeHeadBytes);
     // The reader reads the whole file, so it refuses what it cannot hold.

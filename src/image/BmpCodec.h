@@ -18,7 +18,8 @@ namespace pix {
 class CImageBuffer;
 class Prompter;
 
-void ReadBmp(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+void ReadBmp(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+             PictureTraits* traits = nullptr);
 // Reads a bitmap file held in memory; buf is left empty on failure.
 void ReadBmpBytes(std::span<const uint8_t> file, CImageBuffer& buf);
 
@@ -30,7 +31,7 @@ inline constexpr size_t kBmpSizeHeadBytes = 54;
 // file), decided from the headers alone; false when the reader refuses it.
 bool BmpSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height);
 // The size query of the format table: reads only the headers.
-bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height);
+bool QueryBmpSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation = nullptr);
 
 // Writes the palette form when buf has an index plane, else 24 bits.
 Outcome WriteBmp(const CImageBuffer& buf, const std::string& path);

@@ -85,7 +85,7 @@ LoadResult CImageBuffer::Load(const std::string& path, uint32_t maxWidth, uint32
     if (!codec || !codec->read)
         return LoadResult::UnknownType;
     try {
-        codec->read(path, maxWidth, maxHeight, *this);
+        codec->read(path, maxWidth, maxHeight, *this, nullptr);
     } catch (const std::bad_alloc&) {
         Clear();
         return LoadResult::TooLarge;
@@ -98,7 +98,7 @@ LoadResult CImageBuffer::Load(const std::string& path, uint32_t maxWidth, uint32
         return LoadResult::Unreadable;
     uint32_t width = 0;
     uint32_t height = 0;
-    if (codec->size && codec->size(path, width, height) && !SizeAllowed(width, height))
+    if (codec->size && codec->size(path, width, height, nullptr) && !SizeAllowed(width, height))
         return LoadResult::TooLarge;
     return LoadResult::Damaged;
 }

@@ -109,7 +109,7 @@ bool IsPictureExtension(std::string_view ext)
 bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height)
 {
     const FormatRow* row = FormatForPath(path);
-    return row && row->size && row->size(path, width, height);
+    return row && row->size && row->size(path, width, height, nullptr);
 }
 
 bool HintedImageSize(std::string_view path, uint32_t& width, uint32_t& height, uint32_t hintWidth,

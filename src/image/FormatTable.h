@@ -15,15 +15,31 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace pix {
 
 class CImageBuffer;
 class Outcome;
 
+// What a reader tells about a picture beside its pixels.
+struct PictureTraits {
+    // In: whether the caller turns the picture upright. The hints are then
+    // for the upright picture; a reader whose library turns pictures may
+    // let it and tell orientation 1.
+    bool upright = false;
+    // Out: how the pixels as read are to be turned for showing, as the
+    // EXIF orientation 1..8 numbers it (1: as they are).
+    uint8_t orientation = 1;
+    // Out: the embedded ICC colour profile, empty when there is none.
+    std::vector<uint8_t> iccProfile;
+};
+
 // A reader fills buf from path (buf is empty on entry and stays empty on
-// failure); hints are the size the caller will scale to, 0 × 0 for full size.
-using ImageReader = void (*)(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+// failure); hints are the size the caller will scale to, 0 × 0 for full
+// size. traits, when given, asks and tells what PictureTraits holds.
+using ImageReader = void (*)(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+                             PictureTraits* traits);
 // A writer writes buf to path and tells why when it cannot; a failed
 // write leaves an old file of that name as it was.
 using ImageWriter = Outcome (*)(const CImageBuffer& buf, const std::string& path);
@@ -31,8 +47,9 @@ using ImageWriter = Outcome (*)(const CImageBuffer& buf, const std::string& path
 using QualityWriter = Outcome (*)(const CImageBuffer& buf, const std::string& path, int quality);
 
 // A size query reads only as much of the file as it needs to tell the
-// width and height the reader would give the picture; false when it cannot.
-using ImageSizeQuery = bool (*)(const std::string& path, uint32_t& width, uint32_t& height);
+// width and height the reader would give the picture, and its orientation
+// (as PictureTraits tells it) when asked; false when it cannot.
+using ImageSizeQuery = bool (*)(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation);
 
 // Turns a picture's full size into the size a load with the given hints
 // gives; false when that size cannot be told before loading.

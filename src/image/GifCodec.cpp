@@ -326,7 +326,7 @@ void ReadGifBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t max
     Finish(std::move(rgb), width, height, buf);
 }
 
-void ReadGif(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
+void ReadGif(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits*)
 {
     buf.Clear();
     CGifFile gif;
@@ -398,7 +398,7 @@ GifSizeAnswer GifSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize,
     return GifSizeAnswer::Known;
 }
 
-bool QueryGifSize(const std::string& path, uint32_t& width, uint32_t& height)
+bool QueryGifSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
 {
     // Extensions before the first image are seldom long: start with the
     // first 64 KiB and read further only when they are.

@@ -16,6 +16,8 @@
 
 namespace pix {
 
+struct PictureTraits;
+
 class Prompter;
 
 // Pictures of up to this many pixels are always given their full buffer;
@@ -56,7 +58,8 @@ private:
 };
 
 // The format table's reader: the first image as true colour, no index plane.
-void ReadGif(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+void ReadGif(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+             PictureTraits* traits = nullptr);
 void ReadGifBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
 
 // What the bytes at the start of a file tell about its size.
@@ -70,7 +73,7 @@ enum class GifSizeAnswer {
 // extensions before its raster, never the raster itself.
 GifSizeAnswer GifSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height);
 // The size query of the format table.
-bool QueryGifSize(const std::string& path, uint32_t& width, uint32_t& height);
+bool QueryGifSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation = nullptr);
 
 // The format table's writer in this layer: writes the index plane and
 // palette, and shows "Failed to make 256 color image" when there is no

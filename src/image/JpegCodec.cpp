@@ -239,7 +239,7 @@ void ReadJpegBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t ma
     Decode(file.data(), file.size(), nullptr, maxWidth, maxHeight, maxPixels, buf);
 }
 
-void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf)
+void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf, PictureTraits*)
 {
     buf.Clear();
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
@@ -284,7 +284,7 @@ bool ReadHeaderSize(std::FILE* file, uint32_t& width, uint32_t& height)
 
 }  // namespace
 
-bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height)
+bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     return file && ReadHeaderSize(file.get(), width, height);

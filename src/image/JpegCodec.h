@@ -22,7 +22,8 @@ class Prompter;
 int JpegScaleDenominator(uint32_t width, uint32_t height, uint32_t hintWidth, uint32_t hintHeight);
 
 // Reads a JPEG file; buf is empty on failure.
-void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+              PictureTraits* traits = nullptr);
 // Reads a JPEG file held in memory. Pictures declaring more than maxPixels
 // are refused before anything is allocated for them.
 void ReadJpegBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
@@ -31,7 +32,7 @@ void ReadJpegBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t ma
 // The size query of the format table: the full-size width and height from
 // the markers before the first scan; false for files the reader refuses
 // before decoding.
-bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height);
+bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation = nullptr);
 
 // Writes buf as a baseline JPEG of the given quality (0..100) through a
 // temporary file. On failure tells "Write Error" (or the memory message

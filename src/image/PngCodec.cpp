@@ -368,13 +368,13 @@ bool PngSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t
     return true;
 }
 
-bool QueryPngSize(const std::string& path, uint32_t& width, uint32_t& height)
+bool QueryPngSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
 {
     const auto head = ReadFileHead(path, kPngSizeHeadBytes);
     return head && PngSizeFromBytes(head->bytes, head->fileSize, width, height);
 }
 
-void ReadPng(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
+void ReadPng(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits*)
 {
     buf.Clear();
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));

@@ -18,7 +18,8 @@ namespace pix {
 class Prompter;
 
 // Reads a PNG file; buf is empty on failure (the hints are not used).
-void ReadPng(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+void ReadPng(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+             PictureTraits* traits = nullptr);
 // Reads a PNG file held in memory. Pictures declaring more than maxPixels
 // are refused before anything is allocated for them.
 void ReadPngBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
@@ -31,7 +32,7 @@ inline constexpr size_t kPngSizeHeadBytes = 33;
 // chunk; false when the header alone shows the reader refuses the file.
 bool PngSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height);
 // The size query of the format table: reads only the header chunk.
-bool QueryPngSize(const std::string& path, uint32_t& width, uint32_t& height);
+bool QueryPngSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation = nullptr);
 
 // zlib level for a picture: 9, or 7 for large ones (more than 0x140000
 // pixels without an index plane, more than 0x3C0000 pixels in any case).

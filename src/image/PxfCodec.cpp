@@ -178,7 +178,7 @@ void ReadPxfBytes(std::span<const uint8_t> file, CImageBuffer& buf)
         buf.Clear();
 }
 
-void ReadPxf(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
+void ReadPxf(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits*)
 {
     buf.Clear();
     auto bytes = ReadFileBytes(path);

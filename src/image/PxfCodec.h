@@ -27,7 +27,8 @@ std::vector<uint8_t> EncodePxf(const CImageBuffer& buf);
 void ReadPxfBytes(std::span<const uint8_t> file, CImageBuffer& buf);
 
 // The reader of the format table (the size hints are not used).
-void ReadPxf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+void ReadPxf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+             PictureTraits* traits = nullptr);
 // Writes buf through a temporary file; on failure the old file is kept.
 Outcome WritePxf(const CImageBuffer& buf, const std::string& path);
 

@@ -236,7 +236,7 @@ void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t ma
         buf.Clear();
 }
 
-void ReadTiff(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
+void ReadTiff(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits*)
 {
     buf.Clear();
     Options opts = MakeOptions(LibraryAllocationLimit(kMaxPixels));
@@ -247,7 +247,7 @@ void ReadTiff(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf)
         buf.Clear();
 }
 
-bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height)
+bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
 {
     // Opening reads the header and the first directory; the conversion is
     // set up and ended again without a strip or tile being read.

@@ -16,7 +16,8 @@ namespace pix {
 class Prompter;
 
 // Reads a TIFF file; buf is empty on failure (the hints are not used).
-void ReadTiff(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+void ReadTiff(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+              PictureTraits* traits = nullptr);
 // Reads a TIFF file held in memory. Pictures declaring more than maxPixels
 // are refused before anything is allocated for them.
 void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
@@ -24,7 +25,7 @@ void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t ma
 // The size query of the format table: the first directory's width and
 // height, from its tags alone; false for pictures the reader refuses
 // before reading pixels.
-bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height);
+bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation = nullptr);
 
 // Writes buf as TIFF through a temporary file, leaving any old file
 // untouched on failure.

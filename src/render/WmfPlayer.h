@@ -11,6 +11,8 @@
 
 namespace pix {
 
+struct PictureTraits;
+
 class CImageBuffer;
 
 namespace wmf {
@@ -128,7 +130,8 @@ struct WmfLimits {
 // a full-size load (256 × 256, or the placeable frame at ScreenDpi() fitted
 // into 2000 × 2000), otherwise both the size of a plain metafile and the
 // bound the placeable frame is fitted into. buf is empty on failure.
-void ReadWmf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf);
+void ReadWmf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+             PictureTraits* traits = nullptr);
 
 // The same, from the bytes of a file.
 void ReadWmfBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
@@ -142,6 +145,6 @@ inline constexpr size_t kWmfSizeHeadBytes = wmf::kPlaceableBytes + wmf::kHeaderB
 // shorter file), from the headers alone; false when the loader refuses it.
 bool WmfSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t& width, uint32_t& height);
 // The size query of the format table: reads only the headers.
-bool QueryWmfSize(const std::string& path, uint32_t& width, uint32_t& height);
+bool QueryWmfSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation = nullptr);
 
 }  // namespace pix

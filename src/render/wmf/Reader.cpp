@@ -118,7 +118,7 @@ bool WmfSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t
     return true;
 }
 
-bool QueryWmfSize(const std::string& path, uint32_t& width, uint32_t& height)
+bool QueryWmfSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
 {
     const auto head = ReadFileHead(path, kWmfSizeHeadBytes);
     // The loader reads the whole file, so it refuses what it cannot hold.
@@ -158,7 +158,7 @@ void ReadWmfBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t max
     FromQImage(canvas, buf);
 }
 
-void ReadWmf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf)
+void ReadWmf(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf, PictureTraits*)
 {
     buf.Clear();
     const auto bytes = ReadFileBytes(path);
