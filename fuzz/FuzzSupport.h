@@ -5,6 +5,9 @@
 #include <cstdint>
 
 #include "image/CImageBuffer.h"
+#include "image/ColourProfile.h"
+#include "image/FormatTable.h"
+#include "image/Orientation.h"
 
 namespace pix::fuzz {
 
@@ -19,6 +22,26 @@ inline void TouchPixels(const CImageBuffer& buf)
         sink = static_cast<uint8_t>(sink + buf.Bits()[i]);
     sink = static_cast<uint8_t>(sink + buf.Bits()[buf.BitsSize() - 1]);
     (void)sink;
+}
+
+// Asks a reader for everything a load asks.
+inline PictureTraits LoadTraits()
+{
+    PictureTraits traits;
+    traits.upright = true;
+    traits.colourManaged = true;
+    return traits;
+}
+
+// What a load does after the reader: the colours by the told profile, then
+// the turn; and every pixel touched.
+inline void FinishLoad(CImageBuffer& buf, const PictureTraits& traits)
+{
+    if (buf.IsEmpty())
+        return;
+    ConvertToSrgb(buf, traits.iccProfile);
+    TurnUpright(buf, traits.orientation);
+    TouchPixels(buf);
 }
 
 }  // namespace pix::fuzz

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     Touch(buf);
     const uint32_t hintW = buf.Width() / 5, hintH = buf.Height() / 3;
-    pix::ReadJpegBytes({data, size}, hintW, hintH, buf, kFuzzMaxPixels);
-    Touch(buf);
+    pix::PictureTraits traits = pix::fuzz::LoadTraits();
+    pix::ReadJpegBytes({data, size}, hintW, hintH, buf, kFuzzMaxPixels, &traits);
+    pix::fuzz::FinishLoad(buf, traits);
     return 0;
 }

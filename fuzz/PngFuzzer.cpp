@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzSupport.h"
 #include "image/CImageBuffer.h"
 #include "image/PngCodec.h"
 
@@ -28,5 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool known = pix::PngSizeFromBytes({data, size}, size, width, height);
     if (!buf.IsEmpty() && (!known || width != buf.Width() || height != buf.Height()))
         std::abort();
+    if (!buf.IsEmpty()) {
+        pix::PictureTraits traits = pix::fuzz::LoadTraits();
+        pix::ReadPngBytes({data, size}, buf, kFuzzMaxPixels, &traits);
+        pix::fuzz::FinishLoad(buf, traits);
+    }
     return 0;
 }

@@ -13,9 +13,8 @@ constexpr uint64_t kFuzzMaxPixels = uint64_t{1} << 22;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     pix::CImageBuffer buf;
-    pix::ReadTiffBytes({data, size}, buf, kFuzzMaxPixels);
-    if (!buf.IsEmpty()) {
-        pix::fuzz::TouchPixels(buf);
-    }
+    pix::PictureTraits traits = pix::fuzz::LoadTraits();
+    pix::ReadTiffBytes({data, size}, buf, kFuzzMaxPixels, &traits);
+    pix::fuzz::FinishLoad(buf, traits);
     return 0;
 }

@@ -106,6 +106,8 @@ CPixadromeApp::CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileCh
       database_(settings, prompter, DefaultDatabasePath().toStdString())
 {
     g_app = this;
+    SetLoadOptions({.upright = settings_.Get(settings::kAutoRotate) != 0,
+                    .colourManaged = settings_.Get(settings::kColourManaged) != 0});
     recent_.Load(settings_);
     jpegSaver_ = [this](const CImageBuffer& image, const QString& path) {
         CJpegDialog dialog(&image, path, kDefaultJpegQuality, prompter_, MainWindow());

@@ -9,6 +9,7 @@
 #include "common/Prompter.h"
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
+#include "image/PhotoMetadata.h"
 #include "processing/ColorReduction.h"
 
 namespace pix {
@@ -18,6 +19,9 @@ int CmdInfo(const QStringList& args, CliStreams io)
 {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Pictures to describe."), QStringLiteral("FILE..."));
+    QCommandLineOption exif(QStringLiteral("exif"),
+                            QStringLiteral("Also print what each photo tells of its taking, one fact a line."));
+    parser.addOption(exif);
     int status = 0;
     if (!ParseCommand(parser, args, "Prints PATH, width, height and colour count of each picture.", io, status))
         return status;
@@ -39,6 +43,15 @@ int CmdInfo(const QStringList& args, CliStreams io)
         else
             io.out << "16M";
         io.out << '\n';
+        if (parser.isSet(exif)) {
+            const PhotoFacts facts = ReadPhotoFacts(path);
+            const std::pair<const char*, const std::string&> lines[] = {
+                {"DateTaken", facts.dateTaken}, {"Camera", facts.camera},     {"Lens", facts.lens},
+                {"Exposure", facts.exposure},   {"Aperture", facts.aperture}, {"ISO", facts.iso},
+                {"FocalLength", facts.focalLength}};
+            for (const auto& [name, value] : lines)
+                io.out << '\t' << name << '\t' << value << '\n';
+        }
     }
     return status;
 }

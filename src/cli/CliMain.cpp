@@ -23,7 +23,7 @@ namespace {
 const char* const kUsage =
     "Usage: pixadrome-cli COMMAND [ARGS]\n"
     "Commands:\n"
-    "  info FILE...                          size and colours of each picture\n"
+    "  info FILE... [--exif]                 size and colours of each picture (and when photos were taken)\n"
     "  convert IN OUT [--hint WxH]           read IN and write OUT (format by extension)\n"
     "  reduce IN OUT --colors N [--nearest] [--prefer S] [--preserve] [--seed N]\n"
     "                                        reduce IN to N colours and write OUT\n"

@@ -30,6 +30,10 @@ inline constexpr StringKey kDbPath{kSettings, "dbpath"};
 inline constexpr IntKey kPageWidth{kSettings, "DRes_W", 1024};
 inline constexpr IntKey kPageHeight{kSettings, "DRes_H", 768};
 inline constexpr IntKey kPrintQuality{kSettings, "PrintQuality", 0};
+// Whether pictures are turned upright as their orientation says, and
+// brought from their embedded colour profile to sRGB, when loaded.
+inline constexpr IntKey kAutoRotate{kSettings, "AutoRotate", 1};
+inline constexpr IntKey kColourManaged{kSettings, "ColourManaged", 1};
 
 // "State"
 inline constexpr StringKey kSrcDir{kState, "SrcDir"};

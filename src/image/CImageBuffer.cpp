@@ -4,12 +4,27 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <new>
 #include <utility>
 
+#include "image/ColourProfile.h"
 #include "image/FormatTable.h"
+#include "image/Orientation.h"
 
 namespace pix {
+namespace {
+std::atomic<bool> gUpright{true};
+std::atomic<bool> gColourManaged{true};
+}  // namespace
+
+void SetLoadOptions(LoadOptions options)
+{
+    gUpright = options.upright;
+    gColourManaged = options.colourManaged;
+}
+
+LoadOptions CurrentLoadOptions() { return {gUpright, gColourManaged}; }
 
 CImageBuffer::CImageBuffer(CImageBuffer&& other) noexcept { *this = std::move(other); }
 
@@ -84,8 +99,18 @@ LoadResult CImageBuffer::Load(const std::string& path, uint32_t maxWidth, uint32
     const FormatRow* codec = FormatForPath(path);
     if (!codec || !codec->read)
         return LoadResult::UnknownType;
+    const LoadOptions options = CurrentLoadOptions();
+    PictureTraits traits;
+    traits.upright = options.upright;
+    traits.colourManaged = options.colourManaged;
     try {
-        codec->read(path, maxWidth, maxHeight, *this, nullptr);
+        codec->read(path, maxWidth, maxHeight, *this, &traits);
+        if (!IsEmpty()) {
+            if (options.colourManaged && !traits.iccProfile.empty())
+                ConvertToSrgb(*this, traits.iccProfile);
+            if (options.upright && !TurnUpright(*this, traits.orientation))
+                Clear();
+        }
     } catch (const std::bad_alloc&) {
         Clear();
         return LoadResult::TooLarge;

@@ -27,6 +27,16 @@ enum class LoadResult : uint8_t {
     TooLarge,     // the picture is larger than we are willing to hold
 };
 
+// What every load does with pictures that tell how they are turned and
+// in what colours: turn them upright, and convert them from their embedded
+// profile to sRGB. Set at start-up, before threads load pictures.
+struct LoadOptions {
+    bool upright = true;
+    bool colourManaged = true;
+};
+void SetLoadOptions(LoadOptions options);
+LoadOptions CurrentLoadOptions();
+
 // Bytes per row of a 24-bit picture width pixels wide.
 constexpr uint32_t StrideFor(uint32_t width) { return ((width * 3u + 3u) / 4u) * 4u; }
 
@@ -51,8 +61,9 @@ public:
 
     // Fills the buffer from a file, choosing the reader by the last four
     // characters of the path. maxWidth/maxHeight are size hints (0, 0 for a
-    // full-size load). On failure the buffer is empty and the result says
-    // why.
+    // full-size load). The picture is turned upright and brought to sRGB as
+    // the load options say. On failure the buffer is empty and the result
+    // says why.
     LoadResult Load(const std::string& path, uint32_t maxWidth = 0, uint32_t maxHeight = 0);
     // Writes the buffer to a file, choosing the writer the same way; a
     // failure leaves an old file at path as it was and tells why.

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 #include <vector>
+
+#include "image/CImageBuffer.h"
+#include "image/Orientation.h"
 
 namespace pix {
 namespace {
@@ -109,7 +113,12 @@ bool IsPictureExtension(std::string_view ext)
 bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height)
 {
     const FormatRow* row = FormatForPath(path);
-    return row && row->size && row->size(path, width, height, nullptr);
+    uint8_t orientation = 1;
+    if (!row || !row->size || !row->size(path, width, height, &orientation))
+        return false;
+    if (CurrentLoadOptions().upright && SwapsSides(orientation))
+        std::swap(width, height);
+    return true;
 }
 
 bool HintedImageSize(std::string_view path, uint32_t& width, uint32_t& height, uint32_t hintWidth,

@@ -28,6 +28,10 @@ struct PictureTraits {
     // for the upright picture; a reader whose library turns pictures may
     // let it and tell orientation 1.
     bool upright = false;
+    // In: whether the caller converts the colours by the profile told. A
+    // reader then leaves to the profile what it would otherwise correct
+    // itself (a PNG's gamma).
+    bool colourManaged = false;
     // Out: how the pixels as read are to be turned for showing, as the
     // EXIF orientation 1..8 numbers it (1: as they are).
     uint8_t orientation = 1;
@@ -82,8 +86,9 @@ const FormatRow* FormatForPath(std::string_view path);
 // picture format.
 bool IsPictureExtension(std::string_view ext);
 
-// The width and height of the picture at path, by its format's size
-// query; false for formats without one and for unreadable files.
+// The width and height of the picture at path as a load gives it (turned
+// upright when loads turn it), by its format's size query; false for
+// formats without one and for unreadable files.
 bool QueryImageSize(const std::string& path, uint32_t& width, uint32_t& height);
 
 // Turns the full size of the picture at path (as QueryImageSize tells it)

@@ -8,12 +8,16 @@
 // clang-format on
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "common/AtomicFile.h"
 #include "common/Prompter.h"
+#include "image/Orientation.h"
+#include "image/PhotoMetadata.h"
 
 // libjpeg reports fatal errors through error_exit, which must not return:
 // ours jumps back to the function that set the jump buffer. Every C++
@@ -90,12 +94,49 @@ void CmykToBgr(const uint8_t* cmyk, uint32_t width, bool inverted, uint8_t* bgr)
     }
 }
 
+// Asks libjpeg to keep the markers that hold the EXIF block and the
+// colour profile, so that they can be read after the header.
+void KeepTraitMarkers(j_decompress_ptr cinfo)
+{
+    jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
+}
+
+// The orientation in the first EXIF block among the kept markers, 1 when
+// there is none.
+uint8_t MarkerOrientation(j_decompress_ptr cinfo)
+{
+    static constexpr uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
+    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m; m = m->next)
+        if (m->marker == JPEG_APP0 + 1 && m->data_length >= sizeof kExif &&
+            std::equal(kExif, kExif + sizeof kExif, m->data)) {
+            const uint8_t orientation = ExifOrientation({m->data, m->data_length});
+            return orientation ? orientation : 1;
+        }
+    return 1;
+}
+
+struct FreeProfile {
+    void operator()(JOCTET* p) const { std::free(p); }
+};
+
+// The colour profile, put together from its APP2 markers.
+std::vector<uint8_t> MarkerProfile(j_decompress_ptr cinfo)
+{
+    JOCTET* data = nullptr;
+    unsigned int length = 0;
+    if (!jpeg_read_icc_profile(cinfo, &data, &length))
+        return {};
+    const std::unique_ptr<JOCTET, FreeProfile> owned(data);
+    return std::vector<uint8_t>(data, data + length);
+}
+
 // Decodes from the memory range, or from file when it is not null.
 // The rows are read straight into the buffer's bottom-up rows in blue,
 // green, red order, which gives the same bytes as reading red-green-blue
 // rows top down and then swapping, padding and flipping them.
 bool Decode(const uint8_t* data, size_t size, std::FILE* file, uint32_t hintWidth, uint32_t hintHeight,
-            uint64_t maxPixels, CImageBuffer& buf)
+            uint64_t maxPixels, CImageBuffer& buf, PictureTraits* traits)
 {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
@@ -119,11 +160,20 @@ bool Decode(const uint8_t* data, size_t size, std::FILE* file, uint32_t hintWidt
         jpeg_stdio_src(&cinfo, file);
     else
         jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+    if (traits)
+        KeepTraitMarkers(&cinfo);
 
     jpeg_read_header(&cinfo, TRUE);
     if (!SizeAllowed(cinfo.image_width, cinfo.image_height) ||
         uint64_t{cinfo.image_width} * cinfo.image_height > maxPixels)
         return false;
+    if (traits) {
+        traits->orientation = MarkerOrientation(&cinfo);
+        traits->iccProfile = MarkerProfile(&cinfo);
+        // The hints are for the picture as it is shown.
+        if (traits->upright && SwapsSides(traits->orientation))
+            std::swap(hintWidth, hintHeight);
+    }
 
     bool cmyk = false;
     switch (cinfo.jpeg_color_space) {
@@ -233,25 +283,26 @@ int JpegScaleDenominator(uint32_t width, uint32_t height, uint32_t hintWidth, ui
 }
 
 void ReadJpegBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
-                   uint64_t maxPixels)
+                   uint64_t maxPixels, PictureTraits* traits)
 {
     buf.Clear();
-    Decode(file.data(), file.size(), nullptr, maxWidth, maxHeight, maxPixels, buf);
+    Decode(file.data(), file.size(), nullptr, maxWidth, maxHeight, maxPixels, buf, traits);
 }
 
-void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf, PictureTraits*)
+void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
+              PictureTraits* traits)
 {
     buf.Clear();
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file)
         return;
-    Decode(nullptr, 0, file.get(), maxWidth, maxHeight, kMaxPixels, buf);
+    Decode(nullptr, 0, file.get(), maxWidth, maxHeight, kMaxPixels, buf, traits);
 }
 
 namespace {
 
 // Reads the markers up to the first scan and nothing of the scan itself.
-bool ReadHeaderSize(std::FILE* file, uint32_t& width, uint32_t& height)
+bool ReadHeaderSize(std::FILE* file, uint32_t& width, uint32_t& height, uint8_t* orientation)
 {
     jpeg_decompress_struct cinfo{};
     ErrorManager err{};
@@ -263,6 +314,8 @@ bool ReadHeaderSize(std::FILE* file, uint32_t& width, uint32_t& height)
         return false;
     jpeg_create_decompress(&cinfo);
     jpeg_stdio_src(&cinfo, file);
+    if (orientation)
+        jpeg_save_markers(&cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo, TRUE);
     // What Decode refuses before it starts decompressing.
     if (!SizeAllowed(cinfo.image_width, cinfo.image_height))
@@ -279,15 +332,17 @@ bool ReadHeaderSize(std::FILE* file, uint32_t& width, uint32_t& height)
     }
     width = cinfo.image_width;
     height = cinfo.image_height;
+    if (orientation)
+        *orientation = MarkerOrientation(&cinfo);
     return true;
 }
 
 }  // namespace
 
-bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
+bool QueryJpegSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation)
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    return file && ReadHeaderSize(file.get(), width, height);
+    return file && ReadHeaderSize(file.get(), width, height, orientation);
 }
 
 Outcome WriteJpeg(const CImageBuffer& buf, const std::string& path, int quality)

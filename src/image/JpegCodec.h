@@ -27,7 +27,7 @@ void ReadJpeg(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CI
 // Reads a JPEG file held in memory. Pictures declaring more than maxPixels
 // are refused before anything is allocated for them.
 void ReadJpegBytes(std::span<const uint8_t> file, uint32_t maxWidth, uint32_t maxHeight, CImageBuffer& buf,
-                   uint64_t maxPixels = kMaxPixels);
+                   uint64_t maxPixels = kMaxPixels, PictureTraits* traits = nullptr);
 
 // The size query of the format table: the full-size width and height from
 // the markers before the first scan; false for files the reader refuses

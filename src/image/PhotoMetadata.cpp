@@ -2,21 +2,26 @@
 
 #include <exiv2/exiv2.hpp>
 
-#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
 namespace pix {
 namespace {
 
-// Exiv2 reports what it skips on stderr unless told not to.
+// Set up once, before the first use from any thread: Exiv2 reports what
+// it skips on stderr unless told not to, its XMP parser must be set up
+// before threads use it, and HEIF, AVIF and JPEG XL files are read only
+// when asked for.
 void Quieten()
 {
-    static const bool quiet = [] {
+    static const bool ready = [] {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        Exiv2::XmpParser::initialize();
+        Exiv2::enableBMFF(true);
         return true;
     }();
-    (void)quiet;
+    (void)ready;
 }
 
 std::span<const uint8_t> TiffPart(std::span<const uint8_t> exif)
@@ -27,7 +32,111 @@ std::span<const uint8_t> TiffPart(std::span<const uint8_t> exif)
     return exif;
 }
 
+std::string Trimmed(std::string text)
+{
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0'))
+        text.pop_back();
+    size_t start = 0;
+    while (start < text.size() && text[start] == ' ')
+        ++start;
+    return text.substr(start);
+}
+
+std::string Text(const Exiv2::ExifData& exif, Exiv2::ExifData::const_iterator it)
+{
+    return it == exif.end() ? std::string() : Trimmed(it->toString());
+}
+
+// A number with at most one decimal, without a trailing ".0".
+std::string Decimal(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    std::string out(text);
+    if (out.size() > 2 && out.compare(out.size() - 2, 2, ".0") == 0)
+        out.resize(out.size() - 2);
+    return out;
+}
+
+double RationalValue(const Exiv2::ExifData& exif, Exiv2::ExifData::const_iterator it)
+{
+    if (it == exif.end() || it->count() < 1)
+        return 0;
+    const Exiv2::Rational r = it->toRational(0);
+    return r.second > 0 && r.first > 0 ? static_cast<double>(r.first) / r.second : 0;
+}
+
+std::string Exposure(double seconds)
+{
+    if (seconds <= 0)
+        return {};
+    if (seconds >= 0.5)
+        return Decimal(seconds) + " s";
+    return "1/" + std::to_string(static_cast<long>(1 / seconds + 0.5)) + " s";
+}
+
+std::string Camera(const std::string& make, const std::string& model)
+{
+    if (model.empty() || model.compare(0, make.size(), make) == 0)
+        return model.empty() ? make : model;
+    return make.empty() ? model : make + " " + model;
+}
+
+// "YYYY:MM:DD HH:MM:SS" as the locale shows a date and time.
+void ReadDate(const std::string& stamp, PhotoFacts& facts)
+{
+    std::tm when{};
+    if (std::sscanf(stamp.c_str(), "%4d:%2d:%2d %2d:%2d:%2d", &when.tm_year, &when.tm_mon, &when.tm_mday,
+                    &when.tm_hour, &when.tm_min, &when.tm_sec) != 6 ||
+        when.tm_year < 1800 || when.tm_mon < 1 || when.tm_mon > 12 || when.tm_mday < 1 || when.tm_mday > 31 ||
+        when.tm_hour > 23 || when.tm_min > 59 || when.tm_sec > 60)
+        return;
+    when.tm_year -= 1900;
+    when.tm_mon -= 1;
+    facts.takenSeconds = timegm(&when);
+    char text[128];
+    facts.dateTaken.assign(text, std::strftime(text, sizeof text, "%c", &when));
+}
+
+void ReadExif(const Exiv2::ExifData& exif, PhotoFacts& facts)
+{
+    ReadDate(Text(exif, Exiv2::dateTimeOriginal(exif)), facts);
+    facts.camera = Camera(Text(exif, Exiv2::make(exif)), Text(exif, Exiv2::model(exif)));
+    const auto lens = Exiv2::lensName(exif);
+    if (lens != exif.end())
+        facts.lens = Trimmed(lens->print(&exif));
+    facts.exposure = Exposure(RationalValue(exif, Exiv2::exposureTime(exif)));
+    if (const double f = RationalValue(exif, Exiv2::fNumber(exif)); f > 0)
+        facts.aperture = "f/" + Decimal(f);
+    const auto iso = Exiv2::isoSpeed(exif);
+    if (iso != exif.end() && iso->count() > 0 && iso->toLong(0) > 0)
+        facts.iso = std::to_string(iso->toLong(0));
+    if (const double mm = RationalValue(exif, Exiv2::focalLength(exif)); mm > 0)
+        facts.focalLength = Decimal(mm) + " mm";
+}
+
 }  // namespace
+
+PhotoFacts ReadPhotoFacts(const std::string& path)
+{
+    PhotoFacts facts;
+    Quieten();
+    try {
+        const auto image = Exiv2::ImageFactory::open(path);
+        if (!image.get())
+            return facts;
+        image->readMetadata();
+        Exiv2::ExifData exif = image->exifData();
+        if (exif.empty()) {
+            // Some programs keep the facts in XMP only.
+            Exiv2::copyXmpToExif(image->xmpData(), exif);
+        }
+        ReadExif(exif, facts);
+    } catch (...) {
+        return PhotoFacts{};
+    }
+    return facts;
+}
 
 uint8_t ExifOrientation(std::span<const uint8_t> exif)
 {

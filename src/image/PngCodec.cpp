@@ -9,11 +9,14 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string_view>
 #include <vector>
 
 #include "common/AtomicFile.h"
 #include "common/FileBytes.h"
 #include "common/Prompter.h"
+#include "image/ColourProfile.h"
+#include "image/PhotoMetadata.h"
 
 // libpng reports errors through a handler that must not return; ours jumps
 // back to the function that set png_jmpbuf. Every C++ object with a
@@ -118,10 +121,61 @@ void ExpandPalette(const std::vector<uint8_t>& plane, CImageBuffer& buf)
     }
 }
 
+// The largest colour profile a file may inflate to.
+constexpr size_t kMaxProfileBytes = size_t{4} << 20;
+
+// Inflates a zlib stream into at most kMaxProfileBytes; empty when the
+// stream is damaged or larger.
+std::vector<uint8_t> InflateProfile(const uint8_t* data, size_t size)
+{
+    std::vector<uint8_t> out;
+    z_stream zs{};
+    if (size > UINT32_MAX || inflateInit(&zs) != Z_OK)
+        return out;
+    zs.next_in = const_cast<Bytef*>(data);
+    zs.avail_in = static_cast<uInt>(size);
+    uint8_t block[16384];
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        zs.next_out = block;
+        zs.avail_out = sizeof block;
+        rc = inflate(&zs, Z_NO_FLUSH);
+        const size_t made = sizeof block - zs.avail_out;
+        if ((rc != Z_OK && rc != Z_STREAM_END) || out.size() + made > kMaxProfileBytes) {
+            out.clear();
+            break;
+        }
+        out.insert(out.end(), block, block + made);
+    }
+    inflateEnd(&zs);
+    return out;
+}
+
+// Takes the colour profile and the EXIF block from their chunks, which
+// libpng hands over unread.
+int TraitChunk(png_structp png, png_unknown_chunkp chunk)
+{
+    auto* traits = static_cast<PictureTraits*>(png_get_user_chunk_ptr(png));
+    const std::string_view name(reinterpret_cast<const char*>(chunk->name), 4);
+    if (name == "iCCP" && traits->iccProfile.empty()) {
+        // A name of 1..79 bytes, its zero, the method (0: deflate), the stream.
+        const uint8_t* data = chunk->data;
+        const auto* zero = static_cast<const uint8_t*>(std::memchr(data, 0, std::min<size_t>(chunk->size, 80)));
+        if (zero && zero != data && static_cast<size_t>(zero - data) + 2 <= chunk->size && zero[1] == 0) {
+            const size_t at = static_cast<size_t>(zero - data) + 2;
+            traits->iccProfile = InflateProfile(data + at, chunk->size - at);
+        }
+    } else if (name == "eXIf") {
+        const uint8_t orientation = ExifOrientation({chunk->data, chunk->size});
+        traits->orientation = orientation ? orientation : 1;
+    }
+    return 1;
+}
+
 // Decodes from the memory range, or from file when it is not null;
 // inputSize is the size of the whole file.
 bool Decode(const uint8_t* data, size_t size, std::FILE* file, uint64_t inputSize, uint64_t maxPixels,
-            CImageBuffer& buf)
+            CImageBuffer& buf, PictureTraits* traits)
 {
     png_structp png = nullptr;
     png_infop info = nullptr;
@@ -143,6 +197,11 @@ bool Decode(const uint8_t* data, size_t size, std::FILE* file, uint64_t inputSiz
     png_set_chunk_cache_max(png, kChunkCacheMax);
     png_set_chunk_malloc_max(png, kChunkMallocMax);
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, kSkippedChunks, kSkippedChunkCount);
+    if (traits) {
+        static constexpr png_byte kTraitChunks[] = "iCCP\0eXIf";
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_ALWAYS, kTraitChunks, 2);
+        png_set_read_user_chunk_fn(png, traits, TraitChunk);
+    }
     if (file)
         png_init_io(png, file);
     else
@@ -163,7 +222,9 @@ bool Decode(const uint8_t* data, size_t size, std::FILE* file, uint64_t inputSiz
     png_color_16 black{};
     png_set_background(png, &black, PNG_BACKGROUND_GAMMA_SCREEN, 0, 1.0);
     double fileGamma = 0;
-    if (png_get_gAMA(png, info, &fileGamma))
+    // An RGB profile describes the gamma too, and better.
+    const bool profiled = traits && traits->colourManaged && IsRgbProfile(traits->iccProfile);
+    if (!profiled && png_get_gAMA(png, info, &fileGamma))
         png_set_gamma(png, 2.2, fileGamma);
     png_set_strip_16(png);
     const int passes = png_set_interlace_handling(png);
@@ -303,10 +364,10 @@ int PngPaletteBitDepth(int colorCount)
     return 8;
 }
 
-void ReadPngBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels)
+void ReadPngBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels, PictureTraits* traits)
 {
     buf.Clear();
-    Decode(file.data(), file.size(), nullptr, file.size(), maxPixels, buf);
+    Decode(file.data(), file.size(), nullptr, file.size(), maxPixels, buf, traits);
 }
 
 namespace {
@@ -368,13 +429,52 @@ bool PngSizeFromBytes(std::span<const uint8_t> head, uint64_t fileSize, uint32_t
     return true;
 }
 
-bool QueryPngSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
+namespace {
+
+// The orientation in an eXIf chunk before the picture data, 1 when there
+// is none; the chunks on the way are passed over unread.
+uint8_t PngOrientation(std::FILE* file)
 {
-    const auto head = ReadFileHead(path, kPngSizeHeadBytes);
-    return head && PngSizeFromBytes(head->bytes, head->fileSize, width, height);
+    constexpr int kMaxChunks = 1000;
+    constexpr uint32_t kMaxExifBytes = 1 << 20;
+    if (std::fseek(file, static_cast<long>(kPngSizeHeadBytes), SEEK_SET) != 0)
+        return 1;
+    for (int i = 0; i < kMaxChunks; ++i) {
+        uint8_t head[8];
+        if (std::fread(head, 1, sizeof head, file) != sizeof head)
+            break;
+        const uint32_t length = BigEndian32(head);
+        const std::string_view type(reinterpret_cast<const char*>(head + 4), 4);
+        if (type == "IDAT" || type == "IEND" || length > INT32_MAX)
+            break;
+        if (type == "eXIf" && length <= kMaxExifBytes) {
+            std::vector<uint8_t> exif(length);
+            if (std::fread(exif.data(), 1, length, file) != length)
+                break;
+            const uint8_t orientation = ExifOrientation(exif);
+            return orientation ? orientation : 1;
+        }
+        if (std::fseek(file, static_cast<long>(length) + 4, SEEK_CUR) != 0)
+            break;
+    }
+    return 1;
 }
 
-void ReadPng(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits*)
+}  // namespace
+
+bool QueryPngSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation)
+{
+    const auto head = ReadFileHead(path, kPngSizeHeadBytes);
+    if (!head || !PngSizeFromBytes(head->bytes, head->fileSize, width, height))
+        return false;
+    if (orientation) {
+        std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+        *orientation = file ? PngOrientation(file.get()) : 1;
+    }
+    return true;
+}
+
+void ReadPng(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits* traits)
 {
     buf.Clear();
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
@@ -383,7 +483,7 @@ void ReadPng(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, Pic
     struct stat st {};
     if (::fstat(::fileno(file.get()), &st) != 0 || !S_ISREG(st.st_mode))
         return;
-    Decode(nullptr, 0, file.get(), static_cast<uint64_t>(st.st_size), kMaxPixels, buf);
+    Decode(nullptr, 0, file.get(), static_cast<uint64_t>(st.st_size), kMaxPixels, buf, traits);
 }
 
 Outcome WritePng(const CImageBuffer& buf, const std::string& path)

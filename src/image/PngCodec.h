@@ -22,7 +22,8 @@ void ReadPng(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CIm
              PictureTraits* traits = nullptr);
 // Reads a PNG file held in memory. Pictures declaring more than maxPixels
 // are refused before anything is allocated for them.
-void ReadPngBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
+void ReadPngBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels,
+                  PictureTraits* traits = nullptr);
 
 // The bytes at the start of a file the size query needs: the signature and
 // the header chunk.

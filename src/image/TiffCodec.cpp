@@ -128,7 +128,35 @@ bool BeginRgba(TIFF* tif, uint64_t maxPixels, TIFFRGBAImage& img)
     return true;
 }
 
-bool Decode(TIFF* tif, uint64_t maxPixels, CImageBuffer& buf)
+// libtiff's whole-picture reading mirrors pictures stored with
+// orientations 2..4 itself, and those stored a quarter turned (5..8) as
+// if they were not turned: what is left to do is another orientation.
+uint8_t LeftToTurn(TIFF* tif)
+{
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &orientation);
+    switch (orientation) {
+    case ORIENTATION_LEFTTOP:
+    case ORIENTATION_RIGHTBOT:
+        return 5;
+    case ORIENTATION_RIGHTTOP:
+    case ORIENTATION_LEFTBOT:
+        return 7;
+    default:
+        return 1;
+    }
+}
+
+void TellTraits(TIFF* tif, PictureTraits& traits)
+{
+    traits.orientation = LeftToTurn(tif);
+    uint32_t length = 0;
+    const uint8_t* profile = nullptr;
+    if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &length, &profile) && profile && length > 0)
+        traits.iccProfile.assign(profile, profile + length);
+}
+
+bool Decode(TIFF* tif, uint64_t maxPixels, CImageBuffer& buf, PictureTraits* traits)
 {
     TIFFRGBAImage img{};
     // Damaged strips or tiles are passed over, as libtiff's whole-image
@@ -157,6 +185,8 @@ bool Decode(TIFF* tif, uint64_t maxPixels, CImageBuffer& buf)
             dst[2] = static_cast<uint8_t>(TIFFGetR(src[x]));
         }
     }
+    if (traits)
+        TellTraits(tif, *traits);
     return true;
 }
 
@@ -221,7 +251,7 @@ bool Encode(const CImageBuffer& buf, TIFF* tif)
 
 }  // namespace
 
-void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels)
+void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels, PictureTraits* traits)
 {
     buf.Clear();
     MemoryFile mem{file.data(), file.size(), 0};
@@ -232,22 +262,22 @@ void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t ma
                                      MemUnmap, opts.get()));
     if (!tif)
         return;
-    if (!Decode(tif.get(), maxPixels, buf))
+    if (!Decode(tif.get(), maxPixels, buf, traits))
         buf.Clear();
 }
 
-void ReadTiff(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits*)
+void ReadTiff(const std::string& path, uint32_t, uint32_t, CImageBuffer& buf, PictureTraits* traits)
 {
     buf.Clear();
     Options opts = MakeOptions(LibraryAllocationLimit(kMaxPixels));
     TiffHandle tif(TIFFOpenExt(path.c_str(), "r", opts.get()));
     if (!tif)
         return;
-    if (!Decode(tif.get(), kMaxPixels, buf))
+    if (!Decode(tif.get(), kMaxPixels, buf, traits))
         buf.Clear();
 }
 
-bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t*)
+bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height, uint8_t* orientation)
 {
     // Opening reads the header and the first directory; the conversion is
     // set up and ended again without a strip or tile being read.
@@ -260,6 +290,8 @@ bool QueryTiffSize(const std::string& path, uint32_t& width, uint32_t& height, u
         return false;
     width = img.width;
     height = img.height;
+    if (orientation)
+        *orientation = LeftToTurn(tif.get());
     TIFFRGBAImageEnd(&img);
     return true;
 }

@@ -20,7 +20,8 @@ void ReadTiff(const std::string& path, uint32_t maxWidth, uint32_t maxHeight, CI
               PictureTraits* traits = nullptr);
 // Reads a TIFF file held in memory. Pictures declaring more than maxPixels
 // are refused before anything is allocated for them.
-void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels);
+void ReadTiffBytes(std::span<const uint8_t> file, CImageBuffer& buf, uint64_t maxPixels = kMaxPixels,
+                   PictureTraits* traits = nullptr);
 
 // The size query of the format table: the first directory's width and
 // height, from its tags alone; false for pictures the reader refuses

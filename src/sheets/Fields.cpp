@@ -10,6 +10,7 @@
 
 #include "database/ContentKey.h"
 #include "image/FormatTable.h"
+#include "image/PhotoMetadata.h"
 
 namespace pix {
 namespace {
@@ -128,6 +129,19 @@ std::string ExpandLabelFields(const ThumbnailSheet& sheet, size_t position)
         const bool known = QueryImageSize(path, w, h);
         ReplaceField(text, "[Width]", known ? Number(w) : "?");
         ReplaceField(text, "[Height]", known ? Number(h) : "?");
+    }
+    static constexpr std::string_view kPhotoFields[] = {"[DateTaken]", "[Camera]",   "[Lens]",       "[Exposure]",
+                                                        "[Aperture]",  "[ISO]",      "[FocalLength]"};
+    if (std::any_of(std::begin(kPhotoFields), std::end(kPhotoFields),
+                    [&](std::string_view field) { return HasField(text, field); })) {
+        const PhotoFacts facts = ReadPhotoFacts(path);
+        ReplaceField(text, "[DateTaken]", facts.dateTaken);
+        ReplaceField(text, "[Camera]", facts.camera);
+        ReplaceField(text, "[Lens]", facts.lens);
+        ReplaceField(text, "[Exposure]", facts.exposure);
+        ReplaceField(text, "[Aperture]", facts.aperture);
+        ReplaceField(text, "[ISO]", facts.iso);
+        ReplaceField(text, "[FocalLength]", facts.focalLength);
     }
     if (HasField(text, "[CRC32]")) {
         std::string key = ContentKey(path);

@@ -1,10 +1,12 @@
 #include "sheets/SheetSort.h"
 
 #include <algorithm>
+#include <ctime>
 #include <optional>
 #include <system_error>
 #include <thread>
 
+#include "image/PhotoMetadata.h"
 #include "sheets/Fields.h"
 #include "sheets/ThumbnailSheet.h"
 
@@ -12,29 +14,40 @@ namespace pix {
 
 namespace {
 
-// The number a file sorts by; nothing when its status cannot be read.
-std::optional<long long> NumericKey(const std::string& path, SortKey key)
+// What a file sorts by: a group (photos without the date taken follow
+// those with one) and a number within it.
+struct NumericSortKey {
+    int group = 0;
+    long long value = 0;
+};
+
+// What a file sorts by; nothing when its status cannot be read.
+std::optional<NumericSortKey> NumericKey(const std::string& path, SortKey key)
 {
     FileStatus status;
     if (!QueryFileStatus(path, status))
         return std::nullopt;
     switch (key) {
     case SortKey::Size:
-        return static_cast<long long>(status.size);
+        return NumericSortKey{0, static_cast<long long>(status.size)};
     case SortKey::Created:
-        return static_cast<long long>(status.created);
+        return NumericSortKey{0, static_cast<long long>(status.created)};
+    case SortKey::Taken:
+        if (const std::time_t taken = ReadPhotoFacts(path).takenSeconds; taken != 0)
+            return NumericSortKey{0, static_cast<long long>(taken)};
+        return NumericSortKey{1, static_cast<long long>(status.modified)};
     default:
-        return static_cast<long long>(status.modified);
+        return NumericSortKey{0, static_cast<long long>(status.modified)};
     }
 }
 
 // The numbers of every item's file. The status queries are what a large
 // sheet's sort spends its time on, so a few threads share them.
-std::vector<std::optional<long long>> NumericKeys(const std::vector<std::string>& files, SortKey key)
+std::vector<std::optional<NumericSortKey>> NumericKeys(const std::vector<std::string>& files, SortKey key)
 {
     constexpr size_t kFilesPerThread = 2048;
     constexpr unsigned kMostThreads = 4;
-    std::vector<std::optional<long long>> values(files.size());
+    std::vector<std::optional<NumericSortKey>> values(files.size());
     const auto query = [&](size_t begin, size_t end) {
         for (size_t item = begin; item < end; ++item)
             values[item] = NumericKey(files[item], key);
@@ -83,14 +96,18 @@ std::vector<uint32_t> SortedOrder(const ThumbnailSheet& sheet, SortKey key, bool
         return order;
     }
 
-    const std::vector<std::optional<long long>> values = NumericKeys(sheet.Files(), key);
+    const std::vector<std::optional<NumericSortKey>> values = NumericKeys(sheet.Files(), key);
     std::vector<uint32_t> order = sheet.Order();
     // Readable files first, so that an unreadable one never has to
     // compare as equal to everything.
     const auto unreadable = std::stable_partition(order.begin(), order.end(),
                                                   [&](uint32_t item) { return values[item].has_value(); });
     std::stable_sort(order.begin(), unreadable, [&](uint32_t a, uint32_t b) {
-        return ascending ? *values[a] < *values[b] : *values[a] > *values[b];
+        const NumericSortKey& ka = *values[a];
+        const NumericSortKey& kb = *values[b];
+        if (ka.group != kb.group)
+            return ka.group < kb.group;
+        return ascending ? ka.value < kb.value : ka.value > kb.value;
     });
     return order;
 }

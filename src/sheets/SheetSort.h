@@ -15,8 +15,10 @@ namespace pix {
 
 class ThumbnailSheet;
 
-enum class SortKey : uint8_t { Label, FileName, Path, Size, Created, Modified };
-inline constexpr int kSortKeyCount = 6;
+// Taken: the date a photo was taken; photos without one follow those with
+// one, by their modification date, in either direction.
+enum class SortKey : uint8_t { Label, FileName, Path, Size, Created, Modified, Taken };
+inline constexpr int kSortKeyCount = 7;
 
 // Whether key sorts by text (a label, file name or path).
 constexpr bool IsTextKey(SortKey key)

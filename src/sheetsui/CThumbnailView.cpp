@@ -228,6 +228,7 @@ QMenu* CThumbnailView::MakeContextMenu(QWidget* parent)
     add(sort, tr("by file &size"), sortBy(SortKey::Size));
     add(sort, tr("by creation date"), sortBy(SortKey::Created));
     add(sort, tr("by modification date"), sortBy(SortKey::Modified));
+    add(sort, tr("by date taken"), sortBy(SortKey::Taken));
     add(menu, tr("&Generate Labels"), &CThumbnailView::OnGenerateLabels);
     menu->addSeparator();
     add(menu, tr("Cop&y..."), &CThumbnailView::OnCopyFiles)->setEnabled(selected);

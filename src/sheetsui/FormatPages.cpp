@@ -64,7 +64,14 @@ constexpr Field kItemFields[] = {{"File title", "[FileTitle]"},   {"File name", 
                                  {"File size (short)", "[ShortFileSize]"},
                                  {"Creation date", "[FileCreated]"},
                                  {"Last modification date", "[FileModified]"},
-                                 {"CRC32 checksum", "[CRC32]"}};
+                                 {"CRC32 checksum", "[CRC32]"},
+                                 {"Date taken", "[DateTaken]"},
+                                 {"Camera", "[Camera]"},
+                                 {"Lens", "[Lens]"},
+                                 {"Exposure time", "[Exposure]"},
+                                 {"Aperture", "[Aperture]"},
+                                 {"ISO speed", "[ISO]"},
+                                 {"Focal length", "[FocalLength]"}};
 
 }  // namespace
 

@@ -34,7 +34,7 @@ public:
 // One direction per key for the whole program, ascending first.
 std::array<bool, kSortKeyCount>& SortDirections()
 {
-    static std::array<bool, kSortKeyCount> ascending{true, true, true, true, true, true};
+    static std::array<bool, kSortKeyCount> ascending{true, true, true, true, true, true, true};
     return ascending;
 }
 

@@ -11,6 +11,8 @@
 #include "cli/CliSupport.h"
 #include "image/FormatTable.h"
 #include "image/JpegCodec.h"
+#include "support/ImageTestSupport.h"
+#include "support/PhotoExif.h"
 
 namespace pix {
 namespace {
@@ -31,6 +33,14 @@ TEST(CliInfo, PrintsSizeAndColoursAndFailsOnUnreadableFiles)
     EXPECT_EQ(run.out, a + "\t7\t5\t16M\n" + p + "\t3\t2\t12\n");  // the good files are still listed
     EXPECT_NE(run.err.find("junk.bmp"), std::string::npos);
     EXPECT_EQ(Call(CmdInfo, {"info", Q(a)}).status, 0);
+
+    const std::string photo = test::WriteSolidPicture(dir.File("photo.jpg"), 4, 4, 1, 2, 3);
+    ASSERT_TRUE(test::WriteExif(photo, {{"Exif.Image.Model", "X100"}, {"Exif.Photo.ISOSpeedRatings", "400"}}));
+    run = Call(CmdInfo, {"info", "--exif", Q(photo)});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("\n\tCamera\tX100\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n\tISO\t400\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n\tLens\t\n"), std::string::npos) << run.out;
 }
 
 // Each output type is written by its own writer from the pixels read, and

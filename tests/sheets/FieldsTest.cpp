@@ -4,6 +4,7 @@
 #include "sheets/Fields.h"
 #include "sheets/SheetTestSupport.h"
 #include "support/ImageTestSupport.h"
+#include "support/PhotoExif.h"
 
 namespace pix {
 namespace {
@@ -50,6 +51,28 @@ TEST(Fields, ItemFieldsInTheirOrder)
     const std::string text = ExpandLabelFields(nine, 0);
     EXPECT_EQ(text.substr(0, text.rfind('/')), "9/9 Byte/181989FC");
     EXPECT_GT(text.size() - text.rfind('/'), 5u);  // some date and time
+}
+
+TEST(Fields, PhotoFieldsTellHowThePhotoWasTaken)
+{
+    test::TempDir dir;
+    const std::string photo = dir.File("photo.jpg");
+    const std::string plain = dir.File("plain.jpg");
+    test::WriteSolidPicture(photo, 8, 8, 1, 2, 3);
+    test::WriteSolidPicture(plain, 8, 8, 1, 2, 3);
+    ASSERT_TRUE(test::WriteExif(photo, {{"Exif.Image.Make", "Canon"},
+                                        {"Exif.Image.Model", "Canon EOS 5D"},
+                                        {"Exif.Photo.LensModel", "EF35mm f/2"},
+                                        {"Exif.Photo.ExposureTime", "1/125"},
+                                        {"Exif.Photo.FNumber", "28/10"},
+                                        {"Exif.Photo.ISOSpeedRatings", "200"},
+                                        {"Exif.Photo.FocalLength", "35/1"},
+                                        {"Exif.Photo.DateTimeOriginal", "2021:06:05 14:30:00"}}));
+    const char* fields = "[Camera]|[Lens]|[Exposure]|[Aperture]|[ISO]|[FocalLength]|[DateTaken]";
+    const std::string text = ExpandLabelFields(SheetOf({photo}, fields), 0);
+    EXPECT_EQ(text.substr(0, text.rfind('|')), "Canon EOS 5D|EF35mm f/2|1/125 s|f/2.8|200|35 mm");
+    EXPECT_NE(text.find("2021"), std::string::npos) << text;
+    EXPECT_EQ(ExpandLabelFields(SheetOf({plain}, fields), 0), "||||||");
 }
 
 TEST(Fields, PageFields)

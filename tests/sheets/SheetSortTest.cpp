@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <tuple>
 #include <fstream>
 #include <memory>
 
 #include "sheets/SheetTestSupport.h"
+#include "support/ImageTestSupport.h"
+#include "support/PhotoExif.h"
 
 namespace pix::test {
 namespace {
@@ -52,6 +56,32 @@ TEST(SheetSort, SizesPutUnreadableFilesLastAndKeepEqualKeysInOrder)
                           Case{false, {"b", "c", "d", "a", "gone1", "gone2"}}})
         EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, SortKey::Size, c.ascending, {})), c.expected)
             << c.ascending;
+}
+
+TEST(SheetSort, PhotosByDateTakenThenTheOthersByModificationDate)
+{
+    TempDir dir;
+    // name, date taken ("" for none), modification time (seconds back)
+    const std::tuple<std::string, std::string, int> files[] = {{"a.jpg", "2021:06:05 14:30:00", 10},
+                                                               {"c.jpg", "", 300},
+                                                               {"b.jpg", "2019:01:01 08:00:00", 20},
+                                                               {"e.jpg", "", 100},
+                                                               {"d.jpg", "2020:12:31 23:59:59", 30}};
+    ThumbnailSheet sheet;
+    FakeMaker maker;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const auto& [name, taken, age] : files) {
+        WriteSolidPicture(dir.File(name), 4, 4, 1, 2, 3);
+        if (!taken.empty()) {
+            ASSERT_TRUE(WriteExif(dir.File(name), {{"Exif.Photo.DateTimeOriginal", taken}}));
+        }
+        std::filesystem::last_write_time(dir.File(name), now - std::chrono::seconds(age));
+        ASSERT_TRUE(sheet.AddFile(dir.File(name), sheet.Count(), maker));
+    }
+    EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, SortKey::Taken, true, {})),
+              (std::vector<std::string>{"b.jpg", "d.jpg", "a.jpg", "c.jpg", "e.jpg"}));
+    EXPECT_EQ(PathsInOrder(sheet, SortedOrder(sheet, SortKey::Taken, false, {})),
+              (std::vector<std::string>{"a.jpg", "d.jpg", "b.jpg", "e.jpg", "c.jpg"}));
 }
 
 TEST(SheetSort, TextKeysUseTheGivenComparisonAndStartFromTheDisplayOrder)

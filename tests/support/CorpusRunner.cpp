@@ -23,6 +23,14 @@ void RunCorpusFolder(const std::filesystem::path& corpus, std::string_view folde
 {
     const std::vector<ManifestRow> rows = ReadManifest(corpus, {folder});
     ASSERT_FALSE(rows.empty()) << "no manifest rows under " << folder;
+    // The manifest tells the pictures as stored: neither turned nor
+    // converted from their profiles.
+    const LoadOptions before = CurrentLoadOptions();
+    SetLoadOptions({.upright = false, .colourManaged = false});
+    struct Restore {
+        LoadOptions options;
+        ~Restore() { SetLoadOptions(options); }
+    } restore{before};
     for (const ManifestRow& row : rows) {
         SCOPED_TRACE(row.path);
         const std::string file = (corpus / row.path).string();

@@ -122,4 +122,10 @@ void UseSaneTestDevices(const std::string& extraConfig = "");
 std::vector<uint8_t> ReadAll(const std::string& path);
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes);
 
+// Runs a program found on PATH with the arguments, its output discarded;
+// its exit status, or -1 when it could not be started or did not exit.
+int RunProgram(const std::vector<std::string>& argv);
+// Whether a program is found on PATH.
+bool HaveProgram(const std::string& name);
+
 }  // namespace pix::test
