@@ -106,11 +106,7 @@ int CmdConvert(const QStringList& args, CliStreams io)
     CImageBuffer buf;
     if (!LoadChecked(buf, in, io, w, h))
         return 1;
-    if (chosenQuality >= 0) {
-        CliPrompter prompter(io.err);
-        return format->writeQuality(buf, out, chosenQuality).Report(prompter) ? 0 : 1;
-    }
-    return SaveChecked(buf, out, io) ? 0 : 1;
+    return SaveKeepingMetadata(buf, in, out, io, chosenQuality) ? 0 : 1;
 }
 
 int CmdReduce(const QStringList& args, CliStreams io)
@@ -171,7 +167,7 @@ int CmdReduce(const QStringList& args, CliStreams io)
         io.err << "pixadrome-cli: " << in << ": not enough memory to reduce the colours\n";
         return 1;
     }
-    return SaveChecked(buf, out, io) ? 0 : 1;
+    return SaveKeepingMetadata(buf, in, out, io) ? 0 : 1;
 }
 
 }  // namespace pix

@@ -8,6 +8,7 @@
 
 #include "image/CImageBuffer.h"
 #include "image/FormatTable.h"
+#include "image/PhotoMetadata.h"
 
 namespace pix {
 
@@ -95,6 +96,21 @@ bool SaveChecked(const CImageBuffer& buf, const std::string& path, CliStreams io
 {
     CliPrompter prompter(io.err);
     return buf.Save(path).Report(prompter);
+}
+
+bool SaveKeepingMetadata(const CImageBuffer& buf, const std::string& from, const std::string& path, CliStreams io,
+                         int quality)
+{
+    // Read first: the picture may be written over the one it came from.
+    const KeptMetadata kept = ReadKeptMetadata(from);
+    CliPrompter prompter(io.err);
+    const FormatRow* format = FormatForPath(path);
+    const bool written = quality >= 0 && format && format->writeQuality
+                             ? format->writeQuality(buf, path, quality).Report(prompter)
+                             : buf.Save(path).Report(prompter);
+    if (written && !WriteKeptMetadata(kept, path, buf.Width(), buf.Height()))
+        io.err << "pixadrome-cli: " << path << ": written without the metadata of " << from << '\n';
+    return written;
 }
 
 }  // namespace pix

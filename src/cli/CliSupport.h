@@ -34,5 +34,10 @@ bool LoadChecked(CImageBuffer& buf, const std::string& path, CliStreams io, uint
 // Saves buf by path's extension; false, with the writer's reason on io.err,
 // when nothing was written.
 bool SaveChecked(const CImageBuffer& buf, const std::string& path, CliStreams io);
+// Saves buf as SaveChecked does (with a quality, 0..100, where the format
+// has one and quality is not -1), then the metadata of the picture at from,
+// fitted to the picture written. A file written without it is only noted.
+bool SaveKeepingMetadata(const CImageBuffer& buf, const std::string& from, const std::string& path, CliStreams io,
+                         int quality = -1);
 
 }  // namespace pix

@@ -92,7 +92,7 @@ int CmdEdit(const QStringList& args, CliStreams io)
         return 1;
     for (const Operation& op : ops)
         op(buf);
-    return SaveChecked(buf, NativePath(pos[1]), io) ? 0 : 1;
+    return SaveKeepingMetadata(buf, NativePath(pos[0]), NativePath(pos[1]), io) ? 0 : 1;
 }
 
 int CmdMosaic(const QStringList& args, CliStreams io)

@@ -1,10 +1,16 @@
 #include "image/PhotoMetadata.h"
 
 #include <exiv2/exiv2.hpp>
+#include <exiv2/webpimage.hpp>
+
+#include "common/AtomicFile.h"
+#include "common/FileBytes.h"
+#include "image/CImageBuffer.h"
 
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 namespace pix {
 namespace {
@@ -136,6 +142,112 @@ PhotoFacts ReadPhotoFacts(const std::string& path)
         return PhotoFacts{};
     }
     return facts;
+}
+
+KeptMetadata ReadKeptMetadata(const std::string& path)
+{
+    KeptMetadata kept;
+    Quieten();
+    try {
+        const auto image = Exiv2::ImageFactory::open(path);
+        if (!image.get())
+            return kept;
+        image->readMetadata();
+        if (!image->exifData().empty()) {
+            Exiv2::Blob blob;
+            Exiv2::ExifParser::encode(blob, Exiv2::littleEndian, image->exifData());
+            kept.exif.assign(blob.begin(), blob.end());
+        }
+        kept.xmp = image->xmpPacket();
+        if (!image->iptcData().empty()) {
+            const Exiv2::DataBuf iptc = Exiv2::IptcParser::encode(image->iptcData());
+            kept.iptc.assign(iptc.pData_, iptc.pData_ + iptc.size_);
+        }
+        if (!CurrentLoadOptions().colourManaged && image->iccProfileDefined()) {
+            const Exiv2::DataBuf* icc = image->iccProfile();
+            kept.iccProfile.assign(icc->pData_, icc->pData_ + icc->size_);
+        }
+    } catch (...) {
+        return KeptMetadata{};
+    }
+    return kept;
+}
+
+namespace {
+
+// The metadata as it fits the picture written: upright (when loads turn
+// pictures), without the old thumbnail, and of its new size.
+void Fit(Exiv2::ExifData& exif, Exiv2::XmpData& xmp, uint32_t width, uint32_t height)
+{
+    if (CurrentLoadOptions().upright) {
+        if (exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")) != exif.end())
+            exif["Exif.Image.Orientation"] = uint16_t{1};
+        if (xmp.findKey(Exiv2::XmpKey("Xmp.tiff.Orientation")) != xmp.end())
+            xmp["Xmp.tiff.Orientation"] = "1";
+    }
+    Exiv2::ExifThumb(exif).erase();
+    if (!exif.empty()) {
+        exif["Exif.Photo.PixelXDimension"] = width;
+        exif["Exif.Photo.PixelYDimension"] = height;
+    }
+    const std::pair<const char*, uint32_t> sides[] = {{"Xmp.exif.PixelXDimension", width},
+                                                      {"Xmp.exif.PixelYDimension", height}};
+    for (const auto& [key, side] : sides)
+        if (xmp.findKey(Exiv2::XmpKey(key)) != xmp.end())
+            xmp[key] = std::to_string(side);
+}
+
+}  // namespace
+
+bool WriteKeptMetadata(const KeptMetadata& kept, const std::string& path, uint32_t width, uint32_t height)
+{
+    if (kept.Empty())
+        return true;
+    const auto bytes = ReadFileBytes(path);
+    if (!bytes || bytes->empty() || bytes->size() > static_cast<size_t>(std::numeric_limits<long>::max()))
+        return false;
+    Quieten();
+    try {
+        const auto image = Exiv2::ImageFactory::open(bytes->data(), static_cast<long>(bytes->size()));
+        if (!image.get())
+            return false;
+        switch (image->imageType()) {
+        case Exiv2::ImageType::jpeg:
+        case Exiv2::ImageType::png:
+        case Exiv2::ImageType::tiff:
+        case Exiv2::ImageType::webp:
+            break;
+        default:
+            return true;  // a format that holds no metadata
+        }
+        image->readMetadata();
+        Exiv2::ExifData exif;
+        if (!kept.exif.empty())
+            Exiv2::ExifParser::decode(exif, kept.exif.data(), static_cast<uint32_t>(kept.exif.size()));
+        Exiv2::XmpData xmp;
+        if (!kept.xmp.empty())
+            Exiv2::XmpParser::decode(xmp, kept.xmp);
+        Exiv2::IptcData iptc;
+        if (!kept.iptc.empty())
+            Exiv2::IptcParser::decode(iptc, kept.iptc.data(), static_cast<uint32_t>(kept.iptc.size()));
+        Fit(exif, xmp, width, height);
+        image->setExifData(exif);
+        image->setXmpData(xmp);
+        image->setIptcData(iptc);
+        if (!kept.iccProfile.empty()) {
+            Exiv2::DataBuf icc(kept.iccProfile.data(), static_cast<long>(kept.iccProfile.size()));
+            image->setIccProfile(icc, false);
+        }
+        image->writeMetadata();
+        Exiv2::BasicIo& io = image->io();
+        if (io.open() != 0)
+            return false;
+        const Exiv2::DataBuf out = io.read(static_cast<long>(io.size()));
+        io.close();
+        return out.size_ > 0 && WriteFileAtomically(path, out.pData_, static_cast<size_t>(out.size_));
+    } catch (...) {
+        return false;
+    }
 }
 
 uint8_t ExifOrientation(std::span<const uint8_t> exif)

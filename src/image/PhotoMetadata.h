@@ -7,6 +7,7 @@
 #include <ctime>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace pix {
 
@@ -33,5 +34,25 @@ struct PhotoFacts {
 // Reads the facts of the photo at path (EXIF, or its XMP copy where EXIF
 // says nothing); all empty for files without them or that cannot be read.
 PhotoFacts ReadPhotoFacts(const std::string& path);
+
+// A photo's metadata held in memory, to be written into another file.
+struct KeptMetadata {
+    std::vector<uint8_t> exif;        // starting with its TIFF header
+    std::string xmp;                  // the XMP packet
+    std::vector<uint8_t> iptc;        // the IPTC datasets
+    std::vector<uint8_t> iccProfile;  // kept only while loads leave colours as stored
+    bool Empty() const { return exif.empty() && xmp.empty() && iptc.empty() && iccProfile.empty(); }
+};
+
+// Reads the metadata of the picture at path to keep; empty for files
+// without any or that cannot be read.
+KeptMetadata ReadKeptMetadata(const std::string& path);
+
+// Writes kept metadata into the picture just written at path, when its
+// format holds metadata (JPEG, PNG, TIFF, WebP): the orientation becomes 1
+// while loads turn pictures upright, the embedded thumbnail is dropped and
+// the pixel size becomes width × height. The file is replaced whole; false,
+// leaving it as it was, when that fails.
+bool WriteKeptMetadata(const KeptMetadata& kept, const std::string& path, uint32_t width, uint32_t height);
 
 }  // namespace pix

@@ -17,6 +17,7 @@
 #include "image/BmpCodec.h"
 #include "image/FormatTable.h"
 #include "image/PackedDib.h"
+#include "image/PhotoMetadata.h"
 #include "platform/ClipboardImage.h"
 #include "platform/DesktopServices.h"
 #include "platform/FileOperations.h"
@@ -145,6 +146,9 @@ bool CPixadromeDoc::SaveDocument(const QString& path)
     // which writes the file; other pictures are written by their format's
     // writer, which says why when it cannot. A failed save leaves the
     // picture modified, so its edits are not lost on closing.
+    // The metadata of the picture's file (its date, camera...) goes into
+    // the file written; it is read first, as that may be the same file.
+    const KeptMetadata kept = path_.isEmpty() ? KeptMetadata{} : ReadKeptMetadata(Native(path_));
     const FormatRow* format = FormatForPath(Native(path));
     if (format && format->saveDialog) {
         if (!app_.SaveJpeg(image_, path))
@@ -152,6 +156,7 @@ bool CPixadromeDoc::SaveDocument(const QString& path)
     } else if (!image_.Save(Native(path)).Report(app_.Prompt())) {
         return false;
     }
+    WriteKeptMetadata(kept, Native(path), image_.Width(), image_.Height());
     // Saved over its own file, or an untitled picture (pasted or scanned)
     // written somewhere, the picture is no longer modified. The written
     // file opens in its own window, showing it as it was written.

@@ -6,6 +6,7 @@
 #include "processing/Geometry.h"
 #include "processing/PhotoMosaic.h"
 #include "common/Progress.h"
+#include "support/PhotoExif.h"
 
 namespace pix {
 namespace {
@@ -39,6 +40,40 @@ TEST(CliEdit, AppliesTheOperationsInOrderAndMakesTheMosaic)
     NullProgress progress;
     RunPhotoMosaic(mosaic, MosaicSettings{2, 2}, {{tile.toStdString(), MosaicSourceKind::Reusable}}, progress, nullptr);
     EXPECT_TRUE(test::SamePixels(Loaded(dir.File("m.bmp")), mosaic));
+}
+
+// An edited photo keeps what it tells of its taking, fitted to the
+// picture written: upright, of its new size, without the old thumbnail.
+TEST(CliEdit, KeepsThePhotosMetadataInEveryFormatThatHoldsIt)
+{
+    test::TempDir dir;
+    const std::string in = test::WritePicture(test::Gradient(40, 20), dir.File("in.jpg"));
+    ASSERT_TRUE(test::WriteExif(in, {{"Exif.Image.Make", "Canon"},
+                                     {"Exif.Image.Orientation", "6"},
+                                     {"Exif.Photo.DateTimeOriginal", "2021:06:05 14:30:00"},
+                                     {"Exif.Photo.PixelXDimension", "20"},
+                                     {"Exif.Thumbnail.Compression", "6"},
+                                     {"Xmp.dc.creator", "Ann"},
+                                     {"Iptc.Application2.Caption", "Harbour"}}));
+    for (const char* type : {"jpg", "png", "tif"}) {
+        SCOPED_TRACE(type);
+        const std::string out = dir.File(std::string("out.") + type);
+        const CliRun r = Call(CmdEdit, {"edit", Q(in), Q(out), "resize=30x60"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(r.err.empty()) << r.err;
+        const std::pair<const char*, const char*> kept[] = {
+            {"Exif.Image.Make", "Canon"},       {"Exif.Photo.DateTimeOriginal", "2021:06:05 14:30:00"},
+            {"Exif.Image.Orientation", "1"},    {"Exif.Photo.PixelXDimension", "30"},
+            {"Exif.Thumbnail.Compression", ""}, {"Xmp.dc.creator", "Ann"},
+            {"Iptc.Application2.Caption", "Harbour"}};
+        for (const auto& [key, value] : kept)
+            EXPECT_EQ(test::ReadExifEntry(out, key), value) << key;
+        const CImageBuffer written = Loaded(out);  // readable, and upright as written
+        EXPECT_EQ(written.Width(), 30u);
+        EXPECT_EQ(written.Height(), 60u);
+    }
+    // A format without metadata is written all the same.
+    EXPECT_EQ(Call(CmdEdit, {"edit", Q(in), Q(dir.File("out.bmp")), "flip-h"}).status, 0);
 }
 
 // Each option reaches the reduction: the file holds what the reduction
