@@ -150,12 +150,10 @@ bool DecodeHandle(const heif_image_handle* handle, bool upright, uint64_t maxPix
     const uint8_t* pixels = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
     const int w = heif_image_get_width(image.get(), heif_channel_interleaved);
     const int h = heif_image_get_height(image.get(), heif_channel_interleaved);
-    if (!pixels || w <= 0 || h <= 0 || heif_image_get_bits_per_pixel(image.get(), heif_channel_interleaved) !=
-                                           static_cast<int>(channels * 8) ||
-        stride < w * static_cast<int>(channels) || !SizeAllowed(static_cast<uint32_t>(w), static_cast<uint32_t>(h)) ||
-        uint64_t(static_cast<uint32_t>(w)) * static_cast<uint32_t>(h) > maxPixels)
-        return false;
-    if (!buf.Create(static_cast<uint32_t>(w), static_cast<uint32_t>(h)))
+    // A picture whose coded size is not the size its boxes tell is damaged.
+    if (!pixels || w <= 0 || h <= 0 || static_cast<uint32_t>(w) != width || static_cast<uint32_t>(h) != height ||
+        heif_image_get_bits_per_pixel(image.get(), heif_channel_interleaved) != static_cast<int>(channels * 8) ||
+        stride < w * static_cast<int>(channels) || !buf.Create(width, height))
         return false;
     const bool premultiplied = heif_image_handle_is_premultiplied_alpha(handle) != 0;
     StoreDecodedRows({pixels, static_cast<size_t>(stride), channels, ChannelOrder::Rgb, premultiplied}, buf);
