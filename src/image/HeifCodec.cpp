@@ -18,6 +18,9 @@ namespace {
 constexpr size_t kMaxExifBytes = size_t{1} << 20;
 // The most stored thumbnails looked at.
 constexpr int kMaxThumbnails = 16;
+// What a coded picture may exceed the size its boxes tell by (coding
+// blocks are padded to at most 64 pixels).
+constexpr uint32_t kCodedPadding = 64;
 
 struct ContextDeleter {
     void operator()(heif_context* context) const { heif_context_free(context); }
@@ -124,7 +127,8 @@ HandlePtr ThumbnailFor(const heif_image_handle* primary, bool upright, uint32_t 
 
 // Decodes the handle's picture into buf: blue-green-red, alpha composed on
 // black, turned by the container only when upright.
-bool DecodeHandle(const heif_image_handle* handle, bool upright, uint64_t maxPixels, CImageBuffer& buf)
+bool DecodeHandle(heif_context* context, const heif_image_handle* handle, bool upright, uint64_t maxPixels,
+                  CImageBuffer& buf)
 {
     uint32_t width = 0, height = 0;
     HandleSize(handle, upright, width, height);
@@ -134,6 +138,10 @@ bool DecodeHandle(const heif_image_handle* handle, bool upright, uint64_t maxPix
     if (!SizeAllowed(width, height) || uint64_t{width} * height > maxPixels ||
         !SizeAllowed(storedWidth, storedHeight) || uint64_t{storedWidth} * storedHeight > maxPixels)
         return false;
+    // The coded stream tells its own size, which libheif would allocate
+    // before it compares it with the boxes.
+    heif_context_set_maximum_image_size_limit(context,
+                                              static_cast<int>(std::max(storedWidth, storedHeight) + kCodedPadding));
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     if (!options)
         return false;
@@ -171,7 +179,7 @@ bool Decode(std::span<const uint8_t> file, const std::string* path, uint32_t hin
         return false;
     const bool upright = traits && traits->upright;
     const HandlePtr thumbnail = ThumbnailFor(primary.get(), upright, hintWidth, hintHeight);
-    if (!DecodeHandle(thumbnail ? thumbnail.get() : primary.get(), upright, maxPixels, buf))
+    if (!DecodeHandle(context.get(), thumbnail ? thumbnail.get() : primary.get(), upright, maxPixels, buf))
         return false;
     if (traits) {
         // libheif gives no access to the container's transforms: the EXIF
