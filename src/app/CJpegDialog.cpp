@@ -68,12 +68,37 @@ private:
     QPoint last_;
 };
 
+namespace {
+
+// The dialog's title: the format's own name as its save label begins.
+QString TitleFor(const FormatRow& format)
+{
+    if (format.name == kJpegFormat.name)
+        return QObject::tr("JPEG Compression");
+    const std::string_view label = format.saveLabel;
+    return QObject::tr("%1 Compression")
+        .arg(QString::fromUtf8(label.data(), static_cast<qsizetype>(std::min(label.find(' '), label.size()))));
+}
+
+// Where the shown file is written: a name the format's reader knows.
+QString TemporaryPattern(const FormatRow& format)
+{
+    const std::string_view extensions = format.extensions;
+    const std::string_view first = extensions.substr(0, std::min(extensions.find(';'), extensions.size()));
+    return QDir::tempPath() + QStringLiteral("/pxcXXXXXX.") + QString::fromUtf8(first.data(), first.size());
+}
+
+}  // namespace
+
 CJpegDialog::CJpegDialog(const CImageBuffer* source, const QString& target, int quality, Prompter& prompter,
-                         QWidget* parent)
+                         QWidget* parent, const FormatRow* format)
     : QDialog(parent), source_(source && !source->IsEmpty() ? source : nullptr), target_(target),
       prompter_(prompter), quality_(quality)
 {
-    setWindowTitle(tr("JPEG Compression"));
+    if (!format || !format->writeQuality)
+        format = &kJpegFormat;
+    write_ = format->writeQuality;
+    setWindowTitle(TitleFor(*format));
     slider_ = new QSlider(Qt::Vertical, this);
     slider_->setRange(0, 100);
     slider_->setTickInterval(10);
@@ -104,7 +129,7 @@ CJpegDialog::CJpegDialog(const CImageBuffer* source, const QString& target, int 
     layout->addWidget(buttons);
 
     if (source_) {
-        temp_ = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/pxcXXXXXX.jpg"));
+        temp_ = std::make_unique<QTemporaryFile>(TemporaryPattern(*format));
         temp_->setAutoRemove(true);
         if (!temp_->open())
             temp_.reset();
@@ -133,7 +158,7 @@ void CJpegDialog::Refresh()
     if (!source_ || !temp_)
         return;
     const std::string path = QDir::toNativeSeparators(temp_->fileName()).toStdString();
-    WriteJpeg(*source_, path, quality_).Report(prompter_);
+    write_(*source_, path, quality_).Report(prompter_);
     sizeLabel_->setText(QStringLiteral("%1 byte").arg(QFileInfo(temp_->fileName()).size()));
     preview_.Load(path);
     Pan(QPoint());  // keep the offset inside the new preview

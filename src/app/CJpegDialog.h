@@ -1,14 +1,16 @@
 #pragma once
-// "JPEG Compression": the user chooses the quality while seeing the
-// picture as it decodes from the compressed file and the file's size. The
-// file shown is written to a temporary file; OK copies exactly that file
-// to the target, Cancel leaves nothing behind.
+// "JPEG Compression" (and the same for the other formats with a quality):
+// the user chooses the quality while seeing the picture as it decodes from
+// the compressed file and the file's size. The file shown is written to a
+// temporary file; OK copies exactly that file to the target, Cancel leaves
+// nothing behind.
 
 #include <QDialog>
 #include <QTemporaryFile>
 #include <memory>
 
 #include "image/CImageBuffer.h"
+#include "image/FormatTable.h"
 
 class QLabel;
 class QSlider;
@@ -20,9 +22,10 @@ class Prompter;
 class CJpegDialog : public QDialog {
     Q_OBJECT
 public:
-    // source may be null (the dialog then only chooses a quality).
+    // source may be null (the dialog then only chooses a quality). format
+    // is the target's, a row with a quality writer (JPEG when null).
     CJpegDialog(const CImageBuffer* source, const QString& target, int quality, Prompter& prompter,
-                QWidget* parent = nullptr);
+                QWidget* parent = nullptr, const FormatRow* format = nullptr);
     ~CJpegDialog() override;
 
     int Quality() const { return quality_; }
@@ -46,6 +49,7 @@ private:
     void Pan(QPoint delta);
 
     const CImageBuffer* source_;
+    QualityWriter write_;
     QString target_;
     Prompter& prompter_;
     int quality_;

@@ -110,7 +110,8 @@ CPixadromeApp::CPixadromeApp(SettingsStore& settings, Prompter& prompter, FileCh
                     .colourManaged = settings_.Get(settings::kColourManaged) != 0});
     recent_.Load(settings_);
     jpegSaver_ = [this](const CImageBuffer& image, const QString& path) {
-        CJpegDialog dialog(&image, path, kDefaultJpegQuality, prompter_, MainWindow());
+        CJpegDialog dialog(&image, path, kDefaultJpegQuality, prompter_, MainWindow(),
+                           FormatForPath(QDir::toNativeSeparators(path).toStdString()));
         return dialog.exec() == QDialog::Accepted && dialog.Written();
     };
     imageTemplate_ = std::make_unique<CImageTemplate>(*this);

@@ -22,6 +22,9 @@ constexpr Extension kExtensions[] = {
     {"jpg", "image/jpeg"}, {"jpe", "image/jpeg"}, {"jif", "image/jpeg"}, {"jpeg", "image/jpeg"},
     {"gif", "image/gif"},  {"bmp", "image/bmp"},  {"dib", "image/bmp"},  {"wmf", "image/wmf"},
     {"png", "image/png"},  {"tif", "image/tiff"}, {"jfif", "image/jpeg"}, {"tiff", "image/tiff"},
+    // today's formats, after those the program always opened
+    {"webp", "image/webp"}, {"avif", "image/avif"}, {"heic", "image/heif"}, {"heif", "image/heif"},
+    {"jxl", "image/jxl"},
 };
 
 const QString kOurs = QString::fromLatin1(kDesktopFileId);

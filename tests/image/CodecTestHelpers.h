@@ -88,6 +88,12 @@ inline size_t FindSegment(const std::vector<uint8_t>& jpeg, uint8_t marker)
     return 0;
 }
 
+// An EXIF block (its TIFF header first) whose only entry is the orientation.
+inline std::vector<uint8_t> ExifBlock(uint8_t orientation)
+{
+    return {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, orientation, 0, 0, 0, 0, 0, 0, 0};
+}
+
 // The pixels top row first, red, green, blue.
 inline std::vector<uint8_t> TopDownRgb(const CImageBuffer& buf)
 {

@@ -60,7 +60,7 @@ TEST(FormatTable, ARegisteredRowIsReadListedAndReplacedInPlace)
 
     row.write = WriteBmp;
     RegisterFormat(row);
-    EXPECT_TRUE(SaveImageFilter().ends_with("|Pixadrome images (*.pxf)|*.pxf|XYZ picture (*.xyz)|*.xyz;*.xyzw||"))
+    EXPECT_TRUE(SaveImageFilter().ends_with("|AVIF image (*.avif)|*.avif|XYZ picture (*.xyz)|*.xyz;*.xyzw||"))
         << SaveImageFilter();
     EXPECT_TRUE(back.Save(dir.File("b.xyz")).Ok());
 }

@@ -44,12 +44,6 @@ CImageBuffer Letters(std::string_view rows)
     return buf;
 }
 
-// An EXIF block (big-endian) whose only entry is the orientation.
-std::vector<uint8_t> ExifBlock(uint8_t orientation)
-{
-    return {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 0x01, 0x12, 0, 3, 0, 0, 0, 1, 0, orientation, 0, 0, 0, 0, 0, 0};
-}
-
 // Sets a tag of a TIFF file written by the program.
 template <typename... Values>
 void SetTiffTag(const std::string& path, uint32_t tag, Values... values)
@@ -67,7 +61,7 @@ std::string PictureWithOrientation(const test::TempDir& dir, const std::string& 
     const std::string path = dir.File(std::to_string(orientation) + "." + type);
     EXPECT_TRUE(stored.Save(path).Ok());
     if (type == "png")
-        test::WriteAll(path, test::WithChunk(test::ReadAll(path), test::Chunk("eXIf", ExifBlock(orientation))));
+        test::WriteAll(path, test::WithChunk(test::ReadAll(path), test::Chunk("eXIf", test::ExifBlock(orientation))));
     else
         SetTiffTag(path, TIFFTAG_ORIENTATION, uint16_t{orientation});
     return path;
@@ -136,7 +130,7 @@ TEST(UprightLoad, HintsAreForTheUprightPicture)
     ASSERT_TRUE(WriteJpeg(wide, path, 90).Ok());
     // An APP1 segment with the EXIF block right after the start marker.
     std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-    const std::vector<uint8_t> exif = ExifBlock(6);
+    const std::vector<uint8_t> exif = test::ExifBlock(6);
     segment.insert(segment.end(), exif.begin(), exif.end());
     segment[3] = static_cast<uint8_t>(segment.size() - 2);
     std::vector<uint8_t> bytes = test::ReadAll(path);

@@ -1,0 +1,29 @@
+// Feeds arbitrary bytes to the AVIF reader. Whatever it loads, the size
+// query must give the same size from the boxes alone.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "FuzzSupport.h"
+#include "image/AvifCodec.h"
+
+namespace {
+// Smaller than the product's cap so that one input cannot spend seconds on
+// a huge picture.
+constexpr uint64_t kFuzzMaxPixels = uint64_t{1} << 22;
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    pix::CImageBuffer buf;
+    pix::PictureTraits traits;
+    pix::ReadAvifBytes({data, size}, buf, &traits, kFuzzMaxPixels);
+    if (buf.IsEmpty())
+        return 0;
+    pix::fuzz::TouchPixels(buf);
+    uint32_t width = 0, height = 0;
+    if (!pix::AvifSizeFromBytes({data, size}, width, height, nullptr) || width != buf.Width() ||
+        height != buf.Height() || traits.orientation < 1 || traits.orientation > 8)
+        std::abort();
+    return 0;
+}
