@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "image/CImageBuffer.h"
 #include "image/ColourProfile.h"
@@ -42,6 +43,16 @@ inline void FinishLoad(CImageBuffer& buf, const PictureTraits& traits)
     ConvertToSrgb(buf, traits.iccProfile);
     TurnUpright(buf, traits.orientation);
     TouchPixels(buf);
+}
+
+// What a harness asks of every picture a reader gives: the size its size
+// query tells from the same bytes (sized: whether it told one) and one of
+// the eight orientations, or the run ends; then what a load does after it.
+inline void CheckRead(CImageBuffer& buf, const PictureTraits& traits, bool sized, uint32_t width, uint32_t height)
+{
+    if (!sized || width != buf.Width() || height != buf.Height() || traits.orientation < 1 || traits.orientation > 8)
+        std::abort();
+    FinishLoad(buf, traits);
 }
 
 }  // namespace pix::fuzz

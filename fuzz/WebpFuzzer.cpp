@@ -23,11 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     pix::ReadWebpBytes({data, size}, 0, 0, buf, &traits, kFuzzMaxPixels);
     if (buf.IsEmpty())
         return 0;
-    pix::fuzz::TouchPixels(buf);
     uint32_t width = 0, height = 0;
-    if (!pix::WebpSizeFromBytes({data, size}, width, height, nullptr) || width != buf.Width() ||
-        height != buf.Height())
-        std::abort();
+    const bool sized = pix::WebpSizeFromBytes({data, size}, width, height, nullptr);
+    pix::fuzz::CheckRead(buf, traits, sized, width, height);
 
     pix::PictureTraits upright{.upright = true};
     uint32_t hintWidth = width / 3 + 1, hintHeight = height / 5 + 1;
