@@ -13,7 +13,7 @@ seconds="${2:-600}"
 here=$(cd "$(dirname "$0")" && pwd)
 shared="$here/../../shared/corpus"
 targets="$*"
-[ -n "$targets" ] || targets="bmp dib wmf jpeg png tiff gif pxf database database_ops signature_cache pxc tfm thumbnail_entry webp avif heif jxl"
+[ -n "$targets" ] || targets="bmp dib wmf jpeg png tiff gif pxf database database_ops signature_cache verdicts pxc tfm thumbnail_entry webp avif heif jxl"
 mkdir -p "$here/logs"
 for target in $targets; do
     corpus="$here/corpus/$target"

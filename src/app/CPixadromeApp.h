@@ -107,6 +107,7 @@ public:
     void OnDatabaseLocate();
     void OnDatabaseClean();
     void OnFindDupes();
+    void OnFindDupesOfNew();
     void OnFindSimilarToThis();
     void OnFindSimilarToThese();
 

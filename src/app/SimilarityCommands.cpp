@@ -1,11 +1,14 @@
 // The similar-image searches of the main window: duplicates among chosen
 // files, and files like the active image or like the pictures of the
 // active contact sheet. Results open as contact sheets or image windows.
+#include <QFile>
 #include <QMdiArea>
+#include <QStandardPaths>
 #include <optional>
 
 #include "app/CMainFrame.h"
 #include "app/CPixadromeApp.h"
+#include "database/SignatureCache.h"
 #include "database/SimilaritySearch.h"
 #include "dbui/CTwinSeekerDlg.h"
 #include "dbui/DatabaseCommands.h"
@@ -66,6 +69,15 @@ std::optional<SearchSetup> AskSearch(CPixadromeApp& app, Prompter& prompter, con
     return setup;
 }
 
+// The signature cache the searches share with pixadrome-cli's, so a folder
+// searched once is not decoded again by either.
+std::string SharedSignatureCache()
+{
+    return SignatureCachePath(
+        std::string(), QFile::encodeName(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+                           .toStdString());
+}
+
 }  // namespace
 
 void CPixadromeApp::OnFindDupes()
@@ -75,8 +87,24 @@ void CPixadromeApp::OnFindDupes()
         return;
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
+    SignatureCacheFile cache(SharedSignatureCache());
     FindDupesInFolder(setup->files, setup->tolerance, static_cast<int>(mainFrame_->Children().size()), progress,
-                      prompter_, sink);
+                      prompter_, sink, kMaxResultWindows, cache.Get());
+}
+
+void CPixadromeApp::OnFindDupesOfNew()
+{
+    const auto setup = AskSearch(*this, prompter_, tr("Select the new images"), false);
+    if (!setup)
+        return;
+    WindowSink sink(*this);
+    CProgressDlg progress(MainWindow());
+    SignatureCacheFile cache(SharedSignatureCache());
+    // The library is every picture searched before at this tolerance's size.
+    const std::vector<std::string> library =
+        cache.Get() ? cache.Get()->Paths(LoadSizeForTolerance(setup->tolerance)) : std::vector<std::string>();
+    FindDupesOfNew(setup->files, library, setup->tolerance, static_cast<int>(mainFrame_->Children().size()),
+                   progress, prompter_, sink, kMaxResultWindows, cache.Get());
 }
 
 void CPixadromeApp::OnFindSimilarToThis()
@@ -89,7 +117,9 @@ void CPixadromeApp::OnFindSimilarToThis()
         return;
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
-    FindSimilarToThis(view->Document().Image(), setup->files, setup->tolerance, progress, prompter_, sink);
+    SignatureCacheFile cache(SharedSignatureCache());
+    FindSimilarToThis(view->Document().Image(), setup->files, setup->tolerance, progress, prompter_, sink,
+                      cache.Get());
 }
 
 void CPixadromeApp::OnFindSimilarToThese()
@@ -106,7 +136,9 @@ void CPixadromeApp::OnFindSimilarToThese()
         return;
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
-    FindSimilarToThese(references, setup->files, setup->tolerance, setup->allMode, progress, prompter_, sink);
+    SignatureCacheFile cache(SharedSignatureCache());
+    FindSimilarToThese(references, setup->files, setup->tolerance, setup->allMode, progress, prompter_, sink,
+                       cache.Get());
 }
 
 }  // namespace pix

@@ -25,6 +25,8 @@ int CmdSignature(const QStringList& args, CliStreams io);
 // The groups of the duplicate search; the pictures similar to one picture.
 int CmdDupes(const QStringList& args, CliStreams io);
 int CmdSimilar(const QStringList& args, CliStreams io);
+// Records that two pictures are not duplicates, or lists such verdicts.
+int CmdVerdict(const QStringList& args, CliStreams io);
 // A contact sheet of files saved as a sheet, page pictures or web pages.
 int CmdSheet(const QStringList& args, CliStreams io);
 // Lists and maintains an image database file.

@@ -38,6 +38,9 @@ const char* const kUsage =
     "  crc FILE...                           content key (CRC-32) and path of each file\n"
     "  signature FILE [--load-size S]        the 192 signature bytes of a picture in hex\n"
     "  dupes PATH... [--tolerance T]         groups of similar pictures, one block each\n"
+    "  dupes --new PATH --library DIR...     groups of the new pictures with their matches\n"
+    "  dupes ... --json                      the groups with their members' facts and the copy to keep\n"
+    "  verdict not-duplicates A B | list     pairs no later search groups together\n"
     "  similar REF PATH... [--tolerance T]   the pictures similar to REF\n"
     "  scan [--device NAME] -o OUT [--option NAME=VALUE]... [--batch] | --list\n"
     "                                        pages from a scanner or camera\n"
@@ -87,6 +90,7 @@ int RunCoreCli(int argc, char** argv)
         {QStringLiteral("signature"), CmdSignature},
         {QStringLiteral("dupes"), CmdDupes},
         {QStringLiteral("similar"), CmdSimilar},
+        {QStringLiteral("verdict"), CmdVerdict},
         {QStringLiteral("db"), CmdDb},
         {QStringLiteral("associations"), CmdAssociations},
         {QStringLiteral("scan"), CmdScan},

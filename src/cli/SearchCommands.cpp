@@ -2,9 +2,14 @@
 // image signature and the similarity searches, printing what the viewer
 // would open.
 #include <QCommandLineParser>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,9 +18,11 @@
 #include "cli/CliSupport.h"
 #include "common/Progress.h"
 #include "database/ContentKey.h"
+#include "database/DuplicateFacts.h"
 #include "database/Signature.h"
 #include "database/SignatureCache.h"
 #include "database/SimilaritySearch.h"
+#include "database/VerdictStore.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -45,6 +52,53 @@ private:
     std::ostream& out_;
     int blocks_ = 0;
 };
+
+// The groups as one JSON document, each member with what a user weighs
+// when choosing the copy to keep, and the copy suggested.
+class JsonSink final : public SearchResultSink {
+public:
+    explicit JsonSink(std::ostream& out) : out_(out) {}
+    ~JsonSink() override
+    {
+        out_ << QJsonDocument(QJsonObject{{QStringLiteral("groups"), groups_}}).toJson().toStdString();
+    }
+    JsonSink(const JsonSink&) = delete;
+    JsonSink& operator=(const JsonSink&) = delete;
+    bool OpenSheet(const std::vector<std::string>& paths, const std::string&) override
+    {
+        std::vector<PictureFacts> facts;
+        QJsonArray members;
+        for (const std::string& path : paths) {
+            facts.push_back(FactsOfPicture(path));
+            const PictureFacts& f = facts.back();
+            members.append(QJsonObject{{QStringLiteral("path"), QFile::decodeName(f.path.c_str())},
+                                       {QStringLiteral("folder"), QFile::decodeName(f.folder.c_str())},
+                                       {QStringLiteral("width"), static_cast<qint64>(f.width)},
+                                       {QStringLiteral("height"), static_cast<qint64>(f.height)},
+                                       {QStringLiteral("bytes"), static_cast<qint64>(f.fileSize)},
+                                       {QStringLiteral("format"), QString::fromStdString(f.format)},
+                                       {QStringLiteral("dateTaken"), QString::fromStdString(f.dateTaken)}});
+        }
+        groups_.append(QJsonObject{{QStringLiteral("keeper"), static_cast<qint64>(SuggestedKeeper(facts))},
+                                   {QStringLiteral("members"), members}});
+        return true;
+    }
+    void OpenImage(const std::string& path) override { OpenSheet({path}, std::string()); }
+
+private:
+    std::ostream& out_;
+    QJsonArray groups_;
+};
+
+// The verdicts file: beside --db FILE, or beside the database the viewer
+// uses when none is given.
+std::string VerdictsFile(const QCommandLineParser& parser, const QCommandLineOption& db)
+{
+    if (parser.isSet(db))
+        return VerdictStorePath(NativePath(parser.value(db)));
+    return VerdictStorePath(
+        NativePath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/pixadrome/pixadrome.db"));
+}
 
 // --tolerance T, 0 to 100 (default 95).
 bool ParseTolerance(const QCommandLineParser& parser, const QCommandLineOption& option, int& tolerance, CliStreams io)
@@ -90,29 +144,6 @@ struct CacheOptions {
         return SignatureCachePath(parser.isSet(db) ? NativePath(parser.value(db)) : std::string(),
                                   NativePath(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)));
     }
-};
-
-// The signature cache of one command: read before the search, written
-// after it. A cache that cannot be read or written costs only time.
-class CommandCache {
-public:
-    explicit CommandCache(std::string file) : file_(std::move(file))
-    {
-        if (!file_.empty())
-            cache_.Load(file_);
-    }
-    ~CommandCache()
-    {
-        if (!file_.empty())
-            cache_.Save(file_);
-    }
-    CommandCache(const CommandCache&) = delete;
-    CommandCache& operator=(const CommandCache&) = delete;
-    SignatureCache* Get() { return file_.empty() ? nullptr : &cache_; }
-
-private:
-    std::string file_;
-    SignatureCache cache_;
 };
 
 }  // namespace
@@ -196,6 +227,21 @@ int CmdDupes(const QStringList& args, CliStreams io)
         QStringLiteral("Stop after N groups, as the viewer stops at N result windows (default 100; 0: no limit)."),
         QStringLiteral("N"));
     parser.addOption(windowLimit);
+    const QCommandLineOption newPictures(
+        QStringLiteral("new"),
+        QStringLiteral("Pictures just added (repeatable): only groups of a new picture with the pictures it "
+                       "matches, new or in the library, are printed."),
+        QStringLiteral("PATH"));
+    parser.addOption(newPictures);
+    const QCommandLineOption library(
+        QStringLiteral("library"),
+        QStringLiteral("With --new: the library searched (repeatable; PATHs given also count)."),
+        QStringLiteral("DIR"));
+    parser.addOption(library);
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("Print the groups as JSON, with each member's size, file size, "
+                                                 "format, date taken and folder, and the copy suggested to keep."));
+    parser.addOption(json);
     const CacheOptions cacheOptions;
     cacheOptions.AddTo(parser);
     int status = 0;
@@ -216,18 +262,34 @@ int CmdDupes(const QStringList& args, CliStreams io)
             return 2;
         }
     }
-    if (parser.positionalArguments().isEmpty()) {
-        io.err << "pixadrome-cli: dupes needs at least one PATH\n";
+    const bool ofNew = parser.isSet(newPictures);
+    if (!ofNew && parser.isSet(library)) {
+        io.err << "pixadrome-cli: --library goes with --new\n";
         return 2;
     }
-    std::vector<std::string> files;
-    if (!ExpandPaths(parser.positionalArguments(), files, io))
+    const QStringList libraryPaths = parser.positionalArguments() + parser.values(library);
+    if (libraryPaths.isEmpty()) {
+        io.err << (ofNew ? "pixadrome-cli: dupes --new needs a --library or PATH to compare with\n"
+                         : "pixadrome-cli: dupes needs at least one PATH\n");
+        return 2;
+    }
+    std::vector<std::string> files, added;
+    if (!ExpandPaths(libraryPaths, files, io) || (ofNew && !ExpandPaths(parser.values(newPictures), added, io)))
         return 1;
     TerminalProgress progress;
     CliPrompter prompter(io.err);
-    PrintingSink sink(io.out);
-    CommandCache cache(cacheOptions.File(parser));
-    FindDupesInFolder(files, t, 0, progress, prompter, sink, limit, cache.Get());
+    PrintingSink printing(io.out);
+    std::optional<JsonSink> asJson;
+    if (parser.isSet(json))
+        asJson.emplace(io.out);
+    SearchResultSink& sink = asJson ? static_cast<SearchResultSink&>(*asJson) : printing;
+    SignatureCacheFile cache(cacheOptions.File(parser));
+    VerdictStore verdicts;
+    verdicts.Load(VerdictsFile(parser, cacheOptions.db));
+    if (ofNew)
+        FindDupesOfNew(added, files, t, 0, progress, prompter, sink, limit, cache.Get(), &verdicts);
+    else
+        FindDupesInFolder(files, t, 0, progress, prompter, sink, limit, cache.Get(), &verdicts);
     return 0;
 }
 
@@ -262,8 +324,52 @@ int CmdSimilar(const QStringList& args, CliStreams io)
     TerminalProgress progress;
     CliPrompter prompter(io.err);
     PrintingSink sink(io.out);
-    CommandCache cache(cacheOptions.File(parser));
+    SignatureCacheFile cache(cacheOptions.File(parser));
     FindSimilarToThis(reference, files, t, progress, prompter, sink, cache.Get());
+    return 0;
+}
+
+int CmdVerdict(const QStringList& args, CliStreams io)
+{
+    QCommandLineParser parser;
+    parser.addPositionalArgument(QStringLiteral("ACTION"), QStringLiteral("not-duplicates A B, or list."));
+    const QCommandLineOption db(QStringLiteral("db"),
+                                QStringLiteral("Keep the verdicts beside this database (default: beside the "
+                                               "viewer's database)."),
+                                QStringLiteral("FILE"));
+    parser.addOption(db);
+    int status = 0;
+    if (!ParseCommand(parser, args,
+                      "Pairs of pictures judged not to be duplicates, which no later search groups together.", io,
+                      status))
+        return status;
+    const QStringList pos = parser.positionalArguments();
+    const std::string file = VerdictsFile(parser, db);
+    VerdictStore verdicts;
+    verdicts.Load(file);
+    if (pos.size() == 1 && pos[0] == QStringLiteral("list")) {
+        for (const auto& [a, b] : verdicts.List())
+            io.out << CrcToKey(a.crc) << '\t' << a.size << '\t' << CrcToKey(b.crc) << '\t' << b.size << '\n';
+        return 0;
+    }
+    if (pos.size() != 3 || pos[0] != QStringLiteral("not-duplicates")) {
+        io.err << "pixadrome-cli: verdict wants 'not-duplicates A B' or 'list'\n";
+        return 2;
+    }
+    std::optional<ContentId> ids[2];
+    for (int k = 0; k < 2; ++k) {
+        const std::string path = NativePath(pos[k + 1]);
+        ids[k] = ContentIdOfFile(path);
+        if (!ids[k]) {
+            io.err << "pixadrome-cli: " << path << ": cannot read\n";
+            return 1;
+        }
+    }
+    verdicts.AddNotDuplicates(*ids[0], *ids[1]);
+    if (!verdicts.Save(file)) {
+        io.err << "pixadrome-cli: " << file << ": cannot write the verdicts\n";
+        return 1;
+    }
     return 0;
 }
 

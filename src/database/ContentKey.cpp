@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -187,11 +188,11 @@ std::string CrcToKey(uint32_t crc)
     return text;
 }
 
-std::string ContentKey(const std::string& path)
+std::optional<ContentId> ContentIdOfFile(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return {};
+        return std::nullopt;
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
@@ -200,18 +201,26 @@ std::string ContentKey(const std::string& path)
 
     std::vector<uint8_t> block(size_t{1} << 20);
     uint32_t state = kCrcInitial;
+    uint64_t size = 0;
     for (;;) {
         const ssize_t got = ::read(fd, block.data(), block.size());
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return {};
+            return std::nullopt;
         }
         if (got == 0)
             break;
         state = UpdateCrc(state, block.data(), static_cast<size_t>(got));
+        size += static_cast<uint64_t>(got);
     }
-    return CrcToKey(FinishCrc(state));
+    return ContentId{FinishCrc(state), size};
+}
+
+std::string ContentKey(const std::string& path)
+{
+    const std::optional<ContentId> id = ContentIdOfFile(path);
+    return id ? CrcToKey(id->crc) : std::string();
 }
 
 }  // namespace pix

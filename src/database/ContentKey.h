@@ -5,7 +5,9 @@
 // significant to the most significant, two lower-case hex digits each.
 
 #include <cstddef>
+#include <compare>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace pix {
@@ -30,5 +32,15 @@ std::string CrcToKey(uint32_t crc);
 
 // The key of the file at path, or the empty string when it cannot be read.
 std::string ContentKey(const std::string& path);
+
+// A file's content as far as telling files apart goes: its checksum and
+// its size in bytes.
+struct ContentId {
+    uint32_t crc = 0;
+    uint64_t size = 0;
+    auto operator<=>(const ContentId&) const = default;
+};
+// The id of the file at path, or nothing when it cannot be read.
+std::optional<ContentId> ContentIdOfFile(const std::string& path);
 
 }  // namespace pix

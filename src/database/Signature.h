@@ -52,6 +52,14 @@ public:
     // True only when the pair certainly scores below the tolerance.
     bool CannotReach(const IndexedSignature& a, const IndexedSignature& b) const;
 
+    // The same answer told by distance: every pair or none, or a pair
+    // reaches exactly when its distance is at most NearLimit() (the near
+    // side) or at least FarLimit() (the far side).
+    bool All() const { return all_; }
+    bool None() const { return none_; }
+    int64_t NearLimit() const { return nearLimit_; }
+    int64_t FarLimit() const { return farLimit_; }
+
 private:
     bool all_;            // every pair reaches the tolerance
     bool none_;           // no pair does

@@ -222,4 +222,29 @@ bool SignatureCache::Modified() const
     return modified_;
 }
 
+std::vector<std::string> SignatureCache::Paths(uint32_t loadSize) const
+{
+    std::vector<std::string> paths;
+    {
+        const std::lock_guard lock(mutex_);
+        for (const auto& [key, entry] : entries_)
+            if (key.loadSize == loadSize)
+                paths.push_back(key.path);
+    }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+SignatureCacheFile::SignatureCacheFile(std::string file) : file_(std::move(file))
+{
+    if (!file_.empty())
+        cache_.Load(file_);
+}
+
+SignatureCacheFile::~SignatureCacheFile()
+{
+    if (!file_.empty())
+        cache_.Save(file_);
+}
+
 }  // namespace pix

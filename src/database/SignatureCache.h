@@ -68,6 +68,9 @@ public:
     // Remembers a signature, replacing one of path at the same load size.
     void Store(const std::string& path, const FileStamp& stamp, uint32_t loadSize, const Signature& signature);
 
+    // The paths with a signature at loadSize, sorted.
+    std::vector<std::string> Paths(uint32_t loadSize) const;
+
     size_t Count() const;
     // True when something has been stored since the last load or save.
     bool Modified() const;
@@ -93,6 +96,22 @@ private:
     mutable std::mutex mutex_;
     Map entries_;
     bool modified_ = false;
+};
+
+// The cache of one search: read from its file when made, written back when
+// destroyed. A cache that cannot be read or written costs only time; an
+// empty file name is no cache.
+class SignatureCacheFile {
+public:
+    explicit SignatureCacheFile(std::string file);
+    ~SignatureCacheFile();
+    SignatureCacheFile(const SignatureCacheFile&) = delete;
+    SignatureCacheFile& operator=(const SignatureCacheFile&) = delete;
+    SignatureCache* Get() { return file_.empty() ? nullptr : &cache_; }
+
+private:
+    std::string file_;
+    SignatureCache cache_;
 };
 
 }  // namespace pix

@@ -1,12 +1,17 @@
 #include "database/SimilaritySearch.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
+#include <utility>
 
 #include "common/Progress.h"
 #include "common/Prompter.h"
 #include "database/SignatureCache.h"
+#include "database/SignatureIndex.h"
+#include "database/VerdictStore.h"
 #include "image/CImageBuffer.h"
 
 namespace pix {
@@ -83,8 +88,48 @@ SignatureLoader::SignatureLoader(const std::vector<std::string>& paths, uint32_t
 
 // ---------------------------------------------------------------- searches
 
-int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
-                      Prompter& prompter, SearchResultSink& sink, int windowLimit, SignatureCache* cache)
+int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vector<uint8_t> valid, int tolerance,
+                      size_t leaders, const std::function<bool(size_t, int)>& step,
+                      const std::function<bool(const std::vector<uint32_t>&, int)>& group,
+                      const std::function<bool(uint32_t, uint32_t)>& apart)
+{
+    SignatureIndex index(signatures, valid, tolerance);
+    std::vector<uint32_t> reaching, members;
+    int matches = 0;
+    for (size_t i = 0; i < std::min(leaders, signatures.size()); ++i) {
+        if (!step(i, matches))
+            break;
+        if (!valid[i])
+            continue;
+        members.assign(1, static_cast<uint32_t>(i));
+        reaching.clear();
+        index.Reaching(signatures[i], reaching);
+        for (const uint32_t j : reaching) {
+            if (j == i || !valid[j] || (apart && apart(static_cast<uint32_t>(i), j)))
+                continue;
+            members.push_back(j);
+            valid[j] = 0;
+            index.Remove(j);
+        }
+        // No later signature reaches this one: it would have joined its group.
+        index.Remove(static_cast<uint32_t>(i));
+        if (members.size() > 1) {
+            valid[i] = 0;
+            matches += static_cast<int>(members.size());
+            if (!group(members, matches))
+                break;
+        }
+    }
+    return matches;
+}
+
+namespace {
+
+// The duplicate search over paths of which only the first leaders may
+// lead a group.
+int FindDupes(const std::vector<std::string>& paths, size_t leaders, int tolerance, int openWindows,
+              Progress& progress, Prompter& prompter, SearchResultSink& sink, int windowLimit, SignatureCache* cache,
+              const VerdictStore* verdicts)
 {
     const size_t n = paths.size();
     std::vector<IndexedSignature> signatures(n);
@@ -103,39 +148,79 @@ int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int 
         }
     }
 
-    const SimilarityThreshold threshold(tolerance);
+    if (leaders < n)
+        progress.SetRange(0, static_cast<int>(leaders));
+    // Content ids are read only for pairs that match, and only once.
+    std::vector<std::optional<ContentId>> ids(verdicts && !verdicts->Empty() ? n : 0);
+    std::vector<uint8_t> idRead(ids.size(), 0);
+    auto idOf = [&](uint32_t k) -> const std::optional<ContentId>& {
+        if (!idRead[k]) {
+            ids[k] = ContentIdOfFile(paths[k]);
+            idRead[k] = 1;
+        }
+        return ids[k];
+    };
+    std::function<bool(uint32_t, uint32_t)> apart;
+    if (!ids.empty())
+        apart = [&](uint32_t a, uint32_t b) {
+            const std::optional<ContentId>& idA = idOf(a);
+            const std::optional<ContentId>& idB = idOf(b);
+            return idA && idB && verdicts->AreNotDuplicates(*idA, *idB);
+        };
     int windows = openWindows;
-    int matches = 0;
-    for (size_t i = 0; i < n; ++i) {
-        if (windowLimit > 0 && windows >= windowLimit) {
-            prompter.Show(MsgId::TooManyResultWindows);
-            break;
-        }
-        if (!progress.Step(CheckingText(static_cast<size_t>(matches), paths[i]), static_cast<int>(i)))
-            break;
-        if (!valid[i])
-            continue;
-        std::vector<std::string> group{paths[i]};
-        for (size_t j = 0; j < n; ++j) {
-            if (j == i || !valid[j] || !threshold.Reaches(signatures[i], signatures[j]))
-                continue;
-            group.push_back(paths[j]);
-            valid[j] = 0;
-            ++matches;
-        }
-        if (group.size() > 1) {
-            ++matches;
-            valid[i] = 0;
+    const int matches = GroupBySimilarity(
+        signatures, std::move(valid), tolerance, leaders,
+        [&](size_t i, int found) {
+            if (windowLimit > 0 && windows >= windowLimit) {
+                prompter.Show(MsgId::TooManyResultWindows);
+                return false;
+            }
+            return progress.Step(CheckingText(static_cast<size_t>(found), paths[i]), static_cast<int>(i));
+        },
+        [&](const std::vector<uint32_t>& members, int found) {
+            std::vector<std::string> group;
+            for (uint32_t k : members)
+                group.push_back(paths[k]);
             ++windows;
-            const int first = matches - static_cast<int>(group.size()) + 1;
-            const std::string title = "Matches " + std::to_string(first) + "-" + std::to_string(matches);
-            if (!sink.OpenSheet(group, title))
-                break;
-        }
-    }
+            const int first = found - static_cast<int>(group.size()) + 1;
+            return sink.OpenSheet(group, "Matches " + std::to_string(first) + "-" + std::to_string(found));
+        },
+        apart);
     if (matches == 0)
         prompter.Show(MsgId::NoMatchesFound);
     return matches;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+}  // namespace
+
+int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
+                      Prompter& prompter, SearchResultSink& sink, int windowLimit, SignatureCache* cache,
+                      const VerdictStore* verdicts)
+{
+    return FindDupes(paths, paths.size(), tolerance, openWindows, progress, prompter, sink, windowLimit, cache,
+                     verdicts);
+}
+
+int FindDupesOfNew(const std::vector<std::string>& newPaths, const std::vector<std::string>& libraryPaths,
+                   int tolerance, int openWindows, Progress& progress, Prompter& prompter, SearchResultSink& sink,
+                   int windowLimit, SignatureCache* cache, const VerdictStore* verdicts)
+{
+    std::vector<std::string> paths = newPaths;
+    std::unordered_set<std::string> added;
+    for (const std::string& path : newPaths)
+        added.insert(AbsolutePath(path));
+    for (const std::string& path : libraryPaths)
+        if (!added.contains(AbsolutePath(path)))
+            paths.push_back(path);
+    return FindDupes(paths, newPaths.size(), tolerance, openWindows, progress, prompter, sink, windowLimit, cache,
+                     verdicts);
 }
 
 std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const std::vector<std::string>& paths,

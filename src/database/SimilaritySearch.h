@@ -14,6 +14,7 @@
 // without it. Saving the cache is left to the caller.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ class CImageBuffer;
 class Progress;
 class Prompter;
 class SignatureCache;
+class VerdictStore;
 
 // Where search results go.
 class SearchResultSink {
@@ -51,16 +53,39 @@ std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSiz
 std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSize, CImageBuffer& scratch,
                                        SignatureCache* cache);
 
+// Groups signatures greedily in list order: each valid signature not yet
+// grouped collects every other valid one not yet grouped whose similarity
+// to it reaches tolerance, members in list order after it. step(i,
+// matches) is asked before signature i whether to go on; group(members,
+// matches) gets each group of two or more and says whether to go on. Only
+// the first leaders signatures lead groups (the others only join them).
+// Returns the number of signatures placed in groups.
+int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vector<uint8_t> valid, int tolerance,
+                      size_t leaders, const std::function<bool(size_t, int)>& step,
+                      const std::function<bool(const std::vector<uint32_t>&, int)>& group,
+                      const std::function<bool(uint32_t, uint32_t)>& apart = {});
+
 // Groups the files greedily in list order: each file not yet grouped
 // collects every other file not yet grouped whose similarity to it reaches
 // tolerance, and each group of two or more becomes a sheet titled
 // "Matches first-last". openWindows is the number of document windows
 // already open; the search stops with a message when windowLimit are open
-// (0: no limit, for callers without windows). Returns the number of files
-// placed in groups.
+// (0: no limit, for callers without windows). Two files the verdicts
+// hold to be no duplicates are never grouped together. Returns the number
+// of files placed in groups.
 int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
                       Prompter& prompter, SearchResultSink& sink, int windowLimit = kMaxResultWindows,
-                      SignatureCache* cache = nullptr);
+                      SignatureCache* cache = nullptr, const VerdictStore* verdicts = nullptr);
+
+// The duplicates of newly added pictures in a library: the search above
+// over the new files followed by the library's (those that are not among
+// the new), where only new files lead groups, so that every group is a new
+// picture with the pictures it matches and two library pictures alone
+// never make one. Library signatures come from the cache when unchanged.
+int FindDupesOfNew(const std::vector<std::string>& newPaths, const std::vector<std::string>& libraryPaths,
+                   int tolerance, int openWindows, Progress& progress, Prompter& prompter, SearchResultSink& sink,
+                   int windowLimit = kMaxResultWindows, SignatureCache* cache = nullptr,
+                   const VerdictStore* verdicts = nullptr);
 
 // The files whose similarity to the reference picture (taken at its full
 // size) reaches tolerance: several open as a sheet, one as an image.

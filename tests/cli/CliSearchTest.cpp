@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <filesystem>
 #include <tuple>
 
@@ -72,6 +75,10 @@ TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
         {CmdDupes, {"dupes", Q(green), folder, "--tolerance", "0"},
          green + "\n" + redA + "\n" + redB + "\n" + blueC + "\n" + blueD + "\n", ""},
         {CmdDupes, {"dupes", Q(redA), Q(green)}, "", "No matches found."},
+        // Only groups a new picture leads: the red pair of the library stays out.
+        {CmdDupes, {"dupes", "--new", Q(blueC), "--library", folder}, blueC + "\n" + blueD + "\n", ""},
+        {CmdDupes, {"dupes", "--new", Q(green), "--new", Q(ref), folder}, ref + "\n" + blueC + "\n" + blueD + "\n", ""},
+        {CmdDupes, {"dupes", "--new", Q(green), "--library", folder}, "", "No matches found."},
         {CmdSimilar, {"similar", Q(ref), folder}, blueC + "\n" + blueD + "\n", ""},
         {CmdSimilar, {"similar", Q(ref), Q(redA), Q(blueD), "--tolerance", "99"}, blueD + "\n", ""},
         {CmdSimilar, {"similar", Q(ref), Q(redA)}, "", "No similar image found."},
@@ -83,6 +90,36 @@ TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
         EXPECT_EQ(r.out, row.out);
         EXPECT_NE(r.err.find(row.err), std::string::npos);
     }
+}
+
+TEST(CliSearch, AVerdictKeepsAPairApartAndJsonTellsTheCopyToKeep)
+{
+    test::TempDir dir;
+    const std::string big = WriteFlat(dir, "big.bmp", 40, 30, 200, 0, 0);
+    const std::string small = WriteFlat(dir, "small.png", 20, 15, 200, 0, 0);
+    const std::string same = WriteFlat(dir, "same.bmp", 20, 15, 200, 0, 0);
+    const QString db = Q(dir.File("db/my.db"));
+    CliRun r = Call(CmdDupes, {"dupes", Q(small), Q(big), "--json", "--db", db});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const QJsonArray groups = QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["groups"].toArray();
+    ASSERT_EQ(groups.size(), 1);
+    EXPECT_EQ(groups[0]["keeper"].toInt(), 1);
+    const QJsonObject first = groups[0]["members"][0].toObject();
+    EXPECT_EQ(first["path"].toString().toStdString(), small);
+    EXPECT_EQ(first["width"].toInt(), 20);
+    EXPECT_EQ(first["format"].toString(), "png");
+    EXPECT_EQ(first["bytes"].toInteger(), static_cast<qint64>(std::filesystem::file_size(small)));
+
+    ASSERT_EQ(Call(CmdVerdict, {"verdict", "not-duplicates", Q(big), Q(small), "--db", db}).status, 0);
+    r = Call(CmdVerdict, {"verdict", "list", "--db", db});
+    EXPECT_EQ(r.out, ContentKey(small) + "\t" + std::to_string(std::filesystem::file_size(small)) + "\t" +
+                         ContentKey(big) + "\t" + std::to_string(std::filesystem::file_size(big)) + "\n");
+    // The pair stays apart, also under another name; a third copy still joins.
+    std::filesystem::rename(big, dir.File("renamed.bmp"));
+    r = Call(CmdDupes, {"dupes", Q(small), Q(dir.File("renamed.bmp")), Q(same), "--db", db});
+    EXPECT_EQ(r.out, small + "\n" + same + "\n");
+    EXPECT_EQ(Call(CmdVerdict, {"verdict", "not-duplicates", Q(big), Q(small), "--db", db}).status, 1);
+    EXPECT_EQ(Call(CmdVerdict, {"verdict", "maybe", "--db", db}).status, 2);
 }
 
 TEST(CliSearch, TheSignatureCacheIsKeptBesideTheDatabaseOrInTheUserCacheFolder)

@@ -9,7 +9,9 @@
 
 #include "common/FileBytes.h"
 #include "common/Progress.h"
+#include "database/ContentKey.h"
 #include "database/SignatureCache.h"
+#include "database/VerdictStore.h"
 #include "image/CImageBuffer.h"
 #include "support/ImageTestSupport.h"
 
@@ -141,6 +143,21 @@ TEST(FindDupesInFolder, GroupsGreedilyInFileOrder)
     RecordingSink none;
     EXPECT_EQ(FindDupesInFolder({f.a0, f.a15}, 100, 0, progress, prompter, none), 0);
     EXPECT_EQ(prompter.texts, (std::vector<std::string>{"No matches found."}));
+}
+
+TEST(FindDupesInFolder, APairJudgedNotDuplicatesStaysApartAfterARename)
+{
+    Planted f;
+    test::RecordingPrompter prompter;
+    test::RecordingProgress progress;
+    VerdictStore verdicts;
+    verdicts.AddNotDuplicates(*ContentIdOfFile(f.a30), *ContentIdOfFile(f.a0));
+    const std::string moved = f.dir.File("moved.bmp");
+    std::filesystem::rename(f.a0, moved);
+    RecordingSink sink;
+    EXPECT_EQ(FindDupesInFolder({moved, f.a30, f.a31}, 95, 0, progress, prompter, sink, 0, nullptr, &verdicts), 2);
+    ASSERT_EQ(sink.sheets.size(), 1u);
+    EXPECT_EQ(sink.sheets[0].paths, (Paths{moved, f.a31}));
 }
 
 TEST(FindDupesInFolder, StopsAtTheWindowLimitAtASheetFailureAndAtCancel)

@@ -1,0 +1,306 @@
+#include "database/SignatureIndex.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pix {
+namespace {
+
+constexpr uint32_t kLeafSize = 16;
+constexpr int64_t kLargestDistance = int64_t{kSignatureSize} * 255 * 255;
+
+double KeyDistance(const SignatureIndex::Key& a, const SignatureIndex::Key& b)
+{
+    float d = 0;
+    for (size_t i = 0; i < SignatureIndex::kKeySize; ++i) {
+        const float diff = a[i] - b[i];
+        d += diff * diff;
+    }
+    return d;
+}
+
+// The squared distance from key to the nearest point of a node's box.
+double BoxDistance(const SignatureIndex::Key& key, const SignatureIndex::Key& low, const SignatureIndex::Key& high)
+{
+    float d = 0;
+    for (size_t i = 0; i < SignatureIndex::kKeySize; ++i) {
+        float diff = 0;
+        if (key[i] < low[i])
+            diff = low[i] - key[i];
+        else if (key[i] > high[i])
+            diff = key[i] - high[i];
+        d += diff * diff;
+    }
+    return d;
+}
+
+// Twice the distance of a signature from mid-grey (127.5 in every byte).
+double GreyDistance(const Signature& s)
+{
+    int64_t g = 0;
+    for (uint8_t v : s) {
+        const int64_t twice = 2 * int64_t{v} - 255;
+        g += twice * twice;
+    }
+    return std::sqrt(static_cast<double>(g));
+}
+
+}  // namespace
+
+// Orthonormal axes along which the signatures differ most: the leading
+// eigenvectors of their covariance, by subspace iteration from a fixed
+// start. Any orthonormal axes keep the answers exact; good ones make the
+// tree prune well.
+void SignatureIndex::FindAxes(const std::vector<uint32_t>& indexes)
+{
+    constexpr size_t n = kSignatureSize;
+    constexpr size_t kSample = 4096;
+    const size_t step = std::max<size_t>(1, indexes.size() / kSample);
+    std::vector<double> mean(n, 0.0), covariance(size_t{n} * n, 0.0);
+    size_t count = 0;
+    for (size_t k = 0; k < indexes.size(); k += step, ++count)
+        for (size_t i = 0; i < n; ++i)
+            mean[i] += signatures_[indexes[k]].bytes[i];
+    for (double& m : mean)
+        m /= static_cast<double>(std::max<size_t>(count, 1));
+    std::vector<double> centred(n);
+    for (size_t k = 0; k < indexes.size(); k += step) {
+        for (size_t i = 0; i < n; ++i)
+            centred[i] = signatures_[indexes[k]].bytes[i] - mean[i];
+        for (size_t i = 0; i < n; ++i)
+            for (size_t j = i; j < n; ++j)
+                covariance[i * n + j] += centred[i] * centred[j];
+    }
+    for (size_t i = 0; i < n; ++i)
+        for (size_t j = 0; j < i; ++j)
+            covariance[i * n + j] = covariance[j * n + i];
+
+    auto orthonormalise = [](std::vector<double>& v) {
+        for (size_t a = 0; a < kKeySize; ++a) {
+            double* va = &v[a * n];
+            for (int pass = 0; pass < 2; ++pass)
+                for (size_t b = 0; b < a; ++b) {
+                    const double* vb = &v[b * n];
+                    double dot = 0;
+                    for (size_t i = 0; i < n; ++i)
+                        dot += va[i] * vb[i];
+                    for (size_t i = 0; i < n; ++i)
+                        va[i] -= dot * vb[i];
+                }
+            double length = 0;
+            for (size_t i = 0; i < n; ++i)
+                length += va[i] * va[i];
+            length = std::sqrt(length);
+            for (size_t i = 0; i < n; ++i)
+                va[i] = length > 1e-12 ? va[i] / length : (i == a ? 1.0 : 0.0);
+        }
+    };
+    axes_.assign(kKeySize * n, 0.0);
+    for (size_t a = 0; a < kKeySize; ++a)
+        for (size_t i = 0; i < n; ++i)
+            axes_[a * n + i] = std::sin(1.0 + 7.3 * static_cast<double>(a) + 0.37 * static_cast<double>(i)) +
+                               (i % kKeySize == a ? 2.0 : 0.0);
+    orthonormalise(axes_);
+    std::vector<double> next(axes_.size());
+    for (int round = 0; round < 24; ++round) {
+        for (size_t a = 0; a < kKeySize; ++a)
+            for (size_t i = 0; i < n; ++i) {
+                double sum = 0;
+                for (size_t j = 0; j < n; ++j)
+                    sum += covariance[i * n + j] * axes_[a * n + j];
+                next[a * n + i] = sum;
+            }
+        orthonormalise(next);
+        axes_.swap(next);
+    }
+    orthonormalise(axes_);
+}
+
+SignatureIndex::Key SignatureIndex::KeyOf(const Signature& signature) const
+{
+    Key key{};
+    for (size_t a = 0; a < kKeySize; ++a) {
+        const double* axis = &axes_[a * kSignatureSize];
+        double sum = 0;
+        for (size_t i = 0; i < kSignatureSize; ++i)
+            sum += axis[i] * signature[i];
+        key[a] = static_cast<float>(sum);
+    }
+    return key;
+}
+
+SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, const std::vector<uint8_t>& present,
+                               int tolerance)
+    : signatures_(signatures), threshold_(tolerance)
+{
+    for (uint32_t i = 0; i < signatures.size(); ++i)
+        if (i < present.size() && present[i])
+            order_.push_back(i);
+    alive_.assign(order_.size(), 1);
+    auto place = [&] {
+        position_.assign(signatures.size(), UINT32_MAX);
+        for (uint32_t k = 0; k < order_.size(); ++k)
+            position_[order_[k]] = k;
+    };
+    if (threshold_.All() || threshold_.None()) {
+        place();
+        return;
+    }
+
+    FindAxes(order_);
+    // Keys are single precision: coordinates up to 3,600 carry errors under
+    // 0.001, so a squared key distance is off by less than 16 × 2 × 7,200 ×
+    // 0.002; sums of floats add a little more in proportion.
+    slack_ = 1024.0 + 1e-4 * static_cast<double>(threshold_.NearLimit());
+    std::vector<std::pair<Key, uint32_t>> points;
+    points.reserve(order_.size());
+    for (uint32_t i : order_)
+        points.emplace_back(KeyOf(signatures[i].bytes), i);
+    keys_.resize(points.size());
+    for (size_t k = 0; k < points.size(); ++k) {
+        keys_[k] = points[k].first;
+        order_[k] = points[k].second;
+    }
+    leafAt_.resize(order_.size());
+    if (!order_.empty())
+        Build(0, static_cast<uint32_t>(order_.size()), 0);
+    place();
+
+    if (threshold_.FarLimit() <= kLargestDistance) {
+        std::vector<std::pair<double, uint32_t>> grey;
+        grey.reserve(order_.size());
+        for (uint32_t i : order_)
+            grey.emplace_back(GreyDistance(signatures[i].bytes), i);
+        std::sort(grey.begin(), grey.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (const auto& [distance, i] : grey) {
+            greyDistance_.push_back(distance);
+            byGrey_.push_back(i);
+        }
+    }
+}
+
+uint32_t SignatureIndex::Build(uint32_t begin, uint32_t end, uint32_t parent)
+{
+    const auto at = static_cast<uint32_t>(nodes_.size());
+    nodes_.emplace_back();
+    Node node;
+    node.begin = begin;
+    node.end = end;
+    node.parent = parent;
+    node.alive = end - begin;
+    node.low = keys_[begin];
+    node.high = keys_[begin];
+    for (uint32_t k = begin + 1; k < end; ++k)
+        for (size_t i = 0; i < kKeySize; ++i) {
+            node.low[i] = std::min(node.low[i], keys_[k][i]);
+            node.high[i] = std::max(node.high[i], keys_[k][i]);
+        }
+    if (end - begin > kLeafSize) {
+        size_t widest = 0;
+        for (size_t i = 1; i < kKeySize; ++i)
+            if (node.high[i] - node.low[i] > node.high[widest] - node.low[widest])
+                widest = i;
+        if (node.high[widest] > node.low[widest]) {
+            // Sort a permutation of the range by the widest dimension around
+            // its median, then apply it to keys and indexes alike.
+            std::vector<uint32_t> perm(end - begin);
+            for (uint32_t k = 0; k < perm.size(); ++k)
+                perm[k] = begin + k;
+            const uint32_t middle = (end - begin) / 2;
+            std::nth_element(perm.begin(), perm.begin() + middle, perm.end(),
+                             [&](uint32_t a, uint32_t b) { return keys_[a][widest] < keys_[b][widest]; });
+            std::vector<Key> keys(perm.size());
+            std::vector<uint32_t> order(perm.size());
+            for (uint32_t k = 0; k < perm.size(); ++k) {
+                keys[k] = keys_[perm[k]];
+                order[k] = order_[perm[k]];
+            }
+            std::copy(keys.begin(), keys.end(), keys_.begin() + begin);
+            std::copy(order.begin(), order.end(), order_.begin() + begin);
+            node.left = Build(begin, begin + middle, at);
+            node.right = Build(begin + middle, end, at);
+        }
+    }
+    if (node.left == 0)
+        for (uint32_t k = begin; k < end; ++k)
+            leafAt_[k] = at;
+    nodes_[at] = node;
+    return at;
+}
+
+void SignatureIndex::Reaching(const IndexedSignature& query, std::vector<uint32_t>& out) const
+{
+    const size_t first = out.size();
+    if (threshold_.None())
+        return;
+    if (threshold_.All()) {
+        for (uint32_t i : order_)
+            if (alive_[position_[i]])
+                out.push_back(i);
+        std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
+        return;
+    }
+    if (!nodes_.empty())
+        Near(KeyOf(query.bytes), query, out);
+    if (!byGrey_.empty())
+        Far(query, out);
+    std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
+}
+
+void SignatureIndex::Near(const Key& key, const IndexedSignature& query, std::vector<uint32_t>& out) const
+{
+    const double radius = static_cast<double>(threshold_.NearLimit()) + slack_;
+    std::vector<uint32_t> stack{0};
+    while (!stack.empty()) {
+        const Node& node = nodes_[stack.back()];
+        stack.pop_back();
+        if (node.alive == 0 || BoxDistance(key, node.low, node.high) > radius)
+            continue;
+        if (node.left != 0) {
+            stack.push_back(node.left);
+            stack.push_back(node.right);
+            continue;
+        }
+        for (uint32_t k = node.begin; k < node.end; ++k) {
+            if (!alive_[k] || KeyDistance(key, keys_[k]) > radius)
+                continue;
+            const IndexedSignature& other = signatures_[order_[k]];
+            if (threshold_.CannotReach(query, other))
+                continue;
+            if (SignatureDistance(query.bytes, other.bytes) <= threshold_.NearLimit())
+                out.push_back(order_[k]);
+        }
+    }
+}
+
+void SignatureIndex::Far(const IndexedSignature& query, std::vector<uint32_t>& out) const
+{
+    // A pair is at most half the sum of its grey distances apart; only
+    // signatures whose grey distance makes that reach the far limit can.
+    // The margin covers rounding of the square roots.
+    const double needed = 2 * std::sqrt(static_cast<double>(threshold_.FarLimit())) - GreyDistance(query.bytes) - 1e-3;
+    for (size_t k = 0; k < byGrey_.size() && greyDistance_[k] >= needed; ++k) {
+        if (!alive_[position_[byGrey_[k]]])
+            continue;
+        const IndexedSignature& other = signatures_[byGrey_[k]];
+        if (SignatureDistance(query.bytes, other.bytes) >= threshold_.FarLimit())
+            out.push_back(byGrey_[k]);
+    }
+}
+
+void SignatureIndex::Remove(uint32_t i)
+{
+    if (i >= position_.size() || position_[i] == UINT32_MAX || !alive_[position_[i]])
+        return;
+    const uint32_t k = position_[i];
+    alive_[k] = 0;
+    if (nodes_.empty())
+        return;
+    for (uint32_t node = leafAt_[k];; node = nodes_[node].parent) {
+        --nodes_[node].alive;
+        if (node == 0)
+            break;
+    }
+}
+
+}  // namespace pix
