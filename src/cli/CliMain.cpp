@@ -39,7 +39,7 @@ const char* const kUsage =
     "  signature FILE [--load-size S]        the 192 signature bytes of a picture in hex\n"
     "  dupes PATH... [--tolerance T]         groups of similar pictures, one block each\n"
     "  dupes --new PATH --library DIR...     groups of the new pictures with their matches\n"
-    "  dupes ... --json                      the groups with their members' facts and the copy to keep\n"
+    "  dupes ... --json | --turned           groups as JSON with the copy to keep; turned copies too\n"
     "  verdict not-duplicates A B | list     pairs no later search groups together\n"
     "  similar REF PATH... [--tolerance T]   the pictures similar to REF\n"
     "  scan [--device NAME] -o OUT [--option NAME=VALUE]... [--batch] | --list\n"

@@ -242,6 +242,9 @@ int CmdDupes(const QStringList& args, CliStreams io)
                                   QStringLiteral("Print the groups as JSON, with each member's size, file size, "
                                                  "format, date taken and folder, and the copy suggested to keep."));
     parser.addOption(json);
+    const QCommandLineOption turned(QStringLiteral("turned"),
+                                    QStringLiteral("Also find turned or mirrored copies."));
+    parser.addOption(turned);
     const CacheOptions cacheOptions;
     cacheOptions.AddTo(parser);
     int status = 0;
@@ -287,9 +290,10 @@ int CmdDupes(const QStringList& args, CliStreams io)
     VerdictStore verdicts;
     verdicts.Load(VerdictsFile(parser, cacheOptions.db));
     if (ofNew)
-        FindDupesOfNew(added, files, t, 0, progress, prompter, sink, limit, cache.Get(), &verdicts);
+        FindDupesOfNew(added, files, t, 0, progress, prompter, sink, limit, cache.Get(), &verdicts,
+                       parser.isSet(turned));
     else
-        FindDupesInFolder(files, t, 0, progress, prompter, sink, limit, cache.Get(), &verdicts);
+        FindDupesInFolder(files, t, 0, progress, prompter, sink, limit, cache.Get(), &verdicts, parser.isSet(turned));
     return 0;
 }
 

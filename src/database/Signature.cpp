@@ -1,6 +1,7 @@
 #include "database/Signature.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "image/CImageBuffer.h"
 
@@ -79,6 +80,23 @@ Signature ComputeSignature(const CImageBuffer& image)
         }
     }
     return sig;
+}
+
+Signature TurnSignature(const Signature& signature, int turn)
+{
+    // Bit 0 mirrors rows, bit 1 mirrors columns, bit 2 swaps them.
+    Signature out{};
+    for (int row = 0; row < 8; ++row)
+        for (int column = 0; column < 8; ++column) {
+            int r = turn & 1 ? 7 - row : row;
+            int c = turn & 2 ? 7 - column : column;
+            if (turn & 4)
+                std::swap(r, c);
+            const int from = 3 * (row + 8 * column), to = 3 * (r + 8 * c);
+            for (int channel = 0; channel < 3; ++channel)
+                out[to + channel] = signature[from + channel];
+        }
+    return out;
 }
 
 uint32_t SignatureDistance(const Signature& a, const Signature& b)

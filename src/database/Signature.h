@@ -22,6 +22,12 @@ Signature ComputeSignature(const CImageBuffer& image);
 // The sum of squared byte differences of two signatures.
 uint32_t SignatureDistance(const Signature& a, const Signature& b);
 
+// The signature of the same picture turned or mirrored, one of the eight
+// ways a square can be laid (0 leaves it as it is; 1..7 the others), made
+// from the grid alone: the cells move, the stretch is unchanged.
+inline constexpr int kSignatureTurns = 8;
+Signature TurnSignature(const Signature& signature, int turn);
+
 // Similarity of two signatures in percent, 0 to 100 (100: identical).
 // A distance d up to 3145728 scores 100 × (3145728 − d) / 3145728; above
 // it the score is measured from the largest possible distance, so a pair

@@ -91,10 +91,11 @@ SignatureLoader::SignatureLoader(const std::vector<std::string>& paths, uint32_t
 int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vector<uint8_t> valid, int tolerance,
                       size_t leaders, const std::function<bool(size_t, int)>& step,
                       const std::function<bool(const std::vector<uint32_t>&, int)>& group,
-                      const std::function<bool(uint32_t, uint32_t)>& apart)
+                      const std::function<bool(uint32_t, uint32_t)>& apart, bool turned)
 {
     SignatureIndex index(signatures, valid, tolerance);
     std::vector<uint32_t> reaching, members;
+    const int turns = turned ? kSignatureTurns : 1;
     int matches = 0;
     for (size_t i = 0; i < std::min(leaders, signatures.size()); ++i) {
         if (!step(i, matches))
@@ -104,6 +105,13 @@ int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vect
         members.assign(1, static_cast<uint32_t>(i));
         reaching.clear();
         index.Reaching(signatures[i], reaching);
+        // A turned copy matches in one of the ways; the answers are merged.
+        for (int turn = 1; turn < turns; ++turn)
+            index.Reaching(IndexSignature(TurnSignature(signatures[i].bytes, turn)), reaching);
+        if (turns > 1) {
+            std::sort(reaching.begin(), reaching.end());
+            reaching.erase(std::unique(reaching.begin(), reaching.end()), reaching.end());
+        }
         for (const uint32_t j : reaching) {
             if (j == i || !valid[j] || (apart && apart(static_cast<uint32_t>(i), j)))
                 continue;
@@ -129,7 +137,7 @@ namespace {
 // lead a group.
 int FindDupes(const std::vector<std::string>& paths, size_t leaders, int tolerance, int openWindows,
               Progress& progress, Prompter& prompter, SearchResultSink& sink, int windowLimit, SignatureCache* cache,
-              const VerdictStore* verdicts)
+              const VerdictStore* verdicts, bool turned)
 {
     const size_t n = paths.size();
     std::vector<IndexedSignature> signatures(n);
@@ -185,7 +193,7 @@ int FindDupes(const std::vector<std::string>& paths, size_t leaders, int toleran
             const int first = found - static_cast<int>(group.size()) + 1;
             return sink.OpenSheet(group, "Matches " + std::to_string(first) + "-" + std::to_string(found));
         },
-        apart);
+        apart, turned);
     if (matches == 0)
         prompter.Show(MsgId::NoMatchesFound);
     return matches;
@@ -202,15 +210,15 @@ std::string AbsolutePath(const std::string& path)
 
 int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
                       Prompter& prompter, SearchResultSink& sink, int windowLimit, SignatureCache* cache,
-                      const VerdictStore* verdicts)
+                      const VerdictStore* verdicts, bool turned)
 {
     return FindDupes(paths, paths.size(), tolerance, openWindows, progress, prompter, sink, windowLimit, cache,
-                     verdicts);
+                     verdicts, turned);
 }
 
 int FindDupesOfNew(const std::vector<std::string>& newPaths, const std::vector<std::string>& libraryPaths,
                    int tolerance, int openWindows, Progress& progress, Prompter& prompter, SearchResultSink& sink,
-                   int windowLimit, SignatureCache* cache, const VerdictStore* verdicts)
+                   int windowLimit, SignatureCache* cache, const VerdictStore* verdicts, bool turned)
 {
     std::vector<std::string> paths = newPaths;
     std::unordered_set<std::string> added;
@@ -220,7 +228,7 @@ int FindDupesOfNew(const std::vector<std::string>& newPaths, const std::vector<s
         if (!added.contains(AbsolutePath(path)))
             paths.push_back(path);
     return FindDupes(paths, newPaths.size(), tolerance, openWindows, progress, prompter, sink, windowLimit, cache,
-                     verdicts);
+                     verdicts, turned);
 }
 
 std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const std::vector<std::string>& paths,

@@ -63,7 +63,7 @@ std::optional<Signature> FileSignature(const std::string& path, uint32_t loadSiz
 int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vector<uint8_t> valid, int tolerance,
                       size_t leaders, const std::function<bool(size_t, int)>& step,
                       const std::function<bool(const std::vector<uint32_t>&, int)>& group,
-                      const std::function<bool(uint32_t, uint32_t)>& apart = {});
+                      const std::function<bool(uint32_t, uint32_t)>& apart = {}, bool turned = false);
 
 // Groups the files greedily in list order: each file not yet grouped
 // collects every other file not yet grouped whose similarity to it reaches
@@ -71,11 +71,13 @@ int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vect
 // "Matches first-last". openWindows is the number of document windows
 // already open; the search stops with a message when windowLimit are open
 // (0: no limit, for callers without windows). Two files the verdicts
-// hold to be no duplicates are never grouped together. Returns the number
-// of files placed in groups.
+// hold to be no duplicates are never grouped together; with turned, a
+// picture also matches the turned and mirrored copies of the others.
+// Returns the number of files placed in groups.
 int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int openWindows, Progress& progress,
                       Prompter& prompter, SearchResultSink& sink, int windowLimit = kMaxResultWindows,
-                      SignatureCache* cache = nullptr, const VerdictStore* verdicts = nullptr);
+                      SignatureCache* cache = nullptr, const VerdictStore* verdicts = nullptr,
+                      bool turned = false);
 
 // The duplicates of newly added pictures in a library: the search above
 // over the new files followed by the library's (those that are not among
@@ -85,7 +87,7 @@ int FindDupesInFolder(const std::vector<std::string>& paths, int tolerance, int 
 int FindDupesOfNew(const std::vector<std::string>& newPaths, const std::vector<std::string>& libraryPaths,
                    int tolerance, int openWindows, Progress& progress, Prompter& prompter, SearchResultSink& sink,
                    int windowLimit = kMaxResultWindows, SignatureCache* cache = nullptr,
-                   const VerdictStore* verdicts = nullptr);
+                   const VerdictStore* verdicts = nullptr, bool turned = false);
 
 // The files whose similarity to the reference picture (taken at its full
 // size) reaches tolerance: several open as a sheet, one as an image.

@@ -8,6 +8,7 @@
 
 #include "CliTestSupport.h"
 #include "database/ContentKey.h"
+#include "image/CImageBuffer.h"
 #include "sheets/CThumbnailSettings.h"
 #include "sheets/ThumbnailSheet.h"
 
@@ -62,6 +63,20 @@ TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
     const std::string green = WriteFlat(elsewhere, "green.bmp", 8, 8, 0, 200, 0);
     const std::string ref = WriteFlat(elsewhere, "ref.bmp", 64, 48, 0, 0, 200);
     const QString folder = Q(dir.Path().string());
+    // Red above blue, and the same turned a quarter: blue left of red.
+    const std::string halves = test::WriteSolidPicture(elsewhere.File("halves.bmp"), 16, 16, 200, 0, 0);
+    const std::string halvesTurned = test::WriteSolidPicture(elsewhere.File("turned.bmp"), 16, 16, 200, 0, 0);
+    {
+        CImageBuffer a, b;
+        ASSERT_EQ(a.Load(halves), LoadResult::Loaded);
+        ASSERT_EQ(b.Load(halvesTurned), LoadResult::Loaded);
+        for (uint32_t i = 0; i < 16; ++i)
+            for (uint32_t j = 0; j < 8; ++j) {
+                a.SetPixel(i, j, 0, 0, 200);
+                b.SetPixel(j, i, 0, 0, 200);
+            }
+        ASSERT_TRUE(a.Save(halves).Ok() && b.Save(halvesTurned).Ok());
+    }
 
     // dupes prints one block per group, a file named first leading (tolerance
     // 0 puts everything with it); similar the matches of the reference.
@@ -79,6 +94,8 @@ TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
         {CmdDupes, {"dupes", "--new", Q(blueC), "--library", folder}, blueC + "\n" + blueD + "\n", ""},
         {CmdDupes, {"dupes", "--new", Q(green), "--new", Q(ref), folder}, ref + "\n" + blueC + "\n" + blueD + "\n", ""},
         {CmdDupes, {"dupes", "--new", Q(green), "--library", folder}, "", "No matches found."},
+        {CmdDupes, {"dupes", Q(halves), Q(halvesTurned)}, "", "No matches found."},
+        {CmdDupes, {"dupes", Q(halves), Q(halvesTurned), "--turned"}, halves + "\n" + halvesTurned + "\n", ""},
         {CmdSimilar, {"similar", Q(ref), folder}, blueC + "\n" + blueD + "\n", ""},
         {CmdSimilar, {"similar", Q(ref), Q(redA), Q(blueD), "--tolerance", "99"}, blueD + "\n", ""},
         {CmdSimilar, {"similar", Q(ref), Q(redA)}, "", "No similar image found."},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "database/Signature.h"
@@ -151,6 +152,43 @@ TEST(Signature, ThresholdAgreesWithTheScoreAndStillRejectsEarly)
     EXPECT_TRUE(t95.CannotReach(IndexSignature(leftBright), IndexSignature(rightBright)));
     EXPECT_TRUE(t95.CannotReach(IndexSignature(Filled(0)), IndexSignature(Filled(100))));
     EXPECT_FALSE(t95.CannotReach(IndexSignature(Filled(100)), IndexSignature(Filled(110))));
+}
+
+}  // namespace
+}  // namespace pix
+
+namespace pix {
+namespace {
+
+TEST(Signature, EveryTurnOrMirrorOfAPictureHasATurnOfItsSignature)
+{
+    std::mt19937 rng(3);
+    CImageBuffer picture;
+    ASSERT_TRUE(picture.Create(40, 24));
+    for (uint32_t y = 0; y < 24; ++y)
+        for (uint32_t x = 0; x < 40; ++x)
+            picture.SetPixel(x, y, static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()), static_cast<uint8_t>(rng()));
+    const Signature original = ComputeSignature(picture);
+    std::vector<Signature> turns;
+    for (int turn = 0; turn < kSignatureTurns; ++turn)
+        turns.push_back(TurnSignature(original, turn));
+    EXPECT_EQ(turns[0], original);
+    // Mirror x, mirror y, swap the axes: the eight ways to lay the picture.
+    for (int way = 0; way < 8; ++way) {
+        SCOPED_TRACE(way);
+        const bool swap = way & 4;
+        CImageBuffer laid;
+        ASSERT_TRUE(laid.Create(swap ? 24 : 40, swap ? 40 : 24));
+        for (uint32_t y = 0; y < 24; ++y)
+            for (uint32_t x = 0; x < 40; ++x) {
+                uint8_t r, g, b;
+                picture.GetPixel(x, y, r, g, b);
+                const uint32_t mx = way & 1 ? 39 - x : x, my = way & 2 ? 23 - y : y;
+                laid.SetPixel(swap ? my : mx, swap ? mx : my, r, g, b);
+            }
+        const Signature seen = ComputeSignature(laid);
+        EXPECT_EQ(std::count(turns.begin(), turns.end(), seen), 1);
+    }
 }
 
 }  // namespace
