@@ -6,18 +6,8 @@
 namespace pix {
 namespace {
 
-constexpr uint32_t kLeafSize = 16;
+constexpr uint32_t kLeafSize = 32;
 constexpr int64_t kLargestDistance = int64_t{kSignatureSize} * 255 * 255;
-
-double KeyDistance(const SignatureIndex::Key& a, const SignatureIndex::Key& b)
-{
-    float d = 0;
-    for (size_t i = 0; i < SignatureIndex::kKeySize; ++i) {
-        const float diff = a[i] - b[i];
-        d += diff * diff;
-    }
-    return d;
-}
 
 // The squared distance from key to the nearest point of a node's box.
 double BoxDistance(const SignatureIndex::Key& key, const SignatureIndex::Key& low, const SignatureIndex::Key& high)
@@ -165,6 +155,10 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
     if (!order_.empty())
         Build(0, static_cast<uint32_t>(order_.size()), 0);
     place();
+    columns_.resize(kKeySize * keys_.size());
+    for (size_t k = 0; k < keys_.size(); ++k)
+        for (size_t d = 0; d < kKeySize; ++d)
+            columns_[d * keys_.size() + k] = keys_[k][d];
 
     if (threshold_.FarLimit() <= kLargestDistance) {
         std::vector<std::pair<double, uint32_t>> grey;
@@ -261,14 +255,29 @@ void SignatureIndex::Near(const Key& key, const IndexedSignature& query, std::ve
             stack.push_back(node.right);
             continue;
         }
-        for (uint32_t k = node.begin; k < node.end; ++k) {
-            if (!alive_[k] || KeyDistance(key, keys_[k]) > radius)
-                continue;
-            const IndexedSignature& other = signatures_[order_[k]];
-            if (threshold_.CannotReach(query, other))
-                continue;
-            if (SignatureDistance(query.bytes, other.bytes) <= threshold_.NearLimit())
-                out.push_back(order_[k]);
+        // The leaf's keys lie dimension by dimension, so the distances of
+        // a run of them are summed side by side.
+        constexpr uint32_t kRun = 64;
+        for (uint32_t first = node.begin; first < node.end; first += kRun) {
+            const uint32_t count = std::min(kRun, node.end - first);
+            float distance[kRun] = {};
+            for (size_t d = 0; d < kKeySize; ++d) {
+                const float* column = &columns_[d * order_.size() + first];
+                const float q = key[d];
+                for (uint32_t k = 0; k < count; ++k) {
+                    const float diff = column[k] - q;
+                    distance[k] += diff * diff;
+                }
+            }
+            for (uint32_t k = 0; k < count; ++k) {
+                if (distance[k] > radius || !alive_[first + k])
+                    continue;
+                const IndexedSignature& other = signatures_[order_[first + k]];
+                if (threshold_.CannotReach(query, other))
+                    continue;
+                if (SignatureDistance(query.bytes, other.bytes) <= threshold_.NearLimit())
+                    out.push_back(order_[first + k]);
+            }
         }
     }
 }

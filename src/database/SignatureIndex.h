@@ -62,6 +62,7 @@ private:
     SimilarityThreshold threshold_;
     std::vector<uint32_t> order_;  // signature indexes in tree order
     std::vector<Key> keys_;        // keys in tree order
+    std::vector<float> columns_;   // the same, dimension after dimension
     std::vector<Node> nodes_;
     std::vector<double> axes_;        // kKeySize orthonormal axes of 192 each
     double slack_ = 0;                // covers the keys' rounding

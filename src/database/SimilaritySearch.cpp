@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include <unordered_set>
 #include <utility>
 
@@ -94,38 +95,60 @@ int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vect
                       const std::function<bool(uint32_t, uint32_t)>& apart, bool turned)
 {
     SignatureIndex index(signatures, valid, tolerance);
-    std::vector<uint32_t> reaching, members;
     const int turns = turned ? kSignatureTurns : 1;
-    int matches = 0;
-    for (size_t i = 0; i < std::min(leaders, signatures.size()); ++i) {
-        if (!step(i, matches))
-            break;
-        if (!valid[i])
-            continue;
-        members.assign(1, static_cast<uint32_t>(i));
-        reaching.clear();
-        index.Reaching(signatures[i], reaching);
+    auto reaching = [&](size_t i, std::vector<uint32_t>& out) {
+        out.clear();
+        index.Reaching(signatures[i], out);
         // A turned copy matches in one of the ways; the answers are merged.
         for (int turn = 1; turn < turns; ++turn)
-            index.Reaching(IndexSignature(TurnSignature(signatures[i].bytes, turn)), reaching);
+            index.Reaching(IndexSignature(TurnSignature(signatures[i].bytes, turn)), out);
         if (turns > 1) {
-            std::sort(reaching.begin(), reaching.end());
-            reaching.erase(std::unique(reaching.begin(), reaching.end()), reaching.end());
+            std::sort(out.begin(), out.end());
+            out.erase(std::unique(out.begin(), out.end()), out.end());
         }
-        for (const uint32_t j : reaching) {
-            if (j == i || !valid[j] || (apart && apart(static_cast<uint32_t>(i), j)))
+    };
+
+    // The index is asked about a batch of leaders at a time, on two threads
+    // while nothing changes it; the groups are then made in order, leaving
+    // out what earlier groups of the batch took.
+    constexpr size_t kBatch = 128;
+    std::vector<std::vector<uint32_t>> answers(kBatch);
+    std::vector<uint32_t> members;
+    const size_t end = std::min(leaders, signatures.size());
+    int matches = 0;
+    for (size_t start = 0; start < end; start += kBatch) {
+        const size_t count = std::min(kBatch, end - start);
+        auto answer = [&](size_t parity) {
+            for (size_t k = parity; k < count; k += 2)
+                if (valid[start + k])
+                    reaching(start + k, answers[k]);
+        };
+        {
+            std::jthread other(answer, 1);
+            answer(0);
+        }
+        for (size_t k = 0; k < count; ++k) {
+            const size_t i = start + k;
+            if (!step(i, matches))
+                return matches;
+            if (!valid[i])
                 continue;
-            members.push_back(j);
-            valid[j] = 0;
-            index.Remove(j);
-        }
-        // No later signature reaches this one: it would have joined its group.
-        index.Remove(static_cast<uint32_t>(i));
-        if (members.size() > 1) {
-            valid[i] = 0;
-            matches += static_cast<int>(members.size());
-            if (!group(members, matches))
-                break;
+            members.assign(1, static_cast<uint32_t>(i));
+            for (const uint32_t j : answers[k]) {
+                if (j == i || !valid[j] || (apart && apart(static_cast<uint32_t>(i), j)))
+                    continue;
+                members.push_back(j);
+                valid[j] = 0;
+                index.Remove(j);
+            }
+            // No later signature reaches this one: it would have joined its group.
+            index.Remove(static_cast<uint32_t>(i));
+            if (members.size() > 1) {
+                valid[i] = 0;
+                matches += static_cast<int>(members.size());
+                if (!group(members, matches))
+                    return matches;
+            }
         }
     }
     return matches;

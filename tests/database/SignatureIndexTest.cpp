@@ -5,6 +5,7 @@
 #include <random>
 
 #include "database/SignatureIndex.h"
+#include "database/SimilaritySearch.h"
 
 namespace pix {
 namespace {
@@ -80,6 +81,46 @@ std::vector<IndexedSignature> Mixture()
     for (const Signature& s : all)
         indexed.push_back(IndexSignature(s));
     return indexed;
+}
+
+// The greedy grouping by comparing every pair, as the search did before
+// the index.
+std::vector<std::vector<uint32_t>> AllPairsGroups(const std::vector<IndexedSignature>& signatures, int tolerance)
+{
+    const SimilarityThreshold threshold(tolerance);
+    std::vector<uint8_t> valid(signatures.size(), 1);
+    std::vector<std::vector<uint32_t>> groups;
+    for (uint32_t i = 0; i < signatures.size(); ++i) {
+        std::vector<uint32_t> group{i};
+        for (uint32_t j = 0; valid[i] && j < signatures.size(); ++j)
+            if (j != i && valid[j] && threshold.Reaches(signatures[i], signatures[j])) {
+                group.push_back(j);
+                valid[j] = 0;
+            }
+        if (group.size() > 1) {
+            valid[i] = 0;
+            groups.push_back(group);
+        }
+    }
+    return groups;
+}
+
+TEST(SignatureIndex, GroupsAsComparingEveryPairGroups)
+{
+    const std::vector<IndexedSignature> signatures = Mixture();
+    for (int tolerance : {100, 99, 98, 95, 90, 80}) {
+        SCOPED_TRACE(tolerance);
+        std::vector<std::vector<uint32_t>> groups;
+        const int grouped = GroupBySimilarity(
+            signatures, std::vector<uint8_t>(signatures.size(), 1), tolerance, signatures.size(),
+            [](size_t, int) { return true; },
+            [&](const std::vector<uint32_t>& members, int) {
+                groups.push_back(members);
+                return true;
+            });
+        EXPECT_EQ(groups, AllPairsGroups(signatures, tolerance));
+        EXPECT_GT(grouped, 40);
+    }
 }
 
 TEST(SignatureIndex, FindsExactlyThePairsTheFullComparisonFinds)
