@@ -1,5 +1,6 @@
 #include "dbui/CTwinSeekerDlg.h"
 
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -15,7 +16,7 @@
 
 namespace pix {
 
-CTwinSeekerDlg::CTwinSeekerDlg(Prompter& prompter, int tolerance, bool forSheet, QWidget* parent)
+CTwinSeekerDlg::CTwinSeekerDlg(Prompter& prompter, int tolerance, bool forSheet, QWidget* parent, bool offerTurned)
     : QDialog(parent),
       prompter_(prompter),
       edit_(new QLineEdit(QString::number(tolerance), this)),
@@ -47,6 +48,10 @@ CTwinSeekerDlg::CTwinSeekerDlg(Prompter& prompter, int tolerance, bool forSheet,
         choices->addWidget(all_);
         layout->addWidget(group);
     }
+    if (offerTurned) {
+        turned_ = new QCheckBox(tr("Also find &turned or mirrored copies"), this);
+        layout->addWidget(turned_);
+    }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &CTwinSeekerDlg::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -54,6 +59,8 @@ CTwinSeekerDlg::CTwinSeekerDlg(Prompter& prompter, int tolerance, bool forSheet,
 }
 
 bool CTwinSeekerDlg::AllMode() const { return all_ && all_->isChecked(); }
+
+bool CTwinSeekerDlg::Turned() const { return turned_ && turned_->isChecked(); }
 
 bool CTwinSeekerDlg::eventFilter(QObject* watched, QEvent* event)
 {
