@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "SealedInput.h"
 #include "common/ByteReader.h"
 #include "database/ContentKey.h"
 #include "database/SignatureCache.h"
@@ -51,9 +52,6 @@ void Check(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Check(data, size);
-    std::vector<uint8_t> sealed(data, data + size);
-    pix::PutU32(sealed, pix::Crc32(data, size));
-    Check(sealed.data(), sealed.size());
+    pix::fuzz::AsIsAndSealed(data, size, Check);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "SealedInput.h"
 #include "common/ByteReader.h"
 #include "database/ContentKey.h"
 #include "database/VerdictStore.h"
@@ -35,9 +36,6 @@ void Check(const uint8_t* data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    Check(data, size);
-    std::vector<uint8_t> sealed(data, data + size);
-    pix::PutU32(sealed, pix::Crc32(data, size));
-    Check(sealed.data(), sealed.size());
+    pix::fuzz::AsIsAndSealed(data, size, Check);
     return 0;
 }

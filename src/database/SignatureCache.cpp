@@ -13,6 +13,7 @@
 #include "common/ByteReader.h"
 #include "common/FileBytes.h"
 #include "database/ContentKey.h"
+#include "database/SealedFile.h"
 
 namespace pix {
 namespace {
@@ -74,14 +75,10 @@ size_t SignatureCache::KeyHash::operator()(const Key& k) const
 
 bool SignatureCache::ParseInto(const uint8_t* data, size_t size, Map& into)
 {
-    if (size < kHeaderBytes + 4 || std::memcmp(data, kMagic, sizeof(kMagic)) != 0)
+    std::optional<ByteReader> sealed = OpenSealed(data, size, kMagic);
+    if (!sealed || size < kHeaderBytes + 4)
         return false;
-    const size_t body = size - 4;
-    ByteReader trailer(data + body, 4);
-    if (Crc32(data, body) != trailer.U32())
-        return false;
-    ByteReader in(data, body);
-    in.Skip(sizeof(kMagic));
+    ByteReader& in = *sealed;
     if (in.U32() != kVersion)
         return false;
     const uint32_t count = in.U32();
@@ -112,7 +109,7 @@ bool SignatureCache::ParseInto(const uint8_t* data, size_t size, Map& into)
 
 std::vector<uint8_t> SignatureCache::SerializeMap(const Map& map)
 {
-    std::vector<uint8_t> out(kMagic, kMagic + sizeof(kMagic));
+    std::vector<uint8_t> out = StartSealed(kMagic);
     PutU32(out, kVersion);
     PutU32(out, static_cast<uint32_t>(map.size()));
     // In key order, so the same entries always make the same bytes.
@@ -132,7 +129,7 @@ std::vector<uint8_t> SignatureCache::SerializeMap(const Map& map)
         PutU32(out, key.loadSize);
         out.insert(out.end(), entry.signature.begin(), entry.signature.end());
     }
-    PutU32(out, Crc32(out.data(), out.size()));
+    Seal(out);
     return out;
 }
 

@@ -1,12 +1,12 @@
 #include "database/VerdictStore.h"
 
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
 #include "common/AtomicFile.h"
 #include "common/ByteReader.h"
 #include "common/FileBytes.h"
+#include "database/SealedFile.h"
 
 namespace pix {
 namespace {
@@ -48,14 +48,10 @@ VerdictStore::Pair VerdictStore::Ordered(const ContentId& a, const ContentId& b)
 
 bool VerdictStore::ParseInto(const uint8_t* data, size_t size, std::set<Pair>& into)
 {
-    if (!data || size < kHeaderBytes + 4 || std::memcmp(data, kMagic, sizeof(kMagic)) != 0)
+    std::optional<ByteReader> sealed = OpenSealed(data, size, kMagic);
+    if (!sealed || size < kHeaderBytes + 4)
         return false;
-    const size_t body = size - 4;
-    ByteReader trailer(data + body, 4);
-    if (Crc32(data, body) != trailer.U32())
-        return false;
-    ByteReader in(data, body);
-    in.Skip(sizeof(kMagic));
+    ByteReader& in = *sealed;
     if (in.U32() != kVersion)
         return false;
     const uint32_t count = in.U32();
@@ -75,14 +71,14 @@ bool VerdictStore::ParseInto(const uint8_t* data, size_t size, std::set<Pair>& i
 
 std::vector<uint8_t> VerdictStore::SerializeSet(const std::set<Pair>& pairs)
 {
-    std::vector<uint8_t> out(kMagic, kMagic + sizeof(kMagic));
+    std::vector<uint8_t> out = StartSealed(kMagic);
     PutU32(out, kVersion);
     PutU32(out, static_cast<uint32_t>(pairs.size()));
     for (const auto& [a, b] : pairs) {
         PutId(out, a);
         PutId(out, b);
     }
-    PutU32(out, Crc32(out.data(), out.size()));
+    Seal(out);
     return out;
 }
 
