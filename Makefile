@@ -9,7 +9,7 @@ FUZZBUILD  := $(BUILD)/fuzz
 TSANBUILD  := $(BUILD)/tsan
 DEBBUILD   := $(BUILD)/deb
 # The test programs of the worker threads (their tests carry the label tsan).
-TSAN_TARGETS := pix_processing_tests pix_platform_tests pix_ui_tests pix_scan_script_tests pix_scripted_sane pix_dbui_tests pix_sheet_window_tests pix_slide_window_tests
+TSAN_TARGETS := pix_processing_tests pix_image_tests pix_database_tests pix_platform_tests pix_ui_tests pix_scan_script_tests pix_scripted_sane pix_dbui_tests pix_sheet_window_tests pix_slide_window_tests
 FUZZ_SECONDS ?= 600
 CMAKE_GEN  := -G Ninja
 PREFIX     ?= /usr/local

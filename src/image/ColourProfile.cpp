@@ -5,6 +5,7 @@
 #include <array>
 #include <limits>
 #include <memory>
+#include <thread>
 
 #include "image/CImageBuffer.h"
 
@@ -62,12 +63,21 @@ bool ConvertToSrgb(CImageBuffer& buf, std::span<const uint8_t> profile)
     const Profile srgb(cmsCreate_sRGBProfile());
     if (!srgb)
         return false;
+    // Without the one-pixel cache the transform may serve two threads.
     const Transform transform(
-        cmsCreateTransform(source.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, 0));
+        cmsCreateTransform(source.get(), TYPE_BGR_8, srgb.get(), TYPE_BGR_8, INTENT_PERCEPTUAL, cmsFLAGS_NOCACHE));
     if (!transform || MapsOntoItself(transform.get()))
         return false;
-    for (uint32_t y = 0; y < buf.Height(); ++y)
-        cmsDoTransform(transform.get(), buf.Row(y), buf.Row(y), buf.Width());
+    auto convert = [&](uint32_t from, uint32_t to) {
+        for (uint32_t y = from; y < to; ++y)
+            cmsDoTransform(transform.get(), buf.Row(y), buf.Row(y), buf.Width());
+    };
+    // A photo's worth of pixels is shared with a second thread.
+    const uint32_t half = uint64_t{buf.Width()} * buf.Height() >= (1u << 20) ? buf.Height() / 2 : 0;
+    {
+        std::jthread lower(convert, 0, half);
+        convert(half, buf.Height());
+    }
     buf.DiscardIndexPlane();
     return true;
 }

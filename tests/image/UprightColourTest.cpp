@@ -5,12 +5,14 @@
 #include <tiffio.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "CodecTestHelpers.h"
 #include "image/CImageBuffer.h"
+#include "image/ColourProfile.h"
 #include "image/FormatTable.h"
 #include "image/JpegCodec.h"
 #include "image/PngCodec.h"
@@ -256,6 +258,20 @@ TEST(ColourManagedLoad, EmbeddedProfilesGiveTheColoursLittleCmsOwnToolGives)
         else
             EXPECT_LE(MeanDifference(loaded, c.expected), -c.tolerance);
     }
+}
+
+TEST(ColourManagedLoad, APhotoConvertedOnTwoThreadsMatchesRowByRow)
+{
+    const std::vector<uint8_t> profile = AdobeRgbProfile();
+    CImageBuffer row, photo;
+    ASSERT_TRUE(row.Create(1024, 1) && photo.Create(1024, 1024));
+    for (uint32_t x = 0; x < 1024; ++x)
+        row.SetPixel(x, 0, static_cast<uint8_t>(x), static_cast<uint8_t>(x / 4), static_cast<uint8_t>(255 - x / 4));
+    for (uint32_t y = 0; y < 1024; ++y)
+        std::copy(row.Row(0), row.Row(0) + 3 * 1024, photo.Row(y));
+    ASSERT_TRUE(ConvertToSrgb(row, profile) && ConvertToSrgb(photo, profile));
+    for (uint32_t y = 0; y < 1024; y += 73)
+        ASSERT_TRUE(std::equal(row.Row(0), row.Row(0) + 3 * 1024, photo.Row(y))) << "row " << y;
 }
 
 }  // namespace
