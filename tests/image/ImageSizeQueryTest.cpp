@@ -1,9 +1,8 @@
 // The image-size query answers the size a full-size load gives, from the
-// headers alone. The files
-// of our writers are tried in the format table test, every bitmap header
-// in the bitmap test; the bitmap, GIF and PNG fuzz targets hold the query
-// to the reader on mutated, cut and garbage files (and refused headers),
-// the corpus test on the shared corpus.
+// headers alone. The files of our writers are tried in the format table
+// test, every bitmap header in the bitmap test; the bitmap, GIF and PNG
+// fuzz targets hold the query to the reader on mutated, cut and garbage
+// files (and headers libpng refuses), the corpus test on the shared corpus.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -85,6 +84,13 @@ TEST(ImageSizeQuery, PngHeaderChunkDecides)
     EXPECT_FALSE(Loaded(cut));
     EXPECT_EQ(Queried(cut), (Size{300, 200}));
     EXPECT_FALSE(Queried(WriteFile(dir, "shorter.png", std::vector<uint8_t>(seed.begin(), seed.begin() + 32))));
+
+    // Over 2^28 pixels: beyond our limit, refused by both from the header.
+    std::vector<uint8_t> over = seed;
+    SetHeaderByte(over, 17, 0x40);
+    const std::string overPath = WriteFile(dir, "over.png", over);
+    EXPECT_FALSE(Loaded(overPath));
+    EXPECT_FALSE(Queried(overPath));
 
     // 16000 x 16000 at 16-bit RGBA: within the pixel limit, far beyond
     // what a file this small can inflate to.
