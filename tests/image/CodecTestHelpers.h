@@ -6,6 +6,7 @@
 #include <zlib.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -105,6 +106,16 @@ inline std::vector<uint8_t> TopDownRgb(const CImageBuffer& buf)
             out.insert(out.end(), {r, g, b});
         }
     return out;
+}
+
+// The mean difference of two pictures of one size, per channel.
+inline double MeanDifference(const CImageBuffer& a, const CImageBuffer& b)
+{
+    double sum = 0;
+    for (uint32_t y = 0; y < a.Height(); ++y)
+        for (uint32_t x = 0; x < a.Width() * 3; ++x)
+            sum += std::abs(a.Row(y)[x] - b.Row(y)[x]);
+    return sum / (a.Width() * 3.0 * a.Height());
 }
 
 }  // namespace pix::test

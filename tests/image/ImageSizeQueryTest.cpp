@@ -1,9 +1,8 @@
 // The image-size query answers the size a full-size load gives, from the
-// headers alone; garbage, short and unknown files have no size. The files
-// of our writers are tried in the format table test, every bitmap header
-// in the bitmap test; the bitmap, GIF and PNG fuzz targets hold the query
-// to the reader on mutated and cut files, the corpus test on the shared
-// corpus.
+// headers alone. The files of our writers are tried in the format table
+// test, every bitmap header in the bitmap test; the bitmap, GIF and PNG
+// fuzz targets hold the query to the reader on mutated, cut and garbage
+// files (and headers libpng refuses), the corpus test on the shared corpus.
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -49,24 +48,16 @@ std::string WriteFile(const test::TempDir& dir, const std::string& name, const s
     return path;
 }
 
-TEST(ImageSizeQuery, GarbageShortMissingAndUnknownFilesHaveNoSize)
+// Missing files, folders and files under a key no format has have no size.
+TEST(ImageSizeQuery, MissingFoldersAndUnknownKeysHaveNoSize)
 {
     test::TempDir dir;
-    const std::vector<uint8_t> noise = test::TopDownRgb(test::Noise(100, 1, 7));
-    for (const char* ext : {".bmp", ".dib", ".png", ".gif", ".jpg", ".jpeg", ".jif", ".jpe", ".tif"}) {
-        SCOPED_TRACE(ext);
-        EXPECT_FALSE(Queried(WriteFile(dir, std::string("empty") + ext, {})));
-        EXPECT_FALSE(Queried(WriteFile(dir, std::string("short") + ext, {'h', 'e', 'l', 'l', 'o'})));
-        EXPECT_FALSE(Queried(WriteFile(dir, std::string("noise") + ext, noise)));
-        EXPECT_FALSE(Queried(dir.File(std::string("missing") + ext)));
-        std::filesystem::create_directory(dir.File(std::string("folder") + ext));
-        EXPECT_FALSE(Queried(dir.File(std::string("folder") + ext)));
-    }
-    // A good file under a key no format has.
+    std::filesystem::create_directory(dir.File("folder.png"));
     ASSERT_TRUE(test::Gradient(5, 4).Save(dir.File("picture.bmp")).Ok());
     std::filesystem::copy_file(dir.File("picture.bmp"), dir.File("picture.txt"));
-    EXPECT_FALSE(Queried(dir.File("picture.txt")));
-    EXPECT_FALSE(Queried("bmp"));
+    for (const char* name : {"missing.jpg", "folder.png", "picture.txt"})
+        EXPECT_FALSE(Queried(dir.File(name))) << name;
+    EXPECT_EQ(Queried(dir.File("picture.bmp")), (Size{5, 4}));
 }
 
 // ---------------------------------------------------------------------------
@@ -94,33 +85,12 @@ TEST(ImageSizeQuery, PngHeaderChunkDecides)
     EXPECT_EQ(Queried(cut), (Size{300, 200}));
     EXPECT_FALSE(Queried(WriteFile(dir, "shorter.png", std::vector<uint8_t>(seed.begin(), seed.begin() + 32))));
 
-    // Header facts that make the reader refuse the file; a change inside
-    // the header chunk comes with its CRC.
-    const std::pair<const char*, std::pair<size_t, uint8_t>> cases[] = {
-        {"signature", {1, 'p'}},
-        {"chunk length", {11, 14}},
-        {"chunk type", {12, 'i'}},
-        {"CRC", {30, 0}},
-        {"zero height", {23, 0}},  // 200: byte 23
-        {"over 2^28 pixels", {17, 0x40}},
-        {"bit depth 3", {24, 3}},
-        {"RGB at 4 bits", {24, 4}},
-        {"colour type 5", {25, 5}},
-        {"compression method", {26, 1}},
-        {"filter method", {27, 1}},
-        {"interlace method", {28, 2}},
-    };
-    for (const auto& [what, change] : cases) {
-        SCOPED_TRACE(what);
-        std::vector<uint8_t> file = seed;
-        if (change.first >= 12 && change.first < 29)
-            SetHeaderByte(file, change.first, change.second);
-        else
-            file[change.first] = change.second;
-        const std::string path = WriteFile(dir, "refused.png", file);
-        EXPECT_FALSE(Loaded(path));
-        EXPECT_FALSE(Queried(path));
-    }
+    // Over 2^28 pixels: beyond our limit, refused by both from the header.
+    std::vector<uint8_t> over = seed;
+    SetHeaderByte(over, 17, 0x40);
+    const std::string overPath = WriteFile(dir, "over.png", over);
+    EXPECT_FALSE(Loaded(overPath));
+    EXPECT_FALSE(Queried(overPath));
 
     // 16000 x 16000 at 16-bit RGBA: within the pixel limit, far beyond
     // what a file this small can inflate to.

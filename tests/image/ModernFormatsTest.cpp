@@ -158,15 +158,6 @@ TEST(ModernFormats, FilesOfTheReferenceEncodersDecodeAsTheReferenceDecoderDecode
     }
 }
 
-double MeanDifference(const CImageBuffer& a, const CImageBuffer& b)
-{
-    double sum = 0;
-    for (uint32_t y = 0; y < a.Height(); ++y)
-        for (uint32_t x = 0; x < a.Width() * 3; ++x)
-            sum += std::abs(a.Row(y)[x] - b.Row(y)[x]);
-    return sum / (a.Width() * 3.0 * a.Height());
-}
-
 TEST(ModernFormats, FilesWeWriteAreReadByTheReferenceDecoders)
 {
     struct Case {
@@ -195,7 +186,7 @@ TEST(ModernFormats, FilesWeWriteAreReadByTheReferenceDecoders)
             EXPECT_TRUE(SamePixels(reference, picture));
         else
             // Exchanged or shifted channels would differ by tens.
-            EXPECT_LT(MeanDifference(reference, picture), 10.0);
+            EXPECT_LT(test::MeanDifference(reference, picture), 10.0);
     }
 }
 

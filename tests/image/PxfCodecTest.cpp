@@ -159,12 +159,5 @@ TEST(AdaptiveHuffmanTree, KeepsTheSiblingPropertyAndDecodesWhatItCoded)
     EXPECT_EQ(in.Position(), bytes.size());  // every word, and no more, was read
 }
 
-TEST(AdaptiveHuffmanTree, IndexBitsFollowTheUnseenCount)
-{
-    const std::pair<int, int> cases[] = {{512, 9}, {511, 9}, {257, 9}, {256, 8}, {255, 8}, {3, 2}, {2, 1}, {1, 0}};
-    for (auto [m, e] : cases)
-        EXPECT_EQ(AdaptiveHuffman::IndexBits(m), e) << m;
-}
-
 }  // namespace
 }  // namespace pix

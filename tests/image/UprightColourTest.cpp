@@ -95,16 +95,6 @@ TEST(UprightLoad, EachOrientationShowsThePictureAsItsTagSays)
         }
 }
 
-// The mean difference of two pictures of one size, per channel.
-double MeanDifference(const CImageBuffer& a, const CImageBuffer& b)
-{
-    const std::vector<uint8_t> pa = test::TopDownRgb(a), pb = test::TopDownRgb(b);
-    double sum = 0;
-    for (size_t i = 0; i < pa.size(); ++i)
-        sum += std::abs(pa[i] - pb[i]);
-    return sum / static_cast<double>(pa.size());
-}
-
 TEST(UprightLoad, PhotosTaggedWithEachOrientationLoadLikeTheUprightOne)
 {
     const auto corpus = test::CorpusDir();
@@ -119,7 +109,7 @@ TEST(UprightLoad, PhotosTaggedWithEachOrientationLoadLikeTheUprightOne)
         ASSERT_EQ(turned.Load(path.string()), LoadResult::Loaded);
         ASSERT_EQ(turned.Width(), upright.Width());
         // They were encoded apart (about 5); a wrong turn differs by 60 or more.
-        EXPECT_LT(MeanDifference(turned, upright), 8.0);
+        EXPECT_LT(test::MeanDifference(turned, upright), 8.0);
     }
 }
 
@@ -256,7 +246,7 @@ TEST(ColourManagedLoad, EmbeddedProfilesGiveTheColoursLittleCmsOwnToolGives)
         if (c.tolerance >= 0)
             EXPECT_LE(LargestDifference(loaded, c.expected), c.tolerance);
         else
-            EXPECT_LE(MeanDifference(loaded, c.expected), -c.tolerance);
+            EXPECT_LE(test::MeanDifference(loaded, c.expected), -c.tolerance);
     }
 }
 
