@@ -6,7 +6,7 @@
 namespace pix {
 namespace {
 
-constexpr uint32_t kLeafSize = 32;
+constexpr uint32_t kLeafSize = 128;
 constexpr int64_t kLargestDistance = int64_t{kSignatureSize} * 255 * 255;
 
 // The squared distance from key to the nearest point of a node's box.
@@ -139,7 +139,7 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
 
     FindAxes(order_);
     // Keys are single precision: coordinates up to 3,600 carry errors under
-    // 0.001, so a squared key distance is off by less than 16 × 2 × 7,200 ×
+    // 0.001, so a squared key distance is off by less than 8 × 2 × 7,200 ×
     // 0.002; sums of floats add a little more in proportion.
     slack_ = 1024.0 + 1e-4 * static_cast<double>(threshold_.NearLimit());
     std::vector<std::pair<Key, uint32_t>> points;
