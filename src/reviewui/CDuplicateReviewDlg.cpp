@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -32,7 +33,7 @@ namespace {
 // largest), which is more than a cell of the window shows.
 constexpr uint32_t kShownSide = 1200;
 // The room around a picture for the frames of the selection and the mark.
-constexpr int kFrame = 5;
+constexpr int kFrame = 10;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -190,14 +191,15 @@ private:
     {
         const QLocale locale;
         QStringList lines;
+        const int room = std::max(40, facts_label_->width() - 8);
+        const QFontMetrics metrics = facts_label_->fontMetrics();
+        lines << metrics.elidedText(QFileInfo(Q(facts_.path)).fileName(), Qt::ElideMiddle, room);
         lines << (facts_.width && facts_.height ? QStringLiteral("%1 × %2").arg(facts_.width).arg(facts_.height)
                                                  : tr("size unknown"));
         lines << (facts_.present ? locale.formattedDataSize(static_cast<qint64>(facts_.fileSize)) : tr("no file"));
         lines << (facts_.format.empty() ? tr("unknown format") : Q(facts_.format).toUpper());
         lines << (facts_.dateTaken.empty() ? tr("no date taken") : tr("taken %1").arg(Q(facts_.dateTaken)));
-        const int room = std::max(40, facts_label_->width() - 8);
-        lines << facts_label_->fontMetrics().elidedText(QDir::toNativeSeparators(Q(facts_.folder)), Qt::ElideMiddle,
-                                                         room);
+        lines << metrics.elidedText(QDir::toNativeSeparators(Q(facts_.folder)), Qt::ElideMiddle, room);
         facts_label_->setText(lines.join(QLatin1Char('\n')));
     }
 
@@ -361,7 +363,7 @@ void CDuplicateReviewDlg::SetStatus(const QString& text) { status_->setText(text
 
 QString CDuplicateReviewDlg::Summary() const
 {
-    return tr("%1 files marked delete, %2 groups marked not duplicates")
+    return tr("Files marked delete: %1    Groups marked not duplicates: %2")
         .arg(review_.MarkedForDelete().size())
         .arg(review_.NotDuplicateGroups().size());
 }
