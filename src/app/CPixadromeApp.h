@@ -107,6 +107,8 @@ public:
     void OnDatabaseLocate();
     void OnDatabaseClean();
     void OnFindDupes();
+    // The duplicate search whose groups open in the review window.
+    void OnReviewDupes();
     void OnFindDupesOfNew();
     void OnFindSimilarToThis();
     void OnFindSimilarToThese();

@@ -159,6 +159,9 @@ const std::vector<MainFrameCommand>& MainFrameCommands()
          OnApp(&CPixadromeApp::OnAcquire), {}},
         {"findDupes", T("Find &dupes in folder..."), T("Find duplicates in folder\nTwin Seeker"), {}, {},
          OnApp(&CPixadromeApp::OnFindDupes), {}},
+        {"reviewDupes", T("Review &duplicates..."),
+         T("Find duplicates and choose which copies to keep\nReview duplicates"), {}, {},
+         OnApp(&CPixadromeApp::OnReviewDupes), {}},
         {"associations", T("Launch Pixadrome with these files..."),
          T("Choose the image files Pixadrome opens\nFile associations"), {}, {},
          OnApp(&CPixadromeApp::OnFileAssociations), {}},
@@ -284,7 +287,7 @@ const std::vector<MenuLayout>& MainFrameMenus()
     static const std::vector<MenuLayout> menus{
         {T("&File"),
          {"open", "save", "saveAs", "-", "copyFile", "moveFile", "deleteFile", "wallpaper", "sendTo", "-", "print",
-          "printPreview", "pageSetup", "-", "selectSource", "acquire", "-", "findDupes", "-", "associations", "-", "recent", "-", "exit"}},
+          "printPreview", "pageSetup", "-", "selectSource", "acquire", "-", "findDupes", "reviewDupes", "-", "associations", "-", "recent", "-", "exit"}},
         {T("&Edit"), {"undo", "stepBack", "stepForward", "-", "copy", "paste"}},
         {T("&View"),
          {"zoomIn", "zoomOut", "fitToWindow", "fit", "fullScreen", "-", "toolBarShown", "utilityBarShown", "statusBarShown", "-",

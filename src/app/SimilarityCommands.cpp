@@ -10,10 +10,12 @@
 #include "app/CPixadromeApp.h"
 #include "database/SignatureCache.h"
 #include "database/SimilaritySearch.h"
+#include "database/VerdictStore.h"
 #include "dbui/CTwinSeekerDlg.h"
 #include "dbui/DatabaseCommands.h"
 #include "imageui/CPixadromeDoc.h"
 #include "imageui/CPixadromeView.h"
+#include "reviewui/CDuplicateReviewDlg.h"
 #include "sheetsui/CThumbnailDoc.h"
 #include "sheetsui/CThumbnailView.h"
 #include "uiservices/CProgressDlg.h"
@@ -42,6 +44,18 @@ public:
 
 private:
     CPixadromeApp& app_;
+};
+
+// Keeps the groups of a duplicate search for the review window.
+class GroupSink final : public SearchResultSink {
+public:
+    std::vector<std::vector<std::string>> groups;
+    bool OpenSheet(const std::vector<std::string>& paths, const std::string&) override
+    {
+        groups.push_back(paths);
+        return true;
+    }
+    void OpenImage(const std::string&) override {}
 };
 
 // The files to search and the Twin Seeker's answers; nothing when the
@@ -90,6 +104,30 @@ void CPixadromeApp::OnFindDupes()
     SignatureCacheFile cache(SharedSignatureCache());
     FindDupesInFolder(setup->files, setup->tolerance, static_cast<int>(mainFrame_->Children().size()), progress,
                       prompter_, sink, kMaxResultWindows, cache.Get());
+}
+
+void CPixadromeApp::OnReviewDupes()
+{
+    const auto setup = AskSearch(*this, prompter_, tr("Select images to review for dupes"), false);
+    if (!setup)
+        return;
+    // Pairs the user said are no duplicates stay apart, and the window adds
+    // to the same verdicts.
+    const std::string verdictsFile = VerdictStorePath(database_.ConfiguredPath());
+    VerdictStore verdicts;
+    verdicts.Load(verdictsFile);
+    GroupSink sink;
+    {
+        CProgressDlg progress(MainWindow());
+        SignatureCacheFile cache(SharedSignatureCache());
+        FindDupesInFolder(setup->files, setup->tolerance, 0, progress, prompter_, sink, 0, cache.Get(), &verdicts);
+    }
+    if (sink.groups.empty())
+        return;
+    auto* window = new CDuplicateReviewDlg(*this, sink.groups, verdictsFile, MainWindow());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->activateWindow();
 }
 
 void CPixadromeApp::OnFindDupesOfNew()

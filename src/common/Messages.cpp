@@ -89,6 +89,15 @@ constexpr std::array<MessageEntry, static_cast<size_t>(MsgId::Count_)> kCatalogu
     {MsgId::SheetWriteFailed, "Could not write %s", MsgIcon::Stop, MsgButtons::Ok},
     {MsgId::SheetChangedOnDisk, "%s has been changed by another program. Overwrite it?", MsgIcon::Question,
      MsgButtons::YesNo},
+    {MsgId::ReviewConfirmTrash, "Move %d of the reviewed files to the trash?", MsgIcon::Question, MsgButtons::YesNo},
+    {MsgId::ReviewApplyOnClose,
+     "Apply the marks of this review before closing (%d of the reviewed files to the trash)?", MsgIcon::Question,
+     MsgButtons::YesNoCancel},
+    {MsgId::ReviewFileChanged, "%s has changed since the search and stays where it is.", MsgIcon::Exclamation,
+     MsgButtons::Ok},
+    {MsgId::ReviewLastCopyStays, "%s stays where it is: no other copy of it is left.", MsgIcon::Exclamation,
+     MsgButtons::Ok},
+    {MsgId::VerdictsWriteFailed, "Could not write %s", MsgIcon::Stop, MsgButtons::Ok},
 }};
 
 constexpr bool CatalogueInIdOrder()

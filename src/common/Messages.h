@@ -84,6 +84,13 @@ enum class MsgId : uint16_t {
     SheetWriteFailed,
     SheetChangedOnDisk,
 
+    // Reviewing duplicates
+    ReviewConfirmTrash,
+    ReviewApplyOnClose,
+    ReviewFileChanged,
+    ReviewLastCopyStays,
+    VerdictsWriteFailed,
+
     Count_
 };
 

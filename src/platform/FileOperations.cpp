@@ -103,6 +103,11 @@ FileOpResult MoveToTrash(const QString& path, Prompter& prompter)
 {
     if (prompter.Show(MsgId::ConfirmTrash, {Std(path)}) != Answer::Yes)
         return FileOpResult::Aborted;
+    return SendToTrash(path, prompter);
+}
+
+FileOpResult SendToTrash(const QString& path, Prompter& prompter)
+{
     if (!QFile::moveToTrash(path)) {
         prompter.Show(MsgId::TrashFailed, {Std(path)});
         return FileOpResult::Failed;

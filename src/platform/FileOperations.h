@@ -18,6 +18,9 @@ FileOpResult CopyFileTo(const QString& source, const QString& target, Prompter& 
 FileOpResult MoveFileTo(const QString& source, const QString& target, Prompter& prompter);
 // Asks, then moves path to the trash.
 FileOpResult MoveToTrash(const QString& path, Prompter& prompter);
+// Moves path to the trash without asking (the caller has asked); reports
+// a failure.
+FileOpResult SendToTrash(const QString& path, Prompter& prompter);
 
 // True when the file exists and may be changed (Move, Delete).
 bool FileIsWritable(const QString& path);

@@ -15,7 +15,7 @@ status=0
 
 core="common image processing database sheets"
 lower="$core render platform"
-windows="imageui sheetsui slideui dbui scanui"
+windows="imageui sheetsui slideui dbui scanui reviewui"
 
 # The folders each folder may include from (besides itself).
 allowed() {
@@ -29,7 +29,7 @@ allowed() {
     platform) echo "$core render" ;;
     cli) echo "$lower" ;;
     uiservices) echo "$lower" ;;
-    imageui | sheetsui | slideui | dbui | scanui) echo "$lower uiservices" ;;
+    imageui | sheetsui | slideui | dbui | scanui | reviewui) echo "$lower uiservices" ;;
     app) echo "$lower uiservices $windows" ;;
     main) echo "app cli" ;;
     *) echo "?" ;;
