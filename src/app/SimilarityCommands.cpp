@@ -64,14 +64,17 @@ struct SearchSetup {
     std::vector<std::string> files;
     int tolerance = kDefaultTolerance;
     bool allMode = false;
+    bool turned = false;
 };
 
-std::optional<SearchSetup> AskSearch(CPixadromeApp& app, Prompter& prompter, const QString& title, bool sheets)
+// dupes: a duplicate search, which may also look for turned copies.
+std::optional<SearchSetup> AskSearch(CPixadromeApp& app, Prompter& prompter, const QString& title, bool sheets,
+                                     bool dupes = false)
 {
     const QStringList files = ChooseSourceFiles(app, title, FilterOnCancel::Forget);
     if (files.isEmpty())
         return std::nullopt;
-    CTwinSeekerDlg dialog(prompter, kDefaultTolerance, sheets, app.MainWindow());
+    CTwinSeekerDlg dialog(prompter, kDefaultTolerance, sheets, app.MainWindow(), dupes);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     RememberSourceFolder(app, files);
@@ -80,6 +83,7 @@ std::optional<SearchSetup> AskSearch(CPixadromeApp& app, Prompter& prompter, con
         setup.files.push_back(file.toStdString());
     setup.tolerance = dialog.Tolerance();
     setup.allMode = sheets && dialog.AllMode();
+    setup.turned = dialog.Turned();
     return setup;
 }
 
@@ -96,19 +100,21 @@ std::string SharedSignatureCache()
 
 void CPixadromeApp::OnFindDupes()
 {
-    const auto setup = AskSearch(*this, prompter_, tr("Select images to search for dupes"), false);
+    const auto setup = AskSearch(*this, prompter_, tr("Select images to search for dupes"), false, true);
     if (!setup)
         return;
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
     SignatureCacheFile cache(SharedSignatureCache());
+    VerdictStore verdicts;
+    verdicts.Load(VerdictStorePath(database_.ConfiguredPath()));
     FindDupesInFolder(setup->files, setup->tolerance, static_cast<int>(mainFrame_->Children().size()), progress,
-                      prompter_, sink, kMaxResultWindows, cache.Get());
+                      prompter_, sink, kMaxResultWindows, cache.Get(), &verdicts, setup->turned);
 }
 
 void CPixadromeApp::OnReviewDupes()
 {
-    const auto setup = AskSearch(*this, prompter_, tr("Select images to review for dupes"), false);
+    const auto setup = AskSearch(*this, prompter_, tr("Select images to review for dupes"), false, true);
     if (!setup)
         return;
     // Pairs the user said are no duplicates stay apart, and the window adds
@@ -120,7 +126,8 @@ void CPixadromeApp::OnReviewDupes()
     {
         CProgressDlg progress(MainWindow());
         SignatureCacheFile cache(SharedSignatureCache());
-        FindDupesInFolder(setup->files, setup->tolerance, 0, progress, prompter_, sink, 0, cache.Get(), &verdicts);
+        FindDupesInFolder(setup->files, setup->tolerance, 0, progress, prompter_, sink, 0, cache.Get(), &verdicts,
+                          setup->turned);
     }
     if (sink.groups.empty())
         return;
@@ -132,9 +139,11 @@ void CPixadromeApp::OnReviewDupes()
 
 void CPixadromeApp::OnFindDupesOfNew()
 {
-    const auto setup = AskSearch(*this, prompter_, tr("Select the new images"), false);
+    const auto setup = AskSearch(*this, prompter_, tr("Select the new images"), false, true);
     if (!setup)
         return;
+    VerdictStore verdicts;
+    verdicts.Load(VerdictStorePath(database_.ConfiguredPath()));
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
     SignatureCacheFile cache(SharedSignatureCache());
@@ -142,7 +151,7 @@ void CPixadromeApp::OnFindDupesOfNew()
     const std::vector<std::string> library =
         cache.Get() ? cache.Get()->Paths(LoadSizeForTolerance(setup->tolerance)) : std::vector<std::string>();
     FindDupesOfNew(setup->files, library, setup->tolerance, static_cast<int>(mainFrame_->Children().size()),
-                   progress, prompter_, sink, kMaxResultWindows, cache.Get());
+                   progress, prompter_, sink, kMaxResultWindows, cache.Get(), &verdicts, setup->turned);
 }
 
 void CPixadromeApp::OnFindSimilarToThis()

@@ -7,6 +7,7 @@
 
 #include "AppTestSupport.h"
 #include "dbui/CTwinSeekerDlg.h"
+#include <QCheckBox>
 
 namespace pix::test {
 namespace {
@@ -79,6 +80,37 @@ TEST(TwinSeeker, DupesOpenOneSheetPerGroupAndOneSimilarFileOpensAsAnImage)
     QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
     app.app->OnFindDupes();
     EXPECT_EQ(app.settings.GetString("State", "SrcDir", ""), dir.Path().string());
+}
+
+TEST(TwinSeeker, TickingTurnedCopiesGroupsAMirroredPicture)
+{
+    RunningApp app;
+    TempDir dir;
+    const CImageBuffer noise = Noise(32, 32, 7);
+    CImageBuffer mirrored = noise;
+    for (uint32_t y = 0; y < 32; ++y)
+        for (uint32_t x = 0; x < 32; ++x) {
+            uint8_t r, g, b;
+            noise.GetPixel(31 - x, y, r, g, b);
+            mirrored.SetPixel(x, y, r, g, b);
+        }
+    const QStringList files{Q(WritePicture(dir, "noise.bmp", noise)), Q(WritePicture(dir, "mirrored.bmp", mirrored))};
+    for (const bool tick : {false, true}) {
+        SCOPED_TRACE(tick);
+        app.files.opens = {files};
+        QTimer::singleShot(0, [tick] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            ASSERT_TRUE(dialog);
+            auto* turned = dialog->findChild<QCheckBox*>();
+            ASSERT_TRUE(turned);
+            EXPECT_EQ(turned->text(), "Also find &turned or mirrored copies");
+            if (tick)
+                QTest::mouseClick(turned, Qt::LeftButton);
+            QTest::keyClick(dialog, Qt::Key_Return);
+        });
+        app.app->OnFindDupes();
+        EXPECT_EQ(app.WindowCount(), tick ? 1 : 0);
+    }
 }
 
 TEST(TwinSeeker, NinetyNineOpenWindowsLeaveRoomForOneResult)
