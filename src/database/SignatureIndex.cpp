@@ -142,23 +142,19 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
     // 0.001, so a squared key distance is off by less than 8 × 2 × 7,200 ×
     // 0.002; sums of floats add a little more in proportion.
     slack_ = 1024.0 + 1e-4 * static_cast<double>(threshold_.NearLimit());
-    std::vector<std::pair<Key, uint32_t>> points;
-    points.reserve(order_.size());
+    keys_.reserve(order_.size());
     for (uint32_t i : order_)
-        points.emplace_back(KeyOf(signatures[i].bytes), i);
-    keys_.resize(points.size());
-    for (size_t k = 0; k < points.size(); ++k) {
-        keys_[k] = points[k].first;
-        order_[k] = points[k].second;
-    }
+        keys_.push_back(KeyOf(signatures[i].bytes));
     leafAt_.resize(order_.size());
     if (!order_.empty())
         Build(0, static_cast<uint32_t>(order_.size()), 0);
     place();
+    // Searches read the keys by column only; the rows served the build.
     columns_.resize(kKeySize * keys_.size());
     for (size_t k = 0; k < keys_.size(); ++k)
         for (size_t d = 0; d < kKeySize; ++d)
             columns_[d * keys_.size() + k] = keys_[k][d];
+    keys_ = {};
 
     if (threshold_.FarLimit() <= kLargestDistance) {
         std::vector<std::pair<double, uint32_t>> grey;

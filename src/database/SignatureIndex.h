@@ -61,7 +61,7 @@ private:
     const std::vector<IndexedSignature>& signatures_;
     SimilarityThreshold threshold_;
     std::vector<uint32_t> order_;  // signature indexes in tree order
-    std::vector<Key> keys_;        // keys in tree order
+    std::vector<Key> keys_;        // keys in tree order, while building
     std::vector<float> columns_;   // the same, dimension after dimension
     std::vector<Node> nodes_;
     std::vector<double> axes_;        // kKeySize orthonormal axes of 192 each
