@@ -1,7 +1,7 @@
 #pragma once
 // The envelope of the small files the searches keep (stored signatures,
-// verdicts): an 8-byte magic first, then the body, then the CRC-32 (as
-// ContentKey's) of every byte before it.
+// verdicts): an 8-byte magic, a u32 version and a u32 count first, then the
+// body, then the CRC-32 (as ContentKey's) of every byte before it.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,11 +14,12 @@
 
 namespace pix {
 
-// A reader over the body of bytes sealed with magic, or nothing when the
-// magic or the checksum does not match.
-inline std::optional<ByteReader> OpenSealed(const uint8_t* data, size_t size, const char (&magic)[8])
+// A reader over bytes sealed with magic and version, standing at the count,
+// or nothing when the magic, the version or the checksum does not match.
+inline std::optional<ByteReader> OpenSealed(const uint8_t* data, size_t size, const char (&magic)[8],
+                                            uint32_t version)
 {
-    if (!data || size < sizeof(magic) + 4 || std::memcmp(data, magic, sizeof(magic)) != 0)
+    if (!data || size < sizeof(magic) + 4 + 4 + 4 || std::memcmp(data, magic, sizeof(magic)) != 0)
         return std::nullopt;
     const size_t end = size - 4;
     ByteReader trailer(data + end, 4);
@@ -26,11 +27,19 @@ inline std::optional<ByteReader> OpenSealed(const uint8_t* data, size_t size, co
         return std::nullopt;
     ByteReader body(data, end);
     body.Skip(sizeof(magic));
+    if (body.U32() != version)
+        return std::nullopt;
     return body;
 }
 
-// Starts bytes to be sealed with magic; Seal appends the checksum.
-inline std::vector<uint8_t> StartSealed(const char (&magic)[8]) { return {magic, magic + sizeof(magic)}; }
+// Starts bytes to be sealed with magic and version (the count comes next);
+// Seal appends the checksum.
+inline std::vector<uint8_t> StartSealed(const char (&magic)[8], uint32_t version)
+{
+    std::vector<uint8_t> out(magic, magic + sizeof(magic));
+    PutU32(out, version);
+    return out;
+}
 inline void Seal(std::vector<uint8_t>& out) { PutU32(out, Crc32(out.data(), out.size())); }
 
 }  // namespace pix

@@ -22,7 +22,6 @@ namespace fs = std::filesystem;
 
 constexpr char kMagic[8] = {'P', 'X', 'S', 'I', 'G', 'C', '\r', '\n'};
 constexpr uint32_t kVersion = 1;
-constexpr size_t kHeaderBytes = sizeof(kMagic) + 4 + 4;
 // An entry with an empty path.
 constexpr size_t kLeastEntryBytes = 4 + 8 + 8 + 4 + kSignatureSize;
 // A cache larger than this is not read (some ten million entries).
@@ -75,12 +74,10 @@ size_t SignatureCache::KeyHash::operator()(const Key& k) const
 
 bool SignatureCache::ParseInto(const uint8_t* data, size_t size, Map& into)
 {
-    std::optional<ByteReader> sealed = OpenSealed(data, size, kMagic);
-    if (!sealed || size < kHeaderBytes + 4)
+    std::optional<ByteReader> sealed = OpenSealed(data, size, kMagic, kVersion);
+    if (!sealed)
         return false;
     ByteReader& in = *sealed;
-    if (in.U32() != kVersion)
-        return false;
     const uint32_t count = in.U32();
     if (count > in.Remaining() / kLeastEntryBytes)
         return false;
@@ -109,8 +106,7 @@ bool SignatureCache::ParseInto(const uint8_t* data, size_t size, Map& into)
 
 std::vector<uint8_t> SignatureCache::SerializeMap(const Map& map)
 {
-    std::vector<uint8_t> out = StartSealed(kMagic);
-    PutU32(out, kVersion);
+    std::vector<uint8_t> out = StartSealed(kMagic, kVersion);
     PutU32(out, static_cast<uint32_t>(map.size()));
     // In key order, so the same entries always make the same bytes.
     std::vector<const Map::value_type*> order;

@@ -13,7 +13,6 @@ namespace {
 
 constexpr char kMagic[8] = {'P', 'X', 'V', 'E', 'R', 'D', '\r', '\n'};
 constexpr uint32_t kVersion = 1;
-constexpr size_t kHeaderBytes = sizeof(kMagic) + 4 + 4;
 constexpr size_t kPairBytes = 2 * (4 + 8);
 // Some forty million verdicts; a larger file is not read.
 constexpr size_t kMaxStoreBytes = size_t{1} << 30;
@@ -48,12 +47,10 @@ VerdictStore::Pair VerdictStore::Ordered(const ContentId& a, const ContentId& b)
 
 bool VerdictStore::ParseInto(const uint8_t* data, size_t size, std::set<Pair>& into)
 {
-    std::optional<ByteReader> sealed = OpenSealed(data, size, kMagic);
-    if (!sealed || size < kHeaderBytes + 4)
+    std::optional<ByteReader> sealed = OpenSealed(data, size, kMagic, kVersion);
+    if (!sealed)
         return false;
     ByteReader& in = *sealed;
-    if (in.U32() != kVersion)
-        return false;
     const uint32_t count = in.U32();
     if (in.Failed() || in.Remaining() != size_t{count} * kPairBytes)
         return false;
@@ -71,8 +68,7 @@ bool VerdictStore::ParseInto(const uint8_t* data, size_t size, std::set<Pair>& i
 
 std::vector<uint8_t> VerdictStore::SerializeSet(const std::set<Pair>& pairs)
 {
-    std::vector<uint8_t> out = StartSealed(kMagic);
-    PutU32(out, kVersion);
+    std::vector<uint8_t> out = StartSealed(kMagic, kVersion);
     PutU32(out, static_cast<uint32_t>(pairs.size()));
     for (const auto& [a, b] : pairs) {
         PutId(out, a);
