@@ -1,12 +1,15 @@
 #include "database/SignatureIndex.h"
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 #include <cmath>
 
 namespace pix {
 namespace {
 
-constexpr uint32_t kLeafSize = 128;
+constexpr uint32_t kRunPadding = 64;
+constexpr uint32_t kLeafSize = 64;
 constexpr int64_t kLargestDistance = int64_t{kSignatureSize} * 255 * 255;
 
 // The squared distance from key to the nearest point of a node's box.
@@ -22,6 +25,33 @@ double BoxDistance(const SignatureIndex::Key& key, const SignatureIndex::Key& lo
         d += diff * diff;
     }
     return d;
+}
+
+// Bit k tells whether key k of a run of count <= 64 keys, stored column by
+// column stride apart, lies within radius of key (gone[k] is added to its
+// distance). A whole run of 64 is read, so columns and gone go on past the
+// last key. Runs on the widest vector unit the processor has.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target_clones("avx2", "default")))
+#endif
+uint64_t NearInRun(const float* columns, size_t stride, const SignatureIndex::Key& key, const float* gone,
+                   uint32_t count, float radius)
+{
+    constexpr uint32_t kRun = 64;
+    float distance[kRun];
+    std::copy_n(gone, kRun, distance);
+    for (size_t d = 0; d < SignatureIndex::kKeySize; ++d) {
+        const float* column = columns + d * stride;
+        const float q = key[d];
+        for (uint32_t k = 0; k < kRun; ++k) {
+            const float diff = column[k] - q;
+            distance[k] += diff * diff;
+        }
+    }
+    uint64_t near = 0;
+    for (uint32_t k = 0; k < count; ++k)
+        near |= uint64_t{distance[k] <= radius} << k;
+    return near;
 }
 
 // Twice the distance of a signature from mid-grey (127.5 in every byte).
@@ -46,7 +76,9 @@ void SignatureIndex::FindAxes(const std::vector<uint32_t>& indexes)
     constexpr size_t n = kSignatureSize;
     constexpr size_t kSample = 4096;
     const size_t step = std::max<size_t>(1, indexes.size() / kSample);
-    std::vector<double> mean(n, 0.0), covariance(size_t{n} * n, 0.0);
+    std::vector<double>& mean = mean_;
+    mean.assign(n, 0.0);
+    std::vector<double> covariance(size_t{n} * n, 0.0);
     size_t count = 0;
     for (size_t k = 0; k < indexes.size(); k += step, ++count)
         for (size_t i = 0; i < n; ++i)
@@ -66,7 +98,7 @@ void SignatureIndex::FindAxes(const std::vector<uint32_t>& indexes)
             covariance[i * n + j] = covariance[j * n + i];
 
     auto orthonormalise = [](std::vector<double>& v) {
-        for (size_t a = 0; a < kKeySize; ++a) {
+        for (size_t a = 0; a < kAxes; ++a) {
             double* va = &v[a * n];
             for (int pass = 0; pass < 2; ++pass)
                 for (size_t b = 0; b < a; ++b) {
@@ -85,15 +117,15 @@ void SignatureIndex::FindAxes(const std::vector<uint32_t>& indexes)
                 va[i] = length > 1e-12 ? va[i] / length : (i == a ? 1.0 : 0.0);
         }
     };
-    axes_.assign(kKeySize * n, 0.0);
-    for (size_t a = 0; a < kKeySize; ++a)
+    axes_.assign(kAxes * n, 0.0);
+    for (size_t a = 0; a < kAxes; ++a)
         for (size_t i = 0; i < n; ++i)
             axes_[a * n + i] = std::sin(1.0 + 7.3 * static_cast<double>(a) + 0.37 * static_cast<double>(i)) +
-                               (i % kKeySize == a ? 2.0 : 0.0);
+                               (i % kAxes == a ? 2.0 : 0.0);
     orthonormalise(axes_);
     std::vector<double> next(axes_.size());
     for (int round = 0; round < 24; ++round) {
-        for (size_t a = 0; a < kKeySize; ++a)
+        for (size_t a = 0; a < kAxes; ++a)
             for (size_t i = 0; i < n; ++i) {
                 double sum = 0;
                 for (size_t j = 0; j < n; ++j)
@@ -108,14 +140,22 @@ void SignatureIndex::FindAxes(const std::vector<uint32_t>& indexes)
 
 SignatureIndex::Key SignatureIndex::KeyOf(const Signature& signature) const
 {
+    std::array<double, kSignatureSize> centred;
+    double length = 0;
+    for (size_t i = 0; i < kSignatureSize; ++i) {
+        centred[i] = signature[i] - mean_[i];
+        length += centred[i] * centred[i];
+    }
     Key key{};
-    for (size_t a = 0; a < kKeySize; ++a) {
+    for (size_t a = 0; a < kAxes; ++a) {
         const double* axis = &axes_[a * kSignatureSize];
         double sum = 0;
         for (size_t i = 0; i < kSignatureSize; ++i)
-            sum += axis[i] * signature[i];
+            sum += axis[i] * centred[i];
         key[a] = static_cast<float>(sum);
+        length -= sum * sum;
     }
+    key[kAxes] = static_cast<float>(std::sqrt(std::max(length, 0.0)));
     return key;
 }
 
@@ -126,7 +166,7 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
     for (uint32_t i = 0; i < signatures.size(); ++i)
         if (i < present.size() && present[i])
             order_.push_back(i);
-    alive_.assign(order_.size(), 1);
+    gone_.assign(order_.size() + kRunPadding, 0.0F);
     auto place = [&] {
         position_.assign(signatures.size(), UINT32_MAX);
         for (uint32_t k = 0; k < order_.size(); ++k)
@@ -139,8 +179,10 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
 
     FindAxes(order_);
     // Keys are single precision: coordinates up to 3,600 carry errors under
-    // 0.001, so a squared key distance is off by less than 8 × 2 × 7,200 ×
-    // 0.002; sums of floats add a little more in proportion.
+    // 0.001, so a squared key distance is off by less than 17 × 2 × 7,200 ×
+    // 0.002; sums of floats add a little more in proportion. The residual's
+    // length, the root of a difference of squares up to 1.3e7 in double
+    // precision, is off by far less.
     slack_ = 1024.0 + 1e-4 * static_cast<double>(threshold_.NearLimit());
     keys_.reserve(order_.size());
     for (uint32_t i : order_)
@@ -149,11 +191,18 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
     if (!order_.empty())
         Build(0, static_cast<uint32_t>(order_.size()), 0);
     place();
+    inOrder_.reserve(order_.size());
+    for (uint32_t i : order_)
+        inOrder_.push_back(signatures[i]);
     // Searches read the keys by column only; the rows served the build.
-    columns_.resize(kKeySize * keys_.size());
-    for (size_t k = 0; k < keys_.size(); ++k)
-        for (size_t d = 0; d < kKeySize; ++d)
-            columns_[d * keys_.size() + k] = keys_[k][d];
+    // Each leaf's keys lie together, dimension after dimension, so that a
+    // leaf is read front to back.
+    columns_.resize(kKeySize * (keys_.size() + kRunPadding));
+    for (const Node& node : nodes_)
+        if (node.left == 0)
+            for (uint32_t k = node.begin; k < node.end; ++k)
+                for (size_t d = 0; d < kKeySize; ++d)
+                    columns_[kKeySize * node.begin + d * (node.end - node.begin) + (k - node.begin)] = keys_[k][d];
     keys_ = {};
 
     if (threshold_.FarLimit() <= kLargestDistance) {
@@ -186,13 +235,25 @@ uint32_t SignatureIndex::Build(uint32_t begin, uint32_t end, uint32_t parent)
             node.high[i] = std::max(node.high[i], keys_[k][i]);
         }
     if (end - begin > kLeafSize) {
+        // The split goes across the dimension in which the keys vary most
+        // (by variance: a few outliers must not decide it).
         size_t widest = 0;
-        for (size_t i = 1; i < kKeySize; ++i)
-            if (node.high[i] - node.low[i] > node.high[widest] - node.low[widest])
+        double largest = -1;
+        for (size_t i = 0; i < kKeySize; ++i) {
+            double sum = 0, squares = 0;
+            for (uint32_t k = begin; k < end; ++k) {
+                sum += keys_[k][i];
+                squares += double{keys_[k][i]} * keys_[k][i];
+            }
+            const double variance = squares - sum * sum / (end - begin);
+            if (variance > largest) {
+                largest = variance;
                 widest = i;
+            }
+        }
         if (node.high[widest] > node.low[widest]) {
-            // Sort a permutation of the range by the widest dimension around
-            // its median, then apply it to keys and indexes alike.
+            // Sort a permutation of the range by that dimension around its
+            // median, then apply it to keys and indexes alike.
             std::vector<uint32_t> perm(end - begin);
             for (uint32_t k = 0; k < perm.size(); ++k)
                 perm[k] = begin + k;
@@ -225,7 +286,7 @@ void SignatureIndex::Reaching(const IndexedSignature& query, std::vector<uint32_
         return;
     if (threshold_.All()) {
         for (uint32_t i : order_)
-            if (alive_[position_[i]])
+            if (gone_[position_[i]] == 0)
                 out.push_back(i);
         std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
         return;
@@ -240,6 +301,7 @@ void SignatureIndex::Reaching(const IndexedSignature& query, std::vector<uint32_
 void SignatureIndex::Near(const Key& key, const IndexedSignature& query, std::vector<uint32_t>& out) const
 {
     const double radius = static_cast<double>(threshold_.NearLimit()) + slack_;
+    const auto leafRadius = static_cast<float>(radius);  // the slack covers its rounding
     std::vector<uint32_t> stack{0};
     while (!stack.empty()) {
         const Node& node = nodes_[stack.back()];
@@ -256,19 +318,11 @@ void SignatureIndex::Near(const Key& key, const IndexedSignature& query, std::ve
         constexpr uint32_t kRun = 64;
         for (uint32_t first = node.begin; first < node.end; first += kRun) {
             const uint32_t count = std::min(kRun, node.end - first);
-            float distance[kRun] = {};
-            for (size_t d = 0; d < kKeySize; ++d) {
-                const float* column = &columns_[d * order_.size() + first];
-                const float q = key[d];
-                for (uint32_t k = 0; k < count; ++k) {
-                    const float diff = column[k] - q;
-                    distance[k] += diff * diff;
-                }
-            }
-            for (uint32_t k = 0; k < count; ++k) {
-                if (distance[k] > radius || !alive_[first + k])
-                    continue;
-                const IndexedSignature& other = signatures_[order_[first + k]];
+            uint64_t near = NearInRun(&columns_[kKeySize * node.begin + (first - node.begin)], node.end - node.begin,
+                                      key, &gone_[first], count, leafRadius);
+            for (; near != 0; near &= near - 1) {
+                const uint32_t k = static_cast<uint32_t>(std::countr_zero(near));
+                const IndexedSignature& other = inOrder_[first + k];
                 if (threshold_.CannotReach(query, other))
                     continue;
                 if (SignatureDistance(query.bytes, other.bytes) <= threshold_.NearLimit())
@@ -285,7 +339,7 @@ void SignatureIndex::Far(const IndexedSignature& query, std::vector<uint32_t>& o
     // The margin covers rounding of the square roots.
     const double needed = 2 * std::sqrt(static_cast<double>(threshold_.FarLimit())) - GreyDistance(query.bytes) - 1e-3;
     for (size_t k = 0; k < byGrey_.size() && greyDistance_[k] >= needed; ++k) {
-        if (!alive_[position_[byGrey_[k]]])
+        if (gone_[position_[byGrey_[k]]] != 0)
             continue;
         const IndexedSignature& other = signatures_[byGrey_[k]];
         if (SignatureDistance(query.bytes, other.bytes) >= threshold_.FarLimit())
@@ -295,10 +349,10 @@ void SignatureIndex::Far(const IndexedSignature& query, std::vector<uint32_t>& o
 
 void SignatureIndex::Remove(uint32_t i)
 {
-    if (i >= position_.size() || position_[i] == UINT32_MAX || !alive_[position_[i]])
+    if (i >= position_.size() || position_[i] == UINT32_MAX || gone_[position_[i]] != 0)
         return;
     const uint32_t k = position_[i];
-    alive_[k] = 0;
+    gone_[k] = std::numeric_limits<float>::infinity();
     if (nodes_.empty())
         return;
     for (uint32_t node = leafAt_[k];; node = nodes_[node].parent) {

@@ -7,8 +7,11 @@
 // The near side is a range search in a k-d tree over a short key of each
 // signature: its coordinates along the principal axes of the indexed
 // signatures (the directions in which they differ most), found from a
-// sample. The axes are orthonormal, so the distance of two keys never
-// exceeds that of their signatures; a branch of the tree whose box is
+// sample, and the length of what those axes leave out (the residual). The
+// axes are orthonormal, so the difference of two signatures splits into
+// its part along the axes and a residual part at least as long as the
+// difference of their residuals' lengths: the distance of two keys never
+// exceeds that of their signatures. A branch of the tree whose box is
 // farther from the query than the tolerance allows holds no match, and the
 // pairs left are compared exactly. The far side (nearly opposite
 // signatures) needs both signatures far from mid-grey: the distance to
@@ -40,7 +43,8 @@ public:
     // empty, so a search that groups most signatures speeds up as it goes.
     void Remove(uint32_t i);
 
-    static constexpr size_t kKeySize = 8;
+    static constexpr size_t kAxes = 16;
+    static constexpr size_t kKeySize = kAxes + 1;  // the residual's length last
     using Key = std::array<float, kKeySize>;
 
 private:
@@ -61,14 +65,18 @@ private:
     const std::vector<IndexedSignature>& signatures_;
     SimilarityThreshold threshold_;
     std::vector<uint32_t> order_;  // signature indexes in tree order
+    std::vector<IndexedSignature> inOrder_;  // the signatures in tree order
     std::vector<Key> keys_;        // keys in tree order, while building
     std::vector<float> columns_;   // the same, dimension after dimension
     std::vector<Node> nodes_;
-    std::vector<double> axes_;        // kKeySize orthonormal axes of 192 each
+    std::vector<double> axes_;        // kAxes orthonormal axes of 192 each
+    std::vector<double> mean_;        // of the sample the axes came from
     double slack_ = 0;                // covers the keys' rounding
     std::vector<uint32_t> position_;  // tree position of each signature index
     std::vector<uint32_t> leafAt_;    // the leaf holding each tree position
-    std::vector<uint8_t> alive_;      // by tree position
+    // By tree position: 0 while present, infinity once removed, so a leaf
+    // scan adds it to the distances and tests them once.
+    std::vector<float> gone_;
     // The far side: signature indexes by decreasing distance from grey.
     std::vector<uint32_t> byGrey_;
     std::vector<double> greyDistance_;  // twice the distance, in byGrey_ order
