@@ -9,48 +9,58 @@ namespace pix {
 namespace {
 
 constexpr uint32_t kRunPadding = 64;
-constexpr uint32_t kLeafSize = 64;
+constexpr uint16_t kGone = 0x4000;  // a distance no coarse key reaches
+constexpr uint32_t kLeafSize = 256;
 constexpr int64_t kLargestDistance = int64_t{kSignatureSize} * 255 * 255;
 
 // The squared distance from key to the nearest point of a node's box.
 double BoxDistance(const SignatureIndex::Key& key, const SignatureIndex::Key& low, const SignatureIndex::Key& high)
 {
-    float d = 0;
+    // Without branches, in four running sums, so that it fits vectors.
+    std::array<float, 4> sums{};
     for (size_t i = 0; i < SignatureIndex::kKeySize; ++i) {
-        float diff = 0;
-        if (key[i] < low[i])
-            diff = low[i] - key[i];
-        else if (key[i] > high[i])
-            diff = key[i] - high[i];
-        d += diff * diff;
+        const float diff = std::max(std::max(low[i] - key[i], key[i] - high[i]), 0.0F);
+        sums[i % 4] += diff * diff;
     }
-    return d;
+    return (sums[0] + sums[1]) + (sums[2] + sums[3]);
 }
 
-// Bit k tells whether key k of a run of count <= 64 keys, stored column by
-// column stride apart, lies within radius of key (gone[k] is added to its
-// distance). A whole run of 64 is read, so columns and gone go on past the
-// last key. Runs on the widest vector unit the processor has.
+// Leaf scans read keys coarsened to whole steps of a sixteenth of the
+// search radius, one byte per coordinate: a step apart or less may be no
+// distance at all, each step more is at least a step's length, and a pair
+// more than kSteps steps apart in any coordinate is past the radius.
+constexpr int kSteps = 16;
+constexpr int kLimit = kSteps * kSteps;
+
+// Bit k tells whether key k of a run of count <= 64 coarse keys, stored
+// column by column stride apart, may lie within the radius of key (gone[k]
+// is added to its distance). A whole run of 64 is read, so columns and gone
+// go on past the last key. Runs on the widest vector unit the processor has.
 #if defined(__x86_64__) && defined(__GNUC__)
 __attribute__((target_clones("avx2", "default")))
 #endif
-uint64_t NearInRun(const float* columns, size_t stride, const SignatureIndex::Key& key, const float* gone,
-                   uint32_t count, float radius)
+uint64_t NearInRun(const uint8_t* columns, size_t stride, const uint8_t* key, const uint16_t* gone, uint32_t count)
 {
     constexpr uint32_t kRun = 64;
-    float distance[kRun];
+    uint16_t distance[kRun];
     std::copy_n(gone, kRun, distance);
     for (size_t d = 0; d < SignatureIndex::kKeySize; ++d) {
-        const float* column = columns + d * stride;
-        const float q = key[d];
+        const uint8_t* column = columns + d * stride;
+        const uint8_t q = key[d];
         for (uint32_t k = 0; k < kRun; ++k) {
-            const float diff = column[k] - q;
-            distance[k] += diff * diff;
+            const uint8_t apart = column[k] > q ? column[k] - q : q - column[k];
+            const uint8_t steps = std::min<uint8_t>(apart > 0 ? apart - 1 : 0, kSteps + 1);
+            distance[k] = static_cast<uint16_t>(distance[k] + steps * steps);
         }
     }
+    // Mostly no key of a run is near: one vector minimum tells.
+    uint16_t least = distance[0];
+    for (uint32_t k = 1; k < kRun; ++k)
+        least = std::min(least, distance[k]);
     uint64_t near = 0;
-    for (uint32_t k = 0; k < count; ++k)
-        near |= uint64_t{distance[k] <= radius} << k;
+    if (least <= kLimit)
+        for (uint32_t k = 0; k < count; ++k)
+            near |= uint64_t{distance[k] <= kLimit} << k;
     return near;
 }
 
@@ -159,6 +169,17 @@ SignatureIndex::Key SignatureIndex::KeyOf(const Signature& signature) const
     return key;
 }
 
+// Rounding to whole steps moves each coordinate by at most half a step,
+// and the clamp only brings coordinates closer, so two coarse coordinates
+// n steps apart belong to keys at least (n − 1) steps apart.
+SignatureIndex::CoarseKey SignatureIndex::Coarse(const Key& key) const
+{
+    CoarseKey coarse{};
+    for (size_t d = 0; d < kKeySize; ++d)
+        coarse[d] = static_cast<uint8_t>(128 + std::clamp<long>(std::lround((key[d] - centre_[d]) / step_), -127, 127));
+    return coarse;
+}
+
 SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, const std::vector<uint8_t>& present,
                                int tolerance)
     : signatures_(signatures), threshold_(tolerance)
@@ -166,7 +187,7 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
     for (uint32_t i = 0; i < signatures.size(); ++i)
         if (i < present.size() && present[i])
             order_.push_back(i);
-    gone_.assign(order_.size() + kRunPadding, 0.0F);
+    gone_.assign(order_.size() + kRunPadding, 0);
     auto place = [&] {
         position_.assign(signatures.size(), UINT32_MAX);
         for (uint32_t k = 0; k < order_.size(); ++k)
@@ -197,12 +218,24 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
     // Searches read the keys by column only; the rows served the build.
     // Each leaf's keys lie together, dimension after dimension, so that a
     // leaf is read front to back.
+    const double radius = std::sqrt(static_cast<double>(threshold_.NearLimit()) + slack_);
+    step_ = radius / kSteps;
+    for (size_t d = 0; d < kKeySize; ++d) {
+        float low = 0, high = 0;
+        if (!nodes_.empty()) {
+            low = nodes_[0].low[d];
+            high = nodes_[0].high[d];
+        }
+        centre_[d] = (static_cast<double>(low) + high) / 2;
+    }
     columns_.resize(kKeySize * (keys_.size() + kRunPadding));
     for (const Node& node : nodes_)
         if (node.left == 0)
-            for (uint32_t k = node.begin; k < node.end; ++k)
+            for (uint32_t k = node.begin; k < node.end; ++k) {
+                const CoarseKey coarse = Coarse(keys_[k]);
                 for (size_t d = 0; d < kKeySize; ++d)
-                    columns_[kKeySize * node.begin + d * (node.end - node.begin) + (k - node.begin)] = keys_[k][d];
+                    columns_[kKeySize * node.begin + d * (node.end - node.begin) + (k - node.begin)] = coarse[d];
+            }
     keys_ = {};
 
     if (threshold_.FarLimit() <= kLargestDistance) {
@@ -301,16 +334,22 @@ void SignatureIndex::Reaching(const IndexedSignature& query, std::vector<uint32_
 void SignatureIndex::Near(const Key& key, const IndexedSignature& query, std::vector<uint32_t>& out) const
 {
     const double radius = static_cast<double>(threshold_.NearLimit()) + slack_;
-    const auto leafRadius = static_cast<float>(radius);  // the slack covers its rounding
-    std::vector<uint32_t> stack{0};
+    const CoarseKey coarse = Coarse(key);
+    auto worth = [&](uint32_t at) {
+        const Node& node = nodes_[at];
+        return node.alive != 0 && BoxDistance(key, node.low, node.high) <= radius;
+    };
+    std::vector<uint32_t> stack;
+    if (worth(0))
+        stack.push_back(0);
     while (!stack.empty()) {
         const Node& node = nodes_[stack.back()];
         stack.pop_back();
-        if (node.alive == 0 || BoxDistance(key, node.low, node.high) > radius)
-            continue;
         if (node.left != 0) {
-            stack.push_back(node.left);
-            stack.push_back(node.right);
+            if (worth(node.left))
+                stack.push_back(node.left);
+            if (worth(node.right))
+                stack.push_back(node.right);
             continue;
         }
         // The leaf's keys lie dimension by dimension, so the distances of
@@ -319,7 +358,7 @@ void SignatureIndex::Near(const Key& key, const IndexedSignature& query, std::ve
         for (uint32_t first = node.begin; first < node.end; first += kRun) {
             const uint32_t count = std::min(kRun, node.end - first);
             uint64_t near = NearInRun(&columns_[kKeySize * node.begin + (first - node.begin)], node.end - node.begin,
-                                      key, &gone_[first], count, leafRadius);
+                                      coarse.data(), &gone_[first], count);
             for (; near != 0; near &= near - 1) {
                 const uint32_t k = static_cast<uint32_t>(std::countr_zero(near));
                 const IndexedSignature& other = inOrder_[first + k];
@@ -352,7 +391,7 @@ void SignatureIndex::Remove(uint32_t i)
     if (i >= position_.size() || position_[i] == UINT32_MAX || gone_[position_[i]] != 0)
         return;
     const uint32_t k = position_[i];
-    gone_[k] = std::numeric_limits<float>::infinity();
+    gone_[k] = kGone;
     if (nodes_.empty())
         return;
     for (uint32_t node = leafAt_[k];; node = nodes_[node].parent) {

@@ -67,16 +67,20 @@ private:
     std::vector<uint32_t> order_;  // signature indexes in tree order
     std::vector<IndexedSignature> inOrder_;  // the signatures in tree order
     std::vector<Key> keys_;        // keys in tree order, while building
-    std::vector<float> columns_;   // the same, dimension after dimension
+    using CoarseKey = std::array<uint8_t, kKeySize>;
+    CoarseKey Coarse(const Key& key) const;
+    double step_ = 1;                        // of the coarse keys
+    std::array<double, kKeySize> centre_{};  // of the keys, coarse 128
+    std::vector<uint8_t> columns_;  // the coarse keys, each leaf's dimension after dimension
     std::vector<Node> nodes_;
     std::vector<double> axes_;        // kAxes orthonormal axes of 192 each
     std::vector<double> mean_;        // of the sample the axes came from
     double slack_ = 0;                // covers the keys' rounding
     std::vector<uint32_t> position_;  // tree position of each signature index
     std::vector<uint32_t> leafAt_;    // the leaf holding each tree position
-    // By tree position: 0 while present, infinity once removed, so a leaf
-    // scan adds it to the distances and tests them once.
-    std::vector<float> gone_;
+    // By tree position: 0 while present, more than any coarse distance
+    // once removed, so a leaf scan adds it and tests the sum once.
+    std::vector<uint16_t> gone_;
     // The far side: signature indexes by decreasing distance from grey.
     std::vector<uint32_t> byGrey_;
     std::vector<double> greyDistance_;  // twice the distance, in byGrey_ order
