@@ -35,11 +35,9 @@ constexpr int kLimit = kSteps * kSteps;
 // Bit k tells whether key k of a run of count <= 64 coarse keys, stored
 // column by column stride apart, may lie within the radius of key (gone[k]
 // is added to its distance). A whole run of 64 is read, so columns and gone
-// go on past the last key. Runs on the widest vector unit the processor has.
-#if defined(__x86_64__) && defined(__GNUC__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-uint64_t NearInRun(const uint8_t* columns, size_t stride, const uint8_t* key, const uint16_t* gone, uint32_t count)
+// go on past the last key.
+[[gnu::always_inline]] inline uint64_t NearInRunOn(const uint8_t* columns, size_t stride, const uint8_t* key,
+                                                   const uint16_t* gone, uint32_t count)
 {
     constexpr uint32_t kRun = 64;
     uint16_t distance[kRun];
@@ -62,6 +60,27 @@ uint64_t NearInRun(const uint8_t* columns, size_t stride, const uint8_t* key, co
         for (uint32_t k = 0; k < count; ++k)
             near |= uint64_t{distance[k] <= kLimit} << k;
     return near;
+}
+
+// The same on the widest vector unit the processor has. The choice is made
+// on the first call rather than by the loader, whose early resolvers
+// sanitizers cannot run.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("avx2"))) uint64_t NearInRunAvx2(const uint8_t* columns, size_t stride, const uint8_t* key,
+                                                       const uint16_t* gone, uint32_t count)
+{
+    return NearInRunOn(columns, stride, key, gone, count);
+}
+#endif
+
+uint64_t NearInRun(const uint8_t* columns, size_t stride, const uint8_t* key, const uint16_t* gone, uint32_t count)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2)
+        return NearInRunAvx2(columns, stride, key, gone, count);
+#endif
+    return NearInRunOn(columns, stride, key, gone, count);
 }
 
 // Twice the distance of a signature from mid-grey (127.5 in every byte).
