@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <limits>
 #include <cmath>
 
 namespace pix {
@@ -234,8 +233,8 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
     inOrder_.reserve(order_.size());
     for (uint32_t i : order_)
         inOrder_.push_back(signatures[i]);
-    // Searches read the keys by column only; the rows served the build.
-    // Each leaf's keys lie together, dimension after dimension, so that a
+    // Searches read only the coarse keys; the rows served the build. Each
+    // leaf's coarse keys lie together, dimension after dimension, so that a
     // leaf is read front to back.
     const double radius = std::sqrt(static_cast<double>(threshold_.NearLimit()) + slack_);
     step_ = radius / kSteps;
