@@ -24,6 +24,7 @@
 #include "database/SignatureCache.h"
 #include "database/SimilaritySearch.h"
 #include "image/CImageBuffer.h"
+#include "support/AllPairsGroups.h"
 
 namespace {
 
@@ -115,29 +116,6 @@ Groups IndexGroups(const std::vector<pix::IndexedSignature>& signatures)
     return groups;
 }
 
-// The greedy grouping compared pair by pair.
-Groups AllPairsGroups(const std::vector<pix::IndexedSignature>& signatures)
-{
-    const pix::SimilarityThreshold threshold(kTolerance);
-    std::vector<uint8_t> valid(signatures.size(), 1);
-    Groups groups;
-    for (uint32_t i = 0; i < signatures.size(); ++i) {
-        if (!valid[i])
-            continue;
-        std::vector<uint32_t> group{i};
-        for (uint32_t j = 0; j < signatures.size(); ++j)
-            if (j != i && valid[j] && threshold.Reaches(signatures[i], signatures[j])) {
-                group.push_back(j);
-                valid[j] = 0;
-            }
-        if (group.size() > 1) {
-            valid[i] = 0;
-            groups.push_back(group);
-        }
-    }
-    return groups;
-}
-
 void BM_DupesGrouping(benchmark::State& state)
 {
     const auto n = static_cast<size_t>(state.range(0));
@@ -149,7 +127,7 @@ void BM_DupesGrouping(benchmark::State& state)
     }
     Groups groups;
     for (auto _ : state)
-        groups = allPairs ? AllPairsGroups(signatures) : IndexGroups(signatures);
+        groups = allPairs ? pix::AllPairsGroups(signatures, kTolerance) : IndexGroups(signatures);
     size_t grouped = 0;
     for (const auto& g : groups)
         grouped += g.size();
