@@ -7,7 +7,9 @@
 namespace pix {
 namespace {
 
-constexpr uint32_t kRunPadding = 64;
+// Leaves are scanned in runs of 64 keys, one bit each in a mask; the
+// coarse keys and removal marks go on for a run past the last key.
+constexpr uint32_t kRun = 64;
 constexpr uint16_t kGone = 0x4000;  // a distance no coarse key reaches
 constexpr uint32_t kLeafSize = 256;
 constexpr int64_t kLargestDistance = int64_t{kSignatureSize} * 255 * 255;
@@ -38,7 +40,6 @@ constexpr int kLimit = kSteps * kSteps;
 [[gnu::always_inline]] inline uint64_t NearInRunOn(const uint8_t* columns, size_t stride, const uint8_t* key,
                                                    const uint16_t* gone, uint32_t count)
 {
-    constexpr uint32_t kRun = 64;
     uint16_t distance[kRun];
     std::copy_n(gone, kRun, distance);
     for (size_t d = 0; d < SignatureIndex::kKeySize; ++d) {
@@ -104,19 +105,18 @@ void SignatureIndex::FindAxes(const std::vector<uint32_t>& indexes)
     constexpr size_t n = kSignatureSize;
     constexpr size_t kSample = 4096;
     const size_t step = std::max<size_t>(1, indexes.size() / kSample);
-    std::vector<double>& mean = mean_;
-    mean.assign(n, 0.0);
+    mean_.assign(n, 0.0);
     std::vector<double> covariance(size_t{n} * n, 0.0);
     size_t count = 0;
     for (size_t k = 0; k < indexes.size(); k += step, ++count)
         for (size_t i = 0; i < n; ++i)
-            mean[i] += signatures_[indexes[k]].bytes[i];
-    for (double& m : mean)
+            mean_[i] += signatures_[indexes[k]].bytes[i];
+    for (double& m : mean_)
         m /= static_cast<double>(std::max<size_t>(count, 1));
     std::vector<double> centred(n);
     for (size_t k = 0; k < indexes.size(); k += step) {
         for (size_t i = 0; i < n; ++i)
-            centred[i] = signatures_[indexes[k]].bytes[i] - mean[i];
+            centred[i] = signatures_[indexes[k]].bytes[i] - mean_[i];
         for (size_t i = 0; i < n; ++i)
             for (size_t j = i; j < n; ++j)
                 covariance[i * n + j] += centred[i] * centred[j];
@@ -205,7 +205,7 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
     for (uint32_t i = 0; i < signatures.size(); ++i)
         if (i < present.size() && present[i])
             order_.push_back(i);
-    gone_.assign(order_.size() + kRunPadding, 0);
+    gone_.assign(order_.size() + kRun, 0);
     auto place = [&] {
         position_.assign(signatures.size(), UINT32_MAX);
         for (uint32_t k = 0; k < order_.size(); ++k)
@@ -246,7 +246,7 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
         }
         centre_[d] = (static_cast<double>(low) + high) / 2;
     }
-    columns_.resize(kKeySize * (keys_.size() + kRunPadding));
+    columns_.resize(kKeySize * (keys_.size() + kRun));
     for (const Node& node : nodes_)
         if (node.left == 0)
             for (uint32_t k = node.begin; k < node.end; ++k) {
@@ -372,7 +372,6 @@ void SignatureIndex::Near(const Key& key, const IndexedSignature& query, std::ve
         }
         // The leaf's keys lie dimension by dimension, so the distances of
         // a run of them are summed side by side.
-        constexpr uint32_t kRun = 64;
         for (uint32_t first = node.begin; first < node.end; first += kRun) {
             const uint32_t count = std::min(kRun, node.end - first);
             uint64_t near = NearInRun(&columns_[kKeySize * node.begin + (first - node.begin)], node.end - node.begin,
