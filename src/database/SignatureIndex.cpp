@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstdlib>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace pix {
 namespace {
@@ -10,8 +15,7 @@ namespace {
 // Leaves are scanned in runs of 64 keys, one bit each in a mask; the
 // coarse keys and removal marks go on for a run past the last key.
 constexpr uint32_t kRun = 64;
-constexpr uint16_t kGone = 0x4000;  // a distance no coarse key reaches
-constexpr uint32_t kLeafSize = 256;
+constexpr uint32_t kLeafSize = 2048;
 constexpr int64_t kLargestDistance = int64_t{kSignatureSize} * 255 * 255;
 
 // The squared distance from key to the nearest point of a node's box.
@@ -26,53 +30,93 @@ double BoxDistance(const SignatureIndex::Key& key, const SignatureIndex::Key& lo
     return (sums[0] + sums[1]) + (sums[2] + sums[3]);
 }
 
-// Leaf scans read keys coarsened to whole steps of a sixteenth of the
-// search radius, one byte per coordinate: a step apart or less may be no
-// distance at all, each step more is at least a step's length, and a pair
-// more than kSteps steps apart in any coordinate is past the radius.
-constexpr int kSteps = 16;
+// Leaf scans read keys coarsened to whole steps of a 32nd of the search
+// radius, one byte per coordinate: a step apart or less may be no distance
+// at all, each step more is at least a step's length, and a pair more than
+// kSteps steps apart in any coordinate is past the radius. Coordinates go
+// in pairs, the two of a key side by side, so that one multiply-add of
+// bytes squares and sums both; a last, empty coordinate fills the pair.
+constexpr int kSteps = 32;
 constexpr int kLimit = kSteps * kSteps;
+constexpr size_t kPairs = (SignatureIndex::kKeySize + 1) / 2;
+constexpr uint16_t kGone = 0x2000;  // beyond kLimit; with kPairs × 2 × 33² it stays below 2¹⁵
 
-// Bit k tells whether key k of a run of count <= 64 coarse keys, stored
-// column by column stride apart, may lie within the radius of key (gone[k]
-// is added to its distance). A whole run of 64 is read, so columns and gone
-// go on past the last key.
-[[gnu::always_inline]] inline uint64_t NearInRunOn(const uint8_t* columns, size_t stride, const uint8_t* key,
-                                                   const uint16_t* gone, uint32_t count)
+// Bit k tells whether key k of a run of count <= 64 coarse keys may lie
+// within the radius of key (gone[k] is added to its distance). A run's
+// pair of coordinates p starts at columns + p × stride. A whole run of 64
+// is read, so columns and gone go on past the last key.
+uint64_t NearInRunPlain(const uint8_t* columns, size_t stride, const uint8_t* key, const uint16_t* gone,
+                        uint32_t count)
 {
     uint16_t distance[kRun];
     std::copy_n(gone, kRun, distance);
-    for (size_t d = 0; d < SignatureIndex::kKeySize; ++d) {
-        const uint8_t* column = columns + d * stride;
-        const uint8_t q = key[d];
+    for (size_t d = 0; d < 2 * kPairs; ++d) {
+        const uint8_t* column = columns + (d / 2) * stride + d % 2;
         for (uint32_t k = 0; k < kRun; ++k) {
-            const uint8_t apart = column[k] > q ? column[k] - q : q - column[k];
-            const uint8_t steps = std::min<uint8_t>(apart > 0 ? apart - 1 : 0, kSteps + 1);
+            const int apart = std::abs(int{column[2 * k]} - key[d]);
+            const int steps = std::min(std::max(apart - 1, 0), kSteps + 1);
             distance[k] = static_cast<uint16_t>(distance[k] + steps * steps);
         }
     }
-    // Mostly no key of a run is near: one vector minimum tells.
-    uint16_t least = distance[0];
-    for (uint32_t k = 1; k < kRun; ++k)
-        least = std::min(least, distance[k]);
     uint64_t near = 0;
-    if (least <= kLimit)
-        for (uint32_t k = 0; k < count; ++k)
-            near |= uint64_t{distance[k] <= kLimit} << k;
+    for (uint32_t k = 0; k < count; ++k)
+        near |= uint64_t{distance[k] <= kLimit} << k;
     return near;
 }
 
-// The same on the widest vector unit the processor has. The choice is made
-// on the first call rather than by the loader, whose early resolvers
-// sanitizers cannot run.
 #if defined(__x86_64__) && defined(__GNUC__)
+// Sets far[r] to the lanes of sums[r] past the limit; true when all are.
+__attribute__((target("avx2"))) inline bool AllFar(const __m256i* sums, __m256i* far)
+{
+    const __m256i limit = _mm256_set1_epi16(kLimit);
+    for (int r = 0; r < 4; ++r)
+        far[r] = _mm256_cmpgt_epi16(sums[r], limit);
+    const __m256i all = _mm256_and_si256(_mm256_and_si256(far[0], far[1]), _mm256_and_si256(far[2], far[3]));
+    return _mm256_testc_si256(all, _mm256_set1_epi8(-1)) != 0;
+}
+
+// The same, 32 coordinates at a time: absolute differences by saturating
+// subtraction, then the pairs' squares summed into 16 bits at once.
 __attribute__((target("avx2"))) uint64_t NearInRunAvx2(const uint8_t* columns, size_t stride, const uint8_t* key,
                                                        const uint16_t* gone, uint32_t count)
 {
-    return NearInRunOn(columns, stride, key, gone, count);
+    const __m256i one = _mm256_set1_epi8(1);
+    const __m256i most = _mm256_set1_epi8(kSteps + 1);
+    __m256i sums[4];
+    for (int r = 0; r < 4; ++r)
+        sums[r] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(gone + 16 * r));
+    __m256i far[4];
+    for (size_t p = 0; p < kPairs; ++p) {
+        const __m256i q = _mm256_set1_epi16(static_cast<int16_t>(key[2 * p] | key[2 * p + 1] << 8));
+        const uint8_t* pair = columns + p * stride;
+        for (int r = 0; r < 4; ++r) {
+            const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pair + 32 * r));
+            const __m256i apart = _mm256_or_si256(_mm256_subs_epu8(x, q), _mm256_subs_epu8(q, x));
+            const __m256i steps = _mm256_min_epu8(_mm256_subs_epu8(apart, one), most);
+            sums[r] = _mm256_add_epi16(sums[r], _mm256_maddubs_epi16(steps, steps));
+        }
+        // The leading coordinates vary most: after them, a run is mostly
+        // past the radius already.
+        if ((p == 1 || p == 3) && AllFar(sums, far))
+            return 0;
+    }
+    // Mostly no key of a run is near: one test tells.
+    if (AllFar(sums, far))
+        return 0;
+    // Packing works within 128-bit halves; the permutation puts keys back
+    // in order.
+    const __m256i low = _mm256_permute4x64_epi64(_mm256_packs_epi16(far[0], far[1]), 0xD8);
+    const __m256i high = _mm256_permute4x64_epi64(_mm256_packs_epi16(far[2], far[3]), 0xD8);
+    uint64_t near = ~(uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(low))} |
+                      uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(high))} << 32);
+    if (count < kRun)
+        near &= (uint64_t{1} << count) - 1;
+    return near;
 }
 #endif
 
+// The choice of vector unit is made on the first call rather than by the
+// loader, whose early resolvers sanitizers cannot run.
 uint64_t NearInRun(const uint8_t* columns, size_t stride, const uint8_t* key, const uint16_t* gone, uint32_t count)
 {
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -80,7 +124,7 @@ uint64_t NearInRun(const uint8_t* columns, size_t stride, const uint8_t* key, co
     if (avx2)
         return NearInRunAvx2(columns, stride, key, gone, count);
 #endif
-    return NearInRunOn(columns, stride, key, gone, count);
+    return NearInRunPlain(columns, stride, key, gone, count);
 }
 
 // Twice the distance of a signature from mid-grey (127.5 in every byte).
@@ -246,13 +290,14 @@ SignatureIndex::SignatureIndex(const std::vector<IndexedSignature>& signatures, 
         }
         centre_[d] = (static_cast<double>(low) + high) / 2;
     }
-    columns_.resize(kKeySize * (keys_.size() + kRun));
+    columns_.resize(kCoarseSize * (keys_.size() + kRun));
     for (const Node& node : nodes_)
         if (node.left == 0)
             for (uint32_t k = node.begin; k < node.end; ++k) {
                 const CoarseKey coarse = Coarse(keys_[k]);
-                for (size_t d = 0; d < kKeySize; ++d)
-                    columns_[kKeySize * node.begin + d * (node.end - node.begin) + (k - node.begin)] = coarse[d];
+                for (size_t d = 0; d < kCoarseSize; ++d)
+                    columns_[kCoarseSize * node.begin + (d / 2) * 2 * (node.end - node.begin) + 2 * (k - node.begin) +
+                             d % 2] = coarse[d];
             }
     keys_ = {};
 
@@ -332,57 +377,96 @@ uint32_t SignatureIndex::Build(uint32_t begin, uint32_t end, uint32_t parent)
 
 void SignatureIndex::Reaching(const IndexedSignature& query, std::vector<uint32_t>& out) const
 {
-    const size_t first = out.size();
+    const IndexedSignature* queries[] = {&query};
+    std::vector<uint32_t>* outs[] = {&out};
+    Reaching(queries, outs);
+}
+
+void SignatureIndex::Reaching(std::span<const IndexedSignature* const> queries,
+                              std::span<std::vector<uint32_t>* const> outs) const
+{
+    std::vector<size_t> firsts(outs.size());
+    for (size_t q = 0; q < outs.size(); ++q)
+        firsts[q] = outs[q]->size();
     if (threshold_.None())
         return;
     if (threshold_.All()) {
-        for (uint32_t i : order_)
-            if (gone_[position_[i]] == 0)
-                out.push_back(i);
-        std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
-        return;
+        for (std::vector<uint32_t>* out : outs)
+            for (uint32_t i : order_)
+                if (gone_[position_[i]] == 0)
+                    out->push_back(i);
+    } else {
+        if (!nodes_.empty())
+            Near(queries, outs);
+        if (!byGrey_.empty())
+            for (size_t q = 0; q < queries.size(); ++q)
+                Far(*queries[q], *outs[q]);
     }
-    if (!nodes_.empty())
-        Near(KeyOf(query.bytes), query, out);
-    if (!byGrey_.empty())
-        Far(query, out);
-    std::sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end());
+    for (size_t q = 0; q < outs.size(); ++q)
+        std::sort(outs[q]->begin() + static_cast<std::ptrdiff_t>(firsts[q]), outs[q]->end());
 }
 
-void SignatureIndex::Near(const Key& key, const IndexedSignature& query, std::vector<uint32_t>& out) const
+void SignatureIndex::Near(std::span<const IndexedSignature* const> queries,
+                          std::span<std::vector<uint32_t>* const> outs) const
 {
     const double radius = static_cast<double>(threshold_.NearLimit()) + slack_;
-    const CoarseKey coarse = Coarse(key);
-    auto worth = [&](uint32_t at) {
-        const Node& node = nodes_[at];
-        return node.alive != 0 && BoxDistance(key, node.low, node.high) <= radius;
+    std::vector<Key> keys(queries.size());
+    std::vector<CoarseKey> coarse(queries.size());
+    for (size_t q = 0; q < queries.size(); ++q) {
+        keys[q] = KeyOf(queries[q]->bytes);
+        coarse[q] = Coarse(keys[q]);
+    }
+    // Depth first. A visit is a node and the queries whose ball reaches
+    // its box, a range of reaching; a visit's range is the last one while
+    // it is on top of the stack, so popping it frees all after it.
+    struct Visit {
+        uint32_t node;
+        size_t begin, end;
     };
-    std::vector<uint32_t> stack;
-    if (worth(0))
-        stack.push_back(0);
+    std::vector<uint32_t> reaching;
+    std::vector<Visit> stack;
+    auto visit = [&](uint32_t at, size_t begin, size_t end) {
+        const Node& node = nodes_[at];
+        if (node.alive == 0)
+            return;
+        const size_t start = reaching.size();
+        for (size_t k = begin; k < end; ++k) {
+            const uint32_t q = reaching[k];
+            if (BoxDistance(keys[q], node.low, node.high) <= radius)
+                reaching.push_back(q);
+        }
+        if (reaching.size() > start)
+            stack.push_back({at, start, reaching.size()});
+    };
+    for (uint32_t q = 0; q < queries.size(); ++q)
+        reaching.push_back(q);
+    visit(0, 0, reaching.size());
     while (!stack.empty()) {
-        const Node& node = nodes_[stack.back()];
+        const Visit v = stack.back();
         stack.pop_back();
+        reaching.resize(v.end);
+        const Node& node = nodes_[v.node];
         if (node.left != 0) {
-            if (worth(node.left))
-                stack.push_back(node.left);
-            if (worth(node.right))
-                stack.push_back(node.right);
+            visit(node.left, v.begin, v.end);
+            visit(node.right, v.begin, v.end);
             continue;
         }
-        // The leaf's keys lie dimension by dimension, so the distances of
-        // a run of them are summed side by side.
+        // The leaf's keys lie pair of dimensions by pair, so the distances
+        // of a run of them are summed side by side; a run stays in the
+        // nearest cache while every query reaching the leaf scans it.
         for (uint32_t first = node.begin; first < node.end; first += kRun) {
             const uint32_t count = std::min(kRun, node.end - first);
-            uint64_t near = NearInRun(&columns_[kKeySize * node.begin + (first - node.begin)], node.end - node.begin,
-                                      coarse.data(), &gone_[first], count);
-            for (; near != 0; near &= near - 1) {
-                const uint32_t k = static_cast<uint32_t>(std::countr_zero(near));
-                const IndexedSignature& other = inOrder_[first + k];
-                if (threshold_.CannotReach(query, other))
-                    continue;
-                if (SignatureDistance(query.bytes, other.bytes) <= threshold_.NearLimit())
-                    out.push_back(order_[first + k]);
+            const uint8_t* run = &columns_[kCoarseSize * node.begin + 2 * (first - node.begin)];
+            for (size_t k = v.begin; k < v.end; ++k) {
+                const uint32_t q = reaching[k];
+                uint64_t near = NearInRun(run, 2 * (node.end - node.begin), coarse[q].data(), &gone_[first], count);
+                for (; near != 0; near &= near - 1) {
+                    const uint32_t at = first + static_cast<uint32_t>(std::countr_zero(near));
+                    const IndexedSignature& other = inOrder_[at];
+                    if (!threshold_.CannotReach(*queries[q], other) &&
+                        SignatureDistance(queries[q]->bytes, other.bytes) <= threshold_.NearLimit())
+                        outs[q]->push_back(order_[at]);
+                }
             }
         }
     }

@@ -21,6 +21,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "database/Signature.h"
@@ -38,6 +39,13 @@ public:
     // signature not removed that reaches the tolerance with query (the
     // query's own index too, when it is one of them).
     void Reaching(const IndexedSignature& query, std::vector<uint32_t>& out) const;
+
+    // The same for many queries at once: appends to *outs[q] the answer for
+    // *queries[q]. The tree is walked once for all of them, and each leaf
+    // read once for all whose tolerance reaches it, so that a batch costs
+    // far less memory traffic than its queries one by one.
+    void Reaching(std::span<const IndexedSignature* const> queries,
+                  std::span<std::vector<uint32_t>* const> outs) const;
 
     // Takes signature i out of later answers; the tree skips branches left
     // empty, so a search that groups most signatures speeds up as it goes.
@@ -59,7 +67,7 @@ private:
         uint32_t alive = 0;           // points not removed below
     };
     uint32_t Build(uint32_t begin, uint32_t end, uint32_t parent);
-    void Near(const Key& key, const IndexedSignature& query, std::vector<uint32_t>& out) const;
+    void Near(std::span<const IndexedSignature* const> queries, std::span<std::vector<uint32_t>* const> outs) const;
     void Far(const IndexedSignature& query, std::vector<uint32_t>& out) const;
 
     const std::vector<IndexedSignature>& signatures_;
@@ -67,11 +75,12 @@ private:
     std::vector<uint32_t> order_;  // signature indexes in tree order
     std::vector<IndexedSignature> inOrder_;  // the signatures in tree order
     std::vector<Key> keys_;        // keys in tree order, while building
-    using CoarseKey = std::array<uint8_t, kKeySize>;
+    static constexpr size_t kCoarseSize = (kKeySize + 1) / 2 * 2;  // coordinates go in pairs
+    using CoarseKey = std::array<uint8_t, kCoarseSize>;
     CoarseKey Coarse(const Key& key) const;
     double step_ = 1;                        // of the coarse keys
     std::array<double, kKeySize> centre_{};  // of the keys, coarse 128
-    std::vector<uint8_t> columns_;  // the coarse keys, each leaf's dimension after dimension
+    std::vector<uint8_t> columns_;  // the coarse keys, each leaf's pairs of dimensions after each other
     std::vector<Node> nodes_;
     std::vector<double> axes_;        // kAxes orthonormal axes of 192 each
     std::vector<double> mean_;        // of the sample the axes came from

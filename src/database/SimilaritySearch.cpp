@@ -96,22 +96,12 @@ int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vect
 {
     SignatureIndex index(signatures, valid, tolerance);
     const int turns = turned ? kSignatureTurns : 1;
-    auto reaching = [&](size_t i, std::vector<uint32_t>& out) {
-        out.clear();
-        index.Reaching(signatures[i], out);
-        // A turned copy matches in one of the ways; the answers are merged.
-        for (int turn = 1; turn < turns; ++turn)
-            index.Reaching(IndexSignature(TurnSignature(signatures[i].bytes, turn)), out);
-        if (turns > 1) {
-            std::sort(out.begin(), out.end());
-            out.erase(std::unique(out.begin(), out.end()), out.end());
-        }
-    };
 
-    // The index is asked about a batch of leaders at a time, on two threads
-    // while nothing changes it; the groups are then made in order, leaving
-    // out what earlier groups of the batch took.
-    constexpr size_t kBatch = 128;
+    // The index is asked about a batch of leaders at a time, half on each
+    // of two threads, while nothing changes it; the groups are then made
+    // in order, leaving out what earlier groups of the batch took. A
+    // turned copy matches in one of the ways; the answers are merged.
+    constexpr size_t kBatch = 1024;
     std::vector<std::vector<uint32_t>> answers(kBatch);
     std::vector<uint32_t> members;
     const size_t end = std::min(leaders, signatures.size());
@@ -119,9 +109,28 @@ int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vect
     for (size_t start = 0; start < end; start += kBatch) {
         const size_t count = std::min(kBatch, end - start);
         auto answer = [&](size_t parity) {
-            for (size_t k = parity; k < count; k += 2)
-                if (valid[start + k])
-                    reaching(start + k, answers[k]);
+            std::vector<IndexedSignature> turnedCopies;
+            turnedCopies.reserve((count + 1) / 2 * static_cast<size_t>(turns - 1));  // pointers into it stay
+            std::vector<const IndexedSignature*> queries;
+            std::vector<std::vector<uint32_t>*> outs;
+            for (size_t k = parity; k < count; k += 2) {
+                answers[k].clear();
+                if (!valid[start + k])
+                    continue;
+                queries.push_back(&signatures[start + k]);
+                outs.push_back(&answers[k]);
+                for (int turn = 1; turn < turns; ++turn) {
+                    turnedCopies.push_back(IndexSignature(TurnSignature(signatures[start + k].bytes, turn)));
+                    queries.push_back(&turnedCopies.back());
+                    outs.push_back(&answers[k]);
+                }
+            }
+            index.Reaching(queries, outs);
+            if (turns > 1)
+                for (size_t k = parity; k < count; k += 2) {
+                    std::sort(answers[k].begin(), answers[k].end());
+                    answers[k].erase(std::unique(answers[k].begin(), answers[k].end()), answers[k].end());
+                }
         };
         {
             std::jthread other(answer, 1);
