@@ -1,6 +1,7 @@
 // The similar-image searches of the main window: duplicates among chosen
 // files, and files like the active image or like the pictures of the
 // active contact sheet. Results open as contact sheets or image windows.
+#include <QDir>
 #include <QFile>
 #include <QMdiArea>
 #include <QStandardPaths>
@@ -162,11 +163,13 @@ void CPixadromeApp::OnFindSimilarToThis()
     const auto setup = AskSearch(*this, prompter_, tr("Select images to compare with"), false);
     if (!setup)
         return;
+    VerdictStore verdicts;
+    verdicts.Load(VerdictStorePath(database_.ConfiguredPath()));
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
     SignatureCacheFile cache(SharedSignatureCache());
     FindSimilarToThis(view->Document().Image(), setup->files, setup->tolerance, progress, prompter_, sink,
-                      cache.Get());
+                      cache.Get(), &verdicts, QDir::toNativeSeparators(view->Document().PathName()).toStdString());
 }
 
 void CPixadromeApp::OnFindSimilarToThese()
@@ -181,11 +184,13 @@ void CPixadromeApp::OnFindSimilarToThese()
     const auto setup = AskSearch(*this, prompter_, tr("Select images to compare with"), true);
     if (!setup)
         return;
+    VerdictStore verdicts;
+    verdicts.Load(VerdictStorePath(database_.ConfiguredPath()));
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
     SignatureCacheFile cache(SharedSignatureCache());
     FindSimilarToThese(references, setup->files, setup->tolerance, setup->allMode, progress, prompter_, sink,
-                       cache.Get());
+                       cache.Get(), &verdicts);
 }
 
 }  // namespace pix

@@ -329,7 +329,9 @@ int CmdSimilar(const QStringList& args, CliStreams io)
     CliPrompter prompter(io.err);
     PrintingSink sink(io.out);
     SignatureCacheFile cache(cacheOptions.File(parser));
-    FindSimilarToThis(reference, files, t, progress, prompter, sink, cache.Get());
+    VerdictStore verdicts;
+    verdicts.Load(VerdictsFile(parser, cacheOptions.db));
+    FindSimilarToThis(reference, files, t, progress, prompter, sink, cache.Get(), &verdicts, refPath);
     return 0;
 }
 

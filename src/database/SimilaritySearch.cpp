@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -41,6 +42,36 @@ void ShowMatches(const std::vector<std::string>& list, Prompter& prompter, Searc
     else
         prompter.Show(MsgId::NoSimilarImage);
 }
+
+// Whether the verdicts hold two files to be no duplicates. A file's
+// content id is read the first time a pair with it is asked about, so only
+// files that match anything are read whole.
+class VerdictCheck {
+public:
+    explicit VerdictCheck(const VerdictStore* verdicts) : verdicts_(verdicts && !verdicts->Empty() ? verdicts : nullptr)
+    {
+    }
+    explicit operator bool() const { return verdicts_ != nullptr; }
+    bool Apart(const std::string& a, const std::string& b)
+    {
+        if (!verdicts_)
+            return false;
+        const std::optional<ContentId>& idA = IdOf(a);  // map nodes stay put
+        const std::optional<ContentId>& idB = IdOf(b);
+        return idA && idB && verdicts_->AreNotDuplicates(*idA, *idB);
+    }
+
+private:
+    const std::optional<ContentId>& IdOf(const std::string& path)
+    {
+        auto [at, added] = ids_.try_emplace(path);
+        if (added)
+            at->second = ContentIdOfFile(path);
+        return at->second;
+    }
+    const VerdictStore* verdicts_;
+    std::unordered_map<std::string, std::optional<ContentId>> ids_;
+};
 
 }  // namespace
 
@@ -190,23 +221,10 @@ int FindDupes(const std::vector<std::string>& paths, size_t leaders, int toleran
 
     if (leaders < n)
         progress.SetRange(0, static_cast<int>(leaders));
-    // Content ids are read only for pairs that match, and only once.
-    std::vector<std::optional<ContentId>> ids(verdicts && !verdicts->Empty() ? n : 0);
-    std::vector<uint8_t> idRead(ids.size(), 0);
-    auto idOf = [&](uint32_t k) -> const std::optional<ContentId>& {
-        if (!idRead[k]) {
-            ids[k] = ContentIdOfFile(paths[k]);
-            idRead[k] = 1;
-        }
-        return ids[k];
-    };
+    VerdictCheck verdictCheck(verdicts);
     std::function<bool(uint32_t, uint32_t)> apart;
-    if (!ids.empty())
-        apart = [&](uint32_t a, uint32_t b) {
-            const std::optional<ContentId>& idA = idOf(a);
-            const std::optional<ContentId>& idB = idOf(b);
-            return idA && idB && verdicts->AreNotDuplicates(*idA, *idB);
-        };
+    if (verdictCheck)
+        apart = [&](uint32_t a, uint32_t b) { return verdictCheck.Apart(paths[a], paths[b]); };
     int windows = openWindows;
     const int matches = GroupBySimilarity(
         signatures, std::move(valid), tolerance, leaders,
@@ -265,9 +283,11 @@ int FindDupesOfNew(const std::vector<std::string>& newPaths, const std::vector<s
 
 std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const std::vector<std::string>& paths,
                                            int tolerance, Progress& progress, Prompter& prompter,
-                                           SearchResultSink& sink, SignatureCache* cache)
+                                           SearchResultSink& sink, SignatureCache* cache,
+                                           const VerdictStore* verdicts, const std::string& referencePath)
 {
     const Signature wanted = ComputeSignature(reference);
+    VerdictCheck verdictCheck(referencePath.empty() ? nullptr : verdicts);
     std::vector<std::string> list;
     progress.SetRange(0, static_cast<int>(paths.size()));
     {
@@ -276,7 +296,7 @@ std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const 
             if (!progress.Step(CheckingText(list.size(), paths[i]), static_cast<int>(i)))
                 break;
             std::optional<Signature> s = loader.Take(i, progress);
-            if (s && CompareSignatures(wanted, *s) >= tolerance)
+            if (s && CompareSignatures(wanted, *s) >= tolerance && !verdictCheck.Apart(referencePath, paths[i]))
                 list.push_back(paths[i]);
         }
     }
@@ -287,9 +307,11 @@ std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const 
 std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& referencePaths,
                                             const std::vector<std::string>& candidatePaths, int tolerance,
                                             bool allMode, Progress& progress, Prompter& prompter,
-                                            SearchResultSink& sink, SignatureCache* cache)
+                                            SearchResultSink& sink, SignatureCache* cache,
+                                            const VerdictStore* verdicts)
 {
     const uint32_t loadSize = LoadSizeForTolerance(tolerance);
+    VerdictCheck verdictCheck(verdicts);
     const size_t m = referencePaths.size();
     std::vector<Signature> references(m);
     std::vector<uint8_t> valid(m, 0);
@@ -327,7 +349,8 @@ std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& refe
             for (size_t j = 0; j < m; ++j) {
                 if (!valid[j] || lowerReferences[j] == lower)
                     continue;
-                const bool reaches = CompareSignatures(references[j], *s) >= tolerance;
+                const bool reaches = CompareSignatures(references[j], *s) >= tolerance &&
+                                     !verdictCheck.Apart(referencePaths[j], candidate);
                 if (allMode) {
                     if (!reaches) {
                         allReach = false;

@@ -90,22 +90,28 @@ int FindDupesOfNew(const std::vector<std::string>& newPaths, const std::vector<s
                    const VerdictStore* verdicts = nullptr, bool turned = false);
 
 // The files whose similarity to the reference picture (taken at its full
-// size) reaches tolerance: several open as a sheet, one as an image.
-// Returns the matching paths in list order.
+// size) reaches tolerance: several open as a sheet, one as an image. A
+// file the verdicts hold to be no duplicate of referencePath, the file the
+// reference came from, is left out. Returns the matching paths in list
+// order.
 std::vector<std::string> FindSimilarToThis(const CImageBuffer& reference, const std::vector<std::string>& paths,
                                            int tolerance, Progress& progress, Prompter& prompter,
-                                           SearchResultSink& sink, SignatureCache* cache = nullptr);
+                                           SearchResultSink& sink, SignatureCache* cache = nullptr,
+                                           const VerdictStore* verdicts = nullptr,
+                                           const std::string& referencePath = {});
 
 // The candidates similar to the pictures of a contact sheet (references in
 // display order). With allMode false ("At least one") each matching
 // candidate is listed after the first reference it matches; with allMode
 // true ("All thumbnails") a candidate is listed when no reference it is
 // compared with scores below the tolerance. A reference is never compared
-// with its own file (paths compared lower-cased). Returns the list.
+// with its own file (paths compared lower-cased), and a pair the verdicts
+// hold to be no duplicates does not match. Returns the list.
 std::vector<std::string> FindSimilarToThese(const std::vector<std::string>& referencePaths,
                                             const std::vector<std::string>& candidatePaths, int tolerance,
                                             bool allMode, Progress& progress, Prompter& prompter,
-                                            SearchResultSink& sink, SignatureCache* cache = nullptr);
+                                            SearchResultSink& sink, SignatureCache* cache = nullptr,
+                                            const VerdictStore* verdicts = nullptr);
 
 // Loads the signatures of a list of files on worker threads, at most a
 // few files ahead of the caller, who takes them in list order, through a

@@ -135,6 +135,8 @@ TEST(CliSearch, AVerdictKeepsAPairApartAndJsonTellsTheCopyToKeep)
     std::filesystem::rename(big, dir.File("renamed.bmp"));
     r = Call(CmdDupes, {"dupes", Q(small), Q(dir.File("renamed.bmp")), Q(same), "--db", db});
     EXPECT_EQ(r.out, small + "\n" + same + "\n");
+    r = Call(CmdSimilar, {"similar", Q(small), Q(dir.File("renamed.bmp")), Q(same), "--db", db});
+    EXPECT_EQ(r.out, same + "\n");
     EXPECT_EQ(Call(CmdVerdict, {"verdict", "not-duplicates", Q(big), Q(small), "--db", db}).status, 1);
     EXPECT_EQ(Call(CmdVerdict, {"verdict", "maybe", "--db", db}).status, 2);
 }

@@ -145,7 +145,7 @@ TEST(FindDupesInFolder, GroupsGreedilyInFileOrder)
     EXPECT_EQ(prompter.texts, (std::vector<std::string>{"No matches found."}));
 }
 
-TEST(FindDupesInFolder, APairJudgedNotDuplicatesStaysApartAfterARename)
+TEST(FindDupesInFolder, APairJudgedNotDuplicatesStaysApartAfterARenameInEverySearch)
 {
     Planted f;
     test::RecordingPrompter prompter;
@@ -158,6 +158,8 @@ TEST(FindDupesInFolder, APairJudgedNotDuplicatesStaysApartAfterARename)
     EXPECT_EQ(FindDupesInFolder({moved, f.a30, f.a31}, 95, 0, progress, prompter, sink, 0, nullptr, &verdicts), 2);
     ASSERT_EQ(sink.sheets.size(), 1u);
     EXPECT_EQ(sink.sheets[0].paths, (Paths{moved, f.a31}));
+    EXPECT_EQ(FindSimilarToThese({moved}, {f.a30, f.a31}, 95, false, progress, prompter, sink, nullptr, &verdicts),
+              (Paths{moved, f.a31}));
 }
 
 TEST(FindDupesInFolder, StopsAtTheWindowLimitAtASheetFailureAndAtCancel)
