@@ -28,9 +28,9 @@ struct ReviewWindow {
     RunningApp app;
     TempDir dir;
     std::unique_ptr<CDuplicateReviewDlg> window;
-    void Open(const std::vector<std::vector<std::string>>& groups)
+    void Open(const std::vector<std::vector<std::string>>& groups, const std::string& verdicts = "pixadrome.verdicts")
     {
-        window = std::make_unique<CDuplicateReviewDlg>(*app.app, groups, dir.File("pixadrome.verdicts"));
+        window = std::make_unique<CDuplicateReviewDlg>(*app.app, groups, dir.File(verdicts));
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
@@ -137,15 +137,18 @@ TEST(DuplicateReview, ADeleteMarkIsRefusedOnAGoneOrChangedFileAndOnTheLastCopy)
 
 TEST(DuplicateReview, ApplyMovesTheMarkedFileToTheTrashAfterOneQuestion)
 {
+    // A file changed after it was marked is left where it is.
     const struct {
         Qt::Key key;
         Answer answer;
-        MsgId asked;
+        bool changed;
+        std::vector<MsgId> asked;
         bool trashed, closed;
-    } rows[] = {{Qt::Key_Return, Answer::Yes, MsgId::ReviewConfirmTrash, true, true},
-                {Qt::Key_Return, Answer::No, MsgId::ReviewConfirmTrash, false, false},
-                {Qt::Key_Escape, Answer::Yes, MsgId::ReviewApplyOnClose, true, true},
-                {Qt::Key_Escape, Answer::No, MsgId::ReviewApplyOnClose, false, true}};
+    } rows[] = {{Qt::Key_Return, Answer::Yes, false, {MsgId::ReviewConfirmTrash}, true, true},
+                {Qt::Key_Return, Answer::No, false, {MsgId::ReviewConfirmTrash}, false, false},
+                {Qt::Key_Escape, Answer::Yes, false, {MsgId::ReviewApplyOnClose}, true, true},
+                {Qt::Key_Escape, Answer::No, false, {MsgId::ReviewApplyOnClose}, false, true},
+                {Qt::Key_Return, Answer::Yes, true, {MsgId::ReviewConfirmTrash, MsgId::ReviewFileChanged}, false, true}};
     int n = 0;
     for (const auto& row : rows) {
         ReviewWindow review;
@@ -155,15 +158,27 @@ TEST(DuplicateReview, ApplyMovesTheMarkedFileToTheTrashAfterOneQuestion)
         const std::string third = WritePattern(review.dir, "third.bmp", 30, 20);
         review.Open({{keep, copy, third}});
         review.Keys({Qt::Key_Right, Qt::Key_D});
+        if (row.changed)
+            std::ofstream(copy, std::ios::app) << "more";
         review.app.prompter.script = {row.answer};
         QTest::keyClick(review.window.get(), row.key, row.key == Qt::Key_Return ? Qt::ControlModifier : Qt::NoModifier);
-        EXPECT_EQ(review.app.prompter.ids, std::vector<MsgId>{row.asked});
+        EXPECT_EQ(review.app.prompter.ids, row.asked);
         EXPECT_EQ(std::filesystem::exists(copy), !row.trashed) << name;
         EXPECT_EQ(QFile::exists(Trashed(name)), row.trashed) << name;
         EXPECT_TRUE(std::filesystem::exists(keep) && std::filesystem::exists(third));
         EXPECT_EQ(review.window->isVisible(), !row.closed);
     }
     EXPECT_EQ(Message(MsgId::ReviewConfirmTrash).text, "Move %d of the reviewed files to the trash?");
+}
+
+TEST(DuplicateReview, VerdictsThatCannotBeWrittenAreReported)
+{
+    ReviewWindow review;
+    review.Open({{WritePattern(review.dir, "a.bmp", 30, 20), WritePattern(review.dir, "b.bmp", 32, 20)}},
+                "a.bmp/pixadrome.verdicts");  // a file stands where the folder should be
+    review.Keys({Qt::Key_N});
+    QTest::mouseClick(review.window->ApplyButton(), Qt::LeftButton);
+    EXPECT_EQ(review.app.prompter.ids, std::vector<MsgId>{MsgId::VerdictsWriteFailed});
 }
 
 // Accepts the next Twin Seeker dialog as it comes.
