@@ -132,13 +132,19 @@ int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vect
     // of two threads, while nothing changes it; the groups are then made
     // in order, leaving out what earlier groups of the batch took. A
     // turned copy matches in one of the ways; the answers are merged.
-    constexpr size_t kBatch = 1024;
-    std::vector<std::vector<uint32_t>> answers(kBatch);
+    // Larger batches share more of the index's memory traffic; a batch
+    // grows while it is answered quickly and shrinks when it keeps the
+    // caller's progress waiting.
+    constexpr size_t kLeastBatch = 64, kMostBatch = 1024;
+    constexpr auto kQuick = std::chrono::milliseconds(25), kSlow = std::chrono::milliseconds(100);
+    size_t batch = kLeastBatch;
+    std::vector<std::vector<uint32_t>> answers(kMostBatch);
     std::vector<uint32_t> members;
     const size_t end = std::min(leaders, signatures.size());
     int matches = 0;
-    for (size_t start = 0; start < end; start += kBatch) {
-        const size_t count = std::min(kBatch, end - start);
+    for (size_t start = 0, count = 0; start < end; start += count) {
+        count = std::min(batch, end - start);
+        const auto began = std::chrono::steady_clock::now();
         auto answer = [&](size_t parity) {
             std::vector<IndexedSignature> turnedCopies;
             turnedCopies.reserve((count + 1) / 2 * static_cast<size_t>(turns - 1));  // pointers into it stay
@@ -167,6 +173,11 @@ int GroupBySimilarity(const std::vector<IndexedSignature>& signatures, std::vect
             std::jthread other(answer, 1);
             answer(0);
         }
+        const auto took = std::chrono::steady_clock::now() - began;
+        if (took < kQuick)
+            batch = std::min(2 * batch, kMostBatch);
+        else if (took > kSlow)
+            batch = std::max(batch / 2, kLeastBatch);
         for (size_t k = 0; k < count; ++k) {
             const size_t i = start + k;
             if (!step(i, matches))
