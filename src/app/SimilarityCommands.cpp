@@ -27,6 +27,14 @@ namespace {
 
 constexpr int kDefaultTolerance = 95;
 
+// The "not duplicates" verdicts kept beside the database, which every
+// search honours.
+struct SavedVerdicts {
+    explicit SavedVerdicts(const std::string& databasePath) : file(VerdictStorePath(databasePath)) { store.Load(file); }
+    const std::string file;
+    VerdictStore store;
+};
+
 class WindowSink final : public SearchResultSink {
 public:
     explicit WindowSink(CPixadromeApp& app) : app_(app) {}
@@ -107,10 +115,9 @@ void CPixadromeApp::OnFindDupes()
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
     SignatureCacheFile cache(SharedSignatureCache());
-    VerdictStore verdicts;
-    verdicts.Load(VerdictStorePath(database_.ConfiguredPath()));
+    SavedVerdicts verdicts(database_.ConfiguredPath());
     FindDupesInFolder(setup->files, setup->tolerance, static_cast<int>(mainFrame_->Children().size()), progress,
-                      prompter_, sink, kMaxResultWindows, cache.Get(), &verdicts, setup->turned);
+                      prompter_, sink, kMaxResultWindows, cache.Get(), &verdicts.store, setup->turned);
 }
 
 void CPixadromeApp::OnReviewDupes()
@@ -120,19 +127,17 @@ void CPixadromeApp::OnReviewDupes()
         return;
     // Pairs the user said are no duplicates stay apart, and the window adds
     // to the same verdicts.
-    const std::string verdictsFile = VerdictStorePath(database_.ConfiguredPath());
-    VerdictStore verdicts;
-    verdicts.Load(verdictsFile);
+    SavedVerdicts verdicts(database_.ConfiguredPath());
     GroupSink sink;
     {
         CProgressDlg progress(MainWindow());
         SignatureCacheFile cache(SharedSignatureCache());
-        FindDupesInFolder(setup->files, setup->tolerance, 0, progress, prompter_, sink, 0, cache.Get(), &verdicts,
+        FindDupesInFolder(setup->files, setup->tolerance, 0, progress, prompter_, sink, 0, cache.Get(), &verdicts.store,
                           setup->turned);
     }
     if (sink.groups.empty())
         return;
-    auto* window = new CDuplicateReviewDlg(*this, sink.groups, verdictsFile, MainWindow());
+    auto* window = new CDuplicateReviewDlg(*this, sink.groups, verdicts.file, MainWindow());
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     window->activateWindow();
@@ -143,8 +148,7 @@ void CPixadromeApp::OnFindDupesOfNew()
     const auto setup = AskSearch(*this, prompter_, tr("Select the new images"), false, true);
     if (!setup)
         return;
-    VerdictStore verdicts;
-    verdicts.Load(VerdictStorePath(database_.ConfiguredPath()));
+    SavedVerdicts verdicts(database_.ConfiguredPath());
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
     SignatureCacheFile cache(SharedSignatureCache());
@@ -152,7 +156,7 @@ void CPixadromeApp::OnFindDupesOfNew()
     const std::vector<std::string> library =
         cache.Get() ? cache.Get()->Paths(LoadSizeForTolerance(setup->tolerance)) : std::vector<std::string>();
     FindDupesOfNew(setup->files, library, setup->tolerance, static_cast<int>(mainFrame_->Children().size()),
-                   progress, prompter_, sink, kMaxResultWindows, cache.Get(), &verdicts, setup->turned);
+                   progress, prompter_, sink, kMaxResultWindows, cache.Get(), &verdicts.store, setup->turned);
 }
 
 void CPixadromeApp::OnFindSimilarToThis()
@@ -163,13 +167,13 @@ void CPixadromeApp::OnFindSimilarToThis()
     const auto setup = AskSearch(*this, prompter_, tr("Select images to compare with"), false);
     if (!setup)
         return;
-    VerdictStore verdicts;
-    verdicts.Load(VerdictStorePath(database_.ConfiguredPath()));
+    SavedVerdicts verdicts(database_.ConfiguredPath());
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
     SignatureCacheFile cache(SharedSignatureCache());
     FindSimilarToThis(view->Document().Image(), setup->files, setup->tolerance, progress, prompter_, sink,
-                      cache.Get(), &verdicts, QDir::toNativeSeparators(view->Document().PathName()).toStdString());
+                      cache.Get(), &verdicts.store,
+                      QDir::toNativeSeparators(view->Document().PathName()).toStdString());
 }
 
 void CPixadromeApp::OnFindSimilarToThese()
@@ -184,13 +188,12 @@ void CPixadromeApp::OnFindSimilarToThese()
     const auto setup = AskSearch(*this, prompter_, tr("Select images to compare with"), true);
     if (!setup)
         return;
-    VerdictStore verdicts;
-    verdicts.Load(VerdictStorePath(database_.ConfiguredPath()));
+    SavedVerdicts verdicts(database_.ConfiguredPath());
     WindowSink sink(*this);
     CProgressDlg progress(MainWindow());
     SignatureCacheFile cache(SharedSignatureCache());
     FindSimilarToThese(references, setup->files, setup->tolerance, setup->allMode, progress, prompter_, sink,
-                       cache.Get(), &verdicts);
+                       cache.Get(), &verdicts.store);
 }
 
 }  // namespace pix
