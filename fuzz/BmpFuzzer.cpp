@@ -19,6 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     uint32_t width = 0, height = 0;
     const bool known = pix::BmpSizeFromBytes({data, std::min(size, pix::kBmpSizeHeadBytes)}, size, width, height);
+    pix::fuzz::Report(!buf.IsEmpty() || known);
     if (!buf.IsEmpty() && (!known || width != buf.Width() || height != buf.Height()))
         std::abort();
     // A picture the query sizes but the reader did not make: only a failed

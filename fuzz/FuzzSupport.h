@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "FuzzReport.h"
 #include "image/CImageBuffer.h"
 #include "image/ColourProfile.h"
 #include "image/FormatTable.h"

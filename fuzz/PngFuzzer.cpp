@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     uint32_t width = 0, height = 0;
     const bool known = pix::PngSizeFromBytes({data, size}, size, width, height);
+    pix::fuzz::Report(!buf.IsEmpty());
     if (!buf.IsEmpty() && (!known || width != buf.Width() || height != buf.Height()))
         std::abort();
     if (!buf.IsEmpty()) {

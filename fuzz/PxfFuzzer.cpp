@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     pix::CImageBuffer buf;
     pix::ReadPxfBytes({data, size}, buf);
+    pix::fuzz::Report(!buf.IsEmpty());
     if (!buf.IsEmpty()) {
         pix::fuzz::TouchPixels(buf);
     }

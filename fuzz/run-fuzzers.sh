@@ -1,7 +1,7 @@
 #!/bin/sh
 # Runs libFuzzer targets for the given number of seconds each on their corpus
 # in fuzz/corpus/<name> (new finds are kept there), seeded also from the
-# shared image corpus when it is present. Stops at the first crash.
+# shared image corpus when it is present and from fuzz/refused/<name>. Stops at the first crash.
 # Usage: run-fuzzers.sh BINDIR [SECONDS] [TARGET...]  (all targets by default)
 # Each run's output goes to fuzz/logs/<target>.log; its last figures
 # (runs, coverage, corpus) are printed when it ends, and the grown corpus
@@ -13,7 +13,7 @@ seconds="${2:-600}"
 here=$(cd "$(dirname "$0")" && pwd)
 shared="$here/../../shared/corpus"
 targets="$*"
-[ -n "$targets" ] || targets="bmp dib wmf jpeg png tiff gif pxf database database_ops signature_cache verdicts pxc tfm thumbnail_entry webp avif heif jxl"
+[ -n "$targets" ] || targets="bmp dib wmf jpeg png tiff gif pxf database database_ops signature_cache verdicts pxc image_list tfm thumbnail_entry webp avif heif jxl"
 mkdir -p "$here/logs"
 for target in $targets; do
     corpus="$here/corpus/$target"
@@ -27,6 +27,8 @@ for target in $targets; do
         tiff) [ -d "$shared/tiff" ] && seeds="$shared/tiff" ;;
         gif) [ -d "$shared/gif" ] && seeds="$shared/gif" ;;
     esac
+    # The inputs a reader must refuse seed its runs too.
+    [ -d "$here/refused/$target" ] && seeds="$seeds $here/refused/$target"
     log="$here/logs/$target.log"
     echo "== fuzzing $target for $seconds s (log: $log)"
     # shellcheck disable=SC2086

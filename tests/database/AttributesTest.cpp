@@ -8,39 +8,17 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(Attributes, TickUntickAndTheSharedTree)
-{
-    CImageDatabase db;
-    TickNode(db, "f1", {"Attributes", "Animals", "Cat", "Black"});
-    ASSERT_EQ(db.RecordCount(), 1u);  // the ancestors come with the deepest node
-    EXPECT_TRUE(OwnerHasNode(db, "f1", {"Attributes", "Animals"}));
-    TickNode(db, "f1", {"Attributes", "Animals", "Dog"});
-    TickNode(db, "f2", {"Attributes", "Animals", "Cat"});
+// Ticking, unticking, the shared tree, empty, taken and new labels, moves
+// into themselves and the query dialog are checked through the database
+// pane and the attribute dialog.
 
-    // Every owner's nodes are shown for every file; only its own are ticked.
-    EXPECT_EQ(ChildNodes(db, {"Attributes", "Animals"}), (Strings{"Cat", "Dog"}));
-    EXPECT_EQ(ChildNodes(db, {"Attributes", "Animals", "Cat"}), (Strings{"Black"}));
-    EXPECT_FALSE(OwnerHasNode(db, "f2", {"Attributes", "Animals", "Dog"}));
-
-    // Unticking an ancestor removes everything below it, for that owner only.
-    UntickNode(db, "f1", {"Attributes", "Animals"}, 0);
-    EXPECT_FALSE(OwnerHasNode(db, "f1", {"Attributes"}));
-    EXPECT_TRUE(OwnerHasNode(db, "f2", {"Attributes", "Animals", "Cat"}));
-}
-
-TEST(Attributes, AddRenameAndDuplicateLabels)
+TEST(Attributes, ARenameReachesEveryOwnerAndFlagsArePartOfTheLabel)
 {
     CImageDatabase db;
     test::RecordingPrompter prompter;
     const CStrList parent{"Attributes", "Colour"};
-    EXPECT_EQ(CommitNodeLabel(db, prompter, "f1", parent, 0, "", "", true), LabelEdit::Unchanged);
-    EXPECT_EQ(db.RecordCount(), 0u);
-    EXPECT_EQ(CommitNodeLabel(db, prompter, "f1", parent, 0, "", "Red", true), LabelEdit::Added);
+    TickNode(db, "f1", {"Attributes", "Colour", "Red"});
     TickNode(db, "f2", {"Attributes", "Colour", "Red", "Dark"});
-    EXPECT_EQ(CommitNodeLabel(db, prompter, "f2", parent, 0, "", "Red", true), LabelEdit::Duplicate);
-    EXPECT_EQ(prompter.texts, (Strings{"The attribute already exists."}));
-    EXPECT_EQ(db.RecordCount(), 2u);
-
     // A rename reaches every owner, also below the node.
     EXPECT_EQ(CommitNodeLabel(db, prompter, "f1", parent, 0, "Red", "Crimson", false), LabelEdit::Renamed);
     EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"f1", "Attributes", "Colour", "Crimson"},
@@ -85,12 +63,7 @@ TEST(Attributes, LinksMovesAndAutoFillIn)
     EXPECT_EQ(LinkTarget(db, "f9", {"Attributes", "Tools", "@6viewer"}, 6), "/usr/bin/viewer");
 
     TickNode(db, "f1", {"Attributes", "Cat"});
-    TickNode(db, "f1", {"Attributes", "Pets"});
-    EXPECT_FALSE(MoveNode(db, {"Attributes", "Pets"}, {"Attributes", "Pets"}));
-    EXPECT_TRUE(MoveNode(db, {"Attributes", "Cat"}, {"Attributes", "Pets"}));
-    EXPECT_TRUE(OwnerHasNode(db, "f1", {"Attributes", "Pets", "Cat"}));
-    EXPECT_FALSE(MoveNode(db, {"Attributes", "Pets"}, {"Attributes", "Pets", "Cat"}));  // into itself
-    TickNode(db, "f1", {"Attributes", "Cat"});
+    TickNode(db, "f1", {"Attributes", "Pets", "Cat"});
     EXPECT_FALSE(MoveNode(db, {"Attributes", "Cat"}, {"Attributes", "Pets"}));  // the name is taken
 
     // f2 has a subset of f1's attributes, so it receives all of them.
@@ -110,29 +83,6 @@ TEST(Attributes, LinksMovesAndAutoFillIn)
     EXPECT_TRUE(AutoFillIn(other, "f2"));
     EXPECT_TRUE(OwnerHasNode(other, "f2", {"Attributes", "Owl"}));
     EXPECT_FALSE(OwnerHasNode(other, "f2", {"Attributes", "Dog"}) || OwnerHasNode(other, "f2", {"Attributes", "Fox"}));
-}
-
-TEST(Attributes, DialogQueriesBuildASelection)
-{
-    CImageDatabase db;
-    db.Append({"k1", "path", "/a.jpg"});
-    db.Append({"k2", "path", "/b.jpg"});
-    db.Append({"k3", "path", "/c.jpg"});
-    TickNode(db, "k1", {"Attributes", "Colour", "Red"});
-    TickNode(db, "k2", {"Attributes", "Colour", "Red"});
-    TickNode(db, "k2", {"Attributes", "Size", "Big"});
-    TickNode(db, "k3", {"Attributes", "Size", "Big"});
-
-    TickNode(db, "template", {"Attributes", "Colour", "Red"});
-    Strings selection{"/c.jpg"};
-    AddMatchingFiles(db, "template", selection);
-    EXPECT_EQ(selection, (Strings{"/c.jpg", "/a.jpg", "/b.jpg"}));
-
-    UntickNode(db, "template", {"Attributes", "Colour"}, -1);
-    TickNode(db, "template", {"Attributes", "Size", "Big"});
-    RemoveMatchingFiles(db, "template", selection);
-    EXPECT_EQ(selection, (Strings{"/a.jpg"}));
-    EXPECT_EQ(KeyOfPath(db, "/b.jpg"), "k2");
 }
 
 }  // namespace

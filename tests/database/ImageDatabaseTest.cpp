@@ -94,44 +94,10 @@ TEST(DatabaseFile, CutFilesNegativeCountsAndWideStrings)
     EXPECT_EQ(db.Records().at(0), (CStrList{"A\xC3\xA9"}));
 }
 
-TEST(DatabaseFile, LoadAndSaveThroughTheFileSystem)
-{
-    test::TempDir dir;
-    CImageDatabase db;
-    db.Append({"x"});
-    EXPECT_TRUE(db.Load(dir.File("missing.db")));  // a new database
-    EXPECT_EQ(db.RecordCount(), 1u);
-    test::WriteAll(dir.File("empty.db"), {});
-    EXPECT_FALSE(db.Load(dir.File("empty.db")));
-    ASSERT_TRUE(db.Save(dir.File("a.db")));
-    CImageDatabase back;
-    ASSERT_TRUE(back.Load(dir.File("a.db")));
-    EXPECT_EQ(back.Records(), db.Records());
-    // A folder in the way: the save fails and nothing is left behind.
-    std::filesystem::create_directory(dir.File("sub.db"));
-    EXPECT_FALSE(db.Save(dir.File("sub.db")));
-}
-
-TEST(DatabaseEngine, InsertRemovesProperPrefixesButNotEqualRecords)
-{
-    CImageDatabase db;
-    db.Append({"K"});
-    db.Append({"K", "path"});
-    db.Append({"other"});
-    db.Append({});
-    CDbCursor cursor;
-    cursor.SetKey({"K", "path"});
-    db.Insert(cursor, "P");
-    EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"other"}, {"K", "path", "P"}}));
-    db.Insert(cursor, "P");
-    EXPECT_EQ(db.RecordCount(), 3u);  // the same path twice
-    // An empty value adds nothing to the key.
-    cursor.SetKey({"other"});
-    db.Insert(cursor, "");
-    EXPECT_EQ(db.Records().back(), (CStrList{"other"}));
-}
-
-TEST(DatabaseEngine, RunSearchRules)
+// Inserting, deleting, the cursors' scans, replacing and many removals are
+// compared with a plain scan of the records by the database_ops fuzz
+// target over its seeds; the run rules that scan uses are checked here.
+TEST(DatabaseEngine, RunRules)
 {
     const CStrList r{"K", "path", "P", "path", "Q"};
     EXPECT_EQ(Match(r, {"path"}, false, -1), 2);
@@ -145,96 +111,6 @@ TEST(DatabaseEngine, RunSearchRules)
     EXPECT_EQ(FindStart(r, {"path", "Q"}, -1), 3);
     EXPECT_EQ(FindStart(r, {"P"}, 1), -1);
     EXPECT_TRUE(Contains({}, {}, 0));
-
-    CImageDatabase db;
-    db.Append({"K", "path"});
-    db.Append({"K2", "path", "/a/b.jpg"});
-    CDbCursor cursor;
-    cursor.SetKey({"K", "path"});
-    EXPECT_FALSE(db.FindFirst(cursor, "", false, 0));
-    cursor.SetKey({"path"});
-    ASSERT_TRUE(db.FindFirst(cursor, "/a/b.jpg", true, -1));
-    EXPECT_EQ(db.GetNext(cursor), "K2");
-    EXPECT_FALSE(cursor.HasResult());
-    EXPECT_FALSE(db.FindFirst(cursor, "/never/seen", true, -1));
-}
-
-TEST(DatabaseEngine, GetNextYieldsDistinctValuesInRecordOrder)
-{
-    CImageDatabase db;
-    db.Append({"A", "x"});
-    db.Append({"B", "z"});
-    db.Append({"A", "y"});
-    db.Append({"A", "x"});
-    db.Append({"C"});
-    EXPECT_EQ(DistinctValues(db, {"A"}, "", false, 0), (std::vector<std::string>{"x", "y"}));
-    EXPECT_EQ(DistinctValues(db, {}, "", false, -1), (std::vector<std::string>{"A", "B", "C"}));
-
-    // Removing the current record between calls does not lose the place:
-    // its value was found already, and the scan goes on behind it.
-    CDbCursor cursor;
-    ASSERT_TRUE(db.FindFirst(cursor, "", false, -1));
-    EXPECT_EQ(db.GetNext(cursor), "A");
-    CDbCursor del;
-    del.SetKey({"B"});
-    db.Delete(del, "", 0);
-    EXPECT_EQ(db.GetNext(cursor), "B");
-    EXPECT_EQ(db.GetNext(cursor), "C");
-    EXPECT_FALSE(cursor.HasResult());
-
-    // Deleting with a start index only matches there.
-    del.SetKey({"x"});
-    db.Delete(del, "", 0);
-    EXPECT_EQ(db.RecordCount(), 4u);
-    db.Delete(del, "", 1);
-    EXPECT_EQ(db.Records(), (std::vector<CStrList>{{"A", "y"}, {"C"}}));
-}
-
-TEST(DatabaseEngine, ReplaceCopySubtreeAndSubtreeIncludes)
-{
-    CImageDatabase db;
-    db.Append({"f1", "Attributes", "Animals", "Cat"});
-    db.Append({"f1", "Attributes", "Colour", "Red"});
-    db.Append({"f2", "Attributes", "Animals", "Cat"});
-    db.Append({"f3", "path", "/p"});
-
-    EXPECT_TRUE(db.SubtreeIncludes({"f2", "Attributes"}, {"f1", "Attributes"}));
-    EXPECT_FALSE(db.SubtreeIncludes({"f1", "Attributes"}, {"f2", "Attributes"}));
-    EXPECT_FALSE(db.SubtreeIncludes({"f2", "Attributes"}, {"f3", "Attributes"}));
-
-    EXPECT_TRUE(db.CopySubtree({"f3", "Attributes"}, {"f1", "Attributes"}));
-    EXPECT_TRUE(db.SubtreeIncludes({"f1", "Attributes"}, {"f3", "Attributes"}));
-    EXPECT_FALSE(db.CopySubtree({"f4"}, {"nobody"}));
-
-    db.Replace({"Animals", "Cat"}, {"Pets", "Small", "Cat"});
-    const auto records = db.Records();
-    EXPECT_EQ(records[0], (CStrList{"f1", "Attributes", "Pets", "Small", "Cat"}));
-    EXPECT_EQ(records[2], (CStrList{"f2", "Attributes", "Pets", "Small", "Cat"}));
-    // The index follows the new strings.
-    EXPECT_EQ(DistinctValues(db, {"Pets", "Small"}, "", false, -1), (std::vector<std::string>{"Cat"}));
-    CDbCursor cursor;
-    cursor.SetKey({"Animals"});
-    EXPECT_FALSE(db.Exists(cursor, "", -1));
-}
-
-TEST(DatabaseEngine, ManyRemovalsKeepQueriesRight)
-{
-    CImageDatabase db;
-    CDbCursor cursor;
-    for (int i = 0; i < 20000; ++i) {
-        cursor.SetKey({"k" + std::to_string(i % 100), "path"});
-        db.Insert(cursor, "/p" + std::to_string(i));
-    }
-    for (int i = 0; i < 100; i += 2) {
-        cursor.SetKey({"k" + std::to_string(i)});
-        db.Delete(cursor, "", 0);
-    }
-    EXPECT_EQ(db.RecordCount(), 10000u);
-    cursor.SetKey({"k3", "path"});
-    EXPECT_EQ(DistinctValues(db, {"k3", "path"}, "", false, 0).size(), 200u);
-    EXPECT_EQ(DistinctValues(db, {}, "", false, -1).size(), 50u);
-    EXPECT_FALSE(db.Exists(cursor, "/p2", 0));
-    EXPECT_TRUE(db.Exists(cursor, "/p19903", 0));
 }
 
 TEST(DatabaseAccess, UseCountSavesOnReleaseAndReportsDamage)
@@ -258,14 +134,13 @@ TEST(DatabaseAccess, UseCountSavesOnReleaseAndReportsDamage)
     ASSERT_TRUE(saved.Load(dir.File("pixadrome.db")));
     EXPECT_EQ(saved.RecordCount(), 1u);
 
-    test::WriteAll(dir.File("bad.db"), {1, 2});
+    // An empty file is no empty database: saving over it could lose records.
+    test::WriteAll(dir.File("bad.db"), {});
     EXPECT_FALSE(access.ChangeDatabase(dir.File("bad.db")));
     EXPECT_EQ(prompter.texts.back(), "Not a Pixadrome database!\n" + dir.File("bad.db"));
     settings.SetString("Settings", "dbpath", dir.File("bad.db"));
     EXPECT_EQ(access.AcquireDatabase(), nullptr);
     EXPECT_EQ(access.UseCount(), 0);
-    EXPECT_TRUE(access.ChangeDatabase(dir.File("new.db")));
-    EXPECT_EQ(settings.GetString("Settings", "dbpath", ""), dir.File("new.db"));
     EXPECT_EQ(DatabaseAccess::DatabaseTitle("/a.b/pixadrome.v2.db"), "pixadrome");
 }
 

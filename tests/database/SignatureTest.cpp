@@ -23,16 +23,8 @@ Signature Filled(uint8_t v)
     return s;
 }
 
-TEST(Signature, FlatPictureKeepsItsColourInEveryCell)
-{
-    const Signature small = ComputeSignature(test::SolidPicture(8, 8, 200, 30, 7));
-    const Signature large = ComputeSignature(test::SolidPicture(123, 45, 200, 30, 7));
-    for (int k = 0; k < 64; ++k)
-        EXPECT_EQ(Cell(small, k % 8, k / 8), (std::array<int, 3>{200, 30, 7})) << k;
-    EXPECT_EQ(large, small);
-    EXPECT_EQ(CompareSignatures(small, large), 100);
-    EXPECT_LT(CompareSignatures(small, ComputeSignature(test::SolidPicture(8, 8, 0, 30, 7))), 100);
-}
+// A flat picture keeps its colour in every cell: the command line's
+// signature test.
 
 TEST(Signature, CellsFollowMemoryRowsAndColumnsThenStretchPerChannel)
 {
@@ -153,12 +145,6 @@ TEST(Signature, ThresholdAgreesWithTheScoreAndStillRejectsEarly)
     EXPECT_TRUE(t95.CannotReach(IndexSignature(Filled(0)), IndexSignature(Filled(100))));
     EXPECT_FALSE(t95.CannotReach(IndexSignature(Filled(100)), IndexSignature(Filled(110))));
 }
-
-}  // namespace
-}  // namespace pix
-
-namespace pix {
-namespace {
 
 TEST(Signature, EveryTurnOrMirrorOfAPictureHasATurnOfItsSignature)
 {

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 
 #include "common/FileBytes.h"
 #include "common/Progress.h"
@@ -121,31 +120,15 @@ TEST(FindDupesInFolder, GroupsGreedilyInFileOrder)
     EXPECT_EQ(sink.sheets[1].paths, (Paths{f.e30, f.e0}));
     EXPECT_EQ(sink.sheets[1].title, "Matches 4-5");
     EXPECT_TRUE(prompter.texts.empty());
-    ASSERT_EQ(progress.texts.size(), 16u);
     EXPECT_EQ(progress.texts[7], "Analyzing " + f.a31);
     EXPECT_EQ(progress.texts[8], "0 matches found\nChecking " + f.a0);
     EXPECT_EQ(progress.texts[9], "3 matches found\nChecking " + f.junk);
     EXPECT_EQ(progress.positions[11], 3);
-
-    // Starting from a30, the middle picture takes both ends.
-    RecordingSink middleFirst;
-    FindDupesInFolder({f.a30, f.a0, f.a60}, 95, 0, progress, prompter, middleFirst);
-    ASSERT_EQ(middleFirst.sheets.size(), 1u);
-    EXPECT_EQ(middleFirst.sheets[0].paths, (Paths{f.a30, f.a0, f.a60}));
-
-    // Tolerance 0 puts every readable picture with the first one.
-    RecordingSink all;
-    EXPECT_EQ(FindDupesInFolder({f.junk, f.x, f.a0, f.missing, f.e30}, 0, 0, progress, prompter, all), 3);
-    ASSERT_EQ(all.sheets.size(), 1u);
-    EXPECT_EQ(all.sheets[0].paths, (Paths{f.x, f.a0, f.e30}));
-
-    // At 100 % nothing here is similar: the message.
-    RecordingSink none;
-    EXPECT_EQ(FindDupesInFolder({f.a0, f.a15}, 100, 0, progress, prompter, none), 0);
-    EXPECT_EQ(prompter.texts, (std::vector<std::string>{"No matches found."}));
 }
 
-TEST(FindDupesInFolder, APairJudgedNotDuplicatesStaysApartAfterARenameInEverySearch)
+// The duplicate search and "similar to this" are checked through the
+// command line; here the search that pairs references with candidates.
+TEST(FindSimilarToThese, APairJudgedNotDuplicatesStaysApartAfterARename)
 {
     Planted f;
     test::RecordingPrompter prompter;
@@ -155,73 +138,50 @@ TEST(FindDupesInFolder, APairJudgedNotDuplicatesStaysApartAfterARenameInEverySea
     const std::string moved = f.dir.File("moved.bmp");
     std::filesystem::rename(f.a0, moved);
     RecordingSink sink;
-    EXPECT_EQ(FindDupesInFolder({moved, f.a30, f.a31}, 95, 0, progress, prompter, sink, 0, nullptr, &verdicts), 2);
-    ASSERT_EQ(sink.sheets.size(), 1u);
-    EXPECT_EQ(sink.sheets[0].paths, (Paths{moved, f.a31}));
     EXPECT_EQ(FindSimilarToThese({moved}, {f.a30, f.a31}, 95, false, progress, prompter, sink, nullptr, &verdicts),
               (Paths{moved, f.a31}));
 }
 
-TEST(FindDupesInFolder, StopsAtTheWindowLimitAtASheetFailureAndAtCancel)
+// The window limit with the windows open: the TwinSeeker tests.
+TEST(FindDupesInFolder, StopsAtASheetFailureAndAtCancelButNotAtALiftedLimit)
 {
     Planted f;
     const Paths files{f.a0, f.e0, f.a30, f.e30, f.a31};
-    struct Run {
-        test::RecordingPrompter prompter;
-        RecordingSink sink;
-        int matches = 0;
-    };
-    auto run = [&](Progress& progress, int windows, int limit = kMaxResultWindows, bool refuse = false) {
-        auto r = std::make_unique<Run>();
-        r->sink.refuse = refuse;
-        r->matches = FindDupesInFolder(files, 95, windows, progress, r->prompter, r->sink, limit);
-        return r;
-    };
-    test::RecordingProgress plain;
-    // 99 windows open: one group, then the message, as files remain.
-    auto limited = run(plain, 99);
-    ASSERT_EQ(limited->sink.sheets.size(), 1u);
-    EXPECT_EQ(limited->sink.sheets[0].paths, (Paths{f.a0, f.a30, f.a31}));
-    EXPECT_EQ(limited->prompter.texts, (std::vector<std::string>{
-                                           "There are more matches, but there would be too many result "
-                                           "windows.\nDeal with these first, or use a tighter similarity "
-                                           "tolerance."}));
-    // Callers without windows lift the limit.
-    EXPECT_EQ(run(plain, 100, 0)->sink.sheets.size(), 2u);
-    // A sheet that cannot be made ends the search.
+    test::RecordingPrompter prompter;
+    // Callers without result windows lift the limit, whatever is open.
+    NullProgress plain;
+    RecordingSink unlimited;
+    FindDupesInFolder(files, 95, 100, plain, prompter, unlimited, 0);
+    EXPECT_EQ(unlimited.sheets.size(), 2u);
+    // A sheet that cannot be made ends the search: five analysed, the first checked.
     test::RecordingProgress counted;
-    auto refused = run(counted, 0, kMaxResultWindows, true);
-    EXPECT_EQ(refused->sink.sheets.size(), 1u);
-    EXPECT_EQ(counted.texts.size(), 6u);  // five analysed, the first checked
-    EXPECT_TRUE(refused->prompter.texts.empty());
+    RecordingSink refused;
+    refused.refuse = true;
+    FindDupesInFolder(files, 95, 0, counted, prompter, refused);
+    EXPECT_EQ(refused.sheets.size(), 1u);
+    EXPECT_EQ(counted.texts.size(), 6u);
 
     // Cancelled while analysing a31: a0's group lacks it.
     CancelOnceProgress atAnalysis(5);
-    auto cut = run(atAnalysis, 0);
-    ASSERT_EQ(cut->sink.sheets.size(), 2u);
-    EXPECT_EQ(cut->sink.sheets[0].paths, (Paths{f.a0, f.a30}));
+    RecordingSink cut;
+    FindDupesInFolder(files, 95, 0, atAnalysis, prompter, cut);
+    ASSERT_EQ(cut.sheets.size(), 2u);
+    EXPECT_EQ(cut.sheets[0].paths, (Paths{f.a0, f.a30}));
     // Cancelled at the second check: the first group stays, the second is
     // never formed.
     CancelOnceProgress atCheck(5 + 2);
-    auto early = run(atCheck, 0);
-    EXPECT_EQ(early->matches, 3);
-    EXPECT_EQ(early->sink.sheets.size(), 1u);
+    RecordingSink early;
+    EXPECT_EQ(FindDupesInFolder(files, 95, 0, atCheck, prompter, early), 3);
+    EXPECT_EQ(early.sheets.size(), 1u);
     EXPECT_EQ(atCheck.steps, 7);
+    EXPECT_TRUE(prompter.texts.empty());
 }
 
-TEST(FindSimilarToThis, OneMatchOpensAnImageSeveralASheetNoneTheMessage)
+TEST(FindSimilarToThis, OneMatchOpensAnImageSeveralASheet)
 {
     Planted f;
-    // The reference at full size: a0's cells as 8 × 8 blocks of 64 × 64.
-    const Signature a0 = Pattern(0, 0);
     CImageBuffer reference;
-    ASSERT_TRUE(reference.Create(64, 64));
-    for (uint32_t y = 0; y < 64; ++y)
-        for (uint32_t x = 0; x < 64; ++x) {
-            const uint32_t k = y / 8 + 8 * (x / 8);
-            reference.SetPixel(x, y, a0[3 * k], a0[3 * k + 1], a0[3 * k + 2]);
-        }
-
+    ASSERT_EQ(reference.Load(f.a0), LoadResult::Loaded);
     test::RecordingPrompter prompter;
     test::RecordingProgress progress;
     RecordingSink sink;
@@ -236,11 +196,6 @@ TEST(FindSimilarToThis, OneMatchOpensAnImageSeveralASheetNoneTheMessage)
     FindSimilarToThis(reference, {f.a60, f.a31, f.x}, 95, progress, prompter, one);
     EXPECT_TRUE(one.sheets.empty());
     EXPECT_EQ(one.images, (Paths{f.a31}));
-
-    RecordingSink none;
-    FindSimilarToThis(reference, {f.a60, f.x}, 95, progress, prompter, none);
-    EXPECT_TRUE(none.sheets.empty() && none.images.empty());
-    EXPECT_EQ(prompter.texts, (std::vector<std::string>{"No similar image found."}));
 
     // Cancelled at the second file: only the first was checked.
     CancelOnceProgress cancel(2);
@@ -282,41 +237,6 @@ TEST(FindSimilarToThese, AtLeastOneAndAllThumbnails)
     RecordingSink one;
     FindSimilarToThese({f.a0, f.a30}, {f.a60, f.a15}, 95, true, progress, prompter, one);
     EXPECT_EQ(one.images, (Paths{f.a15}));
-}
-
-TEST(SignatureLoader, WorkersGiveWhatLoadingEachFileGives)
-{
-    // Pictures of several sizes and formats (JPEG honours the size hint),
-    // unreadable and missing files, a folder.
-    test::TempDir dir;
-    Paths files;
-    for (uint32_t i = 0; i < 24; ++i) {
-        CImageBuffer img = i % 2 ? test::Gradient(20 + 37 * (i % 7), 15 + 23 * (i % 5))
-                                 : test::Noise(20 + 37 * (i % 7), 15 + 23 * (i % 5), static_cast<uint32_t>(i));
-        files.push_back(dir.File("p" + std::to_string(i) + (i % 3 == 0 ? ".jpg" : i % 3 == 1 ? ".png" : ".bmp")));
-        ASSERT_TRUE(img.Save(files.back()).Ok());
-        if (i % 8 == 3)
-            files.push_back(WriteJunk(dir, "junk" + std::to_string(i) + ".jpg"));
-    }
-    files.push_back(dir.File("missing.png"));
-    files.push_back(dir.Path().string());
-
-    NullProgress progress;
-    for (uint32_t size : {32u, 0u}) {
-        std::vector<std::optional<Signature>> expected;
-        CImageBuffer scratch;
-        for (const std::string& path : files)
-            expected.push_back(FileSignature(path, size, scratch));
-        for (unsigned workers : {0u, 2u, 4u}) {
-            SignatureLoader loader(files, size, workers);
-            for (size_t i = 0; i < files.size(); ++i)
-                ASSERT_EQ(loader.Take(i, progress), expected[i]) << workers << " workers, " << files[i];
-        }
-        // Skipping ahead, and leaving with files not taken.
-        SignatureLoader loader(files, size, 2);
-        EXPECT_EQ(loader.Take(2, progress), expected[2]);
-        EXPECT_EQ(loader.Take(files.size() - 5, progress), expected[files.size() - 5]);
-    }
 }
 
 TEST(SignatureCache, SearchesShowTheSameWithAndWithoutIt)

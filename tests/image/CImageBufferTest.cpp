@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "image/RowHelpers.h"
 #include "support/ImageTestSupport.h"
 
 namespace pix {
@@ -47,22 +46,6 @@ TEST(CImageBuffer, RowsArePaddedAndLargePicturesRefused)
     EXPECT_TRUE(buf.IsEmpty());
 }
 
-// The row helpers finish the GIF reader's rows (its tests check whole
-// pictures of odd and even heights and padded widths) and give the JPEG
-// writer test its expected rows; here what they do with nothing.
-TEST(RowHelpers, NoRowsIsNoFailureNoBufferIs)
-{
-    uint8_t none = 7;
-    EXPECT_TRUE(FlipRows(&none, 1, 0));
-    EXPECT_EQ(none, 7);
-    EXPECT_FALSE(FlipRows(nullptr, 1, 1));
-    EXPECT_FALSE(SwapRedBlue(nullptr, 1, 1));
-    uint32_t stride = 0;
-    EXPECT_TRUE(PadRows(nullptr, 3, 2, stride).empty());
-    EXPECT_EQ(stride, 12u);
-    EXPECT_TRUE(UnpadRows(nullptr, 3, 12, 2).empty());
-}
-
 // Grey pictures given by memory rows (row 0 the bottom), and values the
 // resized picture must have at some pixels.
 TEST(Resize, AveragesBoxesWhenHalvingAndInterpolatesOtherwise)
@@ -98,14 +81,6 @@ TEST(Resize, AveragesBoxesWhenHalvingAndInterpolatesOtherwise)
         for (const Check& k : c.checks)
             EXPECT_EQ(ValueAt(c.picture, k.x, k.y), k.value) << k.x << "," << k.y;
     }
-}
-
-TEST(Resize, SameSizeCopiesEveryPixel)
-{
-    CImageBuffer buf = test::Gradient(5, 3);
-    const CImageBuffer copy = buf;
-    buf.Resize(5, 3);
-    EXPECT_TRUE(test::SamePixels(buf, copy));
 }
 
 TEST(Resize, LargeReductionIsABoxAverageAndDiscardsTheIndexPlane)

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -95,6 +96,26 @@ inline std::vector<uint8_t> ExifBlock(uint8_t orientation)
     return {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 1, 3, 0, 1, 0, 0, 0, orientation, 0, 0, 0, 0, 0, 0, 0};
 }
 
+// A JPEG file with a segment (its marker, then data) right after the start
+// marker.
+inline std::vector<uint8_t> WithSegment(std::vector<uint8_t> jpeg, uint8_t marker, const std::vector<uint8_t>& data)
+{
+    const size_t length = data.size() + 2;
+    std::vector<uint8_t> segment = {0xFF, marker, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+    segment.insert(segment.end(), data.begin(), data.end());
+    jpeg.insert(jpeg.begin() + 2, segment.begin(), segment.end());
+    return jpeg;
+}
+
+// A JPEG file with an APP1 segment whose EXIF block tells the orientation.
+inline std::vector<uint8_t> WithExifOrientation(std::vector<uint8_t> jpeg, uint8_t orientation)
+{
+    std::vector<uint8_t> app1 = {'E', 'x', 'i', 'f', 0, 0};
+    const std::vector<uint8_t> exif = ExifBlock(orientation);
+    app1.insert(app1.end(), exif.begin(), exif.end());
+    return WithSegment(std::move(jpeg), 0xE1, app1);
+}
+
 // The pixels top row first, red, green, blue.
 inline std::vector<uint8_t> TopDownRgb(const CImageBuffer& buf)
 {
@@ -106,6 +127,17 @@ inline std::vector<uint8_t> TopDownRgb(const CImageBuffer& buf)
             out.insert(out.end(), {r, g, b});
         }
     return out;
+}
+
+// The largest difference of one channel of a pixel in two pictures of one
+// size.
+inline int LargestDifference(const CImageBuffer& a, const CImageBuffer& b)
+{
+    int most = 0;
+    for (uint32_t y = 0; y < a.Height(); ++y)
+        for (uint32_t x = 0; x < a.Width() * 3; ++x)
+            most = std::max(most, std::abs(a.Row(y)[x] - b.Row(y)[x]));
+    return most;
 }
 
 // The mean difference of two pictures of one size, per channel.

@@ -79,9 +79,7 @@ TEST(FormatTable, WrittenFilesLoadBackAndTheQueryAnswersTheirSize)
             bool keepsPlane = false;
             bool exact = true;
         } cases[] = {
-            {"one-bit.bmp", test::Indexed(w, h, 2), true},
             {"four-bit.DIB", test::Indexed(w, h, 16), true},
-            {"eight-bit.bmp", test::Indexed(w, h, 200), true},
             {"true-colour.BMP", test::Gradient(w, h)},
             {"palette.png", test::Indexed(w, h, 5), true},
             {"true-colour.png", test::Gradient(w, h)},
@@ -90,7 +88,6 @@ TEST(FormatTable, WrittenFilesLoadBackAndTheQueryAnswersTheirSize)
             {"true-colour.tif", test::Gradient(w, h)},
             {"palette.tif", test::Indexed(w, h, 7)},
             {"smooth.PXF", test::SmoothGradient(w, h)},
-            {"palette.pxf", test::Indexed(w, h, 4)},
         };
         for (Case& c : cases) {
             SCOPED_TRACE(::testing::Message() << c.name << " " << w << "x" << h);
@@ -134,7 +131,6 @@ TEST(FormatTable, FailedWritesKeepTheOldFile)
         {"b.gif", noise, {MsgId::GifNeeds256Colors, MsgId::GifNeeds256Colors}},
         {"c.gif", test::Indexed(70000, 1, 2), {MsgId::GifTooLarge, MsgId::GifTooLarge}},
         {"a.tga", noise, {MsgId::NoValidFileType, MsgId::NoValidFileType}},
-        {"noext", noise, {MsgId::NoValidFileType, MsgId::NoValidFileType}},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);

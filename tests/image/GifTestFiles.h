@@ -21,12 +21,12 @@ public:
     // Signature, logical screen and global table (entries must be a power
     // of two from 2 to 256, or none).
     GifBuilder(const std::string& version, uint16_t screenWidth, uint16_t screenHeight,
-               const std::vector<Rgb>& globalTable, uint8_t aspect = 0)
+               const std::vector<Rgb>& globalTable)
     {
         Append("GIF" + version);
         PutU16(bytes, screenWidth);
         PutU16(bytes, screenHeight);
-        bytes.insert(bytes.end(), {TableFlags(globalTable, 0xF0), 0, aspect});  // background 0
+        bytes.insert(bytes.end(), {TableFlags(globalTable, 0xF0), 0, 0});  // background 0, no aspect
         Table(globalTable);
     }
 

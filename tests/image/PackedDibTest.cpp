@@ -12,21 +12,6 @@ namespace {
 
 using test::Dib;
 
-TEST(PackedDib, MadeFromABufferIsA40ByteHeaderAndItsRowsAndReadsBack)
-{
-    CImageBuffer buf = test::SolidPicture(3, 2, 1, 2, 3);
-    buf.SetPixel(2, 1, 200, 100, 50);
-    const std::vector<uint8_t> expected = {
-        40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-        3, 2, 1, 3, 2, 1, 3, 2, 1, 0, 0, 0, 3, 2, 1, 3, 2, 1, 50, 100, 200, 0, 0, 0};
-    const auto dib = MakePackedDib(buf);
-    EXPECT_EQ(dib, expected);
-    CImageBuffer back;
-    ASSERT_TRUE(ReadPackedDib(dib, back));
-    EXPECT_TRUE(test::SamePixels(buf, back));
-}
-
 // The colour table has colours-used entries, else 2^depth, of 4 bytes (3
 // after the 12-byte header); 16 bits are 5-5-5 without masks; rows stored
 // top-down begin with the top row.
@@ -60,23 +45,6 @@ TEST(PackedDib, TablesMasksAndRowOrder)
         EXPECT_EQ(std::vector<uint8_t>(adopted.Bits(), adopted.Bits() + adopted.BitsSize()),
                   std::vector<uint8_t>(buf.Bits(), buf.Bits() + buf.BitsSize()));
         EXPECT_EQ(buf.ColorCount(), c.dib.bpp > 8 ? 0 : c.dib.colorsUsed ? int(c.dib.colorsUsed) : 1 << c.dib.bpp);
-    }
-}
-
-TEST(PackedDib, RefusesMalformedBlocks)
-{
-    const std::vector<std::vector<uint8_t>> bad{
-        Dib{.width = 0}.Packed(),
-        Dib{.bpp = 7}.Packed(),
-        Dib{.compression = 9}.Packed(),
-        Dib{.height = -1, .bpp = 8, .compression = 1}.Packed(),  // compressed top-down
-        Dib{.width = 60000, .height = 60000}.Packed(),
-    };
-    for (size_t i = 0; i < bad.size(); ++i) {
-        CImageBuffer buf;
-        EXPECT_FALSE(ReadPackedDib(bad[i], buf)) << i;
-        EXPECT_TRUE(buf.IsEmpty()) << i;
-        EXPECT_FALSE(AdoptPackedDib(std::vector<uint8_t>(bad[i]), buf)) << i;
     }
 }
 

@@ -68,15 +68,6 @@ std::vector<uint8_t> MakePng(const PngFileContent& params)
     return out;
 }
 
-std::vector<uint8_t> Deflate(const std::vector<uint8_t>& data)
-{
-    uLongf size = compressBound(static_cast<uLong>(data.size()));
-    std::vector<uint8_t> out(size);
-    EXPECT_EQ(compress2(out.data(), &size, data.data(), static_cast<uLong>(data.size()), 9), Z_OK);
-    out.resize(size);
-    return out;
-}
-
 CImageBuffer Read(const std::vector<uint8_t>& file, uint64_t maxPixels = kMaxPixels)
 {
     CImageBuffer buf = Gradient(2, 2);  // a previous picture that must go
@@ -107,8 +98,6 @@ std::vector<uint8_t> Recompressed(const std::vector<uint8_t>& stream, int level)
 
 TEST(PngWriter, CompressionLevelFollowsThePixelCountRule)
 {
-    EXPECT_EQ(PngCompressionLevel(1300 * 1100, false), 7);
-    EXPECT_EQ(PngCompressionLevel(1300 * 1100, true), 9);
     EXPECT_EQ(PngCompressionLevel(0x140000, false), 9);
     EXPECT_EQ(PngCompressionLevel(0x140001, false), 7);
     EXPECT_EQ(PngCompressionLevel(0x3C0000, true), 9);
@@ -174,27 +163,23 @@ TEST(PngReader, EverySampleLayoutBecomesEightBitRgb)
     std::vector<uint8_t> bits(60, 0);  // 10 x 2, the top row 1011000001
     for (int x : {0, 2, 3, 9})
         std::fill_n(bits.begin() + 3 * x, 3, 255);
-    // 13 x 11 interlaced, in RGB and in 2-bit palette indices.
+    // 13 x 11 interlaced, in 2-bit palette indices (every pass reads into
+    // the same rows, whether of the index plane or of the pixels).
     const uint32_t w = 13, h = 11;
-    PngFileContent rgb{.width = w, .height = h, .interlaced = true};
     PngFileContent indexed{
         .width = w, .height = h, .colorType = PNG_COLOR_TYPE_PALETTE, .depth = 2, .interlaced = true};
     for (int i = 0; i < 4; ++i)
         indexed.palette.push_back({static_cast<png_byte>(i * 60), static_cast<png_byte>(255 - i * 50), 7});
-    std::vector<uint8_t> pixels, plane, colours;
+    std::vector<uint8_t> plane, colours;
     for (uint32_t y = 0; y < h; ++y) {
-        std::vector<uint8_t> row, packed((w * 2 + 7) / 8);
+        std::vector<uint8_t> packed((w * 2 + 7) / 8);
         for (uint32_t x = 0; x < w; ++x) {
-            row.insert(row.end(),
-                       {static_cast<uint8_t>(x * 19 + y), static_cast<uint8_t>(y * 23), static_cast<uint8_t>(x * y)});
             plane.push_back(static_cast<uint8_t>((x + 2 * y) % 4));
             packed[x / 4] |= static_cast<uint8_t>(plane.back() << (6 - 2 * (x % 4)));
             const png_color& c = indexed.palette[plane.back()];
             colours.insert(colours.end(), {c.red, c.green, c.blue});
         }
-        rgb.rows.push_back(row);
         indexed.rows.push_back(packed);
-        pixels.insert(pixels.end(), row.begin(), row.end());
     }
     struct Case {
         const char* what;
@@ -219,18 +204,13 @@ TEST(PngReader, EverySampleLayoutBecomesEightBitRgb)
          MakePng({.width = 3, .colorType = PNG_COLOR_TYPE_PALETTE, .rows = {{0, 1, 5}},
                   .palette = {{1, 2, 3}, {4, 5, 6}}}),
          {1, 2, 3, 4, 5, 6, 0, 0, 0}, {0, 1, 5}, 6},
-        {"16-bit grey", 2,
-         MakePng({.width = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 16, .rows = {{0x12, 0x34, 0xFF, 0}}}),
-         {0x12, 0x12, 0x12, 255, 255, 255}},
         {"16-bit RGB", 1, MakePng({.depth = 16, .rows = {{0xAB, 0xCD, 0x01, 0x02, 0x80, 0xFF}}}), {0xAB, 0x01, 0x80}},
         {"1-bit grey", 10, MakePng({.width = 10, .height = 2, .colorType = PNG_COLOR_TYPE_GRAY, .depth = 1,
                                 .rows = {{0b10110000, 0b01000000}, {0, 0}}}),
          bits},
-        {"interlaced RGB", w, MakePng(rgb), pixels},
         {"interlaced palette", w, MakePng(indexed), colours, plane, 4},
         {"broken colour profile", 2, WithChunk(grey1, Chunk("iCCP", {'x', 0, 0, 1, 2, 3, 4, 5})), whiteBlack},
         {"transparent grey beyond the depth", 2, WithChunk(grey1, Chunk("tRNS", {0, 2})), whiteBlack},
-        {"text", 2, WithChunk(grey1, Chunk("tEXt", {'a', 0, 'b'})), whiteBlack},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -255,33 +235,12 @@ TEST(PngReader, StatedGammaIsCorrectedForTheScreen)
     EXPECT_NEAR(Read(MakePng(grey)).Bits()[0], 128, 1);
 }
 
-TEST(PngReader, DamagedAndOverlargeFilesLeaveAnEmptyBuffer)
+TEST(PngReader, APictureOverTheLimitLeavesAnEmptyBuffer)
 {
     const auto good = MakePng({.width = 40, .height = 30, .rows = std::vector<std::vector<uint8_t>>(
                                                               30, std::vector<uint8_t>(120, 77))});
     ASSERT_FALSE(Read(good).IsEmpty());
     EXPECT_TRUE(Read(good, 40 * 30 - 1).IsEmpty());
-    // Cut inside the image data: refused, not half a picture.
-    EXPECT_TRUE(Read(std::vector<uint8_t>(good.begin(), good.end() - 30)).IsEmpty());
-    // A CRC error stays an error, in known and skipped chunks alike.
-    EXPECT_TRUE(Read(WithChunk(good, Chunk("iCCP", {'x', 0, 0, 1}, false))).IsEmpty());
-    EXPECT_TRUE(Read(WithChunk(good, Chunk("tEXt", {'a', 0, 'b'}, false))).IsEmpty());
-
-    // 64 MB of zero rows deflated into 64 KB for a 1 x 1 picture: the rest
-    // of the stream is never kept, and its excess ends the load.
-    std::vector<uint8_t> bomb(good.begin(), good.begin() + 8);
-    std::vector<uint8_t> header(good.begin() + 16, good.begin() + 29);
-    header[3] = 1;
-    header[7] = 1;
-    for (const auto& chunk : {Chunk("IHDR", header), Chunk("IDAT", Deflate(std::vector<uint8_t>(64 << 20))),
-                              Chunk("IEND", {})})
-        bomb.insert(bomb.end(), chunk.begin(), chunk.end());
-    EXPECT_TRUE(Read(bomb).IsEmpty());
-    // Text that inflates to 64 MB exceeds what one chunk may take.
-    std::vector<uint8_t> text{'k', 0, 0};
-    const auto packed = Deflate(std::vector<uint8_t>(64 << 20, 'a'));
-    text.insert(text.end(), packed.begin(), packed.end());
-    EXPECT_TRUE(Read(WithChunk(good, Chunk("zTXt", text))).IsEmpty());
 }
 
 }  // namespace

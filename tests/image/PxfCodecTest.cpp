@@ -92,25 +92,6 @@ TEST(PxfLayout, LongRunsAndPlanesOfPredictablePixels)
     EXPECT_TRUE(SamePixels(plane, RoundTrip(plane)));
 }
 
-TEST(PxfReader, RefusesForeignAndTruncatedFiles)
-{
-    const std::vector<uint8_t> good = EncodePxf(test::SmoothGradient(7, 5));
-    CImageBuffer buf;
-    ReadPxfBytes(good, buf);
-    ASSERT_FALSE(buf.IsEmpty());
-
-    for (size_t length = 0; length < good.size(); ++length) {
-        ReadPxfBytes({good.data(), length}, buf);
-        EXPECT_TRUE(buf.IsEmpty()) << "truncated to " << length;
-    }
-    for (int i = 0; i < 4; ++i) {
-        std::vector<uint8_t> foreign = good;
-        foreign[i] ^= 0x20;
-        ReadPxfBytes(foreign, buf);
-        EXPECT_TRUE(buf.IsEmpty()) << "magic byte " << i;
-    }
-}
-
 // The coder's tree after every symbol: weights never decrease up the order,
 // each inner node weighs its children's sum, links agree, and the escape
 // node is the lowest and weighs 0. Coding and decoding agree throughout.

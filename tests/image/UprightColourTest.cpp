@@ -6,7 +6,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -95,24 +94,6 @@ TEST(UprightLoad, EachOrientationShowsThePictureAsItsTagSays)
         }
 }
 
-TEST(UprightLoad, PhotosTaggedWithEachOrientationLoadLikeTheUprightOne)
-{
-    const auto corpus = test::CorpusDir();
-    if (corpus.empty())
-        GTEST_SKIP() << "no corpus";
-    CImageBuffer upright;
-    ASSERT_EQ(upright.Load((corpus / "jpeg/pil-hopper.jpg").string()), LoadResult::Loaded);
-    for (int orientation = 2; orientation <= 8; ++orientation) {
-        SCOPED_TRACE(orientation);
-        CImageBuffer turned;
-        const auto path = corpus / ("jpeg/pil-hopper_orientation_" + std::to_string(orientation) + ".jpg");
-        ASSERT_EQ(turned.Load(path.string()), LoadResult::Loaded);
-        ASSERT_EQ(turned.Width(), upright.Width());
-        // They were encoded apart (about 5); a wrong turn differs by 60 or more.
-        EXPECT_LT(test::MeanDifference(turned, upright), 8.0);
-    }
-}
-
 TEST(UprightLoad, HintsAreForTheUprightPicture)
 {
     test::TempDir dir;
@@ -120,14 +101,7 @@ TEST(UprightLoad, HintsAreForTheUprightPicture)
     wide.Create(400, 100);
     const std::string path = dir.File("turned.jpg");
     ASSERT_TRUE(WriteJpeg(wide, path, 90).Ok());
-    // An APP1 segment with the EXIF block right after the start marker.
-    std::vector<uint8_t> segment = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-    const std::vector<uint8_t> exif = test::ExifBlock(6);
-    segment.insert(segment.end(), exif.begin(), exif.end());
-    segment[3] = static_cast<uint8_t>(segment.size() - 2);
-    std::vector<uint8_t> bytes = test::ReadAll(path);
-    bytes.insert(bytes.begin() + 2, segment.begin(), segment.end());
-    test::WriteAll(path, bytes);
+    test::WriteAll(path, test::WithExifOrientation(test::ReadAll(path), 6));
 
     uint32_t w = 0, h = 0;
     ASSERT_TRUE(QueryImageSize(path, w, h));
@@ -179,15 +153,6 @@ std::vector<uint8_t> PngWithProfile(const std::string& path, const std::vector<u
     return test::WithChunk(test::ReadAll(path), test::Chunk("iCCP", chunk));
 }
 
-uint8_t LargestDifference(const CImageBuffer& a, const CImageBuffer& b)
-{
-    const std::vector<uint8_t> pa = test::TopDownRgb(a), pb = test::TopDownRgb(b);
-    int most = 0;
-    for (size_t i = 0; i < pa.size(); ++i)
-        most = std::max(most, std::abs(pa[i] - pb[i]));
-    return static_cast<uint8_t>(most);
-}
-
 TEST(ColourManagedLoad, EmbeddedProfilesGiveTheColoursLittleCmsOwnToolGives)
 {
     if (!test::HaveProgram("tificc"))
@@ -204,7 +169,7 @@ TEST(ColourManagedLoad, EmbeddedProfilesGiveTheColoursLittleCmsOwnToolGives)
         const Options raw({.upright = true, .colourManaged = false});
         ASSERT_EQ(reference.Load(dir.File("srgb.tif")), LoadResult::Loaded);
     }
-    ASSERT_GT(LargestDifference(reference, picture), 10);  // the profile matters
+    ASSERT_GT(test::LargestDifference(reference, picture), 10);  // the profile matters
 
     const std::string png = dir.File("adobe.png");
     ASSERT_TRUE(picture.Save(png).Ok());
@@ -217,13 +182,9 @@ TEST(ColourManagedLoad, EmbeddedProfilesGiveTheColoursLittleCmsOwnToolGives)
 
     const std::string jpeg = dir.File("adobe.jpg");
     ASSERT_TRUE(WriteJpeg(picture, jpeg, 100).Ok());
-    std::vector<uint8_t> app2 = {0xFF, 0xE2, 0, 0, 'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
+    std::vector<uint8_t> app2 = {'I', 'C', 'C', '_', 'P', 'R', 'O', 'F', 'I', 'L', 'E', 0, 1, 1};
     app2.insert(app2.end(), profile.begin(), profile.end());
-    app2[2] = static_cast<uint8_t>((app2.size() - 2) >> 8);
-    app2[3] = static_cast<uint8_t>(app2.size() - 2);
-    std::vector<uint8_t> bytes = test::ReadAll(jpeg);
-    bytes.insert(bytes.begin() + 2, app2.begin(), app2.end());
-    test::WriteAll(jpeg, bytes);
+    test::WriteAll(jpeg, test::WithSegment(test::ReadAll(jpeg), 0xE2, app2));
 
     struct Case {
         std::string path;
@@ -244,7 +205,7 @@ TEST(ColourManagedLoad, EmbeddedProfilesGiveTheColoursLittleCmsOwnToolGives)
         CImageBuffer loaded;
         ASSERT_EQ(loaded.Load(c.path), LoadResult::Loaded);
         if (c.tolerance >= 0)
-            EXPECT_LE(LargestDifference(loaded, c.expected), c.tolerance);
+            EXPECT_LE(test::LargestDifference(loaded, c.expected), c.tolerance);
         else
             EXPECT_LE(test::MeanDifference(loaded, c.expected), -c.tolerance);
     }

@@ -43,15 +43,10 @@ TEST(GifSave, APictureOfFewColoursComesBackExactly)
     const std::array<int, 3> colours[7] = {{255, 255, 255}, {32, 64, 192}, {0, 0, 0},    {254, 255, 255},
                                            {128, 128, 128}, {200, 30, 40}, {31, 64, 192}};
     const CImageBuffer original = test::Picture(21, 5, [&](uint32_t x, uint32_t y) { return colours[(x + y) % 7]; });
-    CImageBuffer eight = original;
-    ASSERT_TRUE(ReduceColors(eight, {8, true}));
-    CImageBuffer direct = original;  // reduced to 256 colours by the save
-    for (CImageBuffer* buf : {&eight, &direct}) {
-        ASSERT_TRUE(buf->Save(dir.File("few.gif")).Ok());
-        CImageBuffer back;
-        back.Load(dir.File("few.gif"));
-        EXPECT_TRUE(test::SamePixels(back, original));
-    }
+    ASSERT_TRUE(original.Save(dir.File("few.gif")).Ok());  // reduced to 256 colours by the save
+    CImageBuffer back;
+    back.Load(dir.File("few.gif"));
+    EXPECT_TRUE(test::SamePixels(back, original));
 }
 
 TEST(GifSave, ReportsWhenNoIndexPlaneCanBeMade)

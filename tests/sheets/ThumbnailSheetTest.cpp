@@ -208,43 +208,5 @@ TEST(ThumbnailSheet, FillingFromFilesSkipsReadingAfterACancel)
     EXPECT_TRUE(untouched.texts.empty());
 }
 
-TEST(ThumbnailSheet, DamagedFilesAreRefusedWhole)
-{
-    FakeMaker maker;
-    const ThumbnailSheet small = SheetOf({"/p/a.jpg", "/p/b.jpg"}, 2, maker);
-    const auto good = small.ToBytes();
-    ThumbnailSheet target = SheetOf({"/q/keep.png"}, 3, maker);
-    const auto before = target.ToBytes();
-    auto refused = [&](const std::vector<uint8_t>& bytes) {
-        return !target.FromBytes(bytes) && target.ToBytes() == before;
-    };
-    EXPECT_TRUE(refused({good.begin(), good.end() - 1}));
-
-    struct Case {
-        Strings labels;
-        Order order;
-        const char* what;
-    } const cases[] = {
-        {{"a", "b"}, {1, 1}, "order repeats an item"},
-        {{"a", "b"}, {0, 2}, "order names a missing item"},
-        {{"a", "b"}, {0, 1, 2}, "order longer than the items"},
-        {{"a"}, {0, 1}, "fewer labels than paths"},
-    };
-    for (const auto& c : cases) {
-        ArchiveWriter w;
-        w.StringList(c.labels);
-        w.U32(static_cast<uint32_t>(c.order.size()));
-        for (uint32_t v : c.order)
-            w.U32(v);
-        EXPECT_TRUE(refused(StoredSheet({"01"}, {"/p/a.jpg", "/p/b.jpg"}, w.Bytes(), small.Thumbnails()))) << c.what;
-    }
-    // A picture count that differs from the item count.
-    const ThumbnailSheet three = SheetOf({"/p/a.jpg", "/p/b.jpg", "/p/c.jpg"}, 2, maker);
-    auto mixed = good;
-    mixed.resize(good.size() - ListOf(small.Thumbnails()).size());
-    EXPECT_TRUE(refused(Join({mixed, ListOf(three.Thumbnails())})));
-    EXPECT_TRUE(target.FromBytes(good));
-}
-
 }  // namespace
 }  // namespace pix
