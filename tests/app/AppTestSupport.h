@@ -2,9 +2,11 @@
 // A running application with scripted dialogs and recorded messages.
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -15,7 +17,9 @@
 #include "imageui/CPixadromeDoc.h"
 #include "uiservices/FileChooser.h"
 #include "common/SettingsStore.h"
+#include "database/DatabaseAccess.h"
 #include "database/ImageDatabase.h"
+#include "dbui/CTwinSeekerDlg.h"
 #include "image/CImageBuffer.h"
 #include "support/ImageTestSupport.h"
 #include "imageui/CPixadromeView.h"
@@ -99,6 +103,14 @@ struct RunningApp {
     CPixadromeView* ViewOf(CChildFrame* f) { return f ? qobject_cast<CPixadromeView*>(f->widget()) : nullptr; }
 };
 
+// The tests of a window in a running application, with a folder for
+// their files.
+class AppTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    RunningApp app;
+};
+
 // A running application whose database holds the records given.
 struct DatabaseApp : RunningApp {
     TempDir dir;
@@ -112,6 +124,17 @@ struct DatabaseApp : RunningApp {
             db.Append(r);
         db.Save(dbPath);
     }
+    // The live database, held by the test until Release().
+    CImageDatabase& Hold()
+    {
+        std::lock_guard lock(DatabaseMutex());
+        return *app->Database().AcquireDatabase();
+    }
+    void Release()
+    {
+        std::lock_guard lock(DatabaseMutex());
+        app->Database().ReleaseDatabase();
+    }
     // The records saved in path (the database's file by default).
     std::vector<CStrList> Saved(const std::string& path = {})
     {
@@ -120,6 +143,17 @@ struct DatabaseApp : RunningApp {
         return db.Records();
     }
 };
+
+// Accepts the next Twin Seeker dialog as it comes, at the tolerance it proposes.
+inline void AcceptTolerance()
+{
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<CTwinSeekerDlg*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        EXPECT_EQ(dialog->Edit()->text(), "95");
+        dialog->accept();
+    });
+}
 
 // A mouse move with buttons held, at p in w.
 inline void MoveWith(QWidget* w, Qt::MouseButtons buttons, QPoint p)

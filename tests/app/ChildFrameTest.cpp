@@ -25,13 +25,19 @@ struct TwoWindows : RunningApp {
     QRect Client() { return Main().MdiArea()->viewport()->rect(); }
 };
 
-TEST(ChildFrame, EdgesStopAtTheAreaAndFollowIt)
+TEST(ChildFrame, SizingPushesTheNeighbourAndEdgesStopAtTheAreaAndFollowIt)
 {
     TwoWindows w;
     ASSERT_TRUE(w.a && w.b);
+    // Sized beyond its right edge, the window pushes the neighbour along.
+    const QPoint rightEdge(w.a->width() - 2, w.a->height() / 2);
+    DragFrame(w.a, rightEdge, rightEdge + QPoint(30, 0));
+    ASSERT_GT(w.a->width(), 200);
+    EXPECT_EQ(w.b->x(), w.a->x() + w.a->width() + 1);
+    EXPECT_EQ(w.b->size(), QSize(200, 150));
+
     const QPoint grip = w.Caption(w.a);
     const int contentTop = w.a->widget()->geometry().top();
-
     // Moved past the top-left corner: held there, without a caption.
     DragFrame(w.a, grip, grip - QPoint(400, 400));
     EXPECT_EQ(w.a->pos(), QPoint(0, 0));
@@ -55,17 +61,6 @@ TEST(ChildFrame, EdgesStopAtTheAreaAndFollowIt)
     QApplication::processEvents();
     EXPECT_EQ(w.b->geometry().bottomRight(), w.Client().bottomRight());
     EXPECT_EQ(w.b->size(), size);
-}
-
-TEST(ChildFrame, SizingPushesTheNeighbourBeyondTheEdge)
-{
-    TwoWindows w;
-    ASSERT_TRUE(w.a && w.b);
-    const QPoint rightEdge(w.a->width() - 2, w.a->height() / 2);
-    DragFrame(w.a, rightEdge, rightEdge + QPoint(30, 0));
-    ASSERT_GT(w.a->width(), 200);
-    EXPECT_EQ(w.b->x(), w.a->x() + w.a->width() + 1);
-    EXPECT_EQ(w.b->size(), QSize(200, 150));
 }
 
 TEST(ChildFrame, ClosingShrinksInEllipsesNarrowerByAQuarterPlusOne)

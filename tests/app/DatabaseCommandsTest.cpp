@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -10,7 +9,6 @@
 #include "AppTestSupport.h"
 #include "common/FileBytes.h"
 #include "database/ContentKey.h"
-#include "database/DatabaseAccess.h"
 #include "dbui/CAttributeDlg.h"
 #include "dbui/CCompactingDlg.h"
 #include "dbui/CSplitterPane.h"
@@ -21,14 +19,12 @@ namespace {
 
 using Records = std::vector<CStrList>;
 
-using DbApp = DatabaseApp;
-
 TEST(DatabaseCommands, ChangeRefusesADamagedFileAndSavesTheOldOne)
 {
     TempDir other;
     const std::string picture = WritePattern(other, "a.bmp", 8, 8);
     const std::string key = ContentKey(picture);
-    DbApp app({{key, "path", "/gone/a.bmp"}});
+    DatabaseApp app({{key, "path", "/gone/a.bmp"}});
     app.app->OpenImageWindow(Q(picture));
     app.Main().ShowDatabasePane(true);
     CSplitterPane* pane = app.Main().DatabasePane();
@@ -55,7 +51,7 @@ TEST(DatabaseCommands, ACancelledLocateKeepsAndSavesItsUpdates)
 {
     TempDir other;
     const std::string a = WritePattern(other, "a.bmp", 8, 8), b = WritePattern(other, "b.bmp", 9, 9);
-    DbApp app({{ContentKey(a), "path", "/gone/a.bmp"}, {ContentKey(b), "path", "/gone/b.bmp"}});
+    DatabaseApp app({{ContentKey(a), "path", "/gone/a.bmp"}, {ContentKey(b), "path", "/gone/b.bmp"}});
     app.files.opens = {{Q(a), Q(b)}};
     const QStringList chosen = ChooseFilesToLocate(*app.app);
     EXPECT_EQ(app.files.titles.value(0), "Choose files to scan in Database [pix]");
@@ -69,7 +65,7 @@ TEST(DatabaseCommands, CleanRemovesOnlyAfterOk)
 {
     const Records records{{"k1", "path", "/gone/x.jpg"}, {"k1", "Attributes", "Cat"}, {"k2", "Attributes", "Dog"}};
     for (const char* button : {"Abbrechen", "OK"}) {
-        DbApp app(records);
+        DatabaseApp app(records);
         const std::vector<uint8_t> before = ReadFileBytes(app.dbPath).value();
         QStringList listed;
         QTimer::singleShot(0, [&] {
@@ -95,19 +91,15 @@ TEST(DatabaseCommands, TheAttributeDialogOfACopyGoesOnWithTheOriginal)
     TempDir other;
     const std::string original = WritePattern(other, "a.bmp", 8, 8);
     const std::string copy = WritePattern(other, "copy.bmp", 8, 8);
-    DbApp app({{ContentKey(original), "path", original}});
-    CImageDatabase* db;
-    {
-        std::lock_guard lock(DatabaseMutex());
-        db = app.app->Database().AcquireDatabase();
-    }
+    DatabaseApp app({{ContentKey(original), "path", original}});
     app.prompter.script = {Answer::No, Answer::No};
-    CAttributeDlg dialog(*app.app, *db, Q(copy));
-    EXPECT_EQ(dialog.windowTitle(), "File attributes");
-    EXPECT_EQ(dialog.File(), original);
-    EXPECT_EQ(app.prompter.ids, (std::vector<MsgId>{MsgId::DuplicateFoundNewPath, MsgId::DeleteCopyAt}));
-    std::lock_guard lock(DatabaseMutex());
-    app.app->Database().ReleaseDatabase();
+    {
+        CAttributeDlg dialog(*app.app, app.Hold(), Q(copy));
+        EXPECT_EQ(dialog.windowTitle(), "File attributes");
+        EXPECT_EQ(dialog.File(), original);
+        EXPECT_EQ(app.prompter.ids, (std::vector<MsgId>{MsgId::DuplicateFoundNewPath, MsgId::DeleteCopyAt}));
+    }
+    app.Release();
 }
 
 }  // namespace

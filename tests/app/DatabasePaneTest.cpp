@@ -10,7 +10,6 @@
 #include <mutex>
 
 #include "AppTestSupport.h"
-#include "sheetsui/CThumbnailView.h"
 #include "database/Attributes.h"
 #include "database/DatabaseAccess.h"
 #include "database/ContentKey.h"
@@ -63,7 +62,7 @@ bool Has(const Records& records, const CStrList& record)
 
 bool Bold(QTreeWidgetItem* item) { return item && item->font(0).bold(); }
 
-TEST(DatabasePane, FastSwitchesRunOneWorkerAndTheNextTickCatchesUp)
+TEST(DatabasePane, FastSwitchesRunOneWorkerTheNextTickCatchesUpAndADeletedFileIsAskedAbout)
 {
     PaneApp app;
     const std::string a = app.Open("a.bmp", 8);
@@ -96,24 +95,17 @@ TEST(DatabasePane, FastSwitchesRunOneWorkerAndTheNextTickCatchesUp)
     }
     EXPECT_TRUE(app.Shows(b));
     EXPECT_TRUE(app.prompter.texts.empty());
-}
 
-TEST(DatabasePane, ASheetCountsOnlyWithOneSelectedItem)
-{
-    PaneApp app;
-    TempDir folder;
-    WritePattern(folder, "a.bmp", 8, 8);
-    WritePattern(folder, "b.bmp", 9, 9);
-    auto* sheet = qobject_cast<CThumbnailView*>(app.app->OpenPath(Q(folder.Path().string()))->widget());
-    ASSERT_TRUE(sheet);
-    QAbstractItemModel* items = sheet->model();
-    ASSERT_EQ(items->rowCount(), 2);
-    sheet->clearSelection();
-    EXPECT_EQ(app.app->ViewedFile(), std::nullopt);
-    sheet->selectionModel()->select(items->index(1, 0), QItemSelectionModel::Select);
-    EXPECT_EQ(app.app->ViewedFile(), folder.File("b.bmp"));
-    sheet->selectionModel()->select(items->index(0, 0), QItemSelectionModel::Select);
-    EXPECT_EQ(app.app->ViewedFile(), std::nullopt);
+    // A file deleted from disk is asked about on the window thread.
+    std::filesystem::remove(a);
+    app.prompter.script = {Answer::Yes};
+    app.Main().Activate(app.Main().Children()[0]);
+    ASSERT_TRUE(app.Shows(a));
+    EXPECT_EQ(app.prompter.ids, std::vector<MsgId>{MsgId::FileNotAccessibleRemove});
+    EXPECT_EQ(app.Live(), (Records{{ContentKey(b), "path", b}}));
+    // No key: nothing can be ticked, added or dropped.
+    app.Tree().InsertItem(app.Tree().Top());
+    EXPECT_EQ(app.Tree().Top()->childCount(), 0);
 }
 
 TEST(DatabasePane, AMovedFileGetsItsNewPathSavedOnHideAndShowsItsTicks)
@@ -131,23 +123,6 @@ TEST(DatabasePane, AMovedFileGetsItsNewPathSavedOnHideAndShowsItsTicks)
     app.Main().ShowDatabasePane(false);
     EXPECT_FALSE(app.Main().Action("database")->isChecked());
     EXPECT_EQ(app.Saved().at(2), (CStrList{key, "path", moved}));
-}
-
-TEST(DatabasePane, AFileDeletedFromDiskIsAskedAboutOnTheWindowThread)
-{
-    PaneApp app;
-    const std::string a = app.Open("a.bmp", 8);
-    ASSERT_TRUE(app.Shows(a));
-    ASSERT_TRUE(app.Shows(app.Open("b.bmp", 9)));
-    std::filesystem::remove(a);
-    app.prompter.script = {Answer::Yes};
-    app.Main().Activate(app.Main().Children()[0]);
-    ASSERT_TRUE(app.Shows(a));
-    EXPECT_EQ(app.prompter.ids, std::vector<MsgId>{MsgId::FileNotAccessibleRemove});
-    EXPECT_EQ(app.Live(), (Records{{ContentKey(app.dir.File("b.bmp")), "path", app.dir.File("b.bmp")}}));
-    // No key: nothing can be ticked, added or dropped.
-    app.Tree().InsertItem(app.Tree().Top());
-    EXPECT_EQ(app.Tree().Top()->childCount(), 0);
 }
 
 TEST(DatabasePane, TicksStoreOneRecordAndUntickingAnAncestorOnlyThisFile)
@@ -201,11 +176,14 @@ TEST(DatabasePane, MovesRefuseItselfBelowItselfAndLeaves)
     EXPECT_TRUE(Has(app.Live(), {"f9", "Attributes", "A", "C"}));
 }
 
-TEST(DatabasePane, DroppedFilesBecomeLinksOfTheFileOrOfNoFile)
+// Dropped files become links of the file shown or of no file; a link to
+// a program moved with the database runs it from the database's folder,
+// with the file as its argument.
+TEST(DatabasePane, DroppedFilesBecomeLinksAndALinkRunsItsProgramWithTheFile)
 {
-    PaneApp app;
+    PaneApp app({{"none", "Attributes", "@6show.sh", "@8Path", "/moved/away/show.sh"}});
     ASSERT_TRUE(app.Shows(kNoFileOwner));
-    const std::string a = app.Open("a.bmp", 8);
+    const std::string a = app.Open("it's \"a\".bmp", 8);
     const std::string key = ContentKey(a);
     // A drag from outside: enter, move, drop on the top item.
     auto drop = [&](const std::string& target) {
@@ -224,22 +202,16 @@ TEST(DatabasePane, DroppedFilesBecomeLinksOfTheFileOrOfNoFile)
     EXPECT_TRUE(Has(app.Live(), {"none", "Attributes", "@6x-one", "@8Path", "/usr/bin/x-one"}));
     EXPECT_TRUE(Has(app.Live(), {key, "Attributes", "@7x-two", "@8Path", "/usr/bin/x-two"}));
     EXPECT_TRUE(Bold(app.Tree().Find({"x-two"})));
-}
 
-TEST(DatabasePane, ALinkToAMovedProgramRunsFromTheDatabaseFolderWithTheFileAsArgument)
-{
-    PaneApp app({{"none", "Attributes", "@6show.sh", "@8Path", "/moved/away/show.sh"}});
     const std::string out = app.dir.File("argument");
     const std::string program = app.dir.File("show.sh");
     std::ofstream(program) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << out << "'\n";
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-    const std::string picture = app.Open("it's \"a\".bmp", 8);
-    ASSERT_TRUE(app.Shows(picture));
     app.Tree().OpenItem(app.Tree().Find({"show.sh"}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return std::filesystem::exists(out); }, 10000));
     QTest::qWait(100);
     std::ifstream in(out);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), picture);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), a);
 }
 
 TEST(DatabasePane, AutoFillInTakesAFileNotTheQuery)
@@ -258,13 +230,8 @@ TEST(AttributeDialog, AddRemoveAndClearBuildTheSelection)
 {
     PaneApp app({{"k1", "path", "/p/one.jpg"}, {"k1", "Attributes", "Cat"}, {"k2", "path", "/p/two.jpg"},
                  {"k2", "Attributes", "Cat"}, {"k2", "Attributes", "Dog"}, {"k3", "Attributes", "Dog"}});
-    CImageDatabase* db;
     {
-        std::lock_guard lock(DatabaseMutex());
-        db = app.app->Database().AcquireDatabase();
-    }
-    {
-        CAttributeDlg dialog(*app.app, *db);
+        CAttributeDlg dialog(*app.app, app.Hold());
         dialog.Tree()->Find({"Cat"})->setCheckState(0, Qt::Checked);
         dialog.Button("&Add")->click();
         EXPECT_EQ(dialog.Selected(), (QStringList{"/p/one.jpg", "/p/two.jpg"}));
@@ -274,8 +241,7 @@ TEST(AttributeDialog, AddRemoveAndClearBuildTheSelection)
         dialog.Button("&Clear")->click();
         EXPECT_EQ(dialog.List()->count(), 0);
     }
-    std::lock_guard lock(DatabaseMutex());
-    app.app->Database().ReleaseDatabase();
+    app.Release();
     EXPECT_EQ(app.Saved().size(), 6u);  // the dialog marks nothing modified
 }
 

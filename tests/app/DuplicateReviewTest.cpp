@@ -5,13 +5,11 @@
 #include <QFile>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
-#include "dbui/CTwinSeekerDlg.h"
 #include "reviewui/CDuplicateReviewDlg.h"
 
 namespace pix::test {
@@ -181,24 +179,13 @@ TEST(DuplicateReview, VerdictsThatCannotBeWrittenAreReported)
     EXPECT_EQ(review.app.prompter.ids, std::vector<MsgId>{MsgId::VerdictsWriteFailed});
 }
 
-// Accepts the next Twin Seeker dialog as it comes.
-void AcceptTolerance()
-{
-    QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<CTwinSeekerDlg*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(dialog);
-        dialog->accept();
-    });
-}
-
 TEST(DuplicateReview, GroupsHeldNotDuplicatesStayApartInTheNextReview)
 {
     DatabaseApp app;
-    TempDir dir;
-    const QStringList files = {Q(WritePicture(dir, "red.bmp", SolidPicture(32, 32, 200, 0, 0))),
-                               Q(WritePicture(dir, "red2.bmp", SolidPicture(32, 32, 200, 0, 0))),
-                               Q(WritePicture(dir, "noise.bmp", Noise(32, 32, 7))),
-                               Q(WritePicture(dir, "noise2.bmp", Noise(32, 32, 7)))};
+    const QStringList files = {Q(WritePicture(app.dir, "red.bmp", SolidPicture(32, 32, 200, 0, 0))),
+                               Q(WritePicture(app.dir, "red2.bmp", SolidPicture(32, 32, 200, 0, 0))),
+                               Q(WritePicture(app.dir, "noise.bmp", Noise(32, 32, 7))),
+                               Q(WritePicture(app.dir, "noise2.bmp", Noise(32, 32, 7)))};
     const auto review = [&] {
         app.files.opens = {files};
         AcceptTolerance();

@@ -14,10 +14,8 @@
 #include "AppTestSupport.h"
 #include "app/CAssociationsDlg.h"
 #include "app/CJpegDialog.h"
-#include "image/JpegCodec.h"
 #include "uiservices/CProgressDlg.h"
 #include "imageui/CPixadromeDoc.h"
-#include "common/Progress.h"
 #include "imageui/CColorReductionDlg.h"
 #include "imageui/CColorSettingsDlg.h"
 #include "imageui/CMosaicDlg.h"
@@ -27,6 +25,9 @@
 
 namespace pix::test {
 namespace {
+
+using ImageView = AppTest;
+using Printing = AppTest;
 
 TEST(ResizeDialog, AspectRuleFollowsTypingAndTheCheckBox)
 {
@@ -82,14 +83,21 @@ TEST(ResizeDialog, PreviewPressesSetSizesAndStandardBands)
     EXPECT_EQ(dlg.Scale(), 2560);
 }
 
-TEST(ColorSettingsDialog, SlidersPreviewLiveAndCancelRestoresExactly)
+// Rotate, correct the colours, resize; then Ctrl+Alt+Z twice gives the
+// rotated picture bit for bit, Ctrl+Shift+Z the corrected one again, and a
+// new edit after a step back ends the steps forward. Ctrl+Z reloads the
+// file and forgets the steps.
+TEST_F(ImageView, StepsBackAndForwardWalkTheEditsByTheirKeysAndUndoReloadsTheFile)
 {
-    TempDir dir;
-    RunningApp app;
-    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "c.bmp", 20, 10))));
+    ASSERT_TRUE(app.ShowActive());
+    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "s.bmp", 40, 30))));
+    ASSERT_NE(view, nullptr);
+    view->setFocus();
     CPixadromeDoc& doc = view->Document();
     const CImageBuffer original = doc.Image();
     {
+        // The colour sliders show their effect at once; Cancel restores the
+        // picture exactly and leaves no step.
         CColorSettingsDlg dlg(doc);
         dlg.Slider(1)->setValue(256);  // contrast at the bottom: inverted
         uint8_t r, g, b, r0, g0, b0;
@@ -102,26 +110,7 @@ TEST(ColorSettingsDialog, SlidersPreviewLiveAndCancelRestoresExactly)
     }
     EXPECT_TRUE(SamePixels(doc.Image(), original));
     EXPECT_FALSE(doc.IsModified());
-
-    CColorSettingsDlg ok(doc);
-    ok.Slider(0)->setValue(-100);
-    ok.accept();
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_FALSE(SamePixels(doc.Image(), original));
-}
-
-// Rotate, correct the colours, resize; then Ctrl+Alt+Z twice gives the
-// rotated picture bit for bit, Ctrl+Shift+Z the corrected one again, and a
-// new edit after a step back ends the steps forward.
-TEST(ImageView, StepsBackAndForwardWalkTheEditsByTheirKeys)
-{
-    TempDir dir;
-    RunningApp app;
-    ASSERT_TRUE(app.ShowActive());
-    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "s.bmp", 40, 30))));
-    ASSERT_NE(view, nullptr);
-    view->setFocus();
-    CPixadromeDoc& doc = view->Document();
+    EXPECT_FALSE(view->CanUndo());
     view->OnRotateRight();
     const CImageBuffer rotated = doc.Image();
     CColorSettingsDlg correction(doc);
@@ -148,53 +137,18 @@ TEST(ImageView, StepsBackAndForwardWalkTheEditsByTheirKeys)
     EXPECT_FALSE(app.Main().Action("stepForward")->isEnabled());
     key(Qt::CTRL | Qt::ALT | Qt::Key_Z);
     EXPECT_TRUE(SamePixels(doc.Image(), corrected));
-    // Undo reloads the file and forgets the steps.
-    view->OnUndo();
+
+    key(Qt::CTRL | Qt::Key_Z);
+    EXPECT_TRUE(SamePixels(doc.Image(), original));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("40 x 30:16 Mio"));
     EXPECT_FALSE(app.Main().Action("stepBack")->isEnabled());
     EXPECT_FALSE(app.Main().Action("stepForward")->isEnabled());
-}
-
-TEST(ImageView, OperationsMarkTheDocumentAndUndoReloadsTheFile)
-{
-    TempDir dir;
-    RunningApp app;
-    CPixadromeView* view = app.ViewOf(app.app->OpenPath(Q(WritePattern(dir, "r.bmp", 40, 30))));
-    CPixadromeDoc& doc = view->Document();
-    const CImageBuffer original = doc.Image();
-    EXPECT_FALSE(view->CanUndo());
-    view->ApplyResize(20, 15);
-    EXPECT_EQ(doc.Width(), 20);
-    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("20 x 15:16 Mio"));
-    EXPECT_TRUE(doc.IsModified());
-    view->OnRotateRight();
-    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("15 x 20:16 Mio"));
-    app.Main().UpdateActions();
-    EXPECT_TRUE(app.Main().Action("undo")->isEnabled());
-    view->OnUndo();
-    EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("40 x 30:16 Mio"));
-    EXPECT_FALSE(doc.IsModified());
-    EXPECT_TRUE(SamePixels(doc.Image(), original));
-    doc.OnFlipHorizontal();
-    EXPECT_FALSE(SamePixels(doc.Image(), original));
-    view->OnUndo();
-    view->OnEnhance();
-    EXPECT_TRUE(doc.IsModified());
-
-    view->OnUndo();
-    ReduceOptions o;
-    o.colors = 16;
-    ASSERT_TRUE(view->ApplyColorReduction(o));
+    // A picture of few colours tells their number.
+    ReduceOptions sixteen;
+    sixteen.colors = 16;
+    ASSERT_TRUE(view->ApplyColorReduction(sixteen));
     EXPECT_EQ(app.Main().StatusPaneText(), QStringLiteral("40 x 30:16 col"));
-    EXPECT_TRUE(doc.IsModified());
-
-    view->OnUndo();
-    MosaicSettings s;
-    s.rows = 2;
-    s.columns = 2;
-    NullProgress progress;
-    doc.MakePhotoMosaic(s, {{WritePattern(dir, "s.bmp", 50, 50), MosaicSourceKind::Reusable}}, progress);
-    EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(doc.Width(), 40);
 }
 
 TEST(ColorReductionDialog, SpinArrowsJumpByPowersOfTwoAndPreserveDisablesThePreference)
@@ -224,10 +178,8 @@ TEST(ColorReductionDialog, SpinArrowsJumpByPowersOfTwoAndPreserveDisablesThePref
     EXPECT_EQ(prompter.texts, std::vector<std::string>{"Please enter an integer between 2 and 256."});
 }
 
-TEST(Printing, PicturesAreFittedAndCentredAndQualitySurvivesInTheSettings)
+TEST_F(Printing, PicturesAreFittedAndCentredAndQualitySurvivesInTheSettings)
 {
-    TempDir dir;
-    RunningApp app;
     // Red on the left half, blue on the right.
     CImageBuffer blocks = SolidPicture(40, 20, 255, 0, 0);
     for (uint32_t y = 0; y < 20; ++y)
@@ -288,8 +240,6 @@ TEST(MosaicDialog, ChecksTheSourcesAndShowsTheCounts)
     RecordingPrompter prompter;
     ScriptedFileChooser files;
     CMosaicDlg dlg(640, 480, prompter, files);
-    dlg.accept();
-    EXPECT_EQ(prompter.texts.back(), "You must provide at least one source image.");
     dlg.SetGrid(4, 4, 3);
     dlg.AddFiles(MosaicSourceKind::Chopped, {"/a.bmp", "/b.bmp"});
     dlg.AddFiles(MosaicSourceKind::AsIs, {"/c.bmp"});
@@ -306,7 +256,7 @@ TEST(MosaicDialog, ChecksTheSourcesAndShowsTheCounts)
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
 }
 
-TEST(JpegDialog, ShowsQualityAndSizeOkWritesExactlyTheShownFileAndCancelNothing)
+TEST(JpegDialog, ShowsQualityAndSizeOkWritesExactlyTheShownFileAPreviewPansAndCancelWritesNothing)
 {
     TempDir dir;
     RecordingPrompter prompter;
@@ -339,53 +289,27 @@ TEST(JpegDialog, ShowsQualityAndSizeOkWritesExactlyTheShownFileAndCancelNothing)
     EXPECT_FALSE(QFileInfo::exists(temp));
     EXPECT_TRUE(prompter.texts.empty());
 
-    // Cancel leaves the target as it was and removes the temporary file.
+    // A preview larger than its frame pans by dragging, as far as its
+    // edges; Cancel leaves the target as it was and removes the temporary
+    // file.
     WriteAll(dir.File("keep.jpg"), {1, 2, 3});
-    CJpegDialog cancelled(&picture, Q(dir.File("keep.jpg")), 75, prompter);
+    const CImageBuffer large = Gradient(900, 700);
+    CJpegDialog cancelled(&large, Q(dir.File("keep.jpg")), 75, prompter);
     ASSERT_TRUE(QFileInfo::exists(cancelled.TemporaryPath()));
-    cancelled.reject();
-    EXPECT_FALSE(QFileInfo::exists(cancelled.TemporaryPath()));
-    EXPECT_EQ(ReadAll(dir.File("keep.jpg")), (std::vector<uint8_t>{1, 2, 3}));
-}
-
-TEST(JpegDialog, PanningStaysInsideThePreview)
-{
-    RecordingPrompter prompter;
-    const CImageBuffer picture = Gradient(900, 700);
-    CJpegDialog dialog(&picture, QString(), 75, prompter);
-    dialog.show();
+    cancelled.show();
     QWidget* frame = nullptr;
-    for (QWidget* w : dialog.findChildren<QWidget*>())
+    for (QWidget* w : cancelled.findChildren<QWidget*>())
         if (w->minimumWidth() == 320 && w->minimumHeight() == 240)
             frame = w;
     ASSERT_NE(frame, nullptr);
     QTest::mousePress(frame, Qt::LeftButton, Qt::NoModifier, QPoint(200, 200));
     MoveWith(frame, Qt::LeftButton, QPoint(100, 150));
-    EXPECT_EQ(dialog.PanOffset(), QPoint(100, 50));
+    EXPECT_EQ(cancelled.PanOffset(), QPoint(100, 50));
     MoveWith(frame, Qt::LeftButton, QPoint(-5000, -5000));
-    EXPECT_EQ(dialog.PanOffset(), QPoint(900 - frame->width(), 700 - frame->height()));
-    dialog.reject();
-}
-
-TEST(ImageDocument, SavingUnderAJpegNameGoesThroughTheDialog)
-{
-    TempDir dir;
-    RunningApp app;
-    CChildFrame* frame = app.app->OpenPath(Q(WritePattern(dir, "a.bmp", 16, 16)));
-    CPixadromeDoc& doc = app.ViewOf(frame)->Document();
-    QStringList asked;
-    bool accept = false;
-    app.app->SetJpegSaver([&](const CImageBuffer& image, const QString& path) {
-        asked << path;
-        return accept && WriteJpeg(image, path.toStdString(), 75).Report(app.prompter);
-    });
-    EXPECT_FALSE(doc.SaveDocument(Q(dir.File("a.jpg"))));  // cancelled: nothing saved
-    EXPECT_FALSE(QFileInfo::exists(Q(dir.File("a.jpg"))));
-    EXPECT_EQ(app.WindowCount(), 1);
-    accept = true;
-    EXPECT_TRUE(doc.SaveDocument(Q(dir.File("a.jpg"))));
-    EXPECT_EQ(asked, (QStringList{Q(dir.File("a.jpg")), Q(dir.File("a.jpg"))}));
-    EXPECT_EQ(app.WindowCount(), 2);  // the written file opens in its own window
+    EXPECT_EQ(cancelled.PanOffset(), QPoint(900 - frame->width(), 700 - frame->height()));
+    cancelled.reject();
+    EXPECT_FALSE(QFileInfo::exists(cancelled.TemporaryPath()));
+    EXPECT_EQ(ReadAll(dir.File("keep.jpg")), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST(AssociationsDialog, ABoxTicksItsTypeAndOnlyOkWrites)
@@ -408,11 +332,18 @@ TEST(AssociationsDialog, ABoxTicksItsTypeAndOnlyOkWrites)
     }
 }
 
-TEST(ProgressDlg, TitleShowsThePercentWhileMinimisedAndEscCancels)
+// While an operation runs, input to the other windows waits and the
+// minimised main window's title shows the percent; Esc or the window's own
+// Cancel button stops the work.
+TEST(ProgressDlg, TitleShowsThePercentInputToOtherWindowsWaitsAndEscOrCancelStops)
 {
     QMainWindow main;
     main.setWindowTitle(QStringLiteral("Pixadrome - photos"));
     main.show();
+    auto* button = new QPushButton(QStringLiteral("Other"), &main);
+    main.setCentralWidget(button);
+    int clicks = 0;
+    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
     {
         CProgressDlg dlg(&main);
         dlg.SetRange(0, 9);
@@ -433,22 +364,11 @@ TEST(ProgressDlg, TitleShowsThePercentWhileMinimisedAndEscCancels)
     EXPECT_FALSE(CProgressDlg::OperationRunning());
     EXPECT_EQ(main.windowTitle(), QStringLiteral("Pixadrome - photos"));
     EXPECT_FALSE(main.isMinimized());
-}
-
-TEST(ProgressDlg, InputToOtherWindowsWaitsWhileTheOperationRuns)
-{
-    QMainWindow main;
-    main.show();
-    auto* button = new QPushButton(QStringLiteral("Other"), &main);
-    main.setCentralWidget(button);
-    int clicks = 0;
-    QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
     {
         CProgressDlg dlg(&main);
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_TRUE(dlg.Pump());
         EXPECT_EQ(clicks, 0);
-        // The window's own Cancel button takes clicks and stops the work.
         QPushButton* cancel = nullptr;
         for (QPushButton* b : dlg.findChildren<QPushButton*>())
             if (b->text() == QStringLiteral("Cancel"))

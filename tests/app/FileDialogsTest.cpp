@@ -30,26 +30,7 @@ void Fill(const TempDir& dir)
         std::ofstream(dir.File(name)) << name;
 }
 
-TEST(FileDialogs, AFolderGivesItsMatchingVisibleFilesByNameThenItsSubfolders)
-{
-    TempDir dir;
-    Fill(dir);
-    const std::string a = dir.File("A.JPG"), b = dir.File("b.jpg"), d = dir.File("d.txt"), e = dir.File("sub/e.png");
-    const struct {
-        std::vector<std::string> patterns;
-        bool recurse;
-        std::vector<std::string> files;
-    } cases[] = {
-        {{"*.jpg", "*.png"}, false, {a, b}},
-        {{"*.jpg", "*.png", "*.JPG"}, true, {a, b, e}},
-        {{}, false, {a, b, d}},
-        {{"*.gif"}, true, {}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(FilesInFolder(dir.Path().string(), c.patterns, c.recurse), c.files) << c.patterns.size();
-}
-
-TEST(FileDialogs, AllInDirectoryAcceptsOnlyWithFiles)
+TEST(FileDialogs, AllInDirectoryAcceptsOnlyWithFilesAndATypedFolderIsEntered)
 {
     RunningApp app;
     TempDir dir, empty;
@@ -67,19 +48,7 @@ TEST(FileDialogs, AllInDirectoryAcceptsOnlyWithFiles)
             expected << Q(dir.File("sub/e.png"));
         EXPECT_EQ(select.Files(), expected);
     }
-    CFileSelect select(*app.app, nullptr, "Open", Q(empty.Path().string()), kFilter, 1);
-    select.open();
-    select.accept();
-    EXPECT_TRUE(select.isVisible());
-    select.NameBox()->setText("x.jpg");
-    EXPECT_FALSE(select.Subfolders()->isEnabled());
-}
-
-TEST(FileDialogs, AFolderTypedAsTheNameIsEnteredWhole)
-{
-    RunningApp app;
-    TempDir dir;
-    Fill(dir);
+    // A folder typed as the name, relative or whole, is entered.
     for (const QString& typed : {QStringLiteral("sub"), Q(dir.File("sub"))}) {
         CFileSelect select(*app.app, nullptr, "Open", Q(dir.Path().string()), kFilter, 1);
         select.show();
@@ -94,19 +63,25 @@ TEST(FileDialogs, AFolderTypedAsTheNameIsEnteredWhole)
         EXPECT_FALSE(select.isVisible());
         EXPECT_EQ(select.Files(), QStringList{Q(dir.File("sub/e.png"))});
     }
+    // Where no file matches, the dialog stays open.
+    CFileSelect select(*app.app, nullptr, "Open", Q(empty.Path().string()), kFilter, 1);
+    select.open();
+    select.accept();
+    EXPECT_TRUE(select.isVisible());
+    select.NameBox()->setText("x.jpg");
+    EXPECT_FALSE(select.Subfolders()->isEnabled());
+
+    // Without patterns, all the visible files of the folder by name.
+    const std::vector<std::string> all{dir.File("A.JPG"), dir.File("b.jpg"), dir.File("d.txt")};
+    EXPECT_EQ(FilesInFolder(dir.Path().string(), {}, false), all);
+    EXPECT_TRUE(FilesInFolder(dir.Path().string(), {"*.gif"}, true).empty());
 }
 
 TEST(FileDialogs, TheDatabaseButtonFindsMovedFilesInTheDatabaseFolder)
 {
-    RunningApp app;
-    TempDir dir;
-    const std::string dbPath = dir.File("pix.db");
-    app.settings.SetString("Settings", "dbpath", dbPath);
-    CImageDatabase db;
-    for (const CStrList& r : std::vector<CStrList>{{"k1", "path", "/gone/one.jpg"}, {"k1", "Attributes", "Cat"},
-                                                   {"k2", "path", "/gone/two.jpg"}, {"k2", "Attributes", "Cat"}})
-        db.Append(r);
-    db.Save(dbPath);
+    DatabaseApp app({{"k1", "path", "/gone/one.jpg"}, {"k1", "Attributes", "Cat"},
+                     {"k2", "path", "/gone/two.jpg"}, {"k2", "Attributes", "Cat"}});
+    const TempDir& dir = app.dir;  // the database's folder
     std::ofstream(dir.File("one.jpg")) << "1";
     CFileSelect select(*app.app, nullptr, "Open", Q(dir.Path().string()), kFilter, 1);
     QTimer::singleShot(0, [] {

@@ -26,6 +26,8 @@ std::array<bool, 3> Shown(CMainFrame& frame)
             !frame.statusBar()->isHidden()};
 }
 using Bars = std::array<bool, 3>;
+using FullScreen = AppTest;
+using FitWindowToImage = AppTest;
 
 // Runs one session of the program on settings, then closes its window.
 template <class Body>
@@ -73,19 +75,22 @@ TEST(MainFrameLayout, BarsAndDatabasePaneLastBetweenRuns)
     });
 }
 
-TEST(FullScreen, HidesTheBarsAndLeavesEverythingAsItWas)
+// F11 hides the bars, the menu bar too, and leaves everything as it was;
+// the command keys work all the same while the menu bar is hidden, whose
+// menus a button of the full screen bar shows.
+TEST_F(FullScreen, HidesTheBarsAndLeavesEverythingAsItWas)
 {
-    RunningApp app;
-    TempDir dir;
     CMainFrame& frame = app.Main();
-    frame.show();
+    ASSERT_TRUE(app.ShowActive());
     CChildFrame* child = app.app->OpenImageWindow(Q(WritePattern(dir, "a.bmp", 50, 40)));
     ASSERT_NE(child, nullptr);
     frame.statusBar()->hide();
     const QRect before = frame.geometry();
     const QRect screen = frame.screen()->geometry();
+    auto key = [&](Qt::Key k) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &frame, k); };
 
-    frame.ToggleFullScreen();
+    key(Qt::Key_F11);
+    ASSERT_TRUE(frame.IsFullScreen());
     EXPECT_EQ(Shown(frame), (Bars{false, false, false}));
     EXPECT_TRUE(frame.menuBar()->isHidden());
     EXPECT_EQ(frame.geometry(), screen);
@@ -95,58 +100,8 @@ TEST(FullScreen, HidesTheBarsAndLeavesEverythingAsItWas)
     const int barWidth = std::max(100, frame.FullScreenBar()->width());
     EXPECT_EQ(frame.FullScreenBar()->mapToGlobal(QPoint(0, 0)),
               QPoint(screen.right() + 1 - barWidth, screen.top() + 100));
-
-    frame.ToggleFullScreen();
-    EXPECT_EQ(Shown(frame), (Bars{true, false, false}));
-    EXPECT_FALSE(frame.menuBar()->isHidden());
-    EXPECT_EQ(frame.geometry(), before);
-    EXPECT_FALSE(child->windowFlags().testFlag(Qt::FramelessWindowHint));
-    EXPECT_EQ(frame.FullScreenBar(), nullptr);
-
-    // Maximising leaves it, maximised.
-    frame.ToggleFullScreen();
-    frame.showMaximized();
-    EXPECT_FALSE(frame.IsFullScreen());
-    EXPECT_TRUE(frame.isMaximized());
-    EXPECT_FALSE(frame.menuBar()->isHidden());
-    frame.showNormal();
-
-    // Closing leaves it first: the layout kept is the one from before.
-    frame.ToggleFullScreen();
-    frame.close();
-    EXPECT_EQ(app.settings.GetInt("State\\Bars", "StatusBar", -1), 0);
-}
-
-// The menu bar is hidden in full screen; the command keys work there all
-// the same: F11 leaves, Esc quits as everywhere.
-TEST(FullScreen, CommandKeysWorkWhileTheMenuBarIsHidden)
-{
-    RunningApp app;
-    TempDir dir;
-    CMainFrame& frame = app.Main();
-    ASSERT_TRUE(app.ShowActive());
-    CChildFrame* child = app.app->OpenImageWindow(Q(WritePattern(dir, "a.bmp", 50, 40)));
-    ASSERT_NE(child, nullptr);
-    auto key = [&](Qt::Key k) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &frame, k); };
-    key(Qt::Key_F11);
-    ASSERT_TRUE(frame.IsFullScreen());
-    key(Qt::Key_F11);
-    EXPECT_FALSE(frame.IsFullScreen());
-    key(Qt::Key_F11);
-    ASSERT_TRUE(frame.IsFullScreen());
-    key(Qt::Key_Escape);
-    EXPECT_FALSE(frame.isVisible());
-}
-
-TEST(FullScreen, MenuShowsTheMenusCentredUnderItsButton)
-{
-    RunningApp app;
-    CMainFrame& frame = app.Main();
-    frame.show();
-    frame.ToggleFullScreen();
-    QToolBar* bar = frame.FullScreenBar();
-    ASSERT_NE(bar, nullptr);
-    QWidget* button = bar->widgetForAction(bar->actions().value(0));
+    // The bar's menu button shows the menus centred under it.
+    QWidget* button = frame.FullScreenBar()->widgetForAction(frame.FullScreenBar()->actions().value(0));
     ASSERT_NE(button, nullptr);
     QStringList titles;
     QRect shown;
@@ -158,19 +113,44 @@ TEST(FullScreen, MenuShowsTheMenusCentredUnderItsButton)
             popup->close();
         }
     });
-    frame.ShowFullScreenMenu();
+    QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_TRUE(titles.contains(QStringLiteral("&File")));
     EXPECT_TRUE(titles.contains(QStringLiteral("&Help")));
     EXPECT_FALSE(titles.contains(QStringLiteral("&Contact sheet")));  // hidden without a sheet
     const QRect at(button->mapToGlobal(QPoint(0, 0)), button->size());
     EXPECT_LE(std::abs(shown.center().x() - at.center().x()), 1);
     EXPECT_EQ(shown.top(), at.bottom() + 1);
+    // The window system hands the activation back once the menu is gone.
+    QApplication::setActiveWindow(&frame);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+
+    key(Qt::Key_F11);
+    EXPECT_FALSE(frame.IsFullScreen());
+    EXPECT_EQ(Shown(frame), (Bars{true, false, false}));
+    EXPECT_FALSE(frame.menuBar()->isHidden());
+    EXPECT_EQ(frame.geometry(), before);
+    EXPECT_FALSE(child->windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(frame.FullScreenBar(), nullptr);
+
+    // Maximising leaves it, maximised.
+    key(Qt::Key_F11);
+    frame.showMaximized();
+    EXPECT_FALSE(frame.IsFullScreen());
+    EXPECT_TRUE(frame.isMaximized());
+    EXPECT_FALSE(frame.menuBar()->isHidden());
+    frame.showNormal();
+
+    // Esc quits, leaving full screen first: the layout kept is the one
+    // from before.
+    key(Qt::Key_F11);
+    ASSERT_TRUE(frame.IsFullScreen());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_EQ(app.settings.GetInt("State\\Bars", "StatusBar", -1), 0);
 }
 
-TEST(FitWindowToImage, AMaximisedImageWindowFitsTheMainWindow)
+TEST_F(FitWindowToImage, AMaximisedImageWindowFitsTheMainWindow)
 {
-    RunningApp app;
-    TempDir dir;
     app.settings.SetInt("View", "OpenFitted", 0);  // pictures at 1:1
     CMainFrame& frame = app.Main();
     frame.show();

@@ -55,12 +55,12 @@ protected:
 
     TempDir dir;
     QString log = Q(dir.File("steps"));
+    RunningApp app;
 };
 
 TEST_F(ScanScript, FeederPagesOpenInOrderAndOnePageTakesItsSteps)
 {
     qputenv("PIX_SCRIPTED_SANE_PAGES", "ff0000,00ff00,0000ff,808080");
-    RunningApp app;
     {
         CScanDialog dialog(*app.app);
         dialog.KeepOpen()->setChecked(true);
@@ -87,7 +87,6 @@ TEST_F(ScanScript, ACancelInTheThirdFeederPageKeepsTheTwoBefore)
 {
     qputenv("PIX_SCRIPTED_SANE_PAGES", "ff0000,00ff00,0000ff,808080");
     qputenv("PIX_SCRIPTED_SANE_HOLD", "3");
-    RunningApp app;
     CScanDialog dialog(*app.app);
     Scan(dialog, "Automatic Document Feeder");
     ASSERT_TRUE(QTest::qWaitFor([&] { return Log().size() == 7; }, 10000));  // reading the third page
@@ -101,7 +100,6 @@ TEST_F(ScanScript, ClosingTheMainWindowInAPageEndsTheConnection)
 {
     qputenv("PIX_SCRIPTED_SANE_PAGES", "ff0000");
     qputenv("PIX_SCRIPTED_SANE_HOLD", "1");
-    RunningApp app;
     app.app->OnAcquire();
     auto* dialog = app.Main().findChild<CScanDialog*>();
     ASSERT_TRUE(dialog);

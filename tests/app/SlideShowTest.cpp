@@ -18,6 +18,8 @@
 namespace pix::test {
 namespace {
 
+using SlideShow = AppTest;
+
 // Runs the event loop until done() holds (at most 20 s).
 template <typename Done>
 bool Until(Done done)
@@ -75,10 +77,8 @@ QStringList Visit(Show& s, const std::function<void()>& step, int times)
     return out;
 }
 
-TEST(SlideShow, StepsWrapAndTellSizeOrNoImage)
+TEST_F(SlideShow, StepsWrapAndTellSizeOrNoImageAndALeftClickOpensTheSlide)
 {
-    TempDir dir;
-    RunningApp app;
     Show s = StartShow(app, dir, {{"a.bmp", Gradient(400, 300)}, {"b.jpg", {}}, {"c.bmp", Gradient(20, 10)}});
     ASSERT_TRUE(s.view);
     EXPECT_EQ(s.view->StatusText(), "1 of 3 - 400x300");
@@ -98,12 +98,25 @@ TEST(SlideShow, StepsWrapAndTellSizeOrNoImage)
     EXPECT_FALSE(s.view->Action("slideLast")->isEnabled());
     EXPECT_EQ(Visit(s, key(Qt::Key_Home), 1), QStringList({"1 of 3 - 400x300"}));
     EXPECT_FALSE(s.view->Action("slideFirst")->isEnabled());
+
+    // A left click opens the slide, but not the click that closes the menu.
+    std::unique_ptr<QMenu> menu(s.view->MakeContextMenu(nullptr));
+    EXPECT_EQ(menu->defaultAction(), s.view->Action("slideOpen"));
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), s.view->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(s.view->viewport(), &event);
+    auto* popup = s.view->findChild<QMenu*>();
+    ASSERT_TRUE(popup);
+    const int windows = app.WindowCount();
+    popup->hide();
+    QTest::mouseClick(s.view->viewport(), Qt::LeftButton);
+    EXPECT_EQ(app.WindowCount(), windows);
+    QTest::qWait(1);
+    QTest::mouseClick(s.view->viewport(), Qt::LeftButton);
+    EXPECT_EQ(app.WindowCount(), windows + 1);
 }
 
-TEST(SlideShow, PaintsTheSlideCentredInBlackThenResampledOrScrollsItFullSize)
+TEST_F(SlideShow, PaintsTheSlideCentredInBlackThenResampledOrScrollsItFullSize)
 {
-    TempDir dir;
-    RunningApp app;
     const CImageBuffer slide = Noise(1200, 300, 5);
     Show s = StartShow(app, dir, {{"a.bmp", slide}});
     ASSERT_TRUE(s.view);
@@ -130,10 +143,8 @@ TEST(SlideShow, PaintsTheSlideCentredInBlackThenResampledOrScrollsItFullSize)
     EXPECT_EQ(s.view->horizontalScrollBar()->value() > 0, beyond > 0);
 }
 
-TEST(SlideShow, TheTimerWaitsForEachSlideAndSettingsAreReadClampedAndWritten)
+TEST_F(SlideShow, TheTimerWaitsForEachSlideAndSettingsAreReadClampedAndWritten)
 {
-    TempDir dir;
-    RunningApp app;
     app.settings.SetInt("Slides", "Spd", 5);
     app.settings.SetInt("Slides", "Stf", 0);
     Show s = StartShow(app, dir, {{"a.bmp", Gradient(8, 8)}, {"b.bmp", Gradient(9, 8)}, {"c.bmp", Gradient(10, 8)}});
@@ -162,10 +173,8 @@ TEST(SlideShow, TheTimerWaitsForEachSlideAndSettingsAreReadClampedAndWritten)
 
 // Changes of the sheet keep the show on its item, or show what stands at
 // its position when the item went.
-TEST(SlideShow, HintsKeepTheItemOrShowWhatStandsInItsPlace)
+TEST_F(SlideShow, HintsKeepTheItemOrShowWhatStandsInItsPlace)
 {
-    TempDir dir;
-    RunningApp app;
     Show s = StartShow(app, dir, {{"a.bmp", Gradient(8, 8)}, {"b.bmp", Gradient(9, 8)}, {"c.bmp", Gradient(10, 8)},
                                   {"d.bmp", Gradient(11, 8)}});
     ASSERT_TRUE(s.view);
@@ -199,10 +208,8 @@ TEST(SlideShow, HintsKeepTheItemOrShowWhatStandsInItsPlace)
     EXPECT_EQ(shot.pixelColor(shot.width() / 2, shot.height() / 2), QColor(Qt::black));
 }
 
-TEST(SlideShow, FileCommandsActOnTheSlideAndItsPlace)
+TEST_F(SlideShow, FileCommandsActOnTheSlideAndItsPlace)
 {
-    TempDir dir;
-    RunningApp app;
     Show s = StartShow(app, dir, {{"a.bmp", Gradient(8, 8)}, {"b.bmp", Gradient(9, 8)}});
     ASSERT_TRUE(s.view);
     app.files.saves = {Q(dir.File("copy.bmp")), Q(dir.File("moved.bmp"))};
@@ -226,35 +233,10 @@ TEST(SlideShow, FileCommandsActOnTheSlideAndItsPlace)
     EXPECT_EQ(s.view->StatusText(), "1 of 1 - 9x8");
 }
 
-TEST(SlideShow, ALeftClickOpensTheSlideButNotTheClickClosingTheMenu)
-{
-    TempDir dir;
-    RunningApp app;
-    Show s = StartShow(app, dir, {{"a.bmp", Gradient(8, 8)}});
-    ASSERT_TRUE(s.view);
-    std::unique_ptr<QMenu> menu(s.view->MakeContextMenu(nullptr));
-    EXPECT_EQ(menu->defaultAction(), menu->actions().value(0));
-    EXPECT_EQ(menu->defaultAction(), s.view->Action("slideOpen"));
-
-    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), s.view->mapToGlobal(QPoint(5, 5)));
-    QApplication::sendEvent(s.view->viewport(), &event);
-    auto* popup = s.view->findChild<QMenu*>();
-    ASSERT_TRUE(popup);
-    const int windows = app.WindowCount();
-    popup->hide();
-    QTest::mouseClick(s.view->viewport(), Qt::LeftButton);
-    EXPECT_EQ(app.WindowCount(), windows);
-    QTest::qWait(1);
-    QTest::mouseClick(s.view->viewport(), Qt::LeftButton);
-    EXPECT_EQ(app.WindowCount(), windows + 1);
-}
-
 // Closing the show while it decodes and resamples waits for both; nothing
 // reaches the window after.
-TEST(SlideShow, RapidStepsAndResizesThenClosingMidWork)
+TEST_F(SlideShow, RapidStepsAndResizesThenClosingMidWork)
 {
-    TempDir dir;
-    RunningApp app;
     Show s = StartShow(app, dir, {{"a.bmp", Noise(4000, 3000, 1)}, {"b.bmp", Gradient(300, 200)}});
     ASSERT_TRUE(s.view);
     for (int i = 0; i < 200; ++i) {
@@ -270,7 +252,7 @@ TEST(SlideShow, RapidStepsAndResizesThenClosingMidWork)
     EXPECT_EQ(app.Main().ActiveSlideView(), nullptr);
 }
 
-TEST(SlideShow, TheSwitchShowsAnOpenedSheetOnly)
+TEST(SlideSwitch, ShowsAnOpenedSheetOnly)
 {
     TempDir dir;
     WritePattern(dir, "a.bmp", 8, 8);

@@ -83,26 +83,17 @@ TEST(CliReduce, WritesWhatTheReductionMakesWithTheOptionsGiven)
     test::TempDir dir;
     const CImageBuffer picture = test::SmoothGradient(100, 60);
     const QString in = Q(test::WritePicture(picture, dir.File("in.bmp")));
-    auto options = [](int colors, bool dither, int preference, bool preserve, uint64_t seed) {
-        ReduceOptions o;
-        o.colors = colors;
-        o.dither = dither;
-        o.preference = preference;
-        o.preserve = preserve;
-        o.writeBack = true;
-        o.seed = seed;
-        return o;
-    };
     const struct {
         const char* out;
         QStringList args;
         ReduceOptions core;
     } rows[] = {
-        {"r16.bmp", {"--colors", "16"}, options(16, true, 0, false, kDefaultJitterSeed)},
-        {"r16.gif", {"--colors", "16"}, options(16, true, 0, false, kDefaultJitterSeed)},  // not reduced again
-        {"p.bmp", {"--colors", "16", "--preserve", "--nearest"}, options(16, false, 0, true, kDefaultJitterSeed)},
-        {"f.bmp", {"--colors", "16", "--prefer", "-16"}, options(16, true, -16, false, kDefaultJitterSeed)},
-        {"s.bmp", {"--colors", "16", "--seed", "7"}, options(16, true, 0, false, 7)},
+        {"r16.bmp", {"--colors", "16"}, {.colors = 16, .dither = true, .writeBack = true}},
+        {"r16.gif", {"--colors", "16"}, {.colors = 16, .dither = true, .writeBack = true}},  // not reduced again
+        {"p.bmp", {"--colors", "16", "--preserve", "--nearest"},
+         {.colors = 16, .dither = false, .preserve = true, .writeBack = true}},
+        {"f.bmp", {"--colors", "16", "--prefer", "-16"}, {.colors = 16, .dither = true, .preference = -16, .writeBack = true}},
+        {"s.bmp", {"--colors", "16", "--seed", "7"}, {.colors = 16, .dither = true, .writeBack = true, .seed = 7}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.out);

@@ -48,7 +48,6 @@ TEST(CliSearch, SignaturePrintsTheBytesInHex)
         expected += "c81e07";
     EXPECT_EQ(r.out, expected + "\n");
     EXPECT_EQ(Call(CmdSignature, {"signature", Q(flat), "--load-size", "32"}).out, r.out);
-
 }
 
 TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
@@ -64,19 +63,14 @@ TEST(CliSearch, DupesAndSimilarPrintTheMatchesWithFoldersSortedByName)
     const std::string ref = WriteFlat(elsewhere, "ref.bmp", 64, 48, 0, 0, 200);
     const QString folder = Q(dir.Path().string());
     // Red above blue, and the same turned a quarter: blue left of red.
-    const std::string halves = test::WriteSolidPicture(elsewhere.File("halves.bmp"), 16, 16, 200, 0, 0);
-    const std::string halvesTurned = test::WriteSolidPicture(elsewhere.File("turned.bmp"), 16, 16, 200, 0, 0);
-    {
-        CImageBuffer a, b;
-        ASSERT_EQ(a.Load(halves), LoadResult::Loaded);
-        ASSERT_EQ(b.Load(halvesTurned), LoadResult::Loaded);
-        for (uint32_t i = 0; i < 16; ++i)
-            for (uint32_t j = 0; j < 8; ++j) {
-                a.SetPixel(i, j, 0, 0, 200);
-                b.SetPixel(j, i, 0, 0, 200);
-            }
-        ASSERT_TRUE(a.Save(halves).Ok() && b.Save(halvesTurned).Ok());
-    }
+    CImageBuffer upright = test::SolidPicture(16, 16, 200, 0, 0), turned = upright;
+    for (uint32_t i = 0; i < 16; ++i)
+        for (uint32_t j = 0; j < 8; ++j) {
+            upright.SetPixel(i, j, 0, 0, 200);
+            turned.SetPixel(j, i, 0, 0, 200);
+        }
+    const std::string halves = test::WritePicture(upright, elsewhere.File("halves.bmp"));
+    const std::string halvesTurned = test::WritePicture(turned, elsewhere.File("turned.bmp"));
 
     // dupes prints one block per group, a file named first leading (tolerance
     // 0 puts everything with it); similar the matches of the reference.
@@ -172,12 +166,7 @@ TEST(CliDb, RegisterAttributesLocateAndCleanPersist)
     test::WriteAll(b, {'b'});
     const QString db = Q(dir.File("t.db"));
 
-    auto run = [&](QStringList args) {
-        args.prepend(db);
-        args.prepend(QStringLiteral("--db"));
-        args.prepend(QStringLiteral("db"));
-        return Call(CmdDb, args);
-    };
+    auto run = [&](const QStringList& args) { return Call(CmdDb, QStringList{"db", "--db", db} + args); };
     auto r = run({"register", Q(dir.File("pics"))});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, ContentKey(a) + "\t" + a + "\n" + ContentKey(b) + "\t" + b + "\n");

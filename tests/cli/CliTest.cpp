@@ -198,8 +198,9 @@ TEST(CliSheet, UsesTheDesktopThumbnailCacheUnlessToldNot)
     EXPECT_FALSE(std::filesystem::is_empty(normal));
 }
 
-// Feeder pages are numbered; a failed page or a refused option writes nothing.
-TEST(CliScan, BatchesAndDropsFailedPages)
+// Feeder pages are numbered; a failed page or a refused option writes
+// nothing.
+TEST(CliScan, BatchesDropsFailedPagesAndTheFrontWritesEveryKindOfPageAsTheWritersDo)
 {
     test::UseSaneTestDevices();
     test::TempDir dir;
@@ -218,14 +219,9 @@ TEST(CliScan, BatchesAndDropsFailedPages)
         EXPECT_EQ(run.status, 1) << option;
         EXPECT_FALSE(std::filesystem::exists(dir.File("bad.bmp"))) << option;
     }
-}
 
-// The front writes grey and black-and-white pages as bitmaps by itself: the
-// pixels the full writers save.
-TEST(CliScan, TheFrontWritesEveryKindOfPageAsTheWritersDo)
-{
-    test::UseSaneTestDevices();
-    test::TempDir dir;
+    // The front writes grey and black-and-white pages as bitmaps by itself:
+    // the pixels the full writers save.
     for (const char* depth : {"depth=8", "depth=1"}) {
         const std::vector<std::string> args{"scan", "-o", dir.File("front.bmp"), "--option", "mode=Gray",
                                             "--option", depth};
@@ -237,6 +233,7 @@ TEST(CliScan, TheFrontWritesEveryKindOfPageAsTheWritersDo)
         EXPECT_TRUE(test::SamePixels(front, core)) << depth;
     }
 }
+
 
 TEST(CliScanDeathTest, WithoutTheScannerLibraryTheSourceManagerIsMissing)
 {

@@ -133,6 +133,9 @@ TEST(DatabaseAccess, UseCountSavesOnReleaseAndReportsDamage)
     CImageDatabase saved;
     ASSERT_TRUE(saved.Load(dir.File("pixadrome.db")));
     EXPECT_EQ(saved.RecordCount(), 1u);
+    // One that is there but cannot be read is refused, not taken as empty.
+    std::filesystem::create_directory(dir.File("folder.db"));
+    EXPECT_FALSE(saved.Load(dir.File("folder.db")));
 
     // An empty file is no empty database: saving over it could lose records.
     test::WriteAll(dir.File("bad.db"), {});

@@ -207,5 +207,21 @@ TEST(CThumbnailSettings, FormatFilesRoundTripAndReportFailures)
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing")));
 }
 
+// A face name longer than the record holds is cut before a whole
+// character, and the record keeps its closing zero.
+TEST(LogFont, LongFaceNamesAreCutAtAWholeCharacter)
+{
+    const std::string a30(30, 'a');
+    const struct {
+        std::string name, kept;
+    } rows[] = {{a30 + "bcd", a30 + "b"}, {a30 + "\u00e9x", a30}, {"Sans", "Sans"}};
+    for (const auto& row : rows) {
+        LogFont f;
+        f.SetFaceName(row.name);
+        EXPECT_EQ(f.FaceName(), row.kept);
+        EXPECT_EQ(f.ToBytes().back(), 0);
+    }
+}
+
 }  // namespace
 }  // namespace pix
