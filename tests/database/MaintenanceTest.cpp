@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "database/Attributes.h"
 #include "database/ContentKey.h"
 #include "database/Maintenance.h"
@@ -19,9 +21,7 @@ struct Files {
     }
 };
 
-// A moved file registered in the pane, with its attributes: the database
-// pane's tests.
-TEST(RegisterFile, NewAndSameFilesInThePane)
+TEST(RegisterFile, NewSameAndMovedFilesInThePane)
 {
     Files files;
     const std::string a = files.Make("a.jpg", "alpha");
@@ -34,6 +34,14 @@ TEST(RegisterFile, NewAndSameFilesInThePane)
     EXPECT_FALSE(r.modified);
     EXPECT_EQ(db.Records(), (std::vector<CStrList>{{r.key, "path", a}}));
     EXPECT_FALSE(RegisterFile(db, a, false, prompter).modified);
+
+    TickNode(db, r.key, {"Attributes", "Red"});
+    const std::string moved = files.dir.File("moved.jpg");
+    std::filesystem::rename(a, moved);
+    r = RegisterFile(db, moved, false, prompter);
+    EXPECT_TRUE(r.modified);
+    EXPECT_EQ(StoredPath(db, r.key), moved);
+    EXPECT_TRUE(OwnerHasNode(db, r.key, {"Attributes", "Red"}));  // attributes follow the content
     EXPECT_TRUE(prompter.texts.empty());
 }
 
@@ -127,15 +135,17 @@ TEST(Maintenance, CleanRemovesOnlyConfirmedMissingFiles)
     EXPECT_EQ(prompter.texts, (Strings{"All files where found on disk."}));
     EXPECT_EQ(progress.texts, (Strings{"Scanned 1 files\r\n(unknown total)"}));
 
-    // (Refusing the removal: the database commands' tests.)
     db.Append({"k2", "path", files.dir.File("gone.jpg")});
     db.Append({"k2", "Attributes", "Blue"});
     Strings shown;
     counts = CleanDatabase(db, progress, prompter, [&shown](const Strings& paths) {
         shown = paths;
-        return true;
+        return false;
     });
     EXPECT_EQ(shown, (Strings{files.dir.File("gone.jpg")}));
+    EXPECT_EQ(db.RecordCount(), 5u);  // refusing removes nothing
+
+    counts = CleanDatabase(db, progress, prompter, [](const Strings&) { return true; });
     EXPECT_EQ(counts.removed, 1);
     EXPECT_EQ(prompter.texts.back(), "Removed 1 of 1 files");
     EXPECT_EQ(progress.texts.back(), "Removing file 1 of 1");
