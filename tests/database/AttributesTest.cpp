@@ -8,10 +8,28 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Ticking, unticking, the shared tree, empty, taken and new labels, moves
-// into themselves and the query dialog are checked through the database
-// pane and the attribute dialog.
+TEST(Attributes, TickUntickAndTheSharedTree)
+{
+    CImageDatabase db;
+    TickNode(db, "f1", {"Attributes", "Animals", "Cat", "Black"});
+    ASSERT_EQ(db.RecordCount(), 1u);  // the ancestors come with the deepest node
+    EXPECT_TRUE(OwnerHasNode(db, "f1", {"Attributes", "Animals"}));
+    TickNode(db, "f1", {"Attributes", "Animals", "Dog"});
+    TickNode(db, "f2", {"Attributes", "Animals", "Cat"});
 
+    // Every owner's nodes are shown for every file; only its own are ticked.
+    EXPECT_EQ(ChildNodes(db, {"Attributes", "Animals"}), (Strings{"Cat", "Dog"}));
+    EXPECT_EQ(ChildNodes(db, {"Attributes", "Animals", "Cat"}), (Strings{"Black"}));
+    EXPECT_FALSE(OwnerHasNode(db, "f2", {"Attributes", "Animals", "Dog"}));
+
+    // Unticking an ancestor removes everything below it, for that owner only.
+    UntickNode(db, "f1", {"Attributes", "Animals"}, 0);
+    EXPECT_FALSE(OwnerHasNode(db, "f1", {"Attributes"}));
+    EXPECT_TRUE(OwnerHasNode(db, "f2", {"Attributes", "Animals", "Cat"}));
+}
+
+// Renames here; empty, taken and new labels and the query dialog are
+// checked through the database pane and the attribute dialog.
 TEST(Attributes, ARenameReachesEveryOwnerAndFlagsArePartOfTheLabel)
 {
     CImageDatabase db;
@@ -63,7 +81,11 @@ TEST(Attributes, LinksMovesAndAutoFillIn)
     EXPECT_EQ(LinkTarget(db, "f9", {"Attributes", "Tools", "@6viewer"}, 6), "/usr/bin/viewer");
 
     TickNode(db, "f1", {"Attributes", "Cat"});
-    TickNode(db, "f1", {"Attributes", "Pets", "Cat"});
+    TickNode(db, "f1", {"Attributes", "Pets"});
+    EXPECT_TRUE(MoveNode(db, {"Attributes", "Cat"}, {"Attributes", "Pets"}));
+    EXPECT_TRUE(OwnerHasNode(db, "f1", {"Attributes", "Pets", "Cat"}));
+    EXPECT_FALSE(MoveNode(db, {"Attributes", "Pets"}, {"Attributes", "Pets", "Cat"}));  // into itself
+    TickNode(db, "f1", {"Attributes", "Cat"});
     EXPECT_FALSE(MoveNode(db, {"Attributes", "Cat"}, {"Attributes", "Pets"}));  // the name is taken
 
     // f2 has a subset of f1's attributes, so it receives all of them.
