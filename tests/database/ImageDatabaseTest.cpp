@@ -144,6 +144,8 @@ TEST(DatabaseAccess, UseCountSavesOnReleaseAndReportsDamage)
     settings.SetString("Settings", "dbpath", dir.File("bad.db"));
     EXPECT_EQ(access.AcquireDatabase(), nullptr);
     EXPECT_EQ(access.UseCount(), 0);
+    EXPECT_TRUE(access.ChangeDatabase(dir.File("new.db")));
+    EXPECT_EQ(settings.GetString("Settings", "dbpath", ""), dir.File("new.db"));
     EXPECT_EQ(DatabaseAccess::DatabaseTitle("/a.b/pixadrome.v2.db"), "pixadrome");
 }
 

@@ -181,12 +181,13 @@ TEST(CThumbnailSettings, FormatFilesRoundTripAndReportFailures)
     test::RecordingPrompter prompter;
     const CThumbnailSettings s = Unusual();
     const std::string path = dir.File("look.tfm");
-    // The file is the record. (Loaded into another sheet: the sheet
-    // window's format tests.)
+    // The file is the record.
     ASSERT_TRUE(s.SaveFormatFile(path, prompter));
     EXPECT_EQ(test::ReadAll(path), RecordOf(s));
     EXPECT_TRUE(prompter.texts.empty());
-    CThumbnailSettings other = s;
+    CThumbnailSettings other;
+    ASSERT_TRUE(other.LoadFormatFile(path, prompter));
+    EXPECT_EQ(other, s);
 
     const std::string unwritable = dir.File("missing/look.tfm");
     EXPECT_FALSE(s.SaveFormatFile(unwritable, prompter));

@@ -60,9 +60,7 @@ TEST(SlideShow, RandomOrderDrawsEveryPosition)
     EXPECT_EQ(drawn, (std::set<int>{0, 1, 2, 3}));
 }
 
-// Changes from other views keep the show on its file where they can. (The
-// shown item removed or changed, another item selected and the last item
-// gone: the slide window's tests.)
+// Changes from other views keep the show on its file where they can.
 TEST(SlideShow, ChangesOfTheSheetKeepTheShowOnItsFile)
 {
     using Follow = SlideShow::Follow;
@@ -74,9 +72,12 @@ TEST(SlideShow, ChangesOfTheSheetKeepTheShowOnItsFile)
         int shown;
     } cases[] = {
         {SheetChange::ItemRemoved, 0, Follow::Stay, 1, 1},
+        {SheetChange::ItemRemoved, 2, Follow::AskIndex, 2, 2},
         {SheetChange::ItemRemoved, 3, Follow::Stay, 2, 2},
         {SheetChange::ItemInserted, 2, Follow::Stay, 3, 3},
+        {SheetChange::SelectionChanged, 1, Follow::AskIndex, 1, 2},
         {SheetChange::SelectionChanged, 9, Follow::Stay, 2, 2},
+        {SheetChange::ItemChanged, 2, Follow::AskIndex, 2, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << static_cast<int>(c.kind) << " at " << c.position);
@@ -88,6 +89,10 @@ TEST(SlideShow, ChangesOfTheSheetKeepTheShowOnItsFile)
         EXPECT_EQ(show.Index(), c.index);
         EXPECT_EQ(show.Shown(), c.shown);
     }
+    // The last item gone: nothing to show.
+    const ThumbnailSheet none;
+    SlideShow show(none, 1);
+    EXPECT_EQ(show.Changed(SheetChange::ItemRemoved, 0), Follow::ShowNothing);
 }
 
 }  // namespace
