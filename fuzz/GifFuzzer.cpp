@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     pix::CImageBuffer buf;
     pix::ReadGifBytes({data, size}, buf, kFuzzMaxPixels);
+    pix::fuzz::Report(!buf.IsEmpty());
 
     uint32_t width = 0, height = 0;
     const pix::GifSizeAnswer answer = pix::GifSizeFromBytes({data, size}, size, width, height);

@@ -17,6 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     pix::CImageBuffer buf;
     pix::PictureTraits traits;
     pix::ReadJxlBytes({data, size}, buf, &traits, kFuzzMaxPixels);
+    pix::fuzz::Report(!buf.IsEmpty());
     if (buf.IsEmpty())
         return 0;
     uint32_t width = 0, height = 0;

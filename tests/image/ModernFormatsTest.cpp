@@ -1,7 +1,8 @@
 // The WebP, AVIF, HEIF and JPEG XL rows against the formats' reference
 // tools: files made by the reference encoders decode as the reference
 // decoders decode them, files we write are read by the reference decoders,
-// and the traits, hints and damaged files are answered as the rows say.
+// and the traits and hints are answered as the rows say (files cut short are
+// in fuzz/refused/<format>).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -130,12 +131,6 @@ TEST(ModernFormats, FilesOfTheReferenceEncodersDecodeAsTheReferenceDecoderDecode
         EXPECT_TRUE(c.format.row.size(file, width, height, nullptr));
         EXPECT_EQ(width, ours.Width());
         EXPECT_EQ(height, ours.Height());
-        // A file cut short reads as nothing.
-        std::vector<uint8_t> bytes = ReadAll(file);
-        bytes.resize(bytes.size() / 2);
-        test::WriteAll(file, bytes);
-        c.format.row.read(file, 0, 0, ours, nullptr);
-        EXPECT_TRUE(ours.IsEmpty());
     }
 }
 
