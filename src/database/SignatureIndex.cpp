@@ -391,10 +391,13 @@ void SignatureIndex::Reaching(std::span<const IndexedSignature* const> queries,
     if (threshold_.None())
         return;
     if (threshold_.All()) {
+        // Every query has the same answer: whatever is left.
+        std::vector<uint32_t> left;
+        for (uint32_t i : order_)
+            if (gone_[position_[i]] == 0)
+                left.push_back(i);
         for (std::vector<uint32_t>* out : outs)
-            for (uint32_t i : order_)
-                if (gone_[position_[i]] == 0)
-                    out->push_back(i);
+            out->insert(out->end(), left.begin(), left.end());
     } else {
         if (!nodes_.empty())
             Near(queries, outs);
